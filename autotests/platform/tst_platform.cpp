@@ -1,0 +1,75 @@
+#include "platform/clock.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "platform/trialtimer.h"
+
+#include <QtTest>
+
+using namespace zoka;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void cp1252RoundTripsTheFrenchRange()
+    {
+        // é à ç œ € ’ and the two-blank test names must survive a round trip byte for byte.
+        const QString s = QStringLiteral("TR visuel centré – œuvre € ’ Puce  Carré");
+        const QByteArray b = cp1252::encode(s);
+        QCOMPARE(b.at(b.indexOf("centr") + 5), char(0xE9));
+        QVERIFY(b.contains(char(0x80)));  // euro sign, absent from Latin-1
+        QVERIFY(b.contains(char(0x9C)));  // œ
+        QVERIFY(b.contains(char(0x92)));  // right single quote
+        QCOMPARE(cp1252::decode(b), s);
+    }
+
+    void linesAreSplitOnEveryKindOfEndAndWrittenWithCrLf()
+    {
+        QCOMPARE(cp1252::splitLines(QStringLiteral("a\r\nb\nc\rd\r\n")),
+                 QStringList({"a", "b", "c", "d"}));
+        QCOMPARE(cp1252::splitLines(QStringLiteral("a\r\n\r\nb")), QStringList({"a", "", "b"}));
+        QCOMPARE(cp1252::encodeLines({"x", ""}), QByteArray("x\r\n\r\n"));
+    }
+
+    void tickDifferencesSurviveTheWrap()
+    {
+        FakeClock c(0xFFFFFFF0u);
+        const quint32 onset = c.tick();
+        c.advance(0x20);
+        QCOMPARE(ticksBetween(onset, c.tick()), 0x20u);
+        SystemClock sys;
+        const quint32 a = sys.tick();
+        QTest::qWait(20);
+        const quint32 d = ticksBetween(a, sys.tick());
+        QVERIFY2(d >= 19 && d < 1000, qPrintable(QString::number(d)));
+    }
+
+    void preciseTimerRestartsOnEveryArming()
+    {
+        QtTrialTimer t;
+        int fired = 0;
+        t.setCallback([&] { ++fired; });
+        SystemClock sys;
+        const quint32 start = sys.tick();
+        t.start(200);
+        QTest::qWait(100);
+        t.start(100); // re-armed: the countdown restarts here
+        QTRY_COMPARE_WITH_TIMEOUT(fired, 1, 1000);
+        const quint32 elapsed = ticksBetween(start, sys.tick());
+        QVERIFY2(elapsed >= 199 && elapsed < 260, qPrintable(QString::number(elapsed)));
+        QVERIFY(!t.isActive());
+    }
+
+    void scriptedMessagesAnswerInOrderAndKeepTexts()
+    {
+        ScopedScriptedMessages s;
+        s.service.queue(MsgAnswer::No);
+        QVERIFY(!askYesNo(MsgKind::Confirmation, QStringLiteral("q1")));
+        QVERIFY(askYesNo(MsgKind::Warning, QStringLiteral("q2"))); // default Yes
+        showError(QStringLiteral("e"));
+        QCOMPARE(s.service.texts(), QStringList({"q1", "q2", "e"}));
+        QCOMPARE(s.service.shown().at(2).answer, MsgAnswer::Ok);
+    }
+};
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"

@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+#include <array>
+
+namespace zoka {
+
+// State handed from the instructions window to the test windows for one run.
+extern QString OutputFile;   // practice: ProgramDir/Essais; real run: ResultFileName
+extern bool PracticeMode;    // true only while a practice run's window is shown
+extern int PracticeRuns;     // practice runs done in this administration
+extern int RunItemCount;     // items of the run being started
+extern std::array<int, 65> ItemSequence;  // per-item values, indices 0..64
+extern std::array<int, 65> StimulusTop;   // indices 1..64 used
+extern std::array<int, 65> StimulusLeft;  // indices 1..64 used
+extern int EssaiState;       // state of the instructions window
+extern int UntimelyPresses;  // untimely-press counter: 0 at a run's start, -1 per press
+
+void resetRunState();
+
+} // namespace zoka

@@ -1,0 +1,19 @@
+#pragma once
+
+class QWidget;
+
+namespace zoka {
+
+// Entry points of the modal windows the main window opens. Each is implemented by
+// its own subsystem; all windows are created once and reused.
+
+// The main window, parent of every modal window (nullptr before it exists).
+QWidget *mainWindow();
+void setMainWindow(QWidget *w);
+
+void ShowIntroWindow();     // shell/widgets: intro and help, modal
+void ShowOptionsWindow();   // shell/widgets: options, modal
+void StartAdministration(); // administration/widgets: instructions, practice, test run
+void ShowAnalysisWindow();  // analysis/widgets: analysis of SelectedFile, modal
+
+} // namespace zoka
