@@ -1,0 +1,12 @@
+#pragma once
+
+namespace zoka {
+
+// Shows the test window of `testIndex` for one run, as the instructions window
+// launches it: borderless and maximised (the 800 x 600 stage), pointer hidden while
+// it is up and restored afterwards, modal. Reads the run state (OutputFile,
+// PracticeMode, RunItemCount, ItemSequence, StimulusTop/Left, UntimelyPresses).
+// Returns when the window has closed.
+void ExecTestWindow(int testIndex);
+
+} // namespace zoka
