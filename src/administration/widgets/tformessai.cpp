@@ -1,0 +1,3 @@
+// Instructions and practice window: being written.
+#include "shell/windows.h"
+namespace zoka { void StartAdministration() {} }

@@ -1,0 +1,3 @@
+// Intro window: being written.
+#include "shell/windows.h"
+namespace zoka { void ShowIntroWindow() {} }

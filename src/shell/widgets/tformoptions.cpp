@@ -1,0 +1,3 @@
+// Options window: being written.
+#include "shell/windows.h"
+namespace zoka { void ShowOptionsWindow() {} }
