@@ -1,0 +1,337 @@
+#include "platform/messages.h"
+#include "shell/configfile.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zoka;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QString testData(const char *name) { return QStringLiteral(ZOKA_TESTDATA_DIR "/") + QLatin1String(name); }
+
+// Keeps the process's current directory across a test that changes it.
+struct CurrentDirGuard {
+    QString saved = QDir::currentPath();
+    ~CurrentDirGuard() { QDir::setCurrent(saved); }
+};
+
+} // namespace
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetSharedState(); setConfigOptionsWindowHook(nullptr); }
+    void cleanup() { setConfigOptionsWindowHook(nullptr); }
+
+    void defaultsGiveTheGoldenRecordByteForByte()
+    {
+        const ConfigRecord c = defaultConfigRecord(QStringLiteral("/opt/zoka"));
+        QByteArray bytes;
+        QVERIFY(configToBytes(c, &bytes));
+        QCOMPARE(bytes.size(), 392);
+        QCOMPARE(bytes.toHex(), readAll(testData("config_default.bin")).toHex());
+    }
+
+    void aRecordReadFromAnotherProgramKeepsEveryByteWhenWrittenBack()
+    {
+        // This file carries non-zero reserved bytes, a French accented directory, a
+        // bold+italic red font: all must be read as such and survive a round trip.
+        const QByteArray golden = readAll(testData("config_v32.bin"));
+        ConfigRecord c;
+        QString err;
+        QVERIFY2(configFromBytes(golden, &c, &err), qPrintable(err));
+        QCOMPARE(c.Version, QStringLiteral("3.2"));
+        QCOMPARE(c.ProgramDir, QStringLiteral("/home/clinique/Zoka"));
+        QCOMPARE(c.ResultsDir, QString::fromUtf8("/home/clinique/Résultats anciens"));
+        QCOMPARE(c.PrintMarginCm, 2.25);
+        QCOMPARE(c.StopKeyText, QStringLiteral("Q"));
+        QCOMPARE(c.StopKeyCode, 81);
+        QCOMPARE(c.PrintFontName, QStringLiteral("Liberation Mono"));
+        QCOMPARE(c.PrintFontSize, 11);
+        QCOMPARE(int(c.PrintFontStyle), FontBold | FontItalic);
+        QCOMPARE(c.PrintFontColor, 0xFF);
+        QByteArray again;
+        QVERIFY(configToBytes(c, &again));
+        QCOMPARE(again.toHex(), golden.toHex());
+    }
+
+    void aShortenedStringLeavesTheRestOfItsFieldAsItStood()
+    {
+        ConfigRecord c;
+        QVERIFY(configFromBytes(readAll(testData("config_v32.bin")), &c));
+        c.ProgramDir = QStringLiteral("/z");
+        QByteArray bytes;
+        QVERIFY(configToBytes(c, &bytes));
+        QCOMPARE(quint8(bytes.at(92)), quint8(2));
+        QCOMPARE(bytes.mid(93, 2), QByteArray("/z"));
+        // Characters beyond the length byte are ignored when read back.
+        QCOMPARE(bytes.mid(95, 4), QByteArray("ome/"));
+        ConfigRecord back;
+        QVERIFY(configFromBytes(bytes, &back));
+        QCOMPARE(back.ProgramDir, QStringLiteral("/z"));
+    }
+
+    void stringsThatDoNotFitAreRefusedNeverCut()
+    {
+        ConfigRecord c = defaultConfigRecord(QStringLiteral("/opt/zoka"));
+        QByteArray bytes("untouched");
+        QString err;
+        c.ResultsDir = QStringLiteral("/") + QString(75, u'a'); // 76 characters
+        QVERIFY(!configToBytes(c, &bytes, &err));
+        QCOMPARE(bytes, QByteArray("untouched"));
+        QVERIFY2(err.contains(QString::fromUtf8("répertoire des données")) && err.contains(u"76"),
+                 qPrintable(err));
+
+        c.ResultsDir = QString(75, u'b'); // exactly 75 fits
+        QVERIFY(configToBytes(c, &bytes));
+        QCOMPARE(quint8(bytes.at(168)), quint8(75));
+
+        c.ResultsDir = QString::fromUtf8("/données/患者"); // not representable in Windows-1252
+        QVERIFY(!configToBytes(c, &bytes, &err));
+        QVERIFY(!fitsRecordString(c.ResultsDir, 75));
+        QVERIFY(fitsRecordString(QString::fromUtf8("/données/œuvre €"), 75));
+    }
+
+    void damagedOrShortRecordsAreReportedNotRead()
+    {
+        ConfigRecord c;
+        QString err;
+        const QByteArray good = readAll(testData("config_default.bin"));
+        QVERIFY(!configFromBytes(good.left(391), &c, &err));
+        QVERIFY2(err.contains(u"391") && err.contains(u"392"), qPrintable(err));
+        QByteArray bad = good;
+        bad[168] = char(200); // length byte beyond the 75-character field
+        QVERIFY(!configFromBytes(bad, &c, &err));
+        QVERIFY(err.contains(QString::fromUtf8("endommagé")));
+        // A longer file is read from its first record.
+        QVERIFY(configFromBytes(good + QByteArray(10, 'x'), &c));
+        QCOMPARE(c.ResultsDir, QStringLiteral("/opt/zoka/Epreuves"));
+    }
+
+    void saveWritesExactly392BytesInTheProgramDirectory()
+    {
+        QTemporaryDir tmp;
+        ScopedScriptedMessages msgs;
+        Config = defaultConfigRecord(tmp.path());
+        QVERIFY(SaveConfiguration());
+        const QByteArray bytes = readAll(tmp.filePath("Zoka.ini"));
+        QCOMPARE(bytes.size(), 392);
+        // Overwriting a longer file leaves exactly one record.
+        writeAll(tmp.filePath("Zoka.ini"), QByteArray(1000, 'x'));
+        QVERIFY(SaveConfiguration());
+        QCOMPARE(readAll(tmp.filePath("Zoka.ini")), bytes);
+        QVERIFY(msgs.service.shown().isEmpty());
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Zoka.ini"});
+    }
+
+    void aFailedSaveIsReportedAndKeepsTheOldFile()
+    {
+        QTemporaryDir tmp;
+        ScopedScriptedMessages msgs;
+        Config = defaultConfigRecord(tmp.path());
+        QVERIFY(SaveConfiguration());
+        const QByteArray before = readAll(tmp.filePath("Zoka.ini"));
+
+        Config.ResultsDir = QString(80, u'r');
+        QString err;
+        QVERIFY(!SaveConfiguration(&err));
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
+        QCOMPARE(readAll(tmp.filePath("Zoka.ini")), before);
+
+        Config = defaultConfigRecord(tmp.filePath("absent/below"));
+        QVERIFY(!SaveConfiguration(&err));
+        QVERIFY2(err.contains(QStringLiteral("Fichier introuvable")), qPrintable(err));
+    }
+
+    void readingAMissingOrShortFileReportsItAndKeepsConfig()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        ScopedScriptedMessages msgs;
+        Config.ResultsDir = QStringLiteral("kept");
+        QString err;
+        QVERIFY(!ReadConfiguration(&err));
+        QVERIFY2(err.contains(QStringLiteral("Fichier introuvable")), qPrintable(err));
+        writeAll(tmp.filePath("Zoka.ini"), QByteArray(100, '\0'));
+        QVERIFY(!ReadConfiguration(&err));
+        QVERIFY2(err.contains(u"100"), qPrintable(err));
+        QCOMPARE(Config.ResultsDir, QStringLiteral("kept"));
+        QCOMPARE(msgs.service.shown().size(), 2);
+
+        writeAll(tmp.filePath("Zoka.ini"), readAll(testData("config_default.bin")));
+        QVERIFY(ReadConfiguration());
+        QCOMPARE(Config.ProgramDir, QStringLiteral("/opt/zoka"));
+    }
+
+    void firstStartSetsTheDefaultsAndOpensTheOptions()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        ScopedScriptedMessages msgs;
+        int shown = 0;
+        ConfigRecord seen;
+        setConfigOptionsWindowHook([&] {
+            ++shown;
+            seen = Config;
+        });
+        QVERIFY(LoadConfigurationAtStartup());
+        QCOMPARE(shown, 1);
+        const QString here = QDir::currentPath();
+        QCOMPARE(seen.ProgramDir, here);
+        QCOMPARE(seen.ResultsDir, here + "/Epreuves");
+        QCOMPARE(seen.Version, QStringLiteral("4.0b"));
+        QCOMPARE(seen.StopKeyText, QStringLiteral("ESC"));
+        QCOMPARE(seen.PrintFontName, QStringLiteral("Courier New"));
+        QVERIFY(msgs.service.shown().isEmpty());
+    }
+
+    void firstStartInADirectoryTooLongToStoreSaysSo()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        const QString deep = tmp.filePath(QString(80, u'd'));
+        QVERIFY(QDir().mkpath(deep));
+        QVERIFY(QDir::setCurrent(deep));
+        ScopedScriptedMessages msgs;
+        int shown = 0;
+        setConfigOptionsWindowHook([&] { ++shown; });
+        QVERIFY(!SetDefaultConfiguration());
+        QCOMPARE(shown, 1);
+        QCOMPARE(msgs.service.shown().size(), 1);
+        const QString text = msgs.service.shown().first().text;
+        QVERIFY2(text.contains(deep) && text.contains(QString::fromUtf8("ne pourront pas être enregistrés")),
+                 qPrintable(text));
+        // The whole path is kept in memory for this run, never a cut one.
+        QCOMPARE(Config.ProgramDir, QDir::currentPath());
+        QVERIFY(!SaveConfiguration());
+        QVERIFY(!QFile::exists(deep + "/Zoka.ini"));
+    }
+
+    void aFileOfThisVersionIsReadWithoutTheOptions()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        ScopedScriptedMessages msgs;
+        int shown = 0;
+        setConfigOptionsWindowHook([&] { ++shown; });
+        writeAll(tmp.filePath("Zoka.ini"), readAll(testData("config_default.bin")));
+        QVERIFY(LoadConfigurationAtStartup());
+        QCOMPARE(shown, 0);
+        QCOMPARE(Config.ResultsDir, QStringLiteral("/opt/zoka/Epreuves"));
+        QVERIFY(QFile::exists(tmp.filePath("Zoka.ini")));
+    }
+
+    void anotherVersionIsMigratedExceptItsResultsDirectory()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        const QString prog = QDir(tmp.path()).canonicalPath() + "/prog";
+        QVERIFY(QDir().mkpath(prog));
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        ScopedScriptedMessages msgs;
+
+        ConfigRecord old;
+        QVERIFY(configFromBytes(readAll(testData("config_v32.bin")), &old));
+        old.ProgramDir = prog;
+        QByteArray bytes;
+        QVERIFY(configToBytes(old, &bytes));
+        writeAll(tmp.filePath("Zoka.ini"), bytes);
+
+        // The options window stands in for the examiner: it accepts and saves.
+        setConfigOptionsWindowHook([&] {
+            QVERIFY(!QFile::exists(tmp.filePath("Zoka.ini"))); // deleted before the options
+            QCOMPARE(Config.ResultsDir, prog + "/Epreuves");
+            QCOMPARE(ResultsDirPath, prog + "/Epreuves");
+            Config.Version = ProgramVersion;
+            QVERIFY(SaveConfiguration());
+        });
+        QVERIFY(LoadConfigurationAtStartup());
+        QCOMPARE(QDir::currentPath(), prog);
+        QCOMPARE(Config.StopKeyCode, 81);
+        QCOMPARE(Config.StopKeyText, QStringLiteral("Q"));
+        QCOMPARE(Config.PrintMarginCm, 2.25);
+        QCOMPARE(Config.PrintFontName, QStringLiteral("Liberation Mono"));
+        QCOMPARE(Config.PrintFontSize, 11);
+        QCOMPARE(int(Config.PrintFontStyle), 3);
+        QCOMPARE(Config.PrintFontColor, 0xFF);
+        QCOMPARE(Config.ResultsDir, prog + "/Epreuves");
+
+        const QByteArray written = readAll(prog + "/Zoka.ini");
+        QCOMPARE(written.size(), 392);
+        QCOMPARE(written.mid(0, 5), QByteArray("\x04" "4.0b"));
+        // Reserved bytes of the old file are not carried over.
+        QCOMPARE(written.at(20), '\0');
+        QCOMPARE(written.at(390), '\0');
+        QVERIFY(msgs.service.shown().isEmpty());
+    }
+
+    void aMigrationNotSavedKeepsItsSettingsForThisRun()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        const QString prog = QDir(tmp.path()).canonicalPath();
+        QVERIFY(QDir::setCurrent(prog));
+        ScopedScriptedMessages msgs;
+        ConfigRecord old;
+        QVERIFY(configFromBytes(readAll(testData("config_v32.bin")), &old));
+        old.ProgramDir = prog;
+        QByteArray bytes;
+        QVERIFY(configToBytes(old, &bytes));
+        writeAll(prog + "/Zoka.ini", bytes);
+        setConfigOptionsWindowHook([] {}); // cancelled
+        QVERIFY(LoadConfigurationAtStartup());
+        QVERIFY(!QFile::exists(prog + "/Zoka.ini"));
+        QCOMPARE(Config.StopKeyCode, 81);
+        QCOMPARE(Config.ResultsDir, prog + "/Epreuves");
+        QVERIFY(msgs.service.shown().isEmpty());
+    }
+
+    void aShortFileOfAnotherVersionIsReportedAndLeftAlone()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        ScopedScriptedMessages msgs;
+        int shown = 0;
+        setConfigOptionsWindowHook([&] { ++shown; });
+        const QByteArray part = readAll(testData("config_v32.bin")).left(200);
+        writeAll(tmp.filePath("Zoka.ini"), part);
+        QVERIFY(!LoadConfigurationAtStartup());
+        QCOMPARE(shown, 0);
+        QCOMPARE(readAll(tmp.filePath("Zoka.ini")), part);
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QVERIFY(msgs.service.shown().first().text.contains(u"200"));
+
+        writeAll(tmp.filePath("Zoka.ini"), QByteArray(10, '\x03'));
+        msgs.service.clear();
+        QVERIFY(!LoadConfigurationAtStartup());
+        QCOMPARE(msgs.service.shown().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestConfig)
+#include "tst_config.moc"
