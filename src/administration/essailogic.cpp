@@ -1,0 +1,265 @@
+#include "administration/essailogic.h"
+
+#include "administration/runstate.h"
+#include "administration/sequences.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "platform/soundplayer.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace zoka {
+
+namespace essaitexts {
+const QString Continuer = QStringLiteral("&Continuer");
+const QString Oui = QStringLiteral("&Oui");
+const QString Passer = QStringLiteral("Passer");
+const QString Non = QStringLiteral("Non");
+const QString Quitter = QStringLiteral("&Quitter");
+const QString ReadyPractice = QStringLiteral("Prêt pour les essais?");
+const QString RedoPractice = QStringLiteral("Refaire les essais?");
+const QString ReadyTest = QStringLiteral("Prêt pour l'épreuve?");
+const QString Thanks = QStringLiteral("Merci de votre collaboration");
+} // namespace essaitexts
+
+namespace {
+
+constexpr int GridTests[] = {1, 2, 8, 9};
+constexpr int MasterTests[] = {0, 3, 4, 5, 6};
+constexpr int PictureTest = 4; // the double go/no-go test shows its response rule
+
+bool validTest(int testIndex) { return testIndex >= 0 && testIndex < TestCount; }
+
+// Text of the error box for an instruction file that cannot be read.
+QString instructionErrorText(const QString &path)
+{
+    const QString reason = QFileInfo::exists(path) ? QStringLiteral("Accès au fichier refusé")
+                                                   : QStringLiteral("Fichier introuvable");
+    return QStringLiteral("Les consignes de l'épreuve ne peuvent pas être affichées.\n\n"
+                          "%1 : %2\n(%3)\n\n"
+                          "La passation peut continuer sans les consignes écrites.")
+        .arg(reason, QFileInfo(path).fileName(), QDir::toNativeSeparators(path));
+}
+
+} // namespace
+
+QString instructionFileName(int testIndex)
+{
+    return QStringLiteral("Cons_") + ExtensionTable.at(testIndex) + QStringLiteral(".txt");
+}
+
+QString practiceScratchFile() { return programFile(QStringLiteral("Essais")); }
+QString endSoundFile() { return programFile(QStringLiteral("SonFin.wav")); }
+
+QStringList messageLines(int n, const QString &text)
+{
+    QStringList lines;
+    for (int i = 1; i < n; ++i)
+        lines << QString();
+    lines << text;
+    return lines;
+}
+
+bool usesStimulusGrid(int testIndex)
+{
+    return std::find(std::begin(GridTests), std::end(GridTests), testIndex) != std::end(GridTests);
+}
+
+void FillStimulusGrid(bool practice, int fileItemCount)
+{
+    if (practice || fileItemCount == 64) {
+        const auto &perm = practice ? PracticeGrid64 : TestGrid64;
+        for (int i = 1; i <= 64; ++i) {
+            const int k = perm[i - 1];
+            StimulusTop[k] = 30 + 75 * ((i - 1) / 8);
+            StimulusLeft[k] = 42 + 100 * ((i - 1) % 8);
+        }
+    } else {
+        for (int i = 1; i <= 36; ++i) {
+            const int k = TestGrid36[i - 1];
+            StimulusTop[k] = 30 + 105 * ((i - 1) / 6);
+            StimulusLeft[k] = 42 + 140 * ((i - 1) % 6);
+        }
+    }
+}
+
+void preparePracticeRun(int testIndex)
+{
+    std::copy(PracticeSequence.begin(), PracticeSequence.end(), ItemSequence.begin() + 1);
+    RunItemCount = PracticeItemCounts.at(testIndex);
+    UnlimitedActive = false;
+    OutputFile = practiceScratchFile();
+}
+
+void prepareRealRun(int testIndex)
+{
+    RunItemCount = ItemCount;
+    UnlimitedActive = UnlimitedChosen;
+    // The series hold 64 items (65 with item 0); a larger count never comes from the
+    // main window, and must not run past the tables.
+    const int n = std::clamp(ItemCount, 0, 64);
+    if (std::find(std::begin(MasterTests), std::end(MasterTests), testIndex)
+        != std::end(MasterTests)) {
+        std::copy(MasterSequence.begin(), MasterSequence.begin() + n + 1, ItemSequence.begin());
+    } else if (usesStimulusGrid(testIndex)) {
+        if (ItemCount == 36)
+            std::copy(Sequence36.begin(), Sequence36.end(), ItemSequence.begin() + 1);
+        else
+            std::copy(MasterSequence.begin() + 1, MasterSequence.begin() + n + 1,
+                      ItemSequence.begin() + 1);
+    }
+    OutputFile = ResultFileName;
+}
+
+EssaiLogic::EssaiLogic(TestWindowLauncher launcher, SoundPlayer *endSound)
+    : m_launcher(std::move(launcher)), m_endSound(endSound)
+{
+    m_view.continuerCaption = essaitexts::Continuer;
+    m_view.nonCaption = essaitexts::Passer;
+}
+
+void EssaiLogic::beginAdministration()
+{
+    PracticeRuns = 0;
+    std::copy(MasterSequence.begin() + 1, MasterSequence.end(), ItemSequence.begin() + 1);
+}
+
+void EssaiLogic::changed()
+{
+    if (m_viewChanged)
+        m_viewChanged();
+}
+
+void EssaiLogic::FormShow()
+{
+    EssaiState = EssaiInstructions;
+    PracticeRuns = 0;
+    m_view.closeRequested = false;
+    m_view.title = TestTitles.at(TestIndex);
+    m_view.continuerCaption = essaitexts::Continuer;
+    m_view.continuerVisible = true;
+    m_view.nonVisible = false;
+    if (TestIndex == PictureTest) {
+        m_view.imageTop = 320;
+        m_view.imageVisible = true;
+        m_view.consHeight = 140;
+    } else {
+        m_view.imageTop = 213;
+        m_view.imageVisible = false;
+        m_view.consHeight = 265;
+    }
+    const QString path = programFile(instructionFileName(TestIndex));
+    QString text;
+    if (cp1252::readFile(path, &text)) {
+        m_view.consLines = cp1252::splitLines(text);
+    } else {
+        // Never leave another test's instructions (or the last "thank you") under
+        // this test's title.
+        m_view.consLines.clear();
+        showError(instructionErrorText(path));
+    }
+    m_view.focus = EssaiView::Focus::Continuer;
+}
+
+void EssaiLogic::ShowMessageLine(int n, const QString &text)
+{
+    m_view.consLines = messageLines(n, text);
+}
+
+void EssaiLogic::ContinuerClick()
+{
+    m_view.imageVisible = false;
+    switch (EssaiState) {
+    case EssaiInstructions:
+        ShowMessageLine(3, essaitexts::ReadyPractice);
+        m_view.nonCaption = essaitexts::Passer;
+        m_view.nonVisible = true;
+        EssaiState = EssaiReadyPractice;
+        break;
+    case EssaiReadyPractice:
+        EssaiState = EssaiPracticeRunning;
+        practiceRun();
+        m_view.nonCaption = essaitexts::Non;
+        m_view.nonVisible = true;
+        m_view.continuerCaption = essaitexts::Oui;
+        ShowMessageLine(3, essaitexts::RedoPractice);
+        m_view.focus = EssaiView::Focus::Non;
+        EssaiState = EssaiRedoPractice;
+        break;
+    case EssaiRedoPractice:
+        m_view.nonVisible = false;
+        m_view.continuerCaption = essaitexts::Continuer;
+        ShowMessageLine(3, essaitexts::ReadyPractice);
+        m_view.focus = EssaiView::Focus::Continuer;
+        EssaiState = EssaiReadyPractice;
+        break;
+    case EssaiReadyTest:
+        EssaiState = EssaiFinished;
+        realRun();
+        m_view.continuerVisible = false;
+        m_view.focus = EssaiView::Focus::Quitter;
+        ShowMessageLine(4, essaitexts::Thanks);
+        if (PlayEndSound()) {
+            UnlimitedChosen = false;
+            UnlimitedActive = false;
+        }
+        break;
+    case EssaiFinished:
+        EssaiState = EssaiFinishedClosed;
+        break;
+    default: // 0 and 3: nothing
+        break;
+    }
+}
+
+void EssaiLogic::NonClick()
+{
+    EssaiState = EssaiReadyTest;
+    m_view.nonVisible = false;
+    m_view.continuerCaption = essaitexts::Continuer;
+    ShowMessageLine(3, essaitexts::ReadyTest);
+    m_view.focus = EssaiView::Focus::Continuer;
+}
+
+void EssaiLogic::QuitterClick()
+{
+    m_view.closeRequested = true;
+}
+
+void EssaiLogic::practiceRun()
+{
+    preparePracticeRun(TestIndex);
+    PracticeMode = true;
+    LaunchTestWindow();
+    PracticeRuns += 1;
+    PracticeMode = false;
+}
+
+void EssaiLogic::realRun()
+{
+    prepareRealRun(TestIndex);
+    LaunchTestWindow();
+}
+
+void EssaiLogic::LaunchTestWindow()
+{
+    UntimelyPresses = 0;
+    if (usesStimulusGrid(TestIndex))
+        FillStimulusGrid(PracticeMode, FileItemCount);
+    changed();
+    if (m_launcher)
+        m_launcher(TestIndex);
+}
+
+bool EssaiLogic::PlayEndSound()
+{
+    if (!m_endSound)
+        return false;
+    return m_endSound->open(endSoundFile()) && m_endSound->play();
+}
+
+} // namespace zoka
