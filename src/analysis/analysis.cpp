@@ -1,0 +1,94 @@
+#include "analysis/analysis.h"
+
+#include "administration/runstate.h"
+#include "analysis/report.h"
+#include "analysis/resultreader.h"
+#include "platform/messages.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <cmath>
+
+namespace zoka {
+
+void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex, int speedIndex,
+                     const QString &patientName, const QString &version)
+{
+    st.FilePath = filePath;
+    st.FileName = QFileInfo(filePath).fileName();
+    st.TestIndex = testIndex;
+    st.SpeedIndex = speedIndex;
+    st.PatientName = patientName;
+    st.Version = version;
+    st.resetForShow();
+}
+
+namespace {
+bool readFile(AnalysisState &st)
+{
+    if (st.TestIndex == 7) {
+        // The sustained-attention reader is being written; until then no report.
+        showMessage(MsgKind::Error, QStringLiteral("Pas de module d'analyse pour cette épreuve"));
+        st.AnalysisError = AnalysisReadFailure;
+        return false;
+    } else {
+        ReadResultFile(st);
+    }
+    // The reading names the patient and the practice runs for the whole program.
+    PatientName = st.PatientName;
+    PracticeRuns = st.PracticeRuns;
+    return st.AnalysisError != AnalysisReadFailure;
+}
+} // namespace
+
+bool openAnalysis(AnalysisState &st)
+{
+    if (!readFile(st))
+        return false;
+    if (st.TestIndex != 7 && st.AnalysisError == AnalysisNoError)
+        return AnalyseValues(st);
+    return true;
+}
+
+bool rereadAnalysis(AnalysisState &st)
+{
+    st.resetNotes();
+    return readFile(st);
+}
+
+bool ApplyLimit(AnalysisState &st, const QString &text)
+{
+    QString t = text;
+    if (t.isEmpty())
+        t = (st.TestIndex == 8 || st.TestIndex == 9) ? QStringLiteral("10.0") : QStringLiteral("3.0");
+    const int comma = int(t.indexOf(u','));
+    if (comma >= 0)
+        t[comma] = u'.';
+    st.LimitText = t;
+    bool ok = false;
+    const double seconds = QLocale::c().toDouble(t.trimmed(), &ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 0.1 || seconds > 10.0) {
+        showMessage(MsgKind::Warning, QStringLiteral("   Mauvais format de limite !    "));
+        // The next block must name the limit actually in force, not the refused text.
+        st.LimitText = st.AcceptedLimitText;
+        return false;
+    }
+    st.RejectLimitMs = std::nearbyint(seconds * 1000.0);
+    st.AcceptedLimitText = st.LimitText;
+    return true;
+}
+
+void applyLimitAndAnalyse(AnalysisState &st, const QString &text)
+{
+    ApplyLimit(st, text);
+    AnalyseValues(st);
+}
+
+QString limitStatusText(const AnalysisState &st)
+{
+    return QStringLiteral("Limite= ") + QString::number(qint64(std::llround(st.RejectLimitMs)));
+}
+
+} // namespace zoka

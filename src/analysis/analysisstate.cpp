@@ -1,0 +1,107 @@
+#include "analysis/analysisstate.h"
+
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "shell/tables.h"
+
+#include <QSaveFile>
+
+namespace zoka {
+
+namespace {
+const QString NotesMarker = QStringLiteral("[Notes]");
+}
+
+const std::array<QString, 6> ErrorTexts = {
+    QStringLiteral("0: Erreur interne"),
+    QStringLiteral("1: Le nom de fichier a un mauvais format"),
+    QStringLiteral("2: Le fichier de données est incomplet"),
+    QStringLiteral("3: Erreur: une valeur de temps est négative!"),
+    QStringLiteral("4: Trop de données dans le fichier: il sera tronqué"),
+    QStringLiteral("5: Trop d'appuis intempestifs ou non comptés"),
+};
+
+void AnalysisState::resetNotes()
+{
+    DStr.clear();
+    Notes = QStringList{NotesMarker};
+}
+
+void AnalysisState::resetReading()
+{
+    N = 0;
+    RawValues.fill(0);
+    KeptValues.fill(0);
+    GridValues.fill(0);
+    UntimelyCount = 0;
+    SecondCount = -1;
+    AdministrationDate.clear();
+    RejectCount = 0;
+    InternalErrorCode = 0;
+    LinesLoaded = false;
+}
+
+void AnalysisState::resetForShow()
+{
+    resetNotes();
+    resetReading();
+    LimiteEnabled = true;
+    ExportWithoutInfo = true;
+    const int limit = (TestIndex >= 0 && TestIndex < TestCount) ? TestTimeLimits[TestIndex] : 3;
+    LimitText = QString::number(limit) + QStringLiteral(".0");
+    AcceptedLimitText = LimitText;
+    RejectLimitMs = limit * 1000.0;
+    AnalysisError = AnalysisNoError;
+    AnalysisPass = 1;
+    Report.clear();
+}
+
+void ReportError(AnalysisState &st, int code)
+{
+    if (code < 0 || code > 5)
+        code = 0;
+    if (code != 2)
+        showMessage(MsgKind::Information, QStringLiteral("      Err") + ErrorTexts[code]
+                                          + QStringLiteral("          "));
+    st.AnalysisError = code;
+}
+
+void CollectDataLines(AnalysisState &st, const QStringList &lines)
+{
+    for (const QString &l : lines) {
+        if (l == NotesMarker)
+            break;
+        if (l.contains(NotesMarker))
+            continue;
+        st.DStr << l;
+    }
+}
+
+void ReadNotes(AnalysisState &st, const QStringList &lines, int from)
+{
+    for (int i = qMax(0, from); i < lines.size(); ++i)
+        if (!lines.at(i).isEmpty())
+            st.Notes << lines.at(i);
+}
+
+bool SaveNotes(const AnalysisState &st, QString *error)
+{
+    if (!st.LinesLoaded)
+        return true;
+    QStringList out = st.DStr;
+    if (st.Notes.isEmpty() || st.Notes.first() != NotesMarker)
+        out << NotesMarker;
+    out << st.Notes;
+    const QByteArray bytes = cp1252::encodeLines(out);
+
+    QSaveFile f(st.FilePath);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        if (error)
+            *error = QStringLiteral("Impossible de réécrire le fichier %1 : %2")
+                         .arg(st.FilePath, f.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace zoka

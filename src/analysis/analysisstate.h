@@ -1,0 +1,98 @@
+#pragma once
+#include "analysis/reportwriter.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace zoka {
+
+// Codes kept in AnalysisState::AnalysisError.
+constexpr int AnalysisNoError = -1;      // reading went through; the analysis may run
+constexpr int AnalysisUnlimited = 999;   // endless-series file: raw listing only
+constexpr int AnalysisReadFailure = 998; // file unreadable or holding a malformed line:
+                                         // message shown, no report at all
+
+// Largest item count a result file of tests 0-6, 8, 9 can carry (TR mixte: 65).
+constexpr int MaxItemValues = 65;
+
+// Everything the analysis of one result file knows. Rebuilt by every reading; the
+// analysis window owns one (and copies DStr/Notes/Report to its memos), the
+// command-line report tool one per file. No widget in here.
+//
+// Item arrays are 0-based: item i (1..65) is at index i - 1.
+struct AnalysisState {
+    // ---- what to read (set by the caller before the reading) ----
+    QString FilePath;   // path used to open and rewrite the file
+    QString FileName;   // bare file name (SelectedFile): item count, patient part
+    int TestIndex = 0;  // 0-9
+    int SpeedIndex = 1; // test 7 only: index into SpeedTable
+    QString Version;    // version text of the banner line (Config.Version)
+    QDateTime AnalysisTime; // "Analyse du fichier le ..."; invalid = the current time
+
+    // ---- read from the file (4.1) ----
+    int N = 0;                                  // item count taken from the file name
+    std::array<int, MaxItemValues> RawValues{}; // values as read
+    int PracticeRuns = 0;                       // line 2
+    int UntimelyCount = 0;                      // closing line, absolute value
+    int SecondCount = -1;                       // tests 2, 3, 4: second number; else -1
+    QString PatientName;                        // in: the current patient; out: line 1's
+    QString AdministrationDate;                 // date-and-time part of line 1
+    int AnalysisError = AnalysisNoError;
+    bool LinesLoaded = false; // the file was read: DStr/Notes hold it (SaveNotes may write)
+    QStringList DStr;  // the file's lines before its "[Notes]" line
+    QStringList Notes; // "[Notes]" then the note lines
+
+    // ---- statistics (4.2) ----
+    std::array<int, MaxItemValues> KeptValues{};
+    std::array<int, MaxItemValues> GridValues{};
+    int AnalysisPass = 1;
+    double RejectLimitMs = 3000;
+    QString LimitText = QStringLiteral("3.0");
+    QString AcceptedLimitText = QStringLiteral("3.0"); // text of the limit in force
+    int RejectCount = 0;
+    // Set instead of ending the program when the foreperiods of the series are
+    // unknown (202: 36 items for a test that has no 36-item series; 203: any other
+    // count). The window hands it to InternalError; the block is left unfinished.
+    int InternalErrorCode = 0;
+
+    // ---- effects on the window ----
+    bool LimiteEnabled = true;       // Limite and Effacer buttons
+    bool ExportWithoutInfo = true;   // RBXLsans enabled; false = forced to RBXLavec
+
+    // ---- the report file's content (AnaTemp.txt) ----
+    ReportWriter Report;
+
+    // The window's FormShow steps 2-5 (and the Effacer reset of DStr/Notes):
+    // empty DStr, Notes = {"[Notes]"}, limit from TestTimeLimits, AnalysisError -1,
+    // AnalysisPass 1, buttons and export enabled.
+    void resetForShow();
+    // Empties DStr and puts Notes back to its single "[Notes]" line.
+    void resetNotes();
+    // Read data of a reading (values, counts, error code, internal error).
+    void resetReading();
+};
+
+// The error texts of the reader, index = code.
+extern const std::array<QString, 6> ErrorTexts;
+
+// Shown for code c (outside 0..5: 0), except code 2: "      Err" + ErrorTexts[c] +
+// 10 blanks, through messages(). The code is kept in AnalysisError.
+void ReportError(AnalysisState &st, int code);
+
+// Appends to DStr every line of `lines` from the start up to the first line that is
+// exactly "[Notes]" (not kept); a line that merely contains "[Notes]" is left out.
+void CollectDataLines(AnalysisState &st, const QStringList &lines);
+
+// Appends to Notes every non-empty line of `lines` from index `from` to the end.
+void ReadNotes(AnalysisState &st, const QStringList &lines, int from);
+
+// Rewrites the result file (FilePath) as DStr, "[Notes]" (when Notes does not start
+// with it) and Notes, replacing it atomically; on failure the old file is left whole
+// and `error` gets a French message. Returns true on success. Does nothing (and
+// succeeds) when the file could not be read at all (LinesLoaded false): an unread
+// file is never replaced by an empty one.
+bool SaveNotes(const AnalysisState &st, QString *error = nullptr);
+
+} // namespace zoka

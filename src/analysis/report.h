@@ -1,0 +1,61 @@
+#pragma once
+#include "analysis/analysisstate.h"
+#include "analysis/stats.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+
+namespace zoka {
+
+// Stimulus series of the go/no-go and mixed tests, item i at index i - 1 (the same
+// text the test windows present).
+inline const QString TrsSeries = QStringLiteral("++0+++0+0++0++00++0+00+++0++0++00++0++0+++00+0++00++0++0+0+++0++"); // "+" go, "0" no-go
+inline const QString TrdSeries = QStringLiteral("2131224241131234214134122321412332141232214314124321311424221312"); // "1","2" go; "3","4" no-go
+inline const QString TrmSeries = QStringLiteral("VAVVVAAAAVVAVVVAAVVVVAAAVVAAAAVAAVAAAVVVVAAVAAAVVAAAAVVVAAVVVVAVV"); // "V" visual, "A" auditory
+
+// Screen regions of the lateralised and pointing tests, 20 characters each.
+inline const std::array<QString, 8> RegionNames = {
+    QStringLiteral("Hémichamp Gauche    "),
+    QStringLiteral("Hémichamp Droit     "),
+    QStringLiteral("Moitié Supérieure   "),
+    QStringLiteral("Moitié Inférieure   "),
+    QStringLiteral("Quadrant Sup. Gauche"),
+    QStringLiteral("Quadrant Inf. Gauche"),
+    QStringLiteral("Quadrant Sup. Droit "),
+    QStringLiteral("Quadrant Inf. Droit "),
+};
+
+// Stimulus character of item i (1-based) of a series, or a blank beyond its end.
+QChar seriesChar(const QString &series, int item);
+
+// Whether item i (1-based) is a go item of test 3 or 4 (always true for other tests).
+bool isGoItem(int testIndex, int item);
+
+// KeptValues from RawValues and RejectLimitMs (all 65 items), with the no-go items of
+// tests 3 and 4 then set to 0.
+void KeepValues(AnalysisState &st);
+
+// Omissions of tests 3 and 4: go items among 1..N whose raw value reaches the
+// opening time limit.
+int omissionCount(const AnalysisState &st);
+
+// Foreperiod (seconds) of item i of an N-item series, or 0 with `internalError` set
+// to 202 (36 items for a test without a 36-item series) or 203 (any other count).
+int foreperiodOf(int testIndex, int n, int item, int *internalError);
+
+// Pieces of an analysis block, each appending to st.Report.
+void WriteScoreTable(AnalysisState &st, int cellsPerRow);
+void WriteRejectLine(AnalysisState &st);
+bool WriteStatistics(AnalysisState &st);       // false after an internal error
+void WriteRegionStatistics(AnalysisState &st);
+void WriteMixedStatistics(AnalysisState &st);
+
+// The cross-modal differences of TR mixte (V->A and A->V switches, in item order).
+struct CrossModal {
+    QList<int> vToA, aToV;
+    int vToATotal = 0, aToVTotal = 0;
+};
+CrossModal crossModalDifferences(const AnalysisState &st);
+
+} // namespace zoka

@@ -1,0 +1,371 @@
+#include "analysis/resultreader.h"
+
+#include "administration/runstate.h"
+#include "analysis/report.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "shell/tables.h"
+
+#include <QFile>
+
+namespace zoka {
+
+namespace {
+const QString NotesMarker = QStringLiteral("[Notes]");
+
+int indexOfNotes(const QStringList &lines, int from)
+{
+    for (int i = qMax(0, from); i < lines.size(); ++i)
+        if (lines.at(i) == NotesMarker)
+            return i;
+    return -1;
+}
+
+QString titleOf(int testIndex)
+{
+    return (testIndex >= 0 && testIndex < TestCount) ? TestTitles[testIndex] : QString();
+}
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+} // namespace
+
+const QString IncompleteFileText = QStringLiteral(
+    "        Le fichier est incomplet. Le contenu partiel est visualisé et non traité.        ");
+
+bool loadResultLines(const QString &path, QStringList *lines, QString *error)
+{
+    lines->clear();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error) {
+            switch (f.error()) {
+            case QFileDevice::OpenError:
+                *error = f.exists() ? QStringLiteral("Accès au fichier refusé")
+                                    : QStringLiteral("Fichier introuvable");
+                break;
+            case QFileDevice::PermissionsError:
+                *error = QStringLiteral("Accès au fichier refusé");
+                break;
+            default:
+                *error = QStringLiteral("Erreur E/S %1").arg(int(f.error()));
+            }
+            *error += QStringLiteral(" : ") + path;
+        }
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("Erreur E/S %1 : %2").arg(int(f.error())).arg(path);
+        return false;
+    }
+    *lines = cp1252::splitLines(cp1252::decode(bytes));
+    return true;
+}
+
+bool parseNumberLine(const QString &line, int *value, QString *problem, int *consumed)
+{
+    int i = 0;
+    const int n = int(line.size());
+    while (i < n && isBlank(line.at(i)))
+        ++i;
+    bool negative = false;
+    if (i < n && (line.at(i) == u'-' || line.at(i) == u'+')) {
+        negative = line.at(i) == u'-';
+        ++i;
+    }
+    const int digitsStart = i;
+    qint64 v = 0;
+    bool tooLarge = false;
+    while (i < n && line.at(i) >= u'0' && line.at(i) <= u'9') {
+        v = v * 10 + (line.at(i).unicode() - u'0');
+        if (v > qint64(2147483648LL))
+            tooLarge = true, v = qint64(2147483648LL);
+        ++i;
+    }
+    if (i == digitsStart) {
+        if (problem)
+            *problem = line.trimmed().isEmpty()
+                ? QStringLiteral("ligne vide à la place d'un nombre")
+                : QStringLiteral("« %1 » n'est pas un nombre").arg(line.left(40));
+        return false;
+    }
+    if (i < n && !isBlank(line.at(i))) {
+        if (problem)
+            *problem = QStringLiteral("caractère inattendu dans « %1 »").arg(line.left(40));
+        return false;
+    }
+    if (negative)
+        v = -v;
+    if (tooLarge || v > 2147483647LL || v < -2147483648LL) {
+        if (problem)
+            *problem = QStringLiteral("nombre trop grand « %1 »").arg(line.trimmed().left(40));
+        return false;
+    }
+    *value = int(v);
+    if (consumed)
+        *consumed = i;
+    return true;
+}
+
+bool itemCountOfFileName(const QString &fileName, bool stopAtDash, int *n)
+{
+    const int u = int(fileName.indexOf(u'_'));
+    int stop = int(fileName.indexOf(u'.'));
+    if (stopAtDash) {
+        const int dash = int(fileName.indexOf(u'-'));
+        if (dash >= 0)
+            stop = dash;
+    }
+    // The text between the first "_" and the stop (all of the rest when missing).
+    const int start = u + 1;
+    const QString text = stop >= start ? fileName.mid(start, stop - start) : fileName.mid(start);
+    qint64 value = 0;
+    int i = 0;
+    while (i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9' && value < 100000000) {
+        value = value * 10 + (text.at(i).unicode() - u'0');
+        ++i;
+    }
+    *n = int(value);
+    return u >= 0 && !text.isEmpty() && i == text.size();
+}
+
+QString ParseHeaderLine(AnalysisState &st, const QString &line, int nameEnd)
+{
+    const int p = int(line.indexOf(QStringLiteral(": ")));
+    if (p >= 0)
+        st.PatientName = line.left(p);
+    if (st.PatientName != st.FileName.left(qMax(0, nameEnd - 2)))
+        showMessage(MsgKind::Warning,
+                    QStringLiteral(" Le nom du fichier ne correspond pas au nom de patient enregistré! "));
+    const int start = p >= 0 ? p + 2 : 0;
+    // An endless series: the header's only "#" is its last character.
+    if (!line.isEmpty() && line.indexOf(u'#') == line.size() - 1) {
+        showMessage(MsgKind::Warning,
+                    QStringLiteral(" Le fichier contient des données en nbre quelconque.")
+                        + QChar(u'\r')
+                        + QStringLiteral(" Pour les visualiser ou les traiter, il est nécessaire de les exporter. "));
+        st.ExportWithoutInfo = false;
+        st.AdministrationDate = line.mid(start, qMax(0, int(line.size()) - start - 2));
+        return QStringLiteral("illimité");
+    }
+    st.AdministrationDate = line.mid(start);
+    return QString();
+}
+
+void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString &date,
+                     int shownCount, int expectedCount)
+{
+    const bool unlimited = expectedCount == 999;
+    st.LimiteEnabled = false;
+    ReportWriter &w = st.Report;
+    w.clear();
+    w.line(bannerLine(st.Version));
+    w.line();
+    const QString practiceLine = lines.size() > 1 ? lines.at(1) : QString();
+    if (unlimited) {
+        w.line(st.PatientName + QStringLiteral("    ") + titleOf(st.TestIndex) + QStringLiteral("   ")
+               + QStringLiteral("Nombre non limité d'items"));
+        w.line(QStringLiteral("Passation de l'épreuve le ") + date);
+        w.line(QStringLiteral("Nombre d'essais : ") + practiceLine);
+        w.line(QStringLiteral("Affichage des ") + fmtInt(shownCount) + QStringLiteral(" premières données:"));
+    } else {
+        w.line(st.PatientName + QStringLiteral("    ") + titleOf(st.TestIndex) + QStringLiteral("   ")
+               + fmtInt(expectedCount) + QStringLiteral(" items"));
+        w.line(QStringLiteral("Passation de l'épreuve le ") + date);
+        w.line(QStringLiteral("Nombre d'essais : ") + practiceLine);
+        w.line(QStringLiteral("Données incomplètes (") + fmtInt(shownCount) + QStringLiteral(" sur ")
+               + fmtInt(expectedCount) + QStringLiteral(")"));
+    }
+
+    int idx = 2;
+    int k = 0;
+    int notesAt = -1;
+    while (idx < lines.size()) {
+        ++k;
+        if (unlimited && k > shownCount)
+            break;
+        const QString &l = lines.at(idx++);
+        if (l == NotesMarker) {
+            notesAt = idx - 1;
+            break;
+        }
+        if (l.startsWith(u'0')) {
+            w.line(QStringLiteral("Pas d'appui intempestif"));
+        } else if (l.startsWith(u'-')) {
+            const int blank = int(l.indexOf(u' '));
+            if (blank < 0)
+                w.line(QStringLiteral("Nbre d'appui(s) intempestif(s): ") + l.mid(1));
+            else
+                w.line(QStringLiteral("Nbre d'appuis intempestifs: ") + l.mid(1, blank - 1));
+        } else {
+            w.line(fmtInt(k, 4) + QStringLiteral(" :  ") + l);
+        }
+    }
+    if (notesAt < 0)
+        notesAt = indexOfNotes(lines, idx);
+    if (notesAt >= 0)
+        ReadNotes(st, lines, notesAt + 1);
+    CollectDataLines(st, lines);
+}
+
+void reportMalformedLine(AnalysisState &st, int lineNumber, const QString &problem)
+{
+    showMessage(MsgKind::Error, QStringLiteral("Format numérique incorrect dans le fichier %1, ligne %2 : %3. "
+                                               "Le fichier n'est pas analysé.")
+                                    .arg(st.FileName)
+                                    .arg(lineNumber)
+                                    .arg(problem));
+    st.AnalysisError = AnalysisReadFailure;
+    st.Report.clear();
+}
+
+namespace {
+
+// After a failed reading, DStr and Notes still hold the whole file, so that closing
+// the window rewrites it unchanged.
+void keepWholeFile(AnalysisState &st, const QStringList &lines)
+{
+    const int notesAt = indexOfNotes(lines, 0);
+    if (notesAt >= 0)
+        ReadNotes(st, lines, notesAt + 1);
+    CollectDataLines(st, lines);
+}
+
+} // namespace
+
+void WriteReportHead(AnalysisState &st)
+{
+    ReportWriter &w = st.Report;
+    w.clear();
+    w.line(bannerLine(st.Version));
+    w.line();
+    w.line(st.PatientName + QStringLiteral("    ") + titleOf(st.TestIndex) + QStringLiteral("   ")
+           + fmtInt(st.N) + QStringLiteral(" items"));
+    w.line(QStringLiteral("Passation de l'épreuve le ") + st.AdministrationDate);
+    w.line(QStringLiteral("Analyse du fichier le ") + reportDateText(st.AnalysisTime) + QStringLiteral(" à ")
+           + reportTimeText(st.AnalysisTime));
+    w.line(QStringLiteral("Nombre d'essais: ") + fmtInt(st.PracticeRuns)
+           + QStringLiteral(" ;  Nombre d'appuis intempestifs: ") + fmtInt(st.UntimelyCount));
+    if (st.TestIndex == 2) {
+        w.line(QStringLiteral("Nombre d'appuis pendant l'affichage du point de fixation: ") + fmtInt(st.SecondCount));
+    } else if (st.TestIndex == 3 || st.TestIndex == 4) {
+        w.line(QStringLiteral("Nombre de fausse(s) alarme(s): ") + fmtInt(st.SecondCount));
+        w.line(QStringLiteral("Nombre d'omissions: ") + fmtInt(omissionCount(st)));
+    }
+    w.line();
+}
+
+void ReadResultFile(AnalysisState &st)
+{
+    st.resetReading();
+    st.SecondCount = -1;
+    const int underscore = int(st.FileName.indexOf(u'_'));
+    const int nameEnd = underscore + 2; // 1-based position of the first "_", plus one
+    if (!itemCountOfFileName(st.FileName, false, &st.N))
+        ReportError(st, 1);
+
+    QStringList lines;
+    QString ioError;
+    if (!loadResultLines(st.FilePath, &lines, &ioError)) {
+        showMessage(MsgKind::Error, ioError);
+        st.AnalysisError = AnalysisReadFailure;
+        st.Report.clear();
+        return;
+    }
+    st.LinesLoaded = true;
+
+    const QString header = lines.isEmpty() ? QString() : lines.first();
+    if (ParseHeaderLine(st, header, nameEnd) == QStringLiteral("illimité")) {
+        ShowRawContents(st, lines, st.AdministrationDate, 15, 999);
+        st.AnalysisError = AnalysisUnlimited;
+        return;
+    }
+
+    int idx = 1;
+    if (idx < lines.size()) {
+        QString problem;
+        if (!parseNumberLine(lines.at(idx), &st.PracticeRuns, &problem)) {
+            reportMalformedLine(st, idx + 1, problem);
+            keepWholeFile(st, lines);
+            return;
+        }
+        ++idx;
+    } else {
+        st.PracticeRuns = 0;
+    }
+    PracticeRuns = st.PracticeRuns;
+
+    if (st.N > MaxItemValues) {
+        // Only a renamed file can carry such a count: the values would not fit.
+        ReportError(st, 1);
+        keepWholeFile(st, lines);
+        WriteReportHead(st);
+        return;
+    }
+
+    for (int i = 1; i <= st.N; ++i) {
+        int v = 0;
+        if (idx < lines.size()) {
+            QString problem;
+            if (!parseNumberLine(lines.at(idx), &v, &problem)) {
+                reportMalformedLine(st, idx + 1, problem);
+                keepWholeFile(st, lines);
+                return;
+            }
+            ++idx;
+        }
+        st.RawValues[i - 1] = v;
+        if (idx >= lines.size() || v <= 0) {
+            ReportError(st, 2);
+            ShowRawContents(st, lines, st.AdministrationDate, i - 1, st.N);
+            showMessage(MsgKind::Warning, IncompleteFileText);
+            st.ExportWithoutInfo = false;
+            return;
+        }
+    }
+
+    // Closing line: untimely-press counter, and for tests 2, 3, 4 a second number.
+    {
+        const QString &l = lines.at(idx);
+        QString problem;
+        int used = 0;
+        int first = 0;
+        bool ok = parseNumberLine(l, &first, &problem, &used);
+        if (ok && (st.TestIndex == 2 || st.TestIndex == 3 || st.TestIndex == 4)) {
+            int second = 0;
+            ok = parseNumberLine(l.mid(used), &second, &problem);
+            if (!ok && l.mid(used).trimmed().isEmpty())
+                problem = QStringLiteral("le second nombre manque dans « %1 »").arg(l.left(40));
+            st.SecondCount = second;
+        }
+        if (!ok) {
+            reportMalformedLine(st, idx + 1, problem);
+            keepWholeFile(st, lines);
+            return;
+        }
+        ++idx;
+        st.UntimelyCount = first;
+        if (st.UntimelyCount > 0)
+            ReportError(st, 5);
+        else
+            st.UntimelyCount = -st.UntimelyCount;
+    }
+
+    if (idx < lines.size()) {
+        if (lines.at(idx) == NotesMarker) {
+            ReadNotes(st, lines, idx + 1);
+        } else {
+            ReportError(st, 4);
+            st.AnalysisError = AnalysisNoError;
+            // The examiner's notes may still stand after the extra lines: keep them.
+            const int notesAt = indexOfNotes(lines, idx);
+            if (notesAt >= 0)
+                ReadNotes(st, lines, notesAt + 1);
+        }
+    }
+    CollectDataLines(st, lines);
+    WriteReportHead(st);
+}
+
+} // namespace zoka
