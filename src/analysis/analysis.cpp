@@ -29,10 +29,8 @@ namespace {
 bool readFile(AnalysisState &st)
 {
     if (st.TestIndex == 7) {
-        // The sustained-attention reader is being written; until then no report.
-        showMessage(MsgKind::Error, QStringLiteral("Pas de module d'analyse pour cette épreuve"));
-        st.AnalysisError = AnalysisReadFailure;
-        return false;
+        if (!ReadSustainedAttentionFile(st))
+            return false;
     } else {
         ReadResultFile(st);
     }
