@@ -31,26 +31,7 @@ void runOptionsWindow()
         ShowOptionsWindow();
 }
 
-// The run-time texts of the file layer for the errno of a failed call.
-QString fileErrorText(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("Fichier introuvable");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return QString::fromUtf8("Accès au fichier refusé");
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QStringLiteral("Disque plein");
-    default:
-        return QStringLiteral("Erreur E/S %1").arg(err);
-    }
-}
+QString fileErrorText(int err) { return fileLayerErrorText(err); }
 
 void putString(QByteArray &rec, int offset, int maxChars, const QByteArray &chars)
 {
@@ -92,6 +73,28 @@ QString configPathText(const QString &path)
 }
 
 } // namespace
+
+QString fileLayerErrorText(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Fichier introuvable");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QString::fromUtf8("Accès au fichier refusé");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return QStringLiteral("Disque plein");
+    case EEXIST:
+        return QString::fromUtf8("Un fichier de ce nom existe déjà");
+    default:
+        return QStringLiteral("Erreur E/S %1").arg(err);
+    }
+}
 
 bool fitsRecordString(const QString &text, int maxChars, QString *why)
 {
