@@ -1,11 +1,60 @@
+#include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
+#include "shell/internalerror.h"
+#include "shell/sharedstate.h"
+#include "shell/widgets/tmain.h"
+#include "shell/windows.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace {
+// The fonts the windows are designed with, and free fonts of the same metrics.
+void substituteFonts()
+{
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
+    QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+}
+
+void restoreScreen()
+{
+    if (zoka::InitialScreenWidth > 0 && zoka::InitialScreenHeight > 0)
+        zoka::SwitchScreenMode(zoka::InitialScreenWidth, zoka::InitialScreenHeight);
+}
+} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZOKA"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ZOKA"));
+
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    substituteFonts();
+    QApplication::setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
     zoka::QtMessageService messages;
     zoka::setMessageService(&messages);
-    return 0;
+    zoka::setInternalErrorCleanup(restoreScreen);
+
+    // The main window first; the other windows are made by their own modules.
+    zoka::TMain mainWindow;
+    zoka::setMainWindow(&mainWindow);
+    mainWindow.showMaximized();
+
+    const int code = app.exec();
+    // Whatever way the program ended, the display goes back to its start-up mode.
+    restoreScreen();
+    zoka::setMainWindow(nullptr);
+    zoka::setMessageService(nullptr);
+    return code;
 }

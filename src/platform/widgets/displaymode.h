@@ -1,0 +1,18 @@
+#pragma once
+#include <QSize>
+
+namespace zoka {
+
+// Display resolution of the screen the program runs on.
+
+// Current size of the screen in pixels.
+QSize currentScreenSize();
+
+// When `width` differs from the current screen width, asks the display server for a
+// width x height mode (resolution only; depth and refresh stay). The outcome is not
+// examined: a server that refuses (or has no such mode) leaves the screen as it is.
+// Does nothing on platforms without a display server that can change modes
+// (offscreen, wayland). Always returns true.
+bool SwitchScreenMode(int width, int height);
+
+} // namespace zoka

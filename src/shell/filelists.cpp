@@ -1,0 +1,126 @@
+#include "shell/filelists.h"
+
+#include "platform/fileattr.h"
+#include "platform/messages.h"
+#include "shell/maintexts.h"
+#include "shell/naming.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace zoka {
+
+namespace {
+bool lessIgnoringCase(const QString &a, const QString &b)
+{
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+QString fileErrorText(const QFile &f)
+{
+    switch (f.error()) {
+    case QFileDevice::PermissionsError: return QStringLiteral("Accès au fichier refusé");
+    case QFileDevice::ResourceError: return QStringLiteral("Disque plein");
+    case QFileDevice::RemoveError: return QStringLiteral("Accès au fichier refusé");
+    default: return QStringLiteral("Erreur E/S %1").arg(int(f.error()));
+    }
+}
+} // namespace
+
+QStringList readFileList(const QString &dir)
+{
+    if (dir.isEmpty())
+        return {};
+    const QDir d(dir);
+    if (!d.exists())
+        return {};
+    QStringList files = d.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::sort(files.begin(), files.end(), lessIgnoringCase);
+    return files;
+}
+
+bool matchesMask(const QString &fileName, const QString &mask)
+{
+    if (mask == AllFilesMask || mask == QLatin1String("*"))
+        return true;
+    if (mask.endsWith(QLatin1Char('*')))
+        return fileName.startsWith(mask.chopped(1), Qt::CaseInsensitive);
+    return fileName.compare(mask, Qt::CaseInsensitive) == 0;
+}
+
+QStringList filterByMask(const QStringList &files, const QString &mask)
+{
+    QStringList out;
+    for (const QString &f : files)
+        if (matchesMask(f, mask))
+            out << f;
+    return out;
+}
+
+void insertSorted(QStringList &list, const QString &name)
+{
+    const auto at = std::upper_bound(list.begin(), list.end(), name,
+                                     [](const QString &a, const QString &b) {
+                                         return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+                                     });
+    list.insert(at, name);
+}
+
+QStringList patientsOfFileList(const QStringList &sortedFiles)
+{
+    QStringList patients;
+    QString previous;
+    for (int i = 0; i < sortedFiles.size(); ++i) {
+        const QString p = PatientOfFileName(sortedFiles.at(i));
+        if (i == 0 || p.toUpper() != previous.toUpper())
+            insertSorted(patients, p);
+        previous = p;
+    }
+    return patients;
+}
+
+bool isNotAnalysed(const QString &path) { return isReadOnlyMarked(path); }
+bool MarkNotAnalysed(const QString &path) { return setReadOnlyMark(path); }
+bool MarkAnalysed(const QString &path) { return clearReadOnlyMark(path); }
+
+QString notAnalysedQuestion(const QString &name)
+{
+    using namespace maintext;
+    return Blanks20 + LeFichier + name + NotAnalysedTail + Blanks20;
+}
+
+DeleteOutcome DeleteResultFile(const QString &name, QString *error)
+{
+    using namespace maintext;
+    if (!askYesNo(MsgKind::Confirmation, Blanks20 + AskDelete + name + QStringLiteral(" ?") + Blanks20))
+        return DeleteOutcome::Kept;
+    if (isNotAnalysed(name)) {
+        if (!askYesNo(MsgKind::Warning, notAnalysedQuestion(name)))
+            return DeleteOutcome::Kept;
+        if (!MarkAnalysed(name)) {
+            if (error)
+                *error = QStringLiteral("Le fichier %1 ne peut être supprimé: Accès au fichier refusé").arg(name);
+            return DeleteOutcome::Failed;
+        }
+    }
+    // The content goes first, then the directory entry.
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error)
+            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(f));
+        return DeleteOutcome::Failed;
+    }
+    f.close();
+    if (!f.remove()) {
+        if (error)
+            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(f));
+        return DeleteOutcome::Failed;
+    }
+    return DeleteOutcome::Deleted;
+}
+
+} // namespace zoka

@@ -1,0 +1,715 @@
+#include "shell/mainlogic.h"
+
+#include "platform/messages.h"
+#include "shell/configfile.h"
+#include "shell/internalerror.h"
+#include "shell/maintexts.h"
+#include "shell/naming.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zoka {
+
+using namespace maintext;
+
+namespace {
+// Text refused in a patient name besides "_" and ".": a name is part of a file name.
+const QString NameForbiddenChars = QStringLiteral(
+    "     Le nom du patient ne peut contenir les caractères / \\ : * ? \" < > | "
+    "ni de caractère de contrôle (il sert à nommer les fichiers de résultats)      ");
+
+QString resultsDirMissingText(const QString &dir)
+{
+    return DirHead + dir + DirTail + QLatin1Char('\r') + DirActivate + QLatin1Char('\r') + DirRestart;
+}
+
+QString resultsDirUnusableText(const QString &dir)
+{
+    return QStringLiteral("Le répertoire des résultats <%1> n'est pas accessible.").arg(dir);
+}
+
+const QString StartupFailedText = QStringLiteral(
+    "Le démarrage de ZOKA n'a pu aboutir: les boutons Passation, Analyse et Suppression "
+    "restent inactifs.\r"
+    "Corrigez les réglages dans la fenêtre [Options], puis quittez par [Quitter] et "
+    "redémarrez l'application ZOKA.");
+} // namespace
+
+MainLogic::MainLogic()
+    : MainLogic(Hooks{})
+{
+}
+
+MainLogic::MainLogic(Hooks hooks)
+    : m_hooks(std::move(hooks))
+{
+    nomText = NomInit;
+    epreuves.items = QStringList(EpreuvesItems.begin(), EpreuvesItems.end());
+    epreuves.enabled = false;
+    nbItems3.items = {Items16, Items32, Items64};
+    nbItems2.items = {Items32, Items64};
+    vitesseAS.items = {Lente, Moyenne, Rapide};
+    vitesseAS.index = 1;
+    vitesseAS.visible = false;
+    groupBox2Caption = GroupBox2Items;
+}
+
+// ---- Program-side changes ----------------------------------------------------------
+
+void MainLogic::setNomText(const QString &text)
+{
+    if (text == nomText)
+        return;
+    nomText = text;
+    NomChange();
+}
+
+void MainLogic::setEpreuvesIndex(int index)
+{
+    if (index == epreuves.index)
+        return;
+    epreuves.index = index;
+    if (index >= 0)
+        EpreuvesClick();
+}
+
+void MainLogic::setNbItems2Index(int index)
+{
+    if (index == nbItems2.index)
+        return;
+    nbItems2.index = index;
+    if (index >= 0)
+        NbItems2Click();
+}
+
+void MainLogic::setNbItems3Index(int index)
+{
+    if (index == nbItems3.index)
+        return;
+    nbItems3.index = index;
+    if (index >= 0)
+        NbItems3Click();
+}
+
+void MainLogic::setVitesseASIndex(int index)
+{
+    if (index == vitesseAS.index)
+        return;
+    vitesseAS.index = index;
+    if (index >= 0)
+        VitesseASClick();
+}
+
+void MainLogic::selectFile(int row)
+{
+    fileListEpreuves.selected = (row >= 0 && row < fileListEpreuves.entries.size()) ? row : -1;
+}
+
+void MainLogic::selectPatient(int row)
+{
+    listPatientsSelected = (row >= 0 && row < listPatients.size()) ? row : -1;
+}
+
+void MainLogic::userClickPatient(int row)
+{
+    selectPatient(row);
+    ListPatientsClick();
+}
+
+void MainLogic::userClickFile(int row)
+{
+    selectFile(row);
+    FileListEpreuvesClick();
+}
+
+void MainLogic::userDoubleClickFile(int row)
+{
+    selectFile(row);
+    FileListEpreuvesDblClick();
+}
+
+void MainLogic::clearFileSelection() { fileListEpreuves.selected = -1; }
+
+void MainLogic::beforeModal()
+{
+    if (m_hooks.beforeModal)
+        m_hooks.beforeModal();
+}
+
+// ---- Start-up and end ----------------------------------------------------------------
+
+void MainLogic::FormShow()
+{
+    if (m_hooks.screenSize) {
+        const QSize s = m_hooks.screenSize();
+        InitialScreenWidth = s.width();
+        InitialScreenHeight = s.height();
+    }
+    VersionShort = ProgramVersion.chopped(1);
+
+    beforeModal();
+    if (m_hooks.showIntro)
+        m_hooks.showIntro();
+
+    caption = Caption;
+
+    const bool loaded = m_hooks.loadConfiguration ? m_hooks.loadConfiguration() : LoadConfigurationAtStartup();
+    if (!loaded) {
+        // Config stays as it was; give the options window something sensible to show
+        // (nothing is written unless the examiner accepts it there).
+        if (Config.ProgramDir.isEmpty())
+            Config = defaultConfigRecord(QDir::currentPath());
+        startupFailure();
+        return;
+    }
+    configurationLoaded = true;
+
+    caption += VersionShort;
+
+    TestIndex = 0;
+    nbItems2.visible = false;
+    nbItems3.visible = false;
+    label1Caption.clear();
+
+    // The results directory.
+    if (!QFileInfo(Config.ResultsDir).isDir()) {
+        showError(resultsDirMissingText(Config.ResultsDir));
+        beforeModal();
+        if (m_hooks.showOptions)
+            m_hooks.showOptions();
+    }
+    ResultsDirPath = Config.ResultsDir;
+
+    if (!pointFileLists(ResultsDirPath)) {
+        showError(resultsDirUnusableText(ResultsDirPath));
+        startupFailure();
+        return;
+    }
+
+    passationEnabled = true;
+    analysesEnabled = true;
+    gestionEnabled = true;
+    epreuves.enabled = true;
+    setEpreuvesIndex(TestIndex);
+
+    focus = MainFocus::Nom;
+    PatientName.clear();
+    SelectedFile.clear();
+
+    RefreshPatientList();
+}
+
+void MainLogic::startupFailure()
+{
+    startupFailed = true;
+    passationEnabled = false;
+    analysesEnabled = false;
+    gestionEnabled = false;
+    epreuves.enabled = false;
+    nomEnabled = false;
+    listsEnabled = false;
+    nbItems2.enabled = false;
+    nbItems3.enabled = false;
+    vitesseAS.enabled = false;
+    showError(StartupFailedText);
+}
+
+bool MainLogic::FormClose()
+{
+    if (!askYesNo(MsgKind::Confirmation, CloseAsk))
+        return false;
+    if (m_hooks.switchScreenMode)
+        m_hooks.switchScreenMode(InitialScreenWidth, InitialScreenHeight);
+    return true;
+}
+
+void MainLogic::QuitterClick()
+{
+    // After a start-up that could not read the configuration, Config holds nothing
+    // the examiner chose: the file on disk is left as it is.
+    if (configurationLoaded) {
+        const bool saved = m_hooks.saveConfiguration ? m_hooks.saveConfiguration() : SaveConfiguration();
+        if (!saved)
+            return; // the error has been reported; the program stays open
+    }
+    if (m_hooks.switchScreenMode)
+        m_hooks.switchScreenMode(InitialScreenWidth, InitialScreenHeight);
+    if (m_hooks.quit)
+        m_hooks.quit();
+}
+
+void MainLogic::OptionsClick()
+{
+    beforeModal();
+    if (m_hooks.showOptions)
+        m_hooks.showOptions();
+    if (ResultsDirPath.isEmpty())
+        return;
+    if (!pointFileLists(ResultsDirPath))
+        showError(resultsDirUnusableText(ResultsDirPath));
+    RefreshPatientList();
+}
+
+// ---- Name, test and count ---------------------------------------------------------
+
+void MainLogic::NomChange()
+{
+    PatientName = nomText;
+
+    const int keep = underscoreDotCut(PatientName);
+    const int bad = forbiddenFileNameCharIndex(PatientName);
+    if (keep >= 0) {
+        showError(NameBadChars);
+        setNomText(PatientName.left(keep));
+    } else if (bad >= 0) {
+        showError(NameForbiddenChars);
+        setNomText(PatientName.left(bad));
+    }
+
+    if (PatientName.size() > MaxPatientNameLength) {
+        showError(NameTooLong);
+        setNomText(PatientName.left(MaxPatientNameLength));
+    }
+
+    setEpreuvesMask(PatientName + QStringLiteral("_*"));
+}
+
+void MainLogic::EpreuvesClick()
+{
+    UnlimitedActive = false;
+    UnlimitedChosen = false;
+    nbItems2.enabled = true;
+    nbItems3.enabled = true;
+    if (!FileClickInProgress) {
+        clearFileSelection();
+        SelectedFile.clear();
+    }
+    groupBox2Caption = GroupBox2Items;
+    label1Caption.clear();
+    TestIndex = epreuves.index;
+    if (TestIndex == SpeedTestIndex)
+        SetupSpeedChoice(1);
+    else
+        SetupItemCountChoice();
+}
+
+void MainLogic::SetupItemCountChoice()
+{
+    vitesseAS.visible = false;
+    nbItems2.visible = false;
+    nbItems3.visible = false;
+    ItemCount = 0;
+    switch (TestIndex) {
+    case 0:
+    case 5:
+        nbItems3.items = {Items16, Items32, Items64};
+        nbItems3.visible = true;
+        setNbItems3Index(0);
+        TakeItemCount(3);
+        break;
+    case 1:
+    case 2:
+        nbItems2.items = {Items36, Items64};
+        nbItems2.visible = true;
+        setNbItems2Index(0);
+        TakeItemCount(2);
+        break;
+    case 3:
+    case 4:
+        nbItems2.items = {Items32, Items64};
+        nbItems2.visible = true;
+        setNbItems2Index(0);
+        TakeItemCount(2);
+        break;
+    case 6:
+    case 8:
+    case 9:
+        ItemCount = 64;
+        break;
+    default:
+        break;
+    }
+    label1Caption = QString::number(ItemCount);
+    if (ItemCount == 0)
+        InternalError(201);
+}
+
+void MainLogic::TakeItemCount(int kind)
+{
+    switch (kind) {
+    case 1:
+        ItemCount = FileItemCount;
+        break;
+    case 2:
+        ItemCount = nbItems2.index == 1 ? 64 : 32;
+        if (ItemCount == 32 && (TestIndex == 1 || TestIndex == 2))
+            ItemCount = 36;
+        break;
+    case 3:
+        ItemCount = nbItems3.index == 2 ? 64 : nbItems3.index == 1 ? 32 : 16;
+        break;
+    default:
+        break;
+    }
+    label1Caption = QString::number(ItemCount);
+}
+
+void MainLogic::NbItems2Click()
+{
+    if (!FileClickInProgress) {
+        clearFileSelection();
+        SelectedFile.clear();
+    }
+    TakeItemCount(2);
+}
+
+void MainLogic::NbItems3Click()
+{
+    if (!FileClickInProgress) {
+        clearFileSelection();
+        SelectedFile.clear();
+    }
+    TakeItemCount(3);
+}
+
+void MainLogic::SetupSpeedChoice(int s)
+{
+    SpeedIndex = s;
+    nbItems2.visible = false;
+    nbItems3.visible = false;
+    vitesseAS.enabled = true;
+    vitesseAS.visible = true;
+    setVitesseASIndex(s);
+    groupBox2Caption = GroupBox2Msec;
+    label1Caption = QString::number(SpeedTable[SpeedIndex]);
+    ItemCount = 228;
+}
+
+void MainLogic::VitesseASClick()
+{
+    SpeedIndex = vitesseAS.index;
+    label1Caption = QString::number(SpeedTable[SpeedIndex]);
+}
+
+void MainLogic::rerunTestSetup()
+{
+    if (TestIndex == SpeedTestIndex)
+        SetupSpeedChoice(1);
+    else
+        SetupItemCountChoice();
+}
+
+void MainLogic::Label1DblClick()
+{
+    if (!FileClickInProgress) {
+        clearFileSelection();
+        SelectedFile.clear();
+    }
+    if (TestIndex < 0 || TestIndex >= TestCount || !EndlessOffered[TestIndex])
+        return;
+    if (askYesNo(MsgKind::Confirmation, AskEndless)) {
+        UnlimitedChosen = true;
+        if (TestIndex == 1 || TestIndex == 3 || TestIndex == 4)
+            setNbItems2Index(1);
+        else if (TestIndex == 0)
+            setNbItems3Index(2);
+        ItemCount = EndlessItemCount;
+        nbItems2.enabled = false;
+        nbItems3.enabled = false;
+        label1Caption = Endless;
+    } else {
+        UnlimitedChosen = false;
+        UnlimitedActive = false;
+        nbItems2.enabled = true;
+        nbItems3.enabled = true;
+        rerunTestSetup();
+    }
+}
+
+// ---- Administration and analysis --------------------------------------------------
+
+bool MainLogic::repairTestIndex()
+{
+    // A file name that matched no test leaves TestIndex at -1 while the list still
+    // shows the previous test: that test is the one in force.
+    if (TestIndex < 0 || TestIndex >= TestCount)
+        TestIndex = epreuves.index;
+    return TestIndex >= 0 && TestIndex < TestCount;
+}
+
+void MainLogic::focusVisibleCountGroup()
+{
+    if (nbItems2.visible)
+        focus = MainFocus::NbItems2;
+    else if (nbItems3.visible)
+        focus = MainFocus::NbItems3;
+}
+
+void MainLogic::PassationClick()
+{
+    if (m_hooks.switchScreenMode)
+        m_hooks.switchScreenMode(800, 600);
+    if (!repairTestIndex())
+        return;
+    FileItemCount = fileItemCountFor(TestIndex, ItemCount);
+    ResultFileName = buildResultFileName(PatientName, TestIndex, FileItemCount, UnlimitedChosen, SpeedIndex);
+    if (!CheckBeforeAdministration())
+        return;
+
+    beforeModal();
+    if (m_hooks.startAdministration)
+        m_hooks.startAdministration();
+
+    UnlimitedActive = false;
+    nbItems2.enabled = true;
+    nbItems3.enabled = true;
+    SelectedFile = ResultFileName;
+    rereadFileLists();
+    RefreshPatientList();
+    analysesEnabled = true;
+}
+
+bool MainLogic::CheckBeforeAdministration()
+{
+    if (PatientName.isEmpty()) {
+        showWarning(NotEncoded);
+        focus = MainFocus::Nom;
+        return false;
+    }
+    if (ItemCount == 0) {
+        showWarning(CountNotSet);
+        focusVisibleCountGroup();
+        return false;
+    }
+    if (QFileInfo::exists(ResultFileName)) {
+        const QString lf = QStringLiteral("\n");
+        const QString question = ExistsHead + lf + ExistsYes + ResultFileName + ExistsYesTail + lf + ExistsNo
+                                 + lf + ExistsWarn + lf + ExistsPress;
+        if (!askYesNo(MsgKind::Warning, question)) {
+            focus = MainFocus::Nom;
+            return false;
+        }
+        if (isNotAnalysed(ResultFileName)) {
+            if (!askYesNo(MsgKind::Warning, notAnalysedQuestion(ResultFileName))) {
+                focus = MainFocus::Nom;
+                return false;
+            }
+            if (!MarkAnalysed(ResultFileName)) {
+                showError(QStringLiteral("Le fichier %1 ne peut être remplacé: Accès au fichier refusé")
+                              .arg(ResultFileName));
+                focus = MainFocus::Nom;
+                return false;
+            }
+        }
+    }
+    focus = MainFocus::Passation;
+    return true;
+}
+
+void MainLogic::AnalysesClick()
+{
+    bool testKnown = true;
+    if (SelectedFile.isEmpty()) {
+        if (repairTestIndex()) {
+            FileItemCount = fileItemCountFor(TestIndex, ItemCount);
+            SelectedFile = buildResultFileName(PatientName, TestIndex, FileItemCount, UnlimitedChosen, SpeedIndex);
+        } else {
+            testKnown = false;
+        }
+    } else {
+        if (SelectedFile.indexOf(QLatin1Char('_')) > 0 && PatientName.isEmpty())
+            PatientName = SelectedFile.left(SelectedFile.indexOf(QLatin1Char('_')));
+        if (TestIndex < 0 || TestIndex >= TestCount) {
+            // The chosen file belongs to no test: nothing to analyse.
+            showWarning(ExtUnknown);
+            testKnown = false;
+        }
+    }
+
+    if (testKnown && CheckBeforeAnalysis()) {
+        beforeModal();
+        if (m_hooks.showAnalysis)
+            m_hooks.showAnalysis();
+    }
+
+    repairTestIndex();
+    if (!pointFileLists(ResultsDirPath))
+        showError(resultsDirUnusableText(ResultsDirPath));
+    RefreshPatientList();
+    SelectedFile.clear();
+    UnlimitedActive = false;
+    UnlimitedChosen = false;
+    nbItems2.enabled = true;
+    nbItems3.enabled = true;
+    if (TestIndex >= 0 && TestIndex < TestCount)
+        rerunTestSetup();
+}
+
+bool MainLogic::CheckBeforeAnalysis()
+{
+    if (PatientName.isEmpty()) {
+        showWarning(NotEncoded);
+        focus = MainFocus::Nom;
+        return false;
+    }
+    if (FileItemCount == 0) {
+        showWarning(CountNotSet);
+        focusVisibleCountGroup();
+        return false;
+    }
+    if (!QFileInfo(SelectedFile).isFile()) {
+        showWarning(LeFichier + SelectedFile + Introuvable);
+        focus = MainFocus::Nom;
+        return false;
+    }
+    return true;
+}
+
+// ---- Lists ---------------------------------------------------------------------------
+
+bool MainLogic::pointFileLists(const QString &dir)
+{
+    if (dir.isEmpty() || !QFileInfo(dir).isDir() || !QDir::setCurrent(dir)) {
+        fileListPatients.directory.clear();
+        fileListEpreuves.directory.clear();
+        rereadFileLists();
+        return false;
+    }
+    fileListPatients.directory = dir;
+    fileListEpreuves.directory = dir;
+    rereadFileLists();
+    return true;
+}
+
+void MainLogic::setEpreuvesMask(const QString &mask)
+{
+    if (mask == fileListEpreuves.mask)
+        return;
+    fileListEpreuves.mask = mask;
+    fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), mask);
+    fileListEpreuves.selected = -1;
+}
+
+void MainLogic::rereadFileLists()
+{
+    const QStringList all = readFileList(fileListPatients.directory);
+    fileListPatients.entries = all;
+    fileListPatients.selected = -1;
+    fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), fileListEpreuves.mask);
+    fileListEpreuves.selected = -1;
+}
+
+void MainLogic::RefreshPatientList()
+{
+    listPatients = patientsOfFileList(fileListPatients.entries);
+    listPatientsSelected = -1;
+}
+
+void MainLogic::ListPatientsClick()
+{
+    if (listPatientsSelected < 0)
+        return;
+    const QString patient = listPatients.at(listPatientsSelected);
+    // The name field may already read the patient's name (it starts with "Inconnu"):
+    // the name and the file list must follow the choice all the same.
+    if (nomText == patient)
+        NomChange();
+    else
+        setNomText(patient);
+    clearFileSelection();
+    SelectedFile.clear();
+}
+
+void MainLogic::FileListEpreuvesClick()
+{
+    struct Guard {
+        Guard() { FileClickInProgress = true; }
+        ~Guard() { FileClickInProgress = false; }
+    } guard;
+
+    SelectedFile = FileNameOfPath(fileListEpreuves.selectedEntry());
+    if (SelectedFile.isEmpty()) {
+        focus = MainFocus::FileListEpreuves;
+        return;
+    }
+    const ResultNameParts parts = parseResultFileName(SelectedFile);
+    TestIndex = parts.testIndex;
+    if (TestIndex < 0) {
+        showWarning(ExtUnknown);
+        focus = MainFocus::FileListEpreuves;
+        return;
+    }
+    setEpreuvesIndex(TestIndex);
+
+    if (!parts.countValid) {
+        FileItemCount = 0;
+        showWarning(CountBad);
+        focus = MainFocus::FileListEpreuves;
+        return;
+    }
+    FileItemCount = parts.count;
+
+    if (TestIndex == SpeedTestIndex) {
+        if (!parts.speedValid) {
+            vitesseAS.enabled = false;
+            label1Caption.clear();
+            showWarning(AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
+                        + QLatin1Char('"') + AsTail);
+            SpeedIndex = 3;
+        } else {
+            SetupSpeedChoice(parts.speed);
+        }
+    } else if (TestIndex == 6 || TestIndex == 8 || TestIndex == 9) {
+        TakeItemCount(1);
+    } else if (TestIndex >= 1 && TestIndex <= 4) {
+        setNbItems2Index(FileItemCount < 64 ? 0 : 1);
+    } else {
+        setNbItems3Index(FileItemCount < 32 ? 0 : FileItemCount < 64 ? 1 : 2);
+    }
+
+    analysesEnabled = true;
+    focus = MainFocus::FileListEpreuves;
+}
+
+void MainLogic::FileListEpreuvesDblClick()
+{
+    FileListEpreuvesClick();
+    AnalysesClick();
+}
+
+void MainLogic::GestionClick()
+{
+    const auto deleteOne = [this](const QString &entry) -> bool {
+        const QString name = FileNameOfPath(entry);
+        if (QFileInfo::exists(name)) {
+            QString error;
+            if (DeleteResultFile(name, &error) == DeleteOutcome::Failed) {
+                showError(error);
+                return false;
+            }
+        } else {
+            showWarning(Blanks20 + LeFichier + name + NotFoundTail + Blanks20);
+        }
+        return true;
+    };
+
+    if (fileListEpreuves.selected >= 0) {
+        deleteOne(fileListEpreuves.selectedEntry());
+    } else if (listPatientsSelected >= 0) {
+        const QStringList files = fileListEpreuves.entries;
+        for (const QString &f : files)
+            if (!deleteOne(f))
+                break;
+    } else {
+        showWarning(SelectPatient);
+        return;
+    }
+    // Also after a failure: the lists then show what is really left.
+    rereadFileLists();
+    RefreshPatientList();
+}
+
+} // namespace zoka

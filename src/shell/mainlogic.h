@@ -1,0 +1,137 @@
+#pragma once
+#include "shell/filelists.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace zoka {
+
+// The main window's behaviour, apart from its widgets: the state of every control
+// that the handlers read or change, and the handlers themselves. The window (TMain)
+// forwards the examiner's actions here and draws the state afterwards; tests drive
+// the same handlers with a scripted message service.
+//
+// As with the examiner's own actions, setting a radio group's selection from the
+// program raises that group's click handler when the selection changes, and setting
+// the text of the name field raises NomChange when the text changes: the set*()
+// functions below do exactly that.
+
+enum class MainFocus { None, Nom, NbItems2, NbItems3, Passation, FileListEpreuves };
+
+struct RadioGroupModel {
+    QStringList items;
+    int index = -1;
+    bool visible = true;
+    bool enabled = true;
+};
+
+struct FileListModel {
+    QString directory;   // empty until the list is pointed at a directory
+    QString mask = AllFilesMask;
+    QStringList entries;
+    int selected = -1;
+    QString selectedEntry() const { return selected >= 0 && selected < entries.size() ? entries.at(selected) : QString(); }
+};
+
+class MainLogic {
+public:
+    // What the main window calls outside itself. Empty functions do nothing, except
+    // loadConfiguration and saveConfiguration which default to the configuration file.
+    struct Hooks {
+        std::function<void()> showIntro;
+        std::function<bool()> loadConfiguration;
+        std::function<void()> showOptions;
+        std::function<void()> startAdministration;
+        std::function<void()> showAnalysis;
+        std::function<bool()> saveConfiguration;
+        std::function<bool(int, int)> switchScreenMode;
+        std::function<QSize()> screenSize;
+        std::function<void()> quit;         // ends the program (button "Quitter")
+        std::function<void()> beforeModal;  // brings the window up to date first
+    };
+
+    MainLogic();
+    explicit MainLogic(Hooks hooks);
+    Hooks &hooks() { return m_hooks; }
+
+    // ---- State of the controls --------------------------------------------------
+    QString caption;
+    QString nomText;
+    bool nomEnabled = true;
+    RadioGroupModel epreuves;   // "Epreuves": the ten tests
+    RadioGroupModel nbItems2;   // 32/64 or 36/64 items
+    RadioGroupModel nbItems3;   // 16/32/64 items
+    RadioGroupModel vitesseAS;  // speed of test 7
+    QString groupBox2Caption;
+    QString label1Caption;
+    bool passationEnabled = false;
+    bool analysesEnabled = false;
+    bool gestionEnabled = false;
+    bool listsEnabled = true;
+    FileListModel fileListPatients;   // never shown: every file of the results directory
+    FileListModel fileListEpreuves;   // files of the patient in the name field
+    QStringList listPatients;
+    int listPatientsSelected = -1;
+    MainFocus focus = MainFocus::None; // focus asked for by the last handler
+    bool startupFailed = false;        // start-up stopped: only Options and Quitter work
+    bool configurationLoaded = false;  // Config holds what was read or set up at start
+
+    // ---- Changes made by the program (raise the handlers like the examiner's) ---
+    void setNomText(const QString &text);
+    void setEpreuvesIndex(int index);
+    void setNbItems2Index(int index);
+    void setNbItems3Index(int index);
+    void setVitesseASIndex(int index);
+    void selectFile(int row);     // selection only, no handler
+    void selectPatient(int row);  // selection only, no handler
+
+    // ---- The examiner's actions on the lists ------------------------------------
+    void userClickPatient(int row);     // selects, then ListPatientsClick
+    void userClickFile(int row);        // selects, then FileListEpreuvesClick
+    void userDoubleClickFile(int row);  // selects, then FileListEpreuvesDblClick
+
+    // ---- Handlers ------------------------------------------------------------------
+    void FormShow();
+    bool FormClose();  // true: the window may close (and the program ends)
+    void NomChange();
+    void EpreuvesClick();
+    void NbItems2Click();
+    void NbItems3Click();
+    void VitesseASClick();
+    void Label1DblClick();
+    void PassationClick();
+    void AnalysesClick();
+    void OptionsClick();
+    void QuitterClick();
+    void ListPatientsClick();
+    void FileListEpreuvesClick();
+    void FileListEpreuvesDblClick();
+    void GestionClick();
+
+    // ---- Steps shared by the handlers -----------------------------------------
+    void SetupItemCountChoice();
+    void SetupSpeedChoice(int s);
+    void TakeItemCount(int kind);
+    bool CheckBeforeAdministration();
+    bool CheckBeforeAnalysis();
+    void RefreshPatientList();
+    // Points both file lists at `dir` and makes it the current directory. False (and
+    // both lists emptied) when the directory cannot be entered.
+    bool pointFileLists(const QString &dir);
+    void setEpreuvesMask(const QString &mask);  // re-reads the list when it changes
+    void rereadFileLists();                     // re-reads both lists
+
+private:
+    void clearFileSelection();
+    void focusVisibleCountGroup();
+    void rerunTestSetup();
+    bool repairTestIndex();
+    void startupFailure();
+    void beforeModal();
+
+    Hooks m_hooks;
+};
+
+} // namespace zoka

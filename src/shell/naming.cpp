@@ -1,0 +1,105 @@
+#include "shell/naming.h"
+
+#include "shell/tables.h"
+
+namespace zoka {
+
+QString buildResultFileName(const QString &patient, int testIndex, int fileItemCount, bool unlimited,
+                            int speedIndex)
+{
+    const QString count = unlimited ? QString::number(EndlessCountInName) : QString::number(fileItemCount);
+    QString name = patient + QLatin1Char('_') + count;
+    if (testIndex == SpeedTestIndex)
+        name += QLatin1Char('-') + QString::number(speedIndex);
+    if (testIndex >= 0 && testIndex < TestCount)
+        name += QLatin1Char('.') + ExtensionTable[testIndex];
+    return name;
+}
+
+int fileItemCountFor(int testIndex, int itemCount)
+{
+    return testIndex == MixedTestIndex ? 65 : itemCount;
+}
+
+QString FileNameOfPath(const QString &path)
+{
+    const int cut = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
+}
+
+QString PatientOfFileName(const QString &name)
+{
+    const QString file = FileNameOfPath(name);
+    const int u = file.indexOf(QLatin1Char('_'));
+    return u < 0 ? QString() : file.left(u);
+}
+
+namespace {
+// A decimal integer with nothing around it but blanks, as the count and speed are
+// written.
+bool parseDecimal(const QString &text, int *value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    for (int i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (!(c.isDigit() && c.unicode() < 128) && !(i == 0 && (c == QLatin1Char('+') || c == QLatin1Char('-'))))
+            return false;
+    }
+    bool ok = false;
+    const int v = t.toInt(&ok, 10);
+    if (ok)
+        *value = v;
+    return ok;
+}
+} // namespace
+
+ResultNameParts parseResultFileName(const QString &fileName)
+{
+    ResultNameParts r;
+    const int d = fileName.indexOf(QLatin1Char('.'));  // -1: no "."
+    r.extension = d < 0 ? fileName : fileName.mid(d + 1);
+    r.testIndex = testIndexOfExtension(r.extension.toUpper());
+
+    // Text between the first "_" and the first "." (from the start when there is no
+    // "_", up to the end when there is no ".").
+    const int u = fileName.indexOf(QLatin1Char('_'));
+    const int end = d < 0 ? fileName.size() : d;
+    QString between = end > u + 1 ? fileName.mid(u + 1, end - u - 1) : QString();
+    const int dash = between.indexOf(QLatin1Char('-'));
+    r.countText = dash >= 0 ? between.left(dash) : between;
+    r.countValid = parseDecimal(r.countText, &r.count);
+    if (!r.countValid)
+        r.count = 0;
+
+    // Speed: between the first "-" and the first "." of the whole name.
+    const int h = fileName.indexOf(QLatin1Char('-'));
+    if (h >= 0 && end > h + 1)
+        r.speedText = fileName.mid(h + 1, end - h - 1);
+    int s = -1;
+    r.speedValid = parseDecimal(r.speedText, &s) && s >= 0 && s <= 2;
+    r.speed = r.speedValid ? s : -1;
+    return r;
+}
+
+int underscoreDotCut(const QString &name)
+{
+    int p = (name.indexOf(QLatin1Char('_')) + 1) + (name.indexOf(QLatin1Char('.')) + 1);
+    if (p > name.size())
+        p = 1;
+    return p > 0 ? p - 1 : -1;
+}
+
+int forbiddenFileNameCharIndex(const QString &name)
+{
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    for (int i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.unicode() < 32 || c.unicode() == 127 || forbidden.contains(c) || c.category() == QChar::Other_Control)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace zoka

@@ -1,0 +1,333 @@
+#include "shell/widgets/tmain.h"
+
+#include "platform/widgets/displaymode.h"
+#include "shell/maintexts.h"
+#include "shell/sharedstate.h"
+#include "shell/windows.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace zoka {
+
+using namespace maintext;
+
+// ---- RadioGroup -------------------------------------------------------------------
+
+RadioGroup::RadioGroup(const QString &caption, QWidget *parent)
+    : QGroupBox(caption, parent)
+    , m_group(new QButtonGroup(this))
+{
+    connect(m_group, &QButtonGroup::idClicked, this, [this](int id) { emit userSelected(id); });
+}
+
+void RadioGroup::setItems(const QStringList &items)
+{
+    if (items == m_items)
+        return;
+    const int keep = itemIndex();
+    m_items = items;
+    while (m_buttons.size() > items.size()) {
+        QRadioButton *b = m_buttons.takeLast();
+        m_group->removeButton(b);
+        delete b;
+    }
+    while (m_buttons.size() < items.size()) {
+        auto *b = new QRadioButton(this);
+        m_group->addButton(b, int(m_buttons.size()));
+        b->show();
+        m_buttons << b;
+    }
+    for (int i = 0; i < items.size(); ++i)
+        m_buttons[i]->setText(items[i]);
+    setItemIndex(keep < items.size() ? keep : int(items.size()) - 1);
+    arrange();
+}
+
+void RadioGroup::setItemIndex(int index)
+{
+    const QSignalBlocker block(m_group);
+    m_group->setExclusive(false);
+    for (int i = 0; i < m_buttons.size(); ++i)
+        m_buttons[i]->setChecked(i == index);
+    m_group->setExclusive(true);
+}
+
+int RadioGroup::itemIndex() const { return m_group->checkedId(); }
+
+QRadioButton *RadioGroup::button(int i) const { return i >= 0 && i < m_buttons.size() ? m_buttons[i] : nullptr; }
+
+void RadioGroup::resizeEvent(QResizeEvent *e)
+{
+    QGroupBox::resizeEvent(e);
+    arrange();
+}
+
+void RadioGroup::arrange()
+{
+    // One column; the height below the caption shared evenly, the remainder split
+    // above and below.
+    const int n = int(m_buttons.size());
+    if (n == 0)
+        return;
+    const int textHeight = fontMetrics().height();
+    const int avail = height() - textHeight - 5;
+    const int buttonHeight = avail / n;
+    const int topMargin = textHeight + 1 + (avail % n) / 2;
+    for (int i = 0; i < n; ++i)
+        m_buttons[i]->setGeometry(8, i * buttonHeight + topMargin, width() - 10, buttonHeight);
+}
+
+// ---- TMain ---------------------------------------------------------------------------
+
+namespace {
+QPushButton *makeButton(const QString &text, QWidget *parent, const QRect &r, bool underlined)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setGeometry(r);
+    if (underlined) {
+        QFont f = b->font();
+        f.setUnderline(true);
+        b->setFont(f);
+    }
+    return b;
+}
+
+QListWidget *makeList(QWidget *parent, const QRect &r)
+{
+    auto *l = new QListWidget(parent);
+    l->setGeometry(r);
+    l->setSelectionMode(QAbstractItemView::SingleSelection);
+    l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return l;
+}
+} // namespace
+
+TMain::TMain(QWidget *parent)
+    : QWidget(parent)
+{
+    resize(760, 580);
+
+    BoxNom = new QGroupBox(maintext::BoxNom, this);
+    BoxNom->setGeometry(88, 24, 345, 57);
+    Nom = new QLineEdit(NomInit, BoxNom);
+    Nom->setGeometry(16, 24, 313, 21);
+
+    GroupBox1 = new QGroupBox(maintext::GroupBox1, this);
+    GroupBox1->setGeometry(88, 104, 345, 73);
+    Passation = makeButton(maintext::Passation, this, QRect(104, 128, 89, 33), true);
+    Analyses = makeButton(maintext::Analyses, this, QRect(216, 128, 89, 33), true);
+    Gestion = makeButton(maintext::Gestion, this, QRect(328, 128, 89, 33), true);
+
+    ListPassation = new QGroupBox(maintext::ListPassation, this);
+    ListPassation->setGeometry(88, 200, 345, 233);
+    ListPatients = makeList(ListPassation, QRect(16, 21, 145, 201));
+    FileListPatients = makeList(ListPassation, QRect(16, 21, 145, 201));
+    FileListPatients->hide();
+    FileListEpreuves = makeList(ListPassation, QRect(184, 21, 145, 201));
+
+    GroupBox4 = new QGroupBox(this);
+    GroupBox4->setGeometry(88, 456, 345, 73);
+    Quitter = makeButton(maintext::Quitter, GroupBox4, QRect(208, 24, 113, 33), false);
+    Options = makeButton(maintext::Options, this, QRect(120, 480, 113, 33), false);
+
+    Epreuves = new RadioGroup(maintext::Epreuves, this);
+    Epreuves->setGeometry(520, 32, 177, 385);
+    NbItems3 = new RadioGroup(NbItemsCaption, this);
+    NbItems3->setGeometry(520, 432, 113, 97);
+    NbItems2 = new RadioGroup(NbItemsCaption, this);
+    NbItems2->setGeometry(520, 432, 113, 97);
+    VitesseAS = new RadioGroup(Vitesse, this);
+    VitesseAS->setGeometry(520, 432, 113, 97);
+
+    GroupBox2 = new QGroupBox(GroupBox2Items, this);
+    GroupBox2->setGeometry(640, 432, 57, 97);
+    Label1 = new QLabel(GroupBox2);
+    Label1->setGeometry(8, 39, 41, 24);
+    Label1->setAlignment(Qt::AlignCenter);
+    {
+        QFont f = Label1->font();
+        f.setPointSize(14);
+        Label1->setFont(f);
+    }
+    Label1->setToolTip(Label1Hint);
+    Label1->installEventFilter(this);
+
+    // The windows and services outside the main window.
+    MainLogic::Hooks &h = m_logic.hooks();
+    h.showIntro = [] { ShowIntroWindow(); };
+    h.showOptions = [] { ShowOptionsWindow(); };
+    h.startAdministration = [] { StartAdministration(); };
+    h.showAnalysis = [] { ShowAnalysisWindow(); };
+    h.switchScreenMode = [](int w, int hgt) { return SwitchScreenMode(w, hgt); };
+    h.screenSize = [] { return currentScreenSize(); };
+    h.quit = [this] {
+        m_quitting = true;
+        close();
+        QCoreApplication::exit(0);
+    };
+    h.beforeModal = [this] { syncFromLogic(); };
+
+    // The examiner's actions.
+    connect(Nom, &QLineEdit::textChanged, this, [this](const QString &t) {
+        if (!m_syncing)
+            handle([&] { m_logic.setNomText(t); });
+    });
+    connect(Epreuves, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setEpreuvesIndex(i); }); });
+    connect(NbItems2, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setNbItems2Index(i); }); });
+    connect(NbItems3, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setNbItems3Index(i); }); });
+    connect(VitesseAS, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setVitesseASIndex(i); }); });
+    connect(Passation, &QPushButton::clicked, this, [this] { handle([&] { m_logic.PassationClick(); }); });
+    connect(Analyses, &QPushButton::clicked, this, [this] { handle([&] { m_logic.AnalysesClick(); }); });
+    connect(Gestion, &QPushButton::clicked, this, [this] { handle([&] { m_logic.GestionClick(); }); });
+    connect(Options, &QPushButton::clicked, this, [this] { handle([&] { m_logic.OptionsClick(); }); });
+    connect(Quitter, &QPushButton::clicked, this, [this] { handle([&] { m_logic.QuitterClick(); }); });
+
+    // Lists: a mouse click acts when the button is released; the keyboard acts on
+    // every move of the current row.
+    connect(ListPatients, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
+        if (!m_syncing)
+            handle([&] { m_logic.userClickPatient(ListPatients->row(it)); });
+    });
+    connect(ListPatients, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_syncing && !(QApplication::mouseButtons() & Qt::LeftButton) && row >= 0)
+            handle([&] { m_logic.userClickPatient(row); });
+    });
+    connect(FileListEpreuves, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
+        if (!m_syncing)
+            handle([&] { m_logic.userClickFile(FileListEpreuves->row(it)); });
+    });
+    connect(FileListEpreuves, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!m_syncing && !(QApplication::mouseButtons() & Qt::LeftButton) && row >= 0)
+            handle([&] { m_logic.userClickFile(row); });
+    });
+    connect(FileListEpreuves, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *it) {
+        if (!m_syncing)
+            handle([&] { m_logic.userDoubleClickFile(FileListEpreuves->row(it)); });
+    });
+
+    syncFromLogic();
+}
+
+template<class F> void TMain::handle(F &&f)
+{
+    f();
+    syncFromLogic();
+}
+
+void TMain::runFormShow()
+{
+    handle([&] { m_logic.FormShow(); });
+}
+
+void TMain::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // After the window is on screen: the start-up opens modal windows over it.
+    QTimer::singleShot(0, this, [this] { runFormShow(); });
+}
+
+void TMain::closeEvent(QCloseEvent *e)
+{
+    if (m_quitting) {
+        e->accept();
+        return;
+    }
+    if (m_logic.FormClose()) {
+        m_quitting = true;
+        e->accept();
+        QCoreApplication::exit(0);
+    } else {
+        e->ignore();
+    }
+}
+
+bool TMain::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == Label1 && e->type() == QEvent::MouseButtonDblClick) {
+        handle([&] { m_logic.Label1DblClick(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void TMain::fillList(QListWidget *w, const QStringList &entries, int selected)
+{
+    QStringList current;
+    for (int i = 0; i < w->count(); ++i)
+        current << w->item(i)->text();
+    if (current != entries) {
+        w->clear();
+        w->addItems(entries);
+    }
+    if (selected >= 0) {
+        w->setCurrentRow(selected);
+    } else {
+        w->clearSelection();
+        w->setCurrentRow(-1);
+    }
+}
+
+void TMain::applyGroup(RadioGroup *w, const RadioGroupModel &m)
+{
+    w->setItems(m.items);
+    w->setItemIndex(m.index);
+    w->setVisible(m.visible);
+    w->setEnabled(m.enabled);
+}
+
+void TMain::syncFromLogic()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    const MainLogic &m = m_logic;
+    setWindowTitle(m.caption);
+    if (Nom->text() != m.nomText)
+        Nom->setText(m.nomText);
+    Nom->setEnabled(m.nomEnabled);
+    applyGroup(Epreuves, m.epreuves);
+    applyGroup(NbItems3, m.nbItems3);
+    applyGroup(NbItems2, m.nbItems2);
+    applyGroup(VitesseAS, m.vitesseAS);
+    GroupBox2->setTitle(m.groupBox2Caption);
+    Label1->setText(m.label1Caption);
+    Passation->setEnabled(m.passationEnabled);
+    Analyses->setEnabled(m.analysesEnabled);
+    Gestion->setEnabled(m.gestionEnabled);
+    fillList(FileListPatients, m.fileListPatients.entries, m.fileListPatients.selected);
+    fillList(FileListEpreuves, m.fileListEpreuves.entries, m.fileListEpreuves.selected);
+    fillList(ListPatients, m.listPatients, m.listPatientsSelected);
+    ListPatients->setEnabled(m.listsEnabled);
+    FileListEpreuves->setEnabled(m.listsEnabled);
+
+    QWidget *focusTarget = nullptr;
+    switch (m.focus) {
+    case MainFocus::Nom: focusTarget = Nom; break;
+    case MainFocus::NbItems2: focusTarget = NbItems2->button(qMax(0, NbItems2->itemIndex())); break;
+    case MainFocus::NbItems3: focusTarget = NbItems3->button(qMax(0, NbItems3->itemIndex())); break;
+    case MainFocus::Passation: focusTarget = Passation; break;
+    case MainFocus::FileListEpreuves: focusTarget = FileListEpreuves; break;
+    case MainFocus::None: break;
+    }
+    m_logic.focus = MainFocus::None;
+    if (focusTarget && focusTarget->isEnabled())
+        focusTarget->setFocus();
+    m_syncing = false;
+}
+
+} // namespace zoka
