@@ -45,13 +45,13 @@ QImage responseRulePicture()
     wordFont.setPixelSize(17);
 
     const QColor red(255, 0, 0), blue(0, 0, 255), black(0, 0, 0);
-    drawLine(p, 28,
+    drawLine(p, 27,
              {{QStringLiteral("+"), red, true},
               {QStringLiteral("ou"), black, false},
               {QStringLiteral("O"), blue, true},
               {QStringLiteral("appuyez rapidement"), black, false}},
              symbolFont, wordFont);
-    drawLine(p, 60,
+    drawLine(p, 57,
              {{QStringLiteral("+"), blue, true},
               {QStringLiteral("ou"), black, false},
               {QStringLiteral("O"), red, true},

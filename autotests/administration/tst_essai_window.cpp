@@ -1,0 +1,163 @@
+// The instructions window itself: its controls, the memo's properties, the
+// response-rule picture, and a modal administration closed by "Quitter" and by
+// the close box.
+#include "administration/runstate.h"
+#include "administration/widgets/responserule.h"
+#include "administration/widgets/tformessai.h"
+#include "platform/messages.h"
+#include "shell/sharedstate.h"
+#include "shell/windows.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zoka;
+
+namespace {
+
+// Counts pixels near `colour` in the rectangle `r` of `img`.
+int pixelsOf(const QImage &img, const QRect &r, QColor colour)
+{
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (qAbs(c.red() - colour.red()) < 60 && qAbs(c.green() - colour.green()) < 60
+                && qAbs(c.blue() - colour.blue()) < 60)
+                ++n;
+        }
+    return n;
+}
+
+} // namespace
+
+class TestEssaiWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        const QDir data(QStringLiteral(ZOKA_SOURCE_DIR "/data"));
+        for (const QString &f : data.entryList({QStringLiteral("Cons_*.txt")}))
+            QVERIFY(QFile::copy(data.filePath(f), QDir(m_dir.path()).filePath(f)));
+    }
+
+    void init()
+    {
+        resetSharedState();
+        resetRunState();
+        Config.ProgramDir = m_dir.path();
+    }
+
+    void responseRulePicture()
+    {
+        const QImage img = zoka::responseRulePicture();
+        QCOMPARE(img.size(), QSize(327, 71));
+        QCOMPARE(img.format(), QImage::Format_RGB888); // 24-bit
+        QCOMPARE(img.depth(), 24);
+        const QColor red(255, 0, 0), blue(0, 0, 255), black(0, 0, 0), white(255, 255, 255);
+        // Line 1: red plus first, then a blue circle; line 2 the other way round.
+        const QRect line1Plus(0, 0, 40, 35), line1Circle(60, 0, 50, 35);
+        const QRect line2Plus(0, 36, 40, 35), line2Circle(60, 36, 50, 35);
+        QVERIFY(pixelsOf(img, line1Plus, red) > 30);
+        QCOMPARE(pixelsOf(img, line1Plus, blue), 0);
+        QVERIFY(pixelsOf(img, line1Circle, blue) > 30);
+        QVERIFY(pixelsOf(img, line2Plus, blue) > 30);
+        QCOMPARE(pixelsOf(img, line2Plus, red), 0);
+        QVERIFY(pixelsOf(img, line2Circle, red) > 30);
+        // Words in black on the right, white all around; nothing cut by the
+        // 321 x 65 box the window shows it in.
+        QVERIFY(pixelsOf(img, QRect(110, 0, 200, 71), black) > 200);
+        QCOMPARE(pixelsOf(img, QRect(0, 0, 327, 2), white), 2 * 327);
+        QCOMPARE(pixelsOf(img, QRect(319, 0, 8, 71), white), 8 * 71);
+        QCOMPARE(pixelsOf(img, QRect(0, 64, 327, 7), white), 7 * 327);
+        QCOMPARE(zoka::responseRulePicture(), img); // the same every time
+    }
+
+    void controlsAndAQuitBeforeAnyRun()
+    {
+        ScopedScriptedMessages msgs;
+        TestIndex = 4;
+        ItemCount = 32;
+        FileItemCount = 32;
+        ResultFileName = QStringLiteral("X_32.DB");
+        TFormEssai *w = essaiWindow();
+        QCOMPARE(essaiWindow(), w); // created once
+        QCOMPARE(w->windowTitle(), QStringLiteral("FormEssai"));
+
+        bool checked = false;
+        QTimer::singleShot(0, w, [&] {
+            QVERIFY(w->isVisible());
+            QVERIFY(w->windowState() & Qt::WindowMaximized);
+            QCOMPARE(w->Titre->text(), QStringLiteral("TR Double Binaire"));
+            QCOMPARE(w->Titre->geometry(), QRect(216, 88, 353, 41));
+            QVERIFY(w->Titre->font().bold());
+            QCOMPARE(w->Titre->font().pointSize(), 14);
+
+            QCOMPARE(w->Cons->geometry(), QRect(158, 168, 469, 140));
+            QVERIFY(w->Cons->isReadOnly());
+            QVERIFY(!w->Cons->isEnabled());
+            QCOMPARE(w->Cons->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(w->Cons->cursor().shape(), Qt::ForbiddenCursor);
+            QCOMPARE(w->Cons->font().pointSize(), 12);
+            QVERIFY(w->Cons->font().bold());
+            QCOMPARE(w->Cons->document()->defaultTextOption().alignment(), Qt::AlignHCenter);
+            QVERIFY(w->Cons->toPlainText().contains(QStringLiteral("la couleur")));
+
+            QVERIFY(w->Imagedb->isVisible());
+            QCOMPARE(w->Imagedb->geometry(), QRect(240, 320, 321, 65));
+            QCOMPARE(w->Imagedb->pixmap().size(), QSize(327, 71));
+
+            QCOMPARE(w->Continuer->text(), QStringLiteral("&Continuer"));
+            QCOMPARE(w->Continuer->geometry(), QRect(216, 464, 105, 33));
+            QVERIFY(!w->Non->isVisible());
+            QCOMPARE(w->Non->geometry(), QRect(352, 464, 105, 33));
+            QCOMPARE(w->Quitter->text(), QStringLiteral("&Quitter"));
+            QCOMPARE(w->Quitter->geometry(), QRect(496, 464, 89, 33));
+
+            w->Continuer->click();
+            QVERIFY(!w->Imagedb->isVisible());
+            QCOMPARE(w->Cons->toPlainText(), QStringLiteral("\n\nPrêt pour les essais?"));
+            QVERIFY(w->Non->isVisible());
+            QCOMPARE(w->Non->text(), QStringLiteral("Passer"));
+            // Escape does not end the administration.
+            QTest::keyClick(w, Qt::Key_Escape);
+            QVERIFY(w->isVisible());
+            checked = true;
+            w->Quitter->click();
+        });
+        StartAdministration();
+        QVERIFY(checked);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(EssaiState, 2);
+        QVERIFY(msgs.service.shown().isEmpty());
+
+        // Reused for the next administration, which starts over; the close box
+        // ends it like "Quitter".
+        TestIndex = 0;
+        bool second = false;
+        QTimer::singleShot(0, w, [&] {
+            QCOMPARE(EssaiState, 1);
+            QCOMPARE(w->Titre->text(), QStringLiteral("TR Visuel Centré"));
+            QVERIFY(!w->Imagedb->isVisible());
+            QCOMPARE(w->Cons->height(), 265);
+            QVERIFY(!w->Non->isVisible());
+            second = true;
+            w->close();
+        });
+        StartAdministration();
+        QVERIFY(second);
+        QVERIFY(!w->isVisible());
+    }
+};
+
+QTEST_MAIN(TestEssaiWindow)
+#include "tst_essai_window.moc"
