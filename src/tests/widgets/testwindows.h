@@ -10,3 +10,10 @@ namespace zoka {
 void ExecTestWindow(int testIndex);
 
 } // namespace zoka
+
+namespace zoka {
+class TestWindow;
+// The window of `testIndex`, made on first use and kept; nullptr for a test that has
+// no window in this version.
+TestWindow *testWindow(int testIndex);
+} // namespace zoka

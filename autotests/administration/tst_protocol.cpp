@@ -1,0 +1,444 @@
+// Whole runs of the test-window protocol on a fake clock and a fake trial timer,
+// checked byte for byte against the result file they must leave.
+#include "administration/protocol.h"
+#include "administration/runstate.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/trialtimer.h"
+#include "shell/sharedstate.h"
+#include "tests/resultwriter.h"
+#include "tests/visuelcentre.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace zoka;
+
+namespace {
+
+const QList<int> Master16 = {3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5};
+const std::array<int, 65> MasterSeq = {3, 3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5, 7, 3, 5, 1, 1,
+                                       5, 3, 7, 7, 5, 1, 3, 3, 5, 1, 7, 1, 7, 3, 5, 5, 7, 3, 1, 1, 5,
+                                       3, 7, 7, 3, 5, 1, 3, 7, 1, 5, 5, 1, 7, 3, 3, 1, 5, 7, 1, 7, 3, 5};
+const QByteArray Header = "Dupont: 07/12/2026 \xE0 09:05:03";
+
+// A surface that records what is shown and lets a draw take time on the fake clock.
+class FakeSurface final : public StimulusSurface {
+public:
+    explicit FakeSurface(FakeClock &c) : clock(c) {}
+    void setShown(int, bool s) override { shown = s; }
+    bool isShown(int) const override { return shown; }
+    void moveTo(int, int l, int t) override { pos = QPoint(l, t); }
+    void drawNow() override
+    {
+        clock.advance(drawMs);
+        ++draws;
+        drawnShown = shown;
+    }
+    FakeClock &clock;
+    bool shown = true;
+    bool drawnShown = true;
+    QPoint pos;
+    int draws = 0;
+    quint32 drawMs = 0;
+};
+
+class FakeHost final : public ProtocolHost {
+public:
+    void takePointer() override
+    {
+        ++taken;
+        hidden = true;
+    }
+    void restorePointer() override { hidden = false; }
+    void closeWindow() override { ++closed; }
+    int taken = 0;
+    int closed = 0;
+    bool hidden = false;
+};
+
+struct Rig {
+    Rig() : surface(clk), programme(surface, 0), protocol(programme, timer, writer, host)
+    {
+        setClock(&clk);
+    }
+    ~Rig() { setClock(nullptr); }
+
+    RunSetup setup(const QString &dir, bool practice, int items, bool endless = false)
+    {
+        RunSetup s;
+        s.testIndex = 0;
+        s.practice = practice;
+        s.practiceFile = dir + "/Essais";
+        s.outputFile = practice ? s.practiceFile : dir + "/Dupont_16.VC";
+        s.itemCount = items;
+        s.endless = endless;
+        if (practice) {
+            const int p[] = {5, 3, 1, 7, 1, 5, 7, 3, 5, 3};
+            for (int i = 0; i < 10; ++i)
+                s.foreperiods[size_t(i + 1)] = p[i];
+        } else {
+            s.foreperiods = MasterSeq;
+        }
+        s.responseWindowMs = 3000;
+        s.patient = "Dupont";
+        s.practiceRuns = 1;
+        s.shownAt = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3));
+        s.stopKeyCode = 27;
+        return s;
+    }
+    // Lets the armed interval run out on the clock and fires the timer.
+    void elapse()
+    {
+        QVERIFY(timer.isActive());
+        clk.advance(quint32(timer.interval()));
+        timer.fire();
+    }
+    void pressAfter(quint32 ms)
+    {
+        clk.advance(ms);
+        protocol.press(clk.tick());
+    }
+
+    FakeClock clk{100000};
+    FakeTrialTimer timer;
+    ResultWriter writer;
+    FakeSurface surface;
+    FakeHost host;
+    VisuelCentreProgramme programme;
+    TestProtocol protocol;
+};
+
+// The not-analysed mark: no write permission bit left (checked on the mode bits,
+// which holds also when the tests run as root).
+bool marked(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.exists()
+           && (fi.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)) == 0;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+QByteArray lines(const QList<QByteArray> &l)
+{
+    QByteArray out;
+    for (const QByteArray &x : l)
+        out += x + "\r\n";
+    return out;
+}
+
+} // namespace
+
+class TestProtocolRuns : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        resetRunState();
+    }
+
+    void practiceRunWithoutPresses()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        r.protocol.start(r.setup(dir.path(), true, 6));
+        QCOMPARE(r.host.taken, 1);
+        QVERIFY(r.host.hidden);
+        for (int i = 0; i < 6; ++i) {
+            r.elapse(); // onset
+            QVERIFY(r.surface.drawnShown);
+            r.elapse(); // time-out
+            QVERIFY(!r.surface.drawnShown);
+        }
+        QCOMPARE(r.timer.armed(),
+                 QList<int>({5000, 3000, 3000, 3000, 1000, 3000, 7000, 3000, 1000, 3000, 5000, 3000}));
+        QCOMPARE(fileBytes(dir.path() + "/Essais"),
+                 lines({Header, "1", "3000", "3000", "3000", "3000", "3000", "3000", "0"}));
+        QVERIFY(!marked(dir.path() + "/Essais"));
+        QVERIFY(!r.timer.isActive());
+        QVERIFY(!r.host.hidden);
+        QCOMPARE(r.host.closed, 1);
+        QCOMPARE(r.protocol.state(), TestProtocol::State::Finished);
+    }
+
+    // Responses at known delays; the onset is read after the square is drawn; the
+    // next foreperiod counts from the press; the finished file is marked.
+    void testRunWithResponses()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        r.surface.drawMs = 4; // drawing the square takes 4 ms
+        r.protocol.start(r.setup(dir.path(), false, 16));
+        QList<QByteArray> expected = {Header, "1"};
+        QList<int> armed;
+        for (int k = 1; k <= 16; ++k) {
+            armed << Master16[k - 1] * 1000 << 3000;
+            r.elapse();
+            QVERIFY(r.surface.shown);
+            QCOMPARE(r.protocol.onsetTick(), r.clk.tick());
+            if (k % 4 == 0) {
+                r.elapse(); // omission
+                expected << "3000";
+            } else {
+                r.pressAfter(quint32(200 + 10 * k));
+                QVERIFY(!r.surface.shown);
+                expected << QByteArray::number(200 + 10 * k);
+                // The next foreperiod is armed at the press.
+                if (k < 16)
+                    QCOMPARE(r.timer.interval(), Master16[k] * 1000);
+            }
+        }
+        expected << "0";
+        QCOMPARE(r.timer.armed(), armed);
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines(expected));
+        QVERIFY(marked(dir.path() + "/Dupont_16.VC"));
+        QCOMPARE(r.host.closed, 1);
+        QVERIFY(!r.host.hidden);
+    }
+
+    // Presses in a foreperiod are untimely and do not restart it; two quick presses
+    // on one square: the second falls in the next foreperiod; a measured 0 is 1;
+    // a press handled at or past the limit before the time-out event still counts.
+    void untimelyDoubleAndEdges()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        r.protocol.start(r.setup(dir.path(), false, 4));
+        r.pressAfter(500);
+        r.pressAfter(500);
+        QCOMPARE(UntimelyPresses, -2);
+        QCOMPARE(r.timer.armed(), QList<int>({3000})); // not restarted
+        r.clk.advance(2000);                           // foreperiod runs out on time
+        r.timer.fire();
+        r.pressAfter(250);
+        r.pressAfter(30); // second press of a double click: untimely
+        QCOMPARE(UntimelyPresses, -3);
+        r.elapse();       // item 2 onset
+        r.pressAfter(0);  // same tick as the onset
+        r.elapse();       // item 3 onset
+        r.pressAfter(3000); // at the limit, before the time-out event
+        r.elapse();       // item 4 onset
+        r.pressAfter(3004);
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"),
+                 lines({Header, "1", "250", "1", "3000", "3004", "-3"}));
+        QCOMPARE(r.timer.armed(), QList<int>({3000, 3000, 5000, 3000, 1000, 3000, 7000, 3000}));
+    }
+
+    void tickWrapsAround()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        r.clk.set(0xFFFFFFFFu - 3000u - 100u);
+        r.protocol.start(r.setup(dir.path(), false, 1));
+        r.elapse();
+        r.pressAfter(300); // the tick wraps between onset and press
+        QVERIFY(r.clk.tick() < r.protocol.onsetTick());
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines({Header, "1", "300", "0"}));
+    }
+
+    // The stop key in each state; other keys do nothing; nothing after the finish.
+    void stopKey_data()
+    {
+        QTest::addColumn<int>("onsets");   // timer events before the key
+        QTest::addColumn<int>("presses");  // responses before the key
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("before the first onset") << 0 << 0 << lines({Header, "1", "0"});
+        QTest::newRow("square up") << 1 << 0 << lines({Header, "1", "0"});
+        QTest::newRow("second foreperiod") << 1 << 1 << lines({Header, "1", "120", "0"});
+        QTest::newRow("second square up") << 2 << 1 << lines({Header, "1", "120", "0"});
+    }
+    void stopKey()
+    {
+        QFETCH(int, onsets);
+        QFETCH(int, presses);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        Rig r;
+        r.protocol.key(27); // not started: nothing
+        QCOMPARE(r.host.closed, 0);
+        r.protocol.start(r.setup(dir.path(), false, 16));
+        for (int i = 0; i < onsets; ++i) {
+            r.elapse();
+            if (i < presses)
+                r.pressAfter(120);
+        }
+        r.protocol.key('a');
+        r.protocol.key(13);
+        r.protocol.key(-1);
+        QVERIFY(r.protocol.running());
+        r.protocol.key(27);
+        QVERIFY(!r.timer.isActive());
+        QCOMPARE(r.host.closed, 1);
+        QVERIFY(!r.host.hidden);
+        const QString path = dir.path() + "/Dupont_16.VC";
+        QCOMPARE(fileBytes(path), expected);
+        QVERIFY(marked(path));
+        // A press, a key or a stray timer event after the finish touches nothing.
+        r.pressAfter(10);
+        r.protocol.key(27);
+        r.timer.start(10);
+        r.timer.fire();
+        r.protocol.abort();
+        QCOMPARE(fileBytes(path), expected);
+        QCOMPARE(r.host.closed, 1);
+        QCOMPARE(UntimelyPresses, 0);
+    }
+
+    void otherStopKeyCode()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        RunSetup s = r.setup(dir.path(), true, 6);
+        s.stopKeyCode = 'q';
+        r.protocol.start(s);
+        r.protocol.key(27);
+        r.protocol.key('Q');
+        QVERIFY(r.protocol.running());
+        r.protocol.key('q');
+        QVERIFY(!r.protocol.running());
+        QCOMPARE(fileBytes(dir.path() + "/Essais"), lines({Header, "1", "0"}));
+        QVERIFY(!marked(dir.path() + "/Essais"));
+    }
+
+    // Endless series stopped during item 70: items 1-64, then 1-5 again.
+    void endlessSeries()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        r.protocol.start(r.setup(dir.path(), false, 64, true));
+        QList<QByteArray> expected = {Header + " #", "1"};
+        QList<int> armed;
+        for (int n = 1; n <= 69; ++n) {
+            const int k = (n - 1) % 64 + 1;
+            armed << MasterSeq[size_t(k)] * 1000 << 3000;
+            r.elapse();
+            r.pressAfter(quint32(100 + n));
+            expected << QByteArray::number(100 + n);
+        }
+        armed << MasterSeq[6] * 1000 << 3000;
+        r.elapse(); // item 70's square is up at the stop key
+        r.protocol.key(27);
+        expected << "0";
+        QCOMPARE(r.timer.armed(), armed);
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines(expected));
+    }
+
+    // The result file cannot be created: the error is shown in the run-time words,
+    // nothing is armed, the pointer comes back and the window closes.
+    void fileCannotBeCreated_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing directory") << "/nonexistent-dir/Dupont_16.VC" << "Fichier introuvable";
+        QTest::newRow("a directory") << "/tmp" << QString::fromUtf8("Accès au fichier refusé");
+        QTest::newRow("disk full") << "/dev/full" << "Disque plein";
+        QTest::newRow("empty name") << "" << "Nom de fichier incorrect";
+    }
+    void fileCannotBeCreated()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        ScopedScriptedMessages msgs;
+        QTemporaryDir dir;
+        Rig r;
+        RunSetup s = r.setup(dir.path(), false, 16);
+        s.outputFile = path;
+        r.protocol.start(s);
+        QCOMPARE(msgs.service.texts(), QStringList({message}));
+        QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
+        QVERIFY(!r.timer.isActive());
+        QCOMPARE(r.host.closed, 1);
+        QVERIFY(!r.host.hidden);
+        QCOMPARE(r.protocol.fileError(), message);
+        r.protocol.key(27);
+        r.pressAfter(5);
+        QCOMPARE(msgs.service.texts().size(), 1);
+        QCOMPARE(r.host.closed, 1);
+    }
+
+    // A write fails in the middle of the run (file size limit reached): the run stops
+    // at once, the file keeps the lines written before, no timer is left armed, and
+    // later events do nothing.
+    void writeFailsMidRun()
+    {
+        ScopedScriptedMessages msgs;
+        QTemporaryDir dir;
+        Rig r;
+        const QString path = dir.path() + "/Dupont_16.VC";
+        const QByteArray before = lines({Header, "1", "250", "260"});
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit lim = old;
+        lim.rlim_cur = rlim_t(before.size());
+        setrlimit(RLIMIT_FSIZE, &lim);
+        r.protocol.start(r.setup(dir.path(), false, 16));
+        r.elapse();
+        r.pressAfter(250);
+        r.elapse();
+        r.pressAfter(260);
+        QVERIFY(r.protocol.running());
+        r.elapse();
+        r.pressAfter(270); // this line no longer fits
+        setrlimit(RLIMIT_FSIZE, &old);
+        QCOMPARE(msgs.service.texts(), QStringList({QStringLiteral("Erreur E/S %1").arg(EFBIG)}));
+        QVERIFY(!r.protocol.running());
+        QVERIFY(!r.timer.isActive());
+        QCOMPARE(r.host.closed, 1);
+        QVERIFY(!r.host.hidden);
+        QCOMPARE(fileBytes(path), before);
+        QVERIFY(marked(path)); // the data written is kept as not analysed
+        r.timer.start(10);
+        r.timer.fire();
+        r.pressAfter(10);
+        r.protocol.key(27);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(msgs.service.texts().size(), 1);
+    }
+
+    void setupFromSharedState()
+    {
+        resetSharedState();
+        Config.ProgramDir = "/opt/zoka";
+        Config.StopKeyCode = 13;
+        PatientName = QString::fromUtf8("Müller");
+        OutputFile = "/opt/zoka/Essais";
+        PracticeMode = true;
+        PracticeRuns = 2;
+        RunItemCount = 6;
+        UnlimitedActive = false;
+        ItemSequence[1] = 5;
+        const RunSetup s = RunSetup::fromSharedState(0, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+        QCOMPARE(s.outputFile, QString("/opt/zoka/Essais"));
+        QVERIFY(!s.isTestFile());
+        QCOMPARE(s.responseWindowMs, 3000);
+        QCOMPARE(s.stopKeyCode, 13);
+        QCOMPARE(s.itemCount, 6);
+        QCOMPARE(s.foreperiods[1], 5);
+        QCOMPARE(s.practiceRuns, 2);
+        OutputFile = "/opt/zoka/essais"; // the comparison is exact
+        QVERIFY(RunSetup::fromSharedState(0, {}).isTestFile());
+        QCOMPARE(RunSetup::fromSharedState(3, {}).responseWindowMs, 2000);
+        QCOMPARE(RunSetup::fromSharedState(8, {}).responseWindowMs, 30000);
+        SpeedIndex = 2;
+        QCOMPARE(RunSetup::fromSharedState(7, {}).responseWindowMs, 750);
+        resetSharedState();
+        resetRunState();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProtocolRuns)
+#include "tst_protocol.moc"

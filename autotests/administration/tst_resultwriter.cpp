@@ -1,0 +1,102 @@
+// The result-file writer: Windows-1252 bytes, CR LF, every line on disk at once,
+// header texts, and the run-time words of file errors.
+#include "tests/resultwriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+
+using namespace zoka;
+
+namespace {
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class TestResultWriter : public QObject {
+    Q_OBJECT
+
+private slots:
+    void headerLine_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<bool>("endless");
+        QTest::addColumn<QString>("expected");
+        const QString fr = QString::fromUtf8("Léa: 07/12/2026 à 09:05:03");
+        QTest::newRow("french") << QLocale(QLocale::French, QLocale::France) << false << fr;
+        QTest::newRow("french endless") << QLocale(QLocale::French, QLocale::France) << true << fr + " #";
+        // No regional conventions: French ones are used.
+        QTest::newRow("C locale") << QLocale::c() << false << fr;
+        // Another region keeps its own short date and long time, without a zone name.
+        QTest::newRow("english US") << QLocale(QLocale::English, QLocale::UnitedStates) << false
+                                    << QString::fromUtf8("Léa: 12/7/26 à 9:05:03\u202fAM");
+    }
+    void headerLine()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(bool, endless);
+        QFETCH(QString, expected);
+        const QDateTime at(QDate(2026, 12, 7), QTime(9, 5, 3));
+        QString got = zoka::headerLine(QString::fromUtf8("Léa"), at, endless, locale);
+        // Some Qt versions put a narrow no-break space before AM, others a plain one.
+        got.replace(QChar(0x202f), QChar(' '));
+        expected.replace(QChar(0x202f), QChar(' '));
+        QCOMPARE(got, expected);
+    }
+
+    // Windows-1252, CR LF after every line, each line readable from the disk as soon
+    // as it is written, an existing file replaced.
+    void bytesOnDiskLineByLine()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/Ren\u00e9_16.VC";
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(500, 'x'));
+        }
+        ResultWriter w;
+        QVERIFY(w.create(path));
+        QVERIFY(w.isOpen());
+        QCOMPARE(bytesOf(path), QByteArray());
+        QVERIFY(w.writeLine(QString::fromUtf8("René: 07/12/2026 à 09:05:03 #")));
+        QCOMPARE(bytesOf(path), QByteArray("Ren\xE9: 07/12/2026 \xE0 09:05:03 #\r\n"));
+        QVERIFY(w.writeLine("0"));
+        QVERIFY(w.writeLine("-3"));
+        QCOMPARE(bytesOf(path), QByteArray("Ren\xE9: 07/12/2026 \xE0 09:05:03 #\r\n0\r\n-3\r\n"));
+        QCOMPARE(w.lines(), 3);
+        QVERIFY(w.close());
+        QVERIFY(!w.isOpen());
+        QVERIFY(w.close()); // twice is harmless
+        QVERIFY(!w.writeLine("1"));
+        QCOMPARE(bytesOf(path), QByteArray("Ren\xE9: 07/12/2026 \xE0 09:05:03 #\r\n0\r\n-3\r\n"));
+    }
+
+    void errors()
+    {
+        ResultWriter w;
+        QVERIFY(!w.create("/nonexistent-dir/x.VC"));
+        QVERIFY(!w.wasCreated());
+        QCOMPARE(w.errorText(), QString("Fichier introuvable"));
+        QVERIFY(!w.writeLine("1"));
+        QVERIFY(w.create("/dev/full"));
+        QVERIFY(!w.writeLine("Dupont"));
+        QCOMPARE(w.errorText(), QString("Disque plein"));
+        w.abandon();
+        QVERIFY(!w.create(QString(300, 'a')));
+        QCOMPARE(w.errorText(), QString("Nom de fichier incorrect"));
+
+        QCOMPARE(fileErrorText(EMFILE), QString("Trop de fichiers ouverts"));
+        QCOMPARE(fileErrorText(EACCES), QString::fromUtf8("Accès au fichier refusé"));
+        QCOMPARE(fileErrorText(EROFS), QString::fromUtf8("Accès au fichier refusé"));
+        QCOMPARE(fileErrorText(EIO), QString("Erreur E/S %1").arg(EIO));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResultWriter)
+#include "tst_resultwriter.moc"

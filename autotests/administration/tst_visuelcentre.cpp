@@ -1,0 +1,193 @@
+// The "TR visuel centré" window: the stage and its scaling, the square's place,
+// presses and keys reaching the protocol, the pointer, the modal run.
+#include "administration/runstate.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/stagegeometry.h"
+#include "platform/trialtimer.h"
+#include "shell/sharedstate.h"
+#include "tests/widgets/testwindows.h"
+#include "tests/widgets/tform1.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zoka;
+
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void prepareRun(const QString &dir, bool practice, int items)
+{
+    resetSharedState();
+    resetRunState();
+    Config.ProgramDir = dir;
+    Config.StopKeyCode = 27;
+    PatientName = "Dupont";
+    PracticeMode = practice;
+    OutputFile = practice ? dir + "/Essais" : dir + "/Dupont_16.VC";
+    RunItemCount = items;
+    const int fp[] = {5, 3, 1, 7, 1, 5, 7, 3, 5, 3};
+    for (int i = 0; i < 10; ++i)
+        ItemSequence[size_t(i + 1)] = fp[i];
+}
+
+bool blackAt(const QImage &img, int x, int y) { return img.pixelColor(x, y) == QColor(Qt::black); }
+bool whiteAt(const QImage &img, int x, int y) { return img.pixelColor(x, y) == QColor(Qt::white); }
+
+} // namespace
+
+class TestVisuelCentre : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+
+    void stageGeometry_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QPointF>("offset");
+        QTest::newRow("800x600") << QSize(800, 600) << 1.0 << QPointF(0, 0);
+        QTest::newRow("1024x768") << QSize(1024, 768) << 1.28 << QPointF(0, 0);
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << 1.8 << QPointF(240, 0);
+        QTest::newRow("1280x1024") << QSize(1280, 1024) << 1.6 << QPointF(0, 32);
+    }
+    void stageGeometry()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(double, scale);
+        QFETCH(QPointF, offset);
+        const StageGeometry g(screen);
+        QCOMPARE(g.scale(), scale);
+        QCOMPARE(g.offset(), offset);
+        // The square's corners map there and back.
+        const QRectF sq = g.toWindow(QRectF(390, 290, 21, 21));
+        QCOMPARE(g.toStage(sq.topLeft() + QPointF(0.1, 0.1)), QPoint(390, 290));
+        QCOMPARE(g.toStage(sq.bottomRight() - QPointF(0.1, 0.1)), QPoint(410, 310));
+        QCOMPARE(g.toStage(sq.topLeft() - QPointF(0.1, 0.1)), QPoint(389, 289));
+        QCOMPARE(g.toStage(offset), QPoint(0, 0));
+    }
+
+    // The square covers x 390-410, y 290-310 of the stage, on an unscaled and on a
+    // scaled screen, and only while it is up.
+    void squareDrawnOnStage_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("800x600") << QSize(800, 600);
+        QTest::newRow("1920x1080") << QSize(1920, 1080);
+    }
+    void squareDrawnOnStage()
+    {
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        prepareRun(dir.path(), true, 6);
+        FakeClock clk(5000);
+        setClock(&clk);
+        TForm1 w;
+        auto *timer = new FakeTrialTimer;
+        w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
+        w.resize(size);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.stage()->size(), size);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
+        QCOMPARE(timer->armed(), QList<int>({5000}));
+
+        const StageGeometry g(size);
+        // The window pixel showing the middle of stage pixel (x, y).
+        auto at = [&](int x, int y) {
+            const QPointF c = g.toWindow(QRectF(x + 0.5, y + 0.5, 0, 0)).topLeft();
+            return QPoint(int(std::floor(c.x())), int(std::floor(c.y())));
+        };
+        QImage img = w.stage()->grab().toImage();
+        QVERIFY(whiteAt(img, at(400, 300).x(), at(400, 300).y()));
+
+        clk.advance(5000);
+        timer->fire();
+        img = w.stage()->grab().toImage();
+        for (const QPoint p : {QPoint(390, 290), QPoint(410, 290), QPoint(390, 310), QPoint(410, 310), QPoint(400, 300)})
+            QVERIFY2(blackAt(img, at(p.x(), p.y()).x(), at(p.x(), p.y()).y()), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+        for (const QPoint p : {QPoint(389, 300), QPoint(411, 300), QPoint(400, 289), QPoint(400, 311)})
+            QVERIFY2(whiteAt(img, at(p.x(), p.y()).x(), at(p.x(), p.y()).y()), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+        if (size.width() > 800) // the margins are white
+            QVERIFY(whiteAt(img, 5, size.height() / 2));
+
+        // A press anywhere (here in the corner of the stage) answers the square.
+        clk.advance(321);
+        QTest::mouseClick(w.stage(), Qt::RightButton, {}, at(5, 5));
+        img = w.stage()->grab().toImage();
+        QVERIFY(whiteAt(img, at(400, 300).x(), at(400, 300).y()));
+        // The second press of a double click is a press of its own: untimely.
+        QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at(5, 5)), QPointF(at(5, 5)),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.stage(), &dbl);
+        QCOMPARE(UntimelyPresses, -1);
+        // Esc is the stop key: it finishes the run and closes the window.
+        QTest::keyClick(&w, Qt::Key_A);
+        QVERIFY(w.isVisible());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        const QList<QByteArray> lines = bytesOf(dir.path() + "/Essais").split('\n');
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(lines[0].startsWith("Dupont: ") && lines[0].endsWith("\r"));
+        QCOMPARE(lines[1], QByteArray("0\r"));
+        QCOMPARE(lines[2], QByteArray("321\r"));
+        QCOMPARE(lines[3], QByteArray("-1\r"));
+        setClock(nullptr);
+    }
+
+    // The modal run through ExecTestWindow, as the instructions window starts it; the
+    // window is made once and reused.
+    void execTestWindow()
+    {
+        QTemporaryDir dir;
+        prepareRun(dir.path(), false, 16);
+        TestWindow *w = testWindow(0);
+        QVERIFY(w);
+        QCOMPARE(testWindow(0), w);
+        w->setTrialTimer(std::make_unique<FakeTrialTimer>());
+        for (int run = 0; run < 2; ++run) {
+            bool sawBlank = false;
+            QTimer::singleShot(50, [&] {
+                QWidget *modal = QApplication::activeModalWidget();
+                sawBlank = QGuiApplication::overrideCursor()
+                           && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
+                QTest::keyClick(modal ? modal : w, Qt::Key_Escape);
+            });
+            ExecTestWindow(0);
+            QVERIFY(sawBlank);
+            QVERIFY(!w->isVisible());
+            QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+            const QList<QByteArray> lines = bytesOf(dir.path() + "/Dupont_16.VC").split('\n');
+            QCOMPARE(lines.size(), 4);
+            QCOMPARE(lines[2], QByteArray("0\r"));
+            QFile::setPermissions(dir.path() + "/Dupont_16.VC", QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+
+    void testWithoutWindow()
+    {
+        ScopedScriptedMessages msgs;
+        QTemporaryDir dir;
+        prepareRun(dir.path(), true, 6);
+        ExecTestWindow(7);
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QCOMPARE(msgs.service.shown().first().kind, MsgKind::Information);
+        QVERIFY(msgs.service.texts().first().contains(QString::fromUtf8("« Attention soutenue »")));
+        QVERIFY(!QFile::exists(dir.path() + "/Essais"));
+    }
+};
+
+QTEST_MAIN(TestVisuelCentre)
+#include "tst_visuelcentre.moc"

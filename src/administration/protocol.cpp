@@ -1,0 +1,342 @@
+#include "administration/protocol.h"
+
+#include "administration/runstate.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/trialtimer.h"
+#include "shell/filelists.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+#include "tests/resultwriter.h"
+
+namespace zoka {
+
+RunSetup RunSetup::fromSharedState(int testIndex, const QDateTime &shownAt)
+{
+    RunSetup s;
+    s.testIndex = testIndex;
+    s.practice = PracticeMode;
+    s.outputFile = OutputFile;
+    s.practiceFile = programFile(QStringLiteral("Essais"));
+    s.itemCount = RunItemCount;
+    s.endless = UnlimitedActive;
+    s.foreperiods = ItemSequence;
+    if (testIndex == 7) {
+        const int speed = (SpeedIndex >= 0 && SpeedIndex < int(SpeedTable.size())) ? SpeedIndex : 3;
+        s.responseWindowMs = SpeedTable[speed];
+    } else if (testIndex >= 0 && testIndex < TestCount) {
+        s.responseWindowMs = TestTimeLimits[testIndex] * 1000;
+    }
+    s.patient = PatientName;
+    s.practiceRuns = PracticeRuns;
+    s.shownAt = shownAt;
+    s.stopKeyCode = Config.StopKeyCode;
+    return s;
+}
+
+TestProtocol::TestProtocol(StimulusProgramme &programme, TrialTimer &timer, ResultWriter &writer,
+                           ProtocolHost &host)
+    : m_programme(programme), m_timer(timer), m_writer(writer), m_host(host)
+{
+    m_timer.setCallback([this] { timerFired(); });
+}
+
+TestProtocol::~TestProtocol()
+{
+    m_timer.stop();
+    m_timer.setCallback({});
+}
+
+int TestProtocol::foreperiodMs(int position) const
+{
+    if (position < 0 || position >= int(m_setup.foreperiods.size()))
+        return 0;
+    return m_setup.foreperiods[position] * 1000;
+}
+
+void TestProtocol::start(const RunSetup &setup)
+{
+    m_timer.stop();
+    m_setup = setup;
+    m_fileError.clear();
+    m_showing = false;
+    m_position = 0;
+    m_onset = 0;
+    UntimelyPresses = 0;
+    m_state = State::Prepared; // a run is under way from here on
+
+    m_host.takePointer();
+    if (!m_programme.begin(m_setup)) {
+        // The programme has reported what it could not load; nothing was written.
+        m_state = State::Finished;
+        m_programme.end();
+        m_host.restorePointer();
+        m_host.closeWindow();
+        return;
+    }
+    if (!m_writer.create(m_setup.outputFile)
+        || !m_writer.writeLine(headerLine(m_setup.patient, m_setup.shownAt, m_setup.endless))
+        || !m_writer.writeLine(QString::number(m_setup.practiceRuns))) {
+        fail();
+        return;
+    }
+
+    m_position = m_programme.firstPosition();
+    switch (m_programme.scheme()) {
+    case ProtocolScheme::ReactionTime:
+        m_programme.prepare(m_position);
+        startForeperiod();
+        break;
+    case ProtocolScheme::Pointing:
+        m_programme.prepare(m_position);
+        m_state = State::Prepared;
+        break;
+    case ProtocolScheme::Stream:
+        m_responded = false;
+        m_sign = 1;
+        m_reaction = 1;
+        m_programme.prepare(m_position);
+        m_state = State::Mask;
+        m_timer.start(StreamMaskMs);
+        break;
+    }
+}
+
+void TestProtocol::startForeperiod()
+{
+    m_state = State::Foreperiod;
+    m_timer.start(foreperiodMs(m_position));
+    m_programme.foreperiodStarted(m_position);
+}
+
+void TestProtocol::activate()
+{
+    if (m_state != State::Prepared || m_programme.scheme() != ProtocolScheme::Pointing)
+        return;
+    m_position = m_programme.firstPosition();
+    UntimelyPresses = 0;
+    m_programme.present(m_position);
+    m_timer.start(m_setup.responseWindowMs);
+    m_onset = clock().tick();
+    m_showing = true;
+    m_state = State::Showing;
+}
+
+void TestProtocol::timerFired()
+{
+    if (!running())
+        return;
+    switch (m_programme.scheme()) {
+    case ProtocolScheme::ReactionTime:
+        if (!m_programme.isShowing(m_showing)) {
+            onset();
+        } else if (!m_programme.timeoutEndsItem(m_position)) {
+            m_timer.start(m_setup.responseWindowMs);
+        } else {
+            m_programme.withdraw(m_position);
+            m_showing = false;
+            endItem(m_setup.responseWindowMs);
+        }
+        break;
+    case ProtocolScheme::Pointing:
+        if (m_state == State::Showing)
+            pointingNext(m_setup.responseWindowMs);
+        break;
+    case ProtocolScheme::Stream:
+        if (m_state == State::Mask) {
+            m_programme.present(m_position);
+            m_onset = clock().tick();
+            m_timer.start(m_setup.responseWindowMs);
+            m_showing = true;
+            m_state = State::Showing;
+        } else {
+            streamCharacterEnd();
+        }
+        break;
+    }
+}
+
+void TestProtocol::onset()
+{
+    if (m_programme.onsetBeforePresent(m_position)) {
+        m_onset = clock().tick();
+        m_timer.start(m_setup.responseWindowMs);
+        m_programme.present(m_position);
+    } else {
+        m_programme.present(m_position);
+        m_onset = clock().tick();
+        m_timer.start(m_setup.responseWindowMs);
+    }
+    m_showing = true;
+    m_state = State::Showing;
+}
+
+void TestProtocol::press(quint32 pressTick, bool onTarget)
+{
+    if (!running())
+        return;
+    switch (m_programme.scheme()) {
+    case ProtocolScheme::ReactionTime:
+        if (m_programme.isShowing(m_showing)) {
+            quint32 elapsed = ticksBetween(m_onset, pressTick);
+            if (elapsed == 0)
+                elapsed = 1;
+            m_programme.withdraw(m_position);
+            m_showing = false;
+            m_programme.responded(m_position);
+            endItem(elapsed);
+        } else {
+            --UntimelyPresses;
+            m_programme.untimelyPress();
+        }
+        break;
+    case ProtocolScheme::Pointing:
+        if (m_state == State::Showing && onTarget) {
+            m_timer.stop();
+            quint32 elapsed = ticksBetween(m_onset, pressTick);
+            if (elapsed == 0)
+                elapsed = 1;
+            pointingNext(elapsed);
+        } else {
+            --UntimelyPresses;
+            m_programme.untimelyPress();
+        }
+        break;
+    case ProtocolScheme::Stream:
+        if (m_reaction > 1 || m_reaction < -1)
+            return; // a press on this character has already been timed
+        if (m_state == State::Mask) {
+            m_sign = -1;
+            m_programme.maskPress(m_position);
+        } else {
+            m_reaction = ticksBetween(m_onset, pressTick);
+            m_programme.responded(m_position);
+        }
+        m_responded = true;
+        break;
+    }
+}
+
+// The item at m_position is over with `value`. The next foreperiod counts from this
+// moment, so the timer is armed before the line goes to the file.
+void TestProtocol::endItem(qint64 value)
+{
+    const int ended = m_position;
+    ++m_position;
+    if (m_position > m_setup.itemCount) {
+        if (!m_setup.endless) {
+            if (writeItemLine(ended, value))
+                finish();
+            return;
+        }
+        m_position = 1;
+    }
+    m_programme.prepare(m_position);
+    startForeperiod();
+    writeItemLine(ended, value);
+}
+
+// Pointing scheme: the target goes at once to its next place.
+void TestProtocol::pointingNext(qint64 value)
+{
+    const int ended = m_position;
+    ++m_position;
+    if (m_position > m_setup.itemCount) {
+        if (!m_setup.endless) {
+            if (writeItemLine(ended, value))
+                finish();
+            return;
+        }
+        m_position = 1;
+    }
+    m_programme.prepare(m_position);
+    m_programme.present(m_position);
+    m_onset = clock().tick();
+    m_timer.start(m_setup.responseWindowMs);
+    writeItemLine(ended, value);
+}
+
+// Stream scheme: the character's time is up; its line is written and the mask of
+// the next one goes up (none after the last).
+void TestProtocol::streamCharacterEnd()
+{
+    m_programme.withdraw(m_position);
+    m_showing = false;
+    const qint64 value = m_responded ? qint64(m_sign) * m_reaction : 0;
+    const int ended = m_position;
+    ++m_position;
+    if (m_position > m_setup.itemCount) {
+        if (writeItemLine(ended, value))
+            finish();
+        return;
+    }
+    m_responded = false;
+    m_sign = 1;
+    m_reaction = 1;
+    m_programme.prepare(m_position);
+    m_state = State::Mask;
+    m_timer.start(StreamMaskMs);
+    writeItemLine(ended, value);
+}
+
+bool TestProtocol::writeItemLine(int position, qint64 value)
+{
+    if (m_writer.writeLine(m_programme.itemLine(position, value)))
+        return true;
+    fail();
+    return false;
+}
+
+void TestProtocol::key(int code)
+{
+    if (running() && code == m_setup.stopKeyCode)
+        finish();
+}
+
+void TestProtocol::abort()
+{
+    if (running())
+        finish();
+}
+
+void TestProtocol::finish()
+{
+    if (m_state == State::Finished)
+        return;
+    m_state = State::Finished;
+    m_timer.stop();
+    m_programme.end();
+    bool ok = true;
+    if (m_writer.isOpen()) {
+        if (const auto closing = m_programme.closingLine(UntimelyPresses))
+            ok = m_writer.writeLine(*closing);
+        ok = m_writer.close() && ok;
+    }
+    if (!ok)
+        m_fileError = m_writer.errorText();
+    if (m_setup.isTestFile() && m_writer.wasCreated())
+        MarkNotAnalysed(m_setup.outputFile);
+    m_host.restorePointer();
+    if (!ok)
+        showError(m_fileError);
+    m_host.closeWindow();
+}
+
+// A file error: the run stops here. Nothing more is written (the file keeps the
+// lines written so far and gets no closing line), no timer is left armed, the
+// pointer comes back, the error is shown and the window closes.
+void TestProtocol::fail()
+{
+    m_fileError = m_writer.errorText();
+    m_state = State::Finished;
+    m_timer.stop();
+    m_programme.end();
+    m_writer.close();
+    if (m_setup.isTestFile() && m_writer.wasCreated())
+        MarkNotAnalysed(m_setup.outputFile);
+    m_host.restorePointer();
+    showError(m_fileError);
+    m_host.closeWindow();
+}
+
+} // namespace zoka

@@ -1,0 +1,183 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+namespace zoka {
+
+class TrialTimer;
+class ResultWriter;
+
+// Everything one run of a test window needs to know, taken from the shared state
+// when the window is shown.
+struct RunSetup {
+    int testIndex = 0;
+    bool practice = false;
+    QString outputFile;
+    QString practiceFile;      // the practice scratch file; never marked not analysed
+    int itemCount = 0;         // RunItemCount
+    bool endless = false;      // UnlimitedActive
+    std::array<int, 65> foreperiods{}; // ItemSequence, whole seconds, by position
+    int responseWindowMs = 3000;
+    QString patient;
+    int practiceRuns = 0;
+    QDateTime shownAt;
+    int stopKeyCode = 27;
+
+    // The setup of the run the instructions window has prepared for `testIndex`
+    // (OutputFile, PracticeMode, RunItemCount, ItemSequence, UnlimitedActive, ...).
+    static RunSetup fromSharedState(int testIndex, const QDateTime &shownAt);
+    // A test file (not the practice scratch file): exact, case-sensitive comparison.
+    bool isTestFile() const { return outputFile != practiceFile; }
+};
+
+// Where a programme draws its stimuli: the elements of the test window's 800 x 600
+// stage, numbered by the window.
+class StimulusSurface {
+public:
+    virtual ~StimulusSurface() = default;
+    virtual void setShown(int element, bool shown) = 0;
+    virtual bool isShown(int element) const = 0;
+    // Top-left corner in stage pixels.
+    virtual void moveTo(int element, int left, int top) = 0;
+    // Draws the stage now, synchronously: every change made so far is on the screen
+    // when this returns.
+    virtual void drawNow() = 0;
+};
+
+// The three ways a test window runs its items.
+enum class ProtocolScheme {
+    // Foreperiod, stimulus, press or time-out, next foreperiod (tests 0-6).
+    ReactionTime,
+    // Target up at once when the window becomes active; a press on it ends the item
+    // and sends it to its next place, a press elsewhere is untimely (tests 8, 9).
+    Pointing,
+    // Mask and character alternate at fixed times; every press belongs to an item,
+    // the line carries a code; no closing line (test 7).
+    Stream,
+};
+
+// What a test adds to the common protocol: its stimuli and its series. The engine
+// calls these at fixed points of every item; a programme draws through its own
+// surface (or plays through its player) and keeps its own counters.
+class StimulusProgramme {
+public:
+    virtual ~StimulusProgramme() = default;
+
+    virtual ProtocolScheme scheme() const { return ProtocolScheme::ReactionTime; }
+    // A new run: copy the series, reset the programme's counters, hide everything,
+    // open the programme's resources. Return false to refuse the run after having
+    // reported why (a sound or picture that cannot be loaded).
+    virtual bool begin(const RunSetup &) { return true; }
+    virtual int firstPosition() const { return 1; }
+    // Puts item `position`'s stimulus in place, not shown yet (before its foreperiod;
+    // in the stream scheme: puts up the mask and loads the character).
+    virtual void prepare(int) {}
+    // A foreperiod has just begun for `position` (fixation timers are armed here).
+    virtual void foreperiodStarted(int) {}
+    // Shows the stimulus; it must be on the screen (or sounding) on return.
+    virtual void present(int position) = 0;
+    // Takes it away.
+    virtual void withdraw(int position) = 0;
+    // Whether the onset tick is taken before present() (sound started after the
+    // tick) rather than right after the stimulus is drawn.
+    virtual bool onsetBeforePresent(int) const { return false; }
+    // Whether a press now answers a stimulus; `engineShowing` is the engine's own
+    // flag, which is right for every visual stimulus.
+    virtual bool isShowing(bool engineShowing) const { return engineShowing; }
+    // False keeps the item open at the end of the response window (practice go
+    // symbols stay until a press); the window is then armed again.
+    virtual bool timeoutEndsItem(int) const { return true; }
+    // A press answered item `position` (false alarms, error sound).
+    virtual void responded(int) {}
+    // A press while nothing was showing (fixation presses).
+    virtual void untimelyPress() {}
+    // Stream scheme: a press while the mask before `position` was up.
+    virtual void maskPress(int) {}
+    // The item line for `value` (a time in ms, the omission value, or the stream code).
+    virtual QString itemLine(int, qint64 value) const { return QString::number(value); }
+    // The closing line; none in the stream scheme.
+    virtual std::optional<QString> closingLine(int untimely) const { return QString::number(untimely); }
+    // The run is over: stop the programme's own timers, close its player.
+    virtual void end() {}
+};
+
+// The window side of a run.
+class ProtocolHost {
+public:
+    virtual ~ProtocolHost() = default;
+    // Saves the pointer shape in force and puts the run's pointer (hidden, or the hand).
+    virtual void takePointer() = 0;
+    virtual void restorePointer() = 0;
+    // Closes the window with the modal result OK.
+    virtual void closeWindow() = 0;
+};
+
+// Mask time of the stream scheme.
+constexpr int StreamMaskMs = 250;
+
+// The protocol every test window follows: start, timer events (onset, time-out,
+// mask/character), the response routine, untimely presses, advancing, endless
+// series, the stop key, the finishing routine and file errors. Times come from
+// zoka::clock(); the trial timer is the window's Timer1.
+class TestProtocol {
+public:
+    enum class State { Idle, Prepared, Foreperiod, Showing, Mask, Finished };
+
+    TestProtocol(StimulusProgramme &programme, TrialTimer &timer, ResultWriter &writer,
+                 ProtocolHost &host);
+    ~TestProtocol();
+
+    // FormShow: hides the pointer, creates the file, writes the header and starts the
+    // first foreperiod (the pointing scheme waits for activate()).
+    void start(const RunSetup &setup);
+    // FormActivate of the pointing tests: puts up the first target (once per run).
+    void activate();
+    // The response routine. `pressTick` is the tick read first thing in the mouse
+    // handler; `onTarget` tells a press on the target in the pointing scheme.
+    void press(quint32 pressTick, bool onTarget = true);
+    // FormKeyPress, with the key's character code (-1 for keys without one).
+    void key(int code);
+    // Closing the window by other means than the protocol: finishes like the stop key.
+    void abort();
+
+    State state() const { return m_state; }
+    bool running() const { return m_state != State::Idle && m_state != State::Finished; }
+    int position() const { return m_position; }
+    quint32 onsetTick() const { return m_onset; }
+    const RunSetup &setup() const { return m_setup; }
+    // The error text shown when the run ended on a file error (empty otherwise).
+    QString fileError() const { return m_fileError; }
+
+private:
+    void timerFired();
+    void startForeperiod();
+    void onset();
+    void endItem(qint64 value);
+    void pointingNext(qint64 value);
+    void streamCharacterEnd();
+    void finish();
+    void fail();
+    bool writeItemLine(int position, qint64 value);
+    int foreperiodMs(int position) const;
+
+    StimulusProgramme &m_programme;
+    TrialTimer &m_timer;
+    ResultWriter &m_writer;
+    ProtocolHost &m_host;
+    RunSetup m_setup;
+    State m_state = State::Idle;
+    int m_position = 0;
+    bool m_showing = false;
+    quint32 m_onset = 0;
+    // Stream scheme item state.
+    bool m_responded = false;
+    int m_sign = 1;
+    qint64 m_reaction = 1;
+    QString m_fileError;
+};
+
+} // namespace zoka

@@ -1,0 +1,161 @@
+#include "tests/resultwriter.h"
+
+#include "platform/cp1252.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zoka {
+
+ResultWriter::~ResultWriter() { abandon(); }
+
+bool ResultWriter::create(const QString &path)
+{
+    abandon();
+    m_path = path;
+    m_lines = 0;
+    m_errno = 0;
+    m_created = false;
+    if (path.isEmpty()) {
+        m_errno = EINVAL;
+        return false;
+    }
+    const QByteArray name = QFile::encodeName(path);
+    int fd;
+    do {
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_errno = errno;
+        return false;
+    }
+    m_fd = fd;
+    m_created = true;
+    return true;
+}
+
+bool ResultWriter::writeLine(const QString &line)
+{
+    if (m_fd < 0) {
+        if (m_errno == 0)
+            m_errno = EBADF;
+        return false;
+    }
+    const QByteArray bytes = cp1252::encode(line) + "\r\n";
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_errno = errno;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    ++m_lines;
+    return true;
+}
+
+bool ResultWriter::close()
+{
+    if (m_fd < 0)
+        return true;
+    bool ok = true;
+    if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
+        m_errno = errno;
+        ok = false;
+    }
+    if (::close(m_fd) != 0 && errno != EINTR && ok) {
+        m_errno = errno;
+        ok = false;
+    }
+    m_fd = -1;
+    return ok;
+}
+
+void ResultWriter::abandon()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+QString ResultWriter::errorText() const { return fileErrorText(m_errno); }
+
+QString fileErrorText(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Fichier introuvable");
+    case EINVAL:
+    case ENAMETOOLONG:
+    case EILSEQ:
+        return QStringLiteral("Nom de fichier incorrect");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Trop de fichiers ouverts");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return QStringLiteral("Accès au fichier refusé");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Disque plein");
+    default:
+        return QStringLiteral("Erreur E/S %1").arg(err);
+    }
+}
+
+namespace {
+QLocale regional(const QLocale &locale)
+{
+    if (locale.language() == QLocale::C)
+        return QLocale(QLocale::French, QLocale::France);
+    return locale;
+}
+} // namespace
+
+QString headerDateText(const QDate &date, const QLocale &locale)
+{
+    return regional(locale).toString(date, QLocale::ShortFormat);
+}
+
+QString headerTimeText(const QTime &time, const QLocale &locale)
+{
+    const QLocale l = regional(locale);
+    // The long time format may end with a time-zone name ("t"); the header must end
+    // with the time itself.
+    const QString full = l.timeFormat(QLocale::LongFormat);
+    QString format;
+    bool quoted = false;
+    for (const QChar c : full) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        format += c;
+    }
+    format = format.trimmed();
+    return l.toString(time, format);
+}
+
+QString headerLine(const QString &patient, const QDateTime &shownAt, bool endless,
+                   const QLocale &locale)
+{
+    QString line = patient + QStringLiteral(": ") + headerDateText(shownAt.date(), locale)
+                   + QStringLiteral(" à ") + headerTimeText(shownAt.time(), locale);
+    if (endless)
+        line += QStringLiteral(" #");
+    return line;
+}
+
+} // namespace zoka

@@ -1,0 +1,63 @@
+#pragma once
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+namespace zoka {
+
+// Writes one result file (or the practice scratch file) line by line: Windows-1252
+// text, CR LF after every line. Each line is handed to the system as soon as it is
+// written, so that an item's line is on disk when the item ends and nothing is lost
+// if the program stops in the middle of a run.
+//
+// Errors are kept as the system's error number; errorText() gives the run-time
+// words the user sees ("Disque plein", "Accès au fichier refusé", ...).
+class ResultWriter {
+public:
+    ResultWriter() = default;
+    ~ResultWriter();
+    ResultWriter(const ResultWriter &) = delete;
+    ResultWriter &operator=(const ResultWriter &) = delete;
+
+    // Creates `path`, replacing any file of that name. False on failure.
+    bool create(const QString &path);
+    // Appends `line` + CR LF. False on failure (or when no file is open).
+    bool writeLine(const QString &line);
+    // Closes the file (data flushed to the disk first). False when closing failed.
+    // Closing a writer that has no open file does nothing and succeeds.
+    bool close();
+    // Drops the file without reporting anything (after an error already reported).
+    void abandon();
+
+    bool isOpen() const { return m_fd >= 0; }
+    QString path() const { return m_path; }
+    // Whether create() succeeded for the current or last file.
+    bool wasCreated() const { return m_created; }
+    int lines() const { return m_lines; }
+
+    int lastError() const { return m_errno; }
+    QString errorText() const;
+
+private:
+    int m_fd = -1;
+    int m_errno = 0;
+    int m_lines = 0;
+    bool m_created = false;
+    QString m_path;
+};
+
+// The run-time words for a system error number met while creating, writing or
+// closing a file.
+QString fileErrorText(int err);
+
+// Date and time texts of the header: the short date and the long time of `locale`
+// (without a time-zone name, so that the line ends with the time). A locale without
+// regional conventions (C/POSIX) is taken as French (France).
+QString headerDateText(const QDate &date, const QLocale &locale = QLocale());
+QString headerTimeText(const QTime &time, const QLocale &locale = QLocale());
+
+// First line of a result file: patient, ": ", date, " à ", time [, " #"].
+QString headerLine(const QString &patient, const QDateTime &shownAt, bool endless,
+                   const QLocale &locale = QLocale());
+
+} // namespace zoka

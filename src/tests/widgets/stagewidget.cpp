@@ -1,0 +1,112 @@
+#include "tests/widgets/stagewidget.h"
+
+#include "platform/clock.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace zoka {
+
+StageWidget::StageWidget(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+int StageWidget::addElement(const Element &e)
+{
+    m_elements.push_back(e);
+    return int(m_elements.size()) - 1;
+}
+
+int StageWidget::elementAt(const QPoint &p) const
+{
+    for (int i = int(m_elements.size()) - 1; i >= 0; --i)
+        if (m_elements[size_t(i)].shown && m_elements[size_t(i)].box.contains(p))
+            return i;
+    return -1;
+}
+
+void StageWidget::setShown(int id, bool shown)
+{
+    if (valid(id))
+        m_elements[size_t(id)].shown = shown;
+}
+
+bool StageWidget::isShown(int id) const { return valid(id) && m_elements[size_t(id)].shown; }
+
+void StageWidget::moveTo(int id, int left, int top)
+{
+    if (valid(id))
+        m_elements[size_t(id)].box.moveTopLeft(QPoint(left, top));
+}
+
+void StageWidget::drawNow()
+{
+    // A synchronous paint: the stimulus is on the screen when the onset is read.
+    if (isVisible())
+        repaint();
+}
+
+void StageWidget::paintStage(QPainter &p) const
+{
+    p.fillRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), Qt::white);
+    for (const Element &e : m_elements) {
+        if (!e.shown)
+            continue;
+        switch (e.kind) {
+        case Element::Filled:
+            p.fillRect(e.box, e.fill);
+            if (e.penWidth > 0 && e.pen != e.fill) {
+                p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
+                                                  -e.penWidth / 2.0, -e.penWidth / 2.0));
+            }
+            break;
+        case Element::Outline:
+            // The pen lies inside the box, as a framed shape of that size.
+            p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
+                                              -e.penWidth / 2.0, -e.penWidth / 2.0));
+            break;
+        case Element::Text:
+            p.setPen(e.pen);
+            p.setFont(e.font);
+            p.drawText(e.box, Qt::AlignCenter, e.text);
+            break;
+        case Element::Picture:
+            p.drawImage(e.box.topLeft(), e.picture);
+            break;
+        }
+    }
+}
+
+void StageWidget::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    const StageGeometry g = geometryNow();
+    p.translate(g.offset());
+    p.scale(g.scale(), g.scale());
+    p.setClipRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height));
+    paintStage(p);
+}
+
+void StageWidget::mousePressEvent(QMouseEvent *e)
+{
+    const quint32 tick = clock().tick();
+    e->accept();
+    if (onPress)
+        onPress(tick, toStage(e->position()));
+}
+
+void StageWidget::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // The second press of a double click is a press like any other.
+    mousePressEvent(e);
+}
+
+} // namespace zoka

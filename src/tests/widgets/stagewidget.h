@@ -1,0 +1,68 @@
+#pragma once
+#include "administration/protocol.h"
+#include "platform/stagegeometry.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+namespace zoka {
+
+// The 800 x 600 stage of a test window: a white area holding the stimulus elements
+// (filled squares, outlines, texts, pictures) at their stage positions, scaled and
+// centred to the widget as StageGeometry says. Mouse presses (double clicks
+// included: each is a press) are reported with the tick read before anything else.
+class StageWidget final : public QWidget, public StimulusSurface {
+public:
+    struct Element {
+        enum Kind { Filled, Outline, Text, Picture };
+        Kind kind = Filled;
+        QRect box;            // stage pixels
+        QColor fill = Qt::black;
+        QColor pen = Qt::black;
+        int penWidth = 1;
+        QString text;
+        QFont font;
+        QImage picture;
+        bool shown = false;
+    };
+
+    explicit StageWidget(QWidget *parent = nullptr);
+
+    int addElement(const Element &e);
+    Element &element(int id) { return m_elements[size_t(id)]; }
+    const Element &element(int id) const { return m_elements[size_t(id)]; }
+    int elementCount() const { return int(m_elements.size()); }
+    // The topmost shown element whose box holds the stage point `p`, or -1.
+    int elementAt(const QPoint &p) const;
+
+    StageGeometry geometryNow() const { return StageGeometry(size()); }
+    QPoint toStage(const QPointF &widgetPos) const { return geometryNow().toStage(widgetPos); }
+
+    // StimulusSurface
+    void setShown(int element, bool shown) override;
+    bool isShown(int element) const override;
+    void moveTo(int element, int left, int top) override;
+    void drawNow() override;
+
+    // Called for every mouse press, with the tick taken first thing and the stage point.
+    std::function<void(quint32 tick, QPoint stagePos)> onPress;
+
+    // Draws the stage (white, elements) in stage coordinates on `p`.
+    void paintStage(QPainter &p) const;
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+
+private:
+    bool valid(int id) const { return id >= 0 && id < int(m_elements.size()); }
+    std::vector<Element> m_elements;
+};
+
+} // namespace zoka

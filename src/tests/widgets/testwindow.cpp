@@ -1,0 +1,151 @@
+#include "tests/widgets/testwindow.h"
+
+#include "platform/clock.h"
+#include "shell/stopkey.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace zoka {
+
+TestWindow::TestWindow(int testIndex, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
+      m_testIndex(testIndex),
+      m_stage(new StageWidget(this)),
+      m_timer1(std::make_unique<QtTrialTimer>())
+{
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_stage);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_stage->onPress = [this](quint32 tick, QPoint stagePos) { FormMouseDown(tick, stagePos); };
+}
+
+TestWindow::~TestWindow()
+{
+    m_protocol.reset();
+    m_pointer.restore();
+}
+
+void TestWindow::setProgramme(StimulusProgramme *programme)
+{
+    m_programme = programme;
+    makeProtocol();
+}
+
+void TestWindow::setTrialTimer(std::unique_ptr<TrialTimer> timer)
+{
+    m_protocol.reset();
+    m_timer1 = std::move(timer);
+    makeProtocol();
+}
+
+void TestWindow::makeProtocol()
+{
+    m_protocol.reset();
+    if (m_programme && m_timer1)
+        m_protocol = std::make_unique<TestProtocol>(*m_programme, *m_timer1, m_writer, *this);
+}
+
+bool TestWindow::pressOnTarget(const QPoint &) const { return true; }
+
+void TestWindow::takePointer()
+{
+    m_pointer.take(runPointer);
+    setCursor(runPointer);
+}
+
+void TestWindow::restorePointer()
+{
+    m_pointer.restore();
+    unsetCursor();
+}
+
+void TestWindow::closeWindow() { QDialog::accept(); }
+
+int TestWindow::run()
+{
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
+    setWindowState(windowState() | Qt::WindowFullScreen);
+    return exec();
+}
+
+void TestWindow::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous())
+        FormShow();
+}
+
+void TestWindow::FormShow()
+{
+    if (!m_protocol || m_protocol->running())
+        return;
+    activateWindow();
+    setFocus();
+    m_protocol->start(RunSetup::fromSharedState(m_testIndex, QDateTime::currentDateTime()));
+}
+
+void TestWindow::FormMouseDown(quint32 tick, const QPoint &stagePos)
+{
+    if (m_protocol)
+        m_protocol->press(tick, pressOnTarget(stagePos));
+}
+
+void TestWindow::FormKeyPress(int code)
+{
+    if (m_protocol)
+        m_protocol->key(code);
+}
+
+void TestWindow::FormActivate()
+{
+    if (m_protocol)
+        m_protocol->activate();
+}
+
+void TestWindow::changeEvent(QEvent *e)
+{
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TestWindow::keyPressEvent(QKeyEvent *e)
+{
+    // Every key is the window's: Esc must not close the dialog by itself.
+    e->accept();
+    FormKeyPress(keyPressCharCode(e->key(), e->text()));
+}
+
+void TestWindow::closeEvent(QCloseEvent *e)
+{
+    // Closed from outside (window manager): the run ends as with the stop key.
+    if (m_protocol && m_protocol->running()) {
+        e->ignore();
+        m_protocol->abort();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void TestWindow::reject()
+{
+    if (m_protocol && m_protocol->running()) {
+        m_protocol->abort();
+        return;
+    }
+    QDialog::reject();
+}
+
+} // namespace zoka

@@ -1,0 +1,19 @@
+#pragma once
+#include "tests/visuelcentre.h"
+#include "tests/widgets/testwindow.h"
+
+namespace zoka {
+
+// "TR visuel centré": the black square Shape1 in the middle of the white stage.
+class TForm1 final : public TestWindow {
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+
+    int shape1() const { return m_shape1; }
+
+private:
+    int m_shape1;
+    VisuelCentreProgramme m_programme;
+};
+
+} // namespace zoka
