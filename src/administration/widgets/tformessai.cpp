@@ -9,7 +9,9 @@
 #include "shell/windows.h"
 #include "tests/widgets/testwindows.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
@@ -95,6 +97,10 @@ TFormEssai::~TFormEssai() { delete m_logic; }
 void TFormEssai::runAdministration()
 {
     EssaiLogic::beginAdministration();
+    // Maximised; also sized to the screen by hand, for displays without a window
+    // manager to honour the maximised state.
+    if (QScreen *s = (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()))
+        setGeometry(s->availableGeometry());
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
     exec();
 }
