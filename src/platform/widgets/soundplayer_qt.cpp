@@ -12,15 +12,34 @@ namespace zoka {
 
 QtSoundPlayer::QtSoundPlayer(QObject *parent) : QObject(parent) {}
 
-QtSoundPlayer::~QtSoundPlayer()
-{
-    if (m_effect)
-        m_effect->stop();
-}
+QtSoundPlayer::~QtSoundPlayer() { dropEffects(); }
 
 bool QtSoundPlayer::audioOutputAvailable()
 {
     return !QMediaDevices::audioOutputs().isEmpty();
+}
+
+QSoundEffect *QtSoundPlayer::makeEffect()
+{
+    if (!m_haveOutput)
+        return nullptr;
+    auto *e = new QSoundEffect(this);
+    connect(e, &QSoundEffect::statusChanged, this, &QtSoundPlayer::onStatusChanged);
+    e->setSource(QUrl::fromLocalFile(m_file));
+    return e;
+}
+
+void QtSoundPlayer::dropEffects()
+{
+    for (QSoundEffect *e : {m_current, m_next}) {
+        if (e) {
+            e->disconnect(this);
+            e->stop();
+            e->deleteLater();
+        }
+    }
+    m_current = nullptr;
+    m_next = nullptr;
 }
 
 bool QtSoundPlayer::open(const QString &path)
@@ -34,23 +53,17 @@ bool QtSoundPlayer::open(const QString &path)
     m_open = true;
     m_errorShown = false;
     m_haveOutput = audioOutputAvailable();
-    if (m_haveOutput) {
-        // A fresh effect per file: QSoundEffect keeps decoding state of its source.
-        delete m_effect;
-        m_effect = new QSoundEffect(this);
-        connect(m_effect, &QSoundEffect::statusChanged, this, &QtSoundPlayer::onStatusChanged);
-        m_effect->setSource(QUrl::fromLocalFile(path));
-    }
+    m_next = makeEffect();
     return true;
 }
 
 void QtSoundPlayer::onStatusChanged()
 {
-    if (!m_effect || m_effect->status() != QSoundEffect::Error || !m_open || m_errorShown)
+    auto *e = qobject_cast<QSoundEffect *>(sender());
+    if (!e || e->status() != QSoundEffect::Error || !m_open || m_errorShown)
         return;
     // The header was fine but the audio system could not decode or start the sound.
     m_errorShown = true;
-    m_playing = false;
     const QString file = m_file;
     close();
     showError(soundPlaybackErrorText(file));
@@ -62,9 +75,15 @@ bool QtSoundPlayer::play()
         showError(soundPlaybackErrorText(QString()));
         return false;
     }
-    if (m_effect) {
-        m_effect->stop();
-        m_effect->play(); // starts as soon as the (small) file is loaded
+    if (m_haveOutput) {
+        if (m_current) {
+            m_current->disconnect(this);
+            m_current->stop();
+            m_current->deleteLater();
+        }
+        m_current = m_next ? m_next : makeEffect();
+        m_next = makeEffect();
+        m_current->play(); // at once when loaded; otherwise as soon as it is
     }
     m_playing = true;
     m_startTick = clock().tick();
@@ -74,13 +93,13 @@ bool QtSoundPlayer::play()
 void QtSoundPlayer::stop()
 {
     m_playing = false;
-    if (m_effect)
-        m_effect->stop();
+    if (m_current)
+        m_current->stop();
 }
 
 void QtSoundPlayer::rewind()
 {
-    // QSoundEffect always starts from the beginning after stop(): nothing to move.
+    // Every play() starts a fresh effect from the beginning: nothing to move.
 }
 
 bool QtSoundPlayer::isPlaying() const
@@ -91,7 +110,8 @@ bool QtSoundPlayer::isPlaying() const
 
 void QtSoundPlayer::close()
 {
-    stop();
+    m_playing = false;
+    dropEffects();
     m_open = false;
     m_file.clear();
     m_info = WaveInfo();

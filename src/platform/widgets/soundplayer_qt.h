@@ -34,8 +34,15 @@ public:
 
 private:
     void onStatusChanged();
+    QSoundEffect *makeEffect();
+    void dropEffects();
 
-    QSoundEffect *m_effect = nullptr;
+    // Every play uses an effect of its own, loaded in advance while the previous
+    // one plays or waits: no loading delay at the onset, and no state carried over
+    // from an earlier playing (an effect stuck in an error state, or one that will
+    // not start a second time).
+    QSoundEffect *m_current = nullptr; // the one played last
+    QSoundEffect *m_next = nullptr;    // loaded, ready for the next play()
     bool m_open = false;
     bool m_playing = false;
     bool m_errorShown = false;
