@@ -1,3 +1,332 @@
-// Analysis window: being written.
+#include "analysis/widgets/tformanalyse.h"
+
+#include "platform/messages.h"
+#include "shell/sharedstate.h"
 #include "shell/windows.h"
-namespace zoka { void ShowAnalysisWindow() {} }
+
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTextCursor>
+
+namespace zoka {
+
+namespace {
+
+const QString NotesHint = QStringLiteral("Entrez les notes à ajouter au protocole");
+
+QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &geometry,
+                        const QString &hint)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setGeometry(geometry);
+    b->setToolTip(hint);
+    // Enter in the limit field must not also press a button.
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QFont notesFont()
+{
+    QFont f;
+    if (!Config.PrintFontName.isEmpty())
+        f.setFamily(Config.PrintFontName);
+    if (Config.PrintFontSize > 0)
+        f.setPointSize(Config.PrintFontSize);
+    f.setBold(Config.PrintFontStyle & 1);
+    f.setItalic(Config.PrintFontStyle & 2);
+    f.setUnderline(Config.PrintFontStyle & 4);
+    f.setStrikeOut(Config.PrintFontStyle & 8);
+    return f;
+}
+
+} // namespace
+
+TFormAnalyse::TFormAnalyse(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FormAnalyse"));
+    setWindowTitle(QStringLiteral("Analyse"));
+    setToolTip(QStringLiteral("Fenêtre d'analyse"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setModal(true);
+    resize(785, 600);
+
+    Data = new QPlainTextEdit(this);
+    Data->setObjectName(QStringLiteral("Data"));
+    Data->setGeometry(40, 32, 705, 385);
+    Data->setReadOnly(true);
+    Data->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Data->setFont(QFont(QStringLiteral("Courier New"), 10));
+
+    Label2 = new QLabel(QStringLiteral("Notes:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(42, 417);
+
+    Notes = new QPlainTextEdit(this);
+    Notes->setObjectName(QStringLiteral("Notes"));
+    Notes->setGeometry(140, 432, 601, 57);
+    Notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Notes->setToolTip(NotesHint);
+
+    Limite = makeButton(this, QStringLiteral("Limite"), QRect(80, 504, 89, 33),
+                        QStringLiteral("Changer la limite supérieure des temps"));
+    Limite->setObjectName(QStringLiteral("Limite"));
+    Effacer = makeButton(this, QStringLiteral("Effacer"), QRect(192, 504, 89, 33),
+                         QStringLiteral("Reprendre l'analyse initiale des données"));
+    Effacer->setObjectName(QStringLiteral("Effacer"));
+    Imprimer = makeButton(this, QStringLiteral("Imprimer"), QRect(304, 504, 81, 33),
+                          QStringLiteral("Imprime les résultats de l'analyse"));
+    Imprimer->setObjectName(QStringLiteral("Imprimer"));
+    Exporter = makeButton(this, QStringLiteral("Exporter"), QRect(408, 504, 89, 33),
+                          QStringLiteral("Exporter les données brutes vers Excel ou le bloc notes"));
+    Exporter->setObjectName(QStringLiteral("Exporter"));
+    Options = makeButton(this, QStringLiteral("Options"), QRect(520, 504, 89, 33),
+                         QStringLiteral("Ouvrir le fenêtre de configuration"));
+    Options->setObjectName(QStringLiteral("Options"));
+    Quitter = makeButton(this, QStringLiteral("Quitter"), QRect(624, 504, 89, 33),
+                         QStringLiteral("Fermer et revenir à la fenêtre principale"));
+    Quitter->setObjectName(QStringLiteral("Quitter"));
+
+    NouvLimite = new QLabel(QStringLiteral("Nouvelle limite :"), this);
+    NouvLimite->setObjectName(QStringLiteral("NouvLimite"));
+    QFont bold = NouvLimite->font();
+    bold.setBold(true);
+    NouvLimite->setFont(bold);
+    NouvLimite->move(16, 440);
+    NouvLimite->adjustSize();
+    NouvLimite->hide();
+
+    LimitVal = new QLineEdit(this);
+    LimitVal->setObjectName(QStringLiteral("LimitVal"));
+    LimitVal->setGeometry(56, 468, 57, 21);
+    LimitVal->hide();
+
+    Label3 = new QLabel(QStringLiteral("(sec : )"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->move(18, 471);
+    Label3->adjustSize();
+    Label3->hide();
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    const int widths[3] = {50, 100, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanels[i] = new QLabel(StatusBar1);
+        StatusPanels[i]->setMinimumWidth(widths[i]);
+        if (i > 0)
+            StatusPanels[i]->setAlignment(Qt::AlignCenter);
+        // The last panel takes the rest of the bar (printing messages are long).
+        StatusBar1->addWidget(StatusPanels[i], i == 2 ? 1 : 0);
+    }
+    StatusPanels[0]->setFixedWidth(50);
+    StatusPanels[1]->setFixedWidth(100);
+    StatusPanels[1]->setText(QStringLiteral("Limite="));
+
+    connect(Limite, &QPushButton::clicked, this, &TFormAnalyse::LimiteClick);
+    connect(Effacer, &QPushButton::clicked, this, &TFormAnalyse::EffacerClick);
+    connect(Imprimer, &QPushButton::clicked, this, &TFormAnalyse::ImprimerClick);
+    connect(Exporter, &QPushButton::clicked, this, &TFormAnalyse::ExporterClick);
+    connect(Options, &QPushButton::clicked, this, &TFormAnalyse::OptionsClick);
+    connect(Quitter, &QPushButton::clicked, this, &TFormAnalyse::QuitterClick);
+    connect(LimitVal, &QLineEdit::textChanged, this, &TFormAnalyse::LimitValChange);
+    connect(LimitVal, &QLineEdit::returnPressed, this, &TFormAnalyse::LimitValKeyPress);
+    connect(Notes, &QPlainTextEdit::textChanged, this, &TFormAnalyse::NotesChange);
+}
+
+void TFormAnalyse::FormShow()
+{
+    m_logic.show();
+    afterShow();
+}
+
+void TFormAnalyse::FormShow(const QString &filePath, int testIndex, int speedIndex,
+                            const QString &patientName, const QString &version)
+{
+    m_logic.show(filePath, testIndex, speedIndex, patientName, version);
+    afterShow();
+}
+
+void TFormAnalyse::afterShow()
+{
+    setWindowTitle(m_logic.caption());
+    Data->setFixedHeight(385);
+    Notes->setToolTip(NotesHint);
+    Notes->setFont(notesFont());
+    QPalette p = Notes->palette();
+    p.setColor(QPalette::Text, Qt::black);
+    Notes->setPalette(p);
+    Notes->setReadOnly(false);
+    setLimitEditing(false);
+    {
+        const QSignalBlocker block(LimitVal);
+        LimitVal->clear();
+    }
+    const bool visible = m_logic.limitButtonsVisible();
+    Limite->setVisible(visible);
+    Effacer->setVisible(visible);
+    Limite->setEnabled(m_logic.limitButtonsEnabled());
+    Effacer->setEnabled(m_logic.limitButtonsEnabled());
+    setNotesBox(m_logic.notes());
+    showReport(false);
+    refreshStatus();
+}
+
+void TFormAnalyse::showReport(bool scrollToEnd)
+{
+    Data->setPlainText(m_logic.reportText());
+    if (scrollToEnd)
+        Data->verticalScrollBar()->setValue(Data->verticalScrollBar()->maximum());
+    else
+        Data->moveCursor(QTextCursor::Start);
+}
+
+void TFormAnalyse::setNotesBox(const QStringList &lines)
+{
+    // Filling the box is not a change of the examiner's: the hint stays.
+    const QSignalBlocker block(Notes);
+    Notes->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+QStringList TFormAnalyse::notesBoxLines() const
+{
+    return Notes->toPlainText().split(QLatin1Char('\n'));
+}
+
+void TFormAnalyse::setLimitEditing(bool editing, const QString &proposed)
+{
+    if (editing) {
+        Notes->setGeometry(144, Notes->y(), 601, Notes->height());
+        NouvLimite->show();
+        LimitVal->show();
+        Label3->show();
+        LimitVal->setText(proposed); // raises LimitValChange, as typing does
+        LimitVal->setReadOnly(false);
+        LimitVal->setFocus();
+        LimitVal->selectAll();
+    } else {
+        LimitVal->setReadOnly(true);
+        LimitVal->hide();
+        NouvLimite->hide();
+        Label3->hide();
+        Notes->setGeometry(40, Notes->y(), 705, Notes->height());
+    }
+    Limite->setText(m_logic.limitCaption());
+}
+
+void TFormAnalyse::refreshStatus()
+{
+    StatusPanels[1]->setText(m_logic.limitStatus());
+    StatusPanels[2]->setText(m_logic.statusMessage());
+}
+
+void TFormAnalyse::LimiteClick()
+{
+    const bool wasEditing = m_logic.limitStep() == AnalysisWindowLogic::LimitStep::Editing;
+    const QString proposed = m_logic.limitClick();
+    if (!wasEditing) {
+        setLimitEditing(true, proposed);
+    } else {
+        setLimitEditing(false);
+        showReport(true);
+    }
+    refreshStatus();
+}
+
+void TFormAnalyse::LimitValChange(const QString &text)
+{
+    m_logic.limitTextChanged(text);
+}
+
+void TFormAnalyse::LimitValKeyPress()
+{
+    if (m_logic.limitStep() == AnalysisWindowLogic::LimitStep::Editing)
+        LimiteClick();
+}
+
+void TFormAnalyse::NotesChange()
+{
+    Notes->setToolTip(QString());
+}
+
+void TFormAnalyse::EffacerClick()
+{
+    m_logic.effacer();
+    setNotesBox(m_logic.notes());
+    Limite->setEnabled(m_logic.limitButtonsEnabled());
+    Effacer->setEnabled(m_logic.limitButtonsEnabled());
+    showReport(false);
+    refreshStatus();
+}
+
+void TFormAnalyse::ImprimerClick()
+{
+    m_logic.setStatusMessage(QString());
+    refreshStatus();
+    showInformation(QStringLiteral("L'impression du rapport n'est pas disponible dans cette version de ZOKA."));
+}
+
+void TFormAnalyse::ExporterClick()
+{
+    m_logic.setStatusMessage(QString());
+    refreshStatus();
+    showInformation(QStringLiteral("L'exportation des données n'est pas disponible dans cette version de ZOKA."));
+}
+
+void TFormAnalyse::OptionsClick()
+{
+    m_logic.setStatusMessage(QString());
+    refreshStatus();
+    ShowOptionsWindow();
+}
+
+void TFormAnalyse::QuitterClick()
+{
+    reject();
+}
+
+void TFormAnalyse::reject()
+{
+    const auto outcome = m_logic.closeSequence(notesBoxLines());
+    refreshStatus();
+    if (outcome == AnalysisWindowLogic::CloseOutcome::KeptOpen)
+        return;
+    {
+        const QSignalBlocker block(Notes);
+        Notes->clear();
+    }
+    done(QDialog::Accepted);
+}
+
+void TFormAnalyse::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    const int h = StatusBar1->sizeHint().height();
+    StatusBar1->setGeometry(0, height() - h, width(), h);
+}
+
+TFormAnalyse *analysisWindow()
+{
+    static TFormAnalyse *window = nullptr;
+    if (!window)
+        window = new TFormAnalyse(mainWindow());
+    return window;
+}
+
+void ShowAnalysisWindow()
+{
+    TFormAnalyse *w = analysisWindow();
+    w->FormShow();
+    w->setWindowState(w->windowState() | Qt::WindowMaximized);
+    w->exec();
+}
+
+} // namespace zoka

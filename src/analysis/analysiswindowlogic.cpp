@@ -1,0 +1,135 @@
+#include "analysis/analysiswindowlogic.h"
+
+#include "administration/runstate.h"
+#include "analysis/analysis.h"
+#include "analysis/reportwriter.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "shell/filelists.h"
+#include "shell/internalerror.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+
+namespace zoka {
+
+namespace {
+constexpr int SustainedTest = 7;
+}
+
+AnalysisWindowLogic::AnalysisWindowLogic()
+    : markAnalysed([](const QString &path) { return MarkAnalysed(path); })
+{
+}
+
+void AnalysisWindowLogic::show()
+{
+    show(SelectedFile, TestIndex, SpeedIndex, PatientName, Config.Version);
+}
+
+void AnalysisWindowLogic::show(const QString &filePath, int testIndex, int speedIndex,
+                               const QString &patientName, const QString &version)
+{
+    m_closed = false;
+    m_limitStep = LimitStep::Idle;
+    m_statusMessage.clear();
+    prepareAnalysis(m_state, filePath, testIndex, speedIndex, patientName, version);
+    const bool produced = openAnalysis(m_state);
+    m_fileLoaded = m_state.LinesLoaded;
+    PatientName = m_state.PatientName;
+    publishReport(produced);
+}
+
+QString AnalysisWindowLogic::caption() const
+{
+    const int t = m_state.TestIndex;
+    const QString title = (t >= 0 && t < TestCount) ? TestTitles[t] : QString();
+    return QStringLiteral("Analyse de ") + m_state.FileName + QStringLiteral("  -  ") + title;
+}
+
+bool AnalysisWindowLogic::limitButtonsVisible() const
+{
+    return m_state.TestIndex != SustainedTest;
+}
+
+bool AnalysisWindowLogic::limitButtonsEnabled() const
+{
+    return m_state.LimiteEnabled;
+}
+
+QString AnalysisWindowLogic::limitStatus() const
+{
+    return limitStatusText(m_state);
+}
+
+QString AnalysisWindowLogic::limitCaption() const
+{
+    return m_limitStep == LimitStep::Idle ? QStringLiteral("Limite") : QStringLiteral("Appliquer");
+}
+
+QString AnalysisWindowLogic::limitClick()
+{
+    m_statusMessage.clear();
+    if (m_limitStep == LimitStep::Idle) {
+        const bool pointing = m_state.TestIndex == 8 || m_state.TestIndex == 9;
+        const QString proposed = pointing ? QStringLiteral("5") : QStringLiteral("1");
+        m_state.LimitText = proposed;
+        m_limitStep = LimitStep::Editing;
+        return proposed;
+    }
+    applyLimitAndAnalyse(m_state, m_state.LimitText);
+    m_limitStep = LimitStep::Idle;
+    publishReport(true);
+    return QString();
+}
+
+void AnalysisWindowLogic::limitTextChanged(const QString &text)
+{
+    m_state.LimitText = text;
+}
+
+void AnalysisWindowLogic::effacer()
+{
+    m_statusMessage.clear();
+    const bool produced = rereadAnalysis(m_state);
+    m_fileLoaded = m_state.LinesLoaded;
+    PatientName = m_state.PatientName;
+    publishReport(produced);
+}
+
+void AnalysisWindowLogic::publishReport(bool produced)
+{
+    // A failed reading leaves an empty report rather than the previous file's.
+    if (!produced)
+        m_state.Report.clear();
+    QString error;
+    if (!writeReportFile(m_state.Report.bytes(), &error))
+        showError(error);
+    m_reportText = cp1252::splitLines(m_state.Report.text()).join(QLatin1Char('\n'));
+    if (m_state.InternalErrorCode != 0)
+        InternalError(m_state.InternalErrorCode);
+}
+
+AnalysisWindowLogic::CloseOutcome AnalysisWindowLogic::closeSequence(const QStringList &notesBox)
+{
+    if (m_closed)
+        return CloseOutcome::AlreadyClosed;
+    m_statusMessage.clear();
+    // A file that could not be read at all is left as it is.
+    if (m_fileLoaded) {
+        markAnalysed(m_state.FilePath);
+        m_state.Notes = notesBox;
+        QString error;
+        if (!SaveNotes(m_state, &error)) {
+            const QString question = error
+                + QStringLiteral("\n\nLes notes n'ont pas été enregistrées dans le fichier de résultats.\n"
+                                 "Fermer quand même la fenêtre d'analyse ? (Non : la fenêtre reste ouverte)");
+            if (showMessage(MsgKind::Error, question, MsgButtons::YesNo) != MsgAnswer::Yes)
+                return CloseOutcome::KeptOpen;
+        }
+    }
+    m_state.Notes.clear();
+    m_closed = true;
+    return CloseOutcome::Closed;
+}
+
+} // namespace zoka

@@ -1,0 +1,82 @@
+#pragma once
+#include "analysis/analysisstate.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace zoka {
+
+// Everything the analysis window does that needs no widget: the opening reading,
+// the two-step limit change, Effacer, the report file and the close sequence. The
+// window (TFormAnalyse) wires its controls to it and draws what it says.
+class AnalysisWindowLogic {
+public:
+    enum class LimitStep { Idle, Editing };             // caption "Limite" / "Appliquer"
+    enum class CloseOutcome { Closed, AlreadyClosed, KeptOpen };
+
+    AnalysisWindowLogic();
+
+    // FormShow: reads SelectedFile (relative to the current directory, the results
+    // directory) for TestIndex at SpeedIndex, with PatientName and Config.Version, as
+    // the shared state holds them; writes the report file; PatientName and
+    // PracticeRuns get what the file says.
+    void show();
+    // Same, with everything given (tests and the window share this road).
+    void show(const QString &filePath, int testIndex, int speedIndex,
+              const QString &patientName, const QString &version);
+
+    // "Analyse de " + file name + "  -  " + the test's title.
+    QString caption() const;
+    // Limite and Effacer: hidden for "Attention soutenue", disabled after a raw listing.
+    bool limitButtonsVisible() const;
+    bool limitButtonsEnabled() const;
+
+    // Text of the Data memo: the report as written to the report file (empty when
+    // the reading failed).
+    const QString &reportText() const { return m_reportText; }
+    // Notes box content as loaded: "[Notes]" then the note lines.
+    const QStringList &notes() const { return m_state.Notes; }
+
+    // Status bar panels 1 ("Limite= ...") and 2 (messages).
+    QString limitStatus() const;
+    const QString &statusMessage() const { return m_statusMessage; }
+    void setStatusMessage(const QString &text) { m_statusMessage = text; }
+
+    // LimiteClick: Idle -> Editing (returns the proposed limit, "1", or "5" for the
+    // two pointing tests, and takes it as LimitText); Editing -> ApplyLimit with
+    // LimitText, a new analysis block in every case, report rewritten, Idle.
+    LimitStep limitStep() const { return m_limitStep; }
+    QString limitCaption() const;
+    QString limitClick();
+    // LimitValChange: the typed text becomes LimitText at every change.
+    void limitTextChanged(const QString &text);
+
+    // EffacerClick: notes box back to "[Notes]", the file read again (report head
+    // only; the whole report for "Attention soutenue").
+    void effacer();
+
+    // Close sequence, run once per showing: clears the not-analysed mark, then
+    // rewrites the result file with `notesBox` (the lines of the Notes memo). When the
+    // file cannot be rewritten the examiner is told and asked whether to close anyway.
+    CloseOutcome closeSequence(const QStringList &notesBox);
+    bool closed() const { return m_closed; }
+
+    AnalysisState &state() { return m_state; }
+    const AnalysisState &state() const { return m_state; }
+
+    // Clears the not-analysed mark of a file; MarkAnalysed unless a test replaces it.
+    std::function<bool(const QString &)> markAnalysed;
+
+private:
+    void publishReport(bool produced);
+
+    AnalysisState m_state;
+    LimitStep m_limitStep = LimitStep::Idle;
+    bool m_closed = false;
+    bool m_fileLoaded = false;
+    QString m_reportText;
+    QString m_statusMessage;
+};
+
+} // namespace zoka
