@@ -1,0 +1,76 @@
+#pragma once
+#include "shell/intrologic.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <functional>
+
+class QPushButton;
+class QTextEdit;
+
+namespace zoka {
+
+// A control of the title screen that only reacts to the mouse: the invisible areas
+// over the picture's drawn buttons, and the picture itself.
+class TIntroArea : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void released();
+    void doubleClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+};
+
+// Title screen shown over the main window at start-up: the title picture, whose
+// drawn buttons (continue, help, quit) are made clickable by invisible areas, the
+// help text, and a plain title with real buttons when there is no picture.
+class TFormIntro : public QDialog {
+    Q_OBJECT
+public:
+    // `screen`: the screen size the layout is centred on (the primary screen's
+    // when empty).
+    explicit TFormIntro(QWidget *parent = nullptr, QSize screen = QSize());
+
+    TIntroArea *Image1;
+    QLabel *Label1;
+    TIntroArea *Shape1;
+    TIntroArea *Shape2;
+    TIntroArea *Shape3;
+    QPushButton *Continuer;
+    QPushButton *Aide;
+    QPushButton *Quitter;
+    QTextEdit *AideMemo;
+
+    // Ends the program (the display mode put back first); tests replace it.
+    std::function<void()> endProgram;
+
+    const intro::HelpToggle &help() const { return m_help; }
+
+public slots:
+    void FormShow();
+    void ContinuerClick();
+    void AideClick();
+    void QuitterClick();
+    void Image1DblClick();
+    void Shape1MouseUp();
+    void Shape2MouseUp();
+    void Shape3MouseUp();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void reject() override; // Esc does not leave the title screen
+
+private:
+    void FormCreate(QSize screen);
+    void showHelpState();
+
+    intro::HelpToggle m_help;
+    QString m_baseCaption;
+};
+
+} // namespace zoka

@@ -1,0 +1,104 @@
+#pragma once
+#include "shell/optionslogic.h"
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QFontDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace zoka {
+
+// Font choice with a colour, as the configuration keeps it: Qt's font dialog (name,
+// size, bold, italic, underline, strike-out) with a colour list below it.
+class TFontChoiceDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFontChoiceDialog(QWidget *parent = nullptr);
+    void setChoice(const QFont &font, const QColor &color);
+    QFont chosenFont() const;
+    QColor chosenColor() const;
+
+    // The sixteen colours of the list, with their French names.
+    static const QList<QPair<QString, QColor>> &standardColors();
+
+private:
+    QFontDialog *m_fonts;
+    QComboBox *m_colors;
+};
+
+// Configuration window: results directory, left print margin, print font, stop key,
+// start-up screen resolution. Created once, shown modally through
+// ShowOptionsWindow(); it closes only through "Accepter" and "Annuler".
+class TFormOptions : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormOptions(QWidget *parent = nullptr);
+
+    QLabel *DirLabel;
+    QLineEdit *DirEpr;
+    QPushButton *Button1;
+    QGroupBox *GroupBox1;
+    QLabel *Label1;
+    QPushButton *Button2;
+    QGroupBox *Impression;
+    QLabel *LabelMG;
+    QLineEdit *MargeG;
+    QLabel *LabelTP;
+    QPushButton *Police;
+    QLabel *KeyStopLabel;
+    QLineEdit *KeyStop;
+    QCheckBox *CheckBoxDft;
+    QPushButton *Accepter;
+    QPushButton *Annuler;
+
+    // The standard dialogs, replaceable for tests. directoryDialog returns the
+    // chosen directory ("" = cancelled); fontDialog edits font and colour and
+    // returns false when cancelled.
+    std::function<QString(QWidget *parent, const QString &start)> directoryDialog;
+    std::function<bool(QWidget *parent, QFont &font, QColor &color)> fontDialog;
+
+    OptionsLogic &logic() { return m_logic; }
+
+    // Mapping between the configuration's print-font fields and a font and colour.
+    static QFont fontOfConfig(const ConfigRecord &c);
+    static QColor colorOfBgr(qint32 bgr);
+    static qint32 bgrOfColor(const QColor &color);
+    static quint8 styleOfFont(const QFont &font);
+
+public slots:
+    void FormShow();
+    void DirEprChange(const QString &text);
+    void DirEprExit();
+    void Button1Click();
+    void MargeGChange(const QString &text);
+    void PoliceClick();
+    void KeyStopChange(const QString &text);
+    void KeyStopExit();
+    void Button2Click();
+    void AccepterClick();
+    void AnnulerClick();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void reject() override; // Esc does not close the window
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void setDirText(const QString &text);
+    void FormClose();
+
+    OptionsLogic m_logic;
+    bool m_closing = false;
+    bool m_inExit = false;
+};
+
+} // namespace zoka
