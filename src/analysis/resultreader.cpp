@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <climits>
+
 namespace zoka {
 
 namespace {
@@ -122,8 +124,8 @@ bool itemCountOfFileName(const QString &fileName, bool stopAtDash, int *n)
     const QString text = stop >= start ? fileName.mid(start, stop - start) : fileName.mid(start);
     qint64 value = 0;
     int i = 0;
-    while (i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9' && value < 100000000) {
-        value = value * 10 + (text.at(i).unicode() - u'0');
+    while (i < text.size() && text.at(i) >= u'0' && text.at(i) <= u'9') {
+        value = qMin<qint64>(value * 10 + (text.at(i).unicode() - u'0'), qint64(INT_MAX));
         ++i;
     }
     *n = int(value);
@@ -298,7 +300,8 @@ void ReadResultFile(AnalysisState &st)
 
     if (st.N > MaxItemValues) {
         // Only a renamed file can carry such a count: the values would not fit.
-        ReportError(st, 1);
+        if (st.AnalysisError != 1)
+            ReportError(st, 1);
         keepWholeFile(st, lines);
         WriteReportHead(st);
         return;

@@ -26,12 +26,13 @@ Stats ComputeStats(const int *values, int first, int last)
     if (n == 0)
         return r;
     r.mean = sum / double(n);
-    if (n > 1) {
-        // Equal values can leave a hair below zero under the root: that is 0.
+    std::stable_sort(kept.begin(), kept.end());
+    if (n > 1 && kept.front() != kept.back()) {
+        // Rounding can leave a hair below zero under the root: that is 0, never NaN.
+        // (Equal values are spread 0 exactly, whatever the rounding.)
         const double variance = squares / double(n) - r.mean * r.mean;
         r.sd = variance > 0 ? std::sqrt(variance) * std::sqrt(double(n) / double(n - 1)) : 0.0;
     }
-    std::stable_sort(kept.begin(), kept.end());
     if (n % 2 == 1)
         r.median = kept[n / 2];
     else

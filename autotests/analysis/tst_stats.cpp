@@ -1,0 +1,227 @@
+// Statistics, number notations of the report, and the limit change.
+#include "analysis/analysis.h"
+#include "analysis/report.h"
+#include "analysis/reportwriter.h"
+#include "analysis/stats.h"
+#include "platform/messages.h"
+
+#include <QTest>
+#include <cmath>
+#include <vector>
+
+using namespace zoka;
+
+class TstStats : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { setDecimalSeparatorOverride(u'.'); }
+    void cleanup() { setDecimalSeparatorOverride(QChar()); }
+
+    void computeStats_data()
+    {
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<QString>("figures");
+        // Worked by hand: mean 450; squared deviations 22500+2500+2500+22500 = 50000;
+        // 50000 / 3 = 16666.67; root 129.099.
+        QTest::newRow("four values") << QList<int>{300, 500, 400, 600} << "450.0  &  129.10  [ 450.00 ]";
+        // 300, 400, 500: squared deviations 10000+0+10000, / 2 -> SD 100.
+        QTest::newRow("three values") << QList<int>{300, 500, 400} << "400.0  &  100.00  [ 400.00 ]";
+        QTest::newRow("one value") << QList<int>{437} << "437.0  &  0.00  [ 437.00 ]";
+        QTest::newRow("only zeros") << QList<int>{0, 0, 0, 0} << "0.0  &  0.00  [ 0.00 ]";
+        // Zeros (and anything below 1) are left out: 300, 600 remain.
+        QTest::newRow("zeros left out") << QList<int>{0, 300, -5, 600, 0} << "450.0  &  212.13  [ 450.00 ]";
+        // Even count with equal middle values; the mean 1201/3 rounds up.
+        QTest::newRow("odd mean") << QList<int>{400, 400, 401} << "400.0  &  0.58  [ 400.33 ]";
+    }
+    void computeStats()
+    {
+        QFETCH(QList<int>, values);
+        QFETCH(QString, figures);
+        std::vector<int> v(values.begin(), values.end());
+        QCOMPARE(figuresText(ComputeStats(v.data(), 0, int(v.size()) - 1)), figures);
+    }
+
+    void computeStatsRange()
+    {
+        // Only first..last count; 0-based inclusive bounds.
+        const std::array<int, 6> v = {1000, 300, 500, 400, 600, 2000};
+        const Stats s = ComputeStats(v, 1, 4);
+        QCOMPARE(s.median, 450.0);
+        QCOMPARE(s.mean, 450.0);
+        const Stats empty = ComputeStats(v, 3, 2);
+        QCOMPARE(empty.median, 0.0);
+        QCOMPARE(empty.sd, 0.0);
+    }
+
+    void equalValuesNeverNaN()
+    {
+        // With very large equal values the variance formula lands below zero in
+        // floating point (the squares are no longer exact): the SD must print 0.
+        for (const int v : {1, 321, 3000, 30000, 2000000000, 2147483000}) {
+            for (int n = 1; n <= 228; n += 7) {
+                std::vector<int> values(std::size_t(n), v);
+                const Stats s = ComputeStats(values.data(), 0, n - 1);
+                QVERIFY2(!std::isnan(s.sd), qPrintable(QStringLiteral("v=%1 n=%2").arg(v).arg(n)));
+                QCOMPARE(s.sd, 0.0);
+                QCOMPARE(s.median, double(v));
+            }
+        }
+        std::vector<int> nearlyEqual = {2000000000, 2000000000, 2000000002};
+        const Stats s = ComputeStats(nearlyEqual.data(), 0, 2);
+        QVERIFY(!std::isnan(s.sd) && s.sd >= 0);
+        QVERIFY(!fmtF2(s.sd).contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+    }
+
+    void notations()
+    {
+        QCOMPARE(fmtInt(85, 4), QStringLiteral("  85"));
+        QCOMPARE(fmtInt(12345, 4), QStringLiteral("12345")); // wider numbers whole
+        QCOMPARE(fmtInt(-334, 5), QStringLiteral(" -334"));
+        QCOMPARE(fmtF1(450), QStringLiteral("450.0"));
+        QCOMPARE(fmtF2(0.125), QStringLiteral("0.13")); // halves away from zero
+        QCOMPARE(fmtF2(1e-9), QStringLiteral("0.00"));
+        QCOMPARE(fmtF2(-1e-9), QStringLiteral("0.00")); // never "-0.00"
+        QCOMPARE(fmtR(731, 7, 1), QStringLiteral("  731.0"));
+        QCOMPARE(fmtR(12345.678, 7, 2), QStringLiteral("12345.68"));
+        setDecimalSeparatorOverride(u',');
+        QCOMPARE(fmtF1(450), QStringLiteral("450,0"));
+        QCOMPARE(figuresText(Stats{450, 129.099, 450}), QStringLiteral("450,0  &  129,10  [ 450,00 ]"));
+        QCOMPARE(fmtR(450, 7, 2), QStringLiteral(" 450.00")); // R(w,d) keeps the point
+        QCOMPARE(bannerLine(QStringLiteral("4.0b")), QStringLiteral("0      BATTERIE ATTENTION TESSARO (ZOKA) v4.0b"));
+        QCOMPARE(bannerLine(QString(40, u'x')).size(), 63);
+    }
+
+    void applyLimit_data()
+    {
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<double>("limitMs");
+        QTest::addColumn<QString>("limitText");
+        QTest::newRow("comma") << 0 << "2,5" << true << 2500.0 << "2.5";
+        QTest::newRow("point") << 0 << "1.5" << true << 1500.0 << "1.5";
+        QTest::newRow("lowest") << 0 << "0.1" << true << 100.0 << "0.1";
+        QTest::newRow("highest") << 0 << "10" << true << 10000.0 << "10";
+        QTest::newRow("empty") << 0 << "" << true << 3000.0 << "3.0";
+        QTest::newRow("empty pointing") << 8 << "" << true << 10000.0 << "10.0";
+        QTest::newRow("too small") << 0 << "0.05" << false << 3000.0 << "3.0";
+        QTest::newRow("too large") << 0 << "12" << false << 3000.0 << "3.0";
+        QTest::newRow("letters") << 0 << "abc" << false << 3000.0 << "3.0";
+        QTest::newRow("nan") << 0 << "nan" << false << 3000.0 << "3.0";
+        QTest::newRow("pointing above 10") << 9 << "15" << false << 30000.0 << "30.0";
+        QTest::newRow("two commas") << 0 << "1,5,0" << false << 3000.0 << "3.0";
+    }
+    void applyLimit()
+    {
+        QFETCH(int, test);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(double, limitMs);
+        QFETCH(QString, limitText);
+        ScopedScriptedMessages msgs;
+        AnalysisState st;
+        st.TestIndex = test;
+        st.resetForShow();
+        QCOMPARE(ApplyLimit(st, typed), accepted);
+        QCOMPARE(st.RejectLimitMs, limitMs);
+        QCOMPARE(st.LimitText, limitText);
+        if (accepted)
+            QVERIFY(msgs.service.shown().isEmpty());
+        else
+            QCOMPARE(msgs.service.texts(), QStringList{QStringLiteral("   Mauvais format de limite !    ")});
+    }
+
+    void limitStatus()
+    {
+        AnalysisState st;
+        st.TestIndex = 3;
+        st.resetForShow();
+        QCOMPARE(limitStatusText(st), QStringLiteral("Limite= 2000"));
+        ApplyLimit(st, QStringLiteral("1.5"));
+        QCOMPARE(limitStatusText(st), QStringLiteral("Limite= 1500"));
+    }
+
+    void keepValuesAndOmissions()
+    {
+        AnalysisState st;
+        st.TestIndex = 0;
+        st.resetForShow();
+        st.N = 16;
+        st.RawValues[0] = 3000; // no answer: kept at the opening limit
+        st.RawValues[1] = 99;
+        st.RawValues[2] = 100;
+        st.RawValues[3] = 2501;
+        KeepValues(st);
+        QCOMPARE(st.KeptValues[0], 3000);
+        QCOMPARE(st.KeptValues[1], 0);
+        QCOMPARE(st.KeptValues[2], 100);
+        ApplyLimit(st, QStringLiteral("2.5"));
+        KeepValues(st);
+        QCOMPARE(st.KeptValues[0], 0);
+        QCOMPARE(st.KeptValues[3], 0);
+
+        // Go/no-go: no-go items leave the statistics whatever their value.
+        AnalysisState sb;
+        sb.TestIndex = 3;
+        sb.resetForShow();
+        sb.N = 64;
+        sb.RawValues.fill(500);
+        sb.RawValues[0] = 2000; // item 1 "+": an omission
+        sb.RawValues[2] = 2000; // item 3 "0": a correct non-answer
+        KeepValues(sb);
+        QCOMPARE(sb.KeptValues[2], 0);
+        QCOMPARE(sb.KeptValues[0], 2000);
+        QCOMPARE(omissionCount(sb), 1);
+
+        AnalysisState db;
+        db.TestIndex = 4;
+        db.resetForShow();
+        db.N = 32;
+        db.RawValues.fill(2000); // every item unanswered
+        int go = 0;
+        for (int i = 0; i < 32; ++i)
+            go += (TrdSeries.at(i) == u'1' || TrdSeries.at(i) == u'2') ? 1 : 0;
+        QCOMPARE(omissionCount(db), go);
+    }
+
+    void crossModal()
+    {
+        AnalysisState st;
+        st.TestIndex = 6;
+        st.resetForShow();
+        st.N = 65;
+        for (int i = 0; i < 65; ++i)
+            st.RawValues[i] = 400 + i;
+        KeepValues(st);
+        const CrossModal cm = crossModalDifferences(st);
+        // Every switch between consecutive items differs by exactly -1 here.
+        int switchesVA = 0, switchesAV = 0;
+        for (int i = 0; i + 1 < TrmSeries.size(); ++i) {
+            switchesVA += (TrmSeries.at(i) == u'V' && TrmSeries.at(i + 1) == u'A');
+            switchesAV += (TrmSeries.at(i) == u'A' && TrmSeries.at(i + 1) == u'V');
+        }
+        QCOMPARE(cm.vToA.size(), switchesVA);
+        QCOMPARE(cm.aToV.size(), switchesAV);
+        QCOMPARE(cm.vToATotal, -switchesVA);
+        // The first V->A switch is items 1 -> 2 ("VA..."): 400 - 401.
+        QCOMPARE(cm.vToA.first(), -1);
+    }
+
+    void foreperiods()
+    {
+        int err = 0;
+        QCOMPARE(foreperiodOf(0, 16, 1, &err), 3);
+        QCOMPARE(foreperiodOf(1, 36, 1, &err), 3);
+        QCOMPARE(foreperiodOf(1, 36, 4, &err), 7);
+        QCOMPARE(err, 0);
+        foreperiodOf(0, 36, 1, &err);
+        QCOMPARE(err, 202);
+        err = 0;
+        foreperiodOf(0, 20, 1, &err);
+        QCOMPARE(err, 203);
+    }
+};
+
+QTEST_MAIN(TstStats)
+#include "tst_stats.moc"
