@@ -106,7 +106,12 @@ private slots:
             QVERIFY(w->Cons->isReadOnly());
             QVERIFY(!w->Cons->isEnabled());
             QCOMPARE(w->Cons->focusPolicy(), Qt::NoFocus);
-            QCOMPARE(w->Cons->cursor().shape(), Qt::ForbiddenCursor);
+            // The pointer over the memo is the "no" pointer, although the memo is disabled.
+            QWidget *over = w->childAt(w->Cons->geometry().center());
+            QVERIFY(over && over->isEnabled());
+            QCOMPARE(over->cursor().shape(), Qt::ForbiddenCursor);
+            QVERIFY(!w->childAt(w->Imagedb->geometry().center())
+                    || w->childAt(w->Imagedb->geometry().center()) == w->Imagedb);
             QCOMPARE(w->Cons->font().pointSize(), 12);
             QVERIFY(w->Cons->font().bold());
             QCOMPARE(w->Cons->document()->defaultTextOption().alignment(), Qt::AlignHCenter);

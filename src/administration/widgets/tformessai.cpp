@@ -62,6 +62,13 @@ TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
         pal.setColor(group, QPalette::Base, Qt::white);
     }
     Cons->setPalette(pal);
+    // A disabled widget never shows its own pointer (its parent's is used): an
+    // enabled, empty cover over the memo shows the "no" pointer and takes the clicks.
+    m_consCover = new QWidget(this);
+    m_consCover->setObjectName(QStringLiteral("ConsCover"));
+    m_consCover->setGeometry(Cons->geometry());
+    m_consCover->setCursor(Qt::ForbiddenCursor);
+    m_consCover->setFocusPolicy(Qt::NoFocus);
 
     Imagedb = new QLabel(this);
     Imagedb->setObjectName(QStringLiteral("Imagedb"));
@@ -141,6 +148,8 @@ void TFormEssai::applyView()
     const EssaiView &v = m_logic->view();
     Titre->setText(v.title);
     Cons->setGeometry(158, 168, 469, v.consHeight);
+    m_consCover->setGeometry(Cons->geometry());
+    m_consCover->raise();
     Cons->setPlainText(v.consLines.join(u'\n'));
     Imagedb->move(240, v.imageTop);
     Imagedb->setVisible(v.imageVisible);

@@ -47,6 +47,7 @@ private:
     void applyView();
 
     QtSoundPlayer *MediaPlayer2 = nullptr;
+    QWidget *m_consCover = nullptr; // shows the "no" pointer over the disabled memo
     EssaiLogic *m_logic = nullptr;
 };
 
