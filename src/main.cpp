@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QScreen>
 #include <QTranslator>
 
 namespace {
@@ -49,6 +50,9 @@ int main(int argc, char **argv)
     // The main window first; the other windows are made by their own modules.
     zoka::TMain mainWindow;
     zoka::setMainWindow(&mainWindow);
+    // Maximised; without a window manager to do it, the window takes the screen itself.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        mainWindow.setGeometry(screen->availableGeometry());
     mainWindow.showMaximized();
 
     const int code = app.exec();

@@ -6,9 +6,13 @@
 namespace zoka {
 
 namespace {
+// The permission bits of the file itself. (The "User" flags tell what the running
+// user may do, which for the superuser is everything; they map onto the owner bits.)
 constexpr QFileDevice::Permissions WriteBits =
-    QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-}
+    QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+constexpr QFileDevice::Permissions UserBits =
+    QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+} // namespace
 
 bool isReadOnlyMarked(const QString &path)
 {
@@ -23,7 +27,7 @@ bool setReadOnlyMark(const QString &path)
     if (!QFileInfo::exists(path))
         return false;
     const QFileDevice::Permissions p = QFile::permissions(path);
-    return QFile::setPermissions(path, p & ~WriteBits);
+    return QFile::setPermissions(path, p & ~(WriteBits | UserBits));
 }
 
 bool clearReadOnlyMark(const QString &path)
@@ -31,7 +35,7 @@ bool clearReadOnlyMark(const QString &path)
     if (!QFileInfo::exists(path))
         return false;
     const QFileDevice::Permissions p = QFile::permissions(path);
-    return QFile::setPermissions(path, p | QFileDevice::WriteOwner | QFileDevice::WriteUser);
+    return QFile::setPermissions(path, (p & ~UserBits) | QFileDevice::WriteOwner);
 }
 
 } // namespace zoka

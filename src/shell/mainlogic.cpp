@@ -51,6 +51,7 @@ MainLogic::MainLogic(Hooks hooks)
     epreuves.enabled = false;
     nbItems3.items = {Items16, Items32, Items64};
     nbItems2.items = {Items32, Items64};
+    nbItems2.visible = false;  // one count group at a time
     vitesseAS.items = {Lente, Moyenne, Rapide};
     vitesseAS.index = 1;
     vitesseAS.visible = false;
@@ -133,6 +134,18 @@ void MainLogic::userDoubleClickFile(int row)
 
 void MainLogic::clearFileSelection() { fileListEpreuves.selected = -1; }
 
+void MainLogic::say(MsgKind kind, const QString &text)
+{
+    beforeModal();
+    showMessage(kind, text);
+}
+
+bool MainLogic::ask(MsgKind kind, const QString &text)
+{
+    beforeModal();
+    return askYesNo(kind, text);
+}
+
 void MainLogic::beforeModal()
 {
     if (m_hooks.beforeModal)
@@ -176,7 +189,7 @@ void MainLogic::FormShow()
 
     // The results directory.
     if (!QFileInfo(Config.ResultsDir).isDir()) {
-        showError(resultsDirMissingText(Config.ResultsDir));
+        say(MsgKind::Error, resultsDirMissingText(Config.ResultsDir));
         beforeModal();
         if (m_hooks.showOptions)
             m_hooks.showOptions();
@@ -184,7 +197,7 @@ void MainLogic::FormShow()
     ResultsDirPath = Config.ResultsDir;
 
     if (!pointFileLists(ResultsDirPath)) {
-        showError(resultsDirUnusableText(ResultsDirPath));
+        say(MsgKind::Error, resultsDirUnusableText(ResultsDirPath));
         startupFailure();
         return;
     }
@@ -214,12 +227,12 @@ void MainLogic::startupFailure()
     nbItems2.enabled = false;
     nbItems3.enabled = false;
     vitesseAS.enabled = false;
-    showError(StartupFailedText);
+    say(MsgKind::Error, StartupFailedText);
 }
 
 bool MainLogic::FormClose()
 {
-    if (!askYesNo(MsgKind::Confirmation, CloseAsk))
+    if (!ask(MsgKind::Confirmation, CloseAsk))
         return false;
     if (m_hooks.switchScreenMode)
         m_hooks.switchScreenMode(InitialScreenWidth, InitialScreenHeight);
@@ -249,7 +262,7 @@ void MainLogic::OptionsClick()
     if (ResultsDirPath.isEmpty())
         return;
     if (!pointFileLists(ResultsDirPath))
-        showError(resultsDirUnusableText(ResultsDirPath));
+        say(MsgKind::Error, resultsDirUnusableText(ResultsDirPath));
     RefreshPatientList();
 }
 
@@ -262,15 +275,15 @@ void MainLogic::NomChange()
     const int keep = underscoreDotCut(PatientName);
     const int bad = forbiddenFileNameCharIndex(PatientName);
     if (keep >= 0) {
-        showError(NameBadChars);
+        say(MsgKind::Error, NameBadChars);
         setNomText(PatientName.left(keep));
     } else if (bad >= 0) {
-        showError(NameForbiddenChars);
+        say(MsgKind::Error, NameForbiddenChars);
         setNomText(PatientName.left(bad));
     }
 
     if (PatientName.size() > MaxPatientNameLength) {
-        showError(NameTooLong);
+        say(MsgKind::Error, NameTooLong);
         setNomText(PatientName.left(MaxPatientNameLength));
     }
 
@@ -320,6 +333,7 @@ void MainLogic::SetupItemCountChoice()
     case 3:
     case 4:
         nbItems2.items = {Items32, Items64};
+    nbItems2.visible = false;  // one count group at a time
         nbItems2.visible = true;
         setNbItems2Index(0);
         TakeItemCount(2);
@@ -410,7 +424,7 @@ void MainLogic::Label1DblClick()
     }
     if (TestIndex < 0 || TestIndex >= TestCount || !EndlessOffered[TestIndex])
         return;
-    if (askYesNo(MsgKind::Confirmation, AskEndless)) {
+    if (ask(MsgKind::Confirmation, AskEndless)) {
         UnlimitedChosen = true;
         if (TestIndex == 1 || TestIndex == 3 || TestIndex == 4)
             setNbItems2Index(1);
@@ -475,12 +489,12 @@ void MainLogic::PassationClick()
 bool MainLogic::CheckBeforeAdministration()
 {
     if (PatientName.isEmpty()) {
-        showWarning(NotEncoded);
+        say(MsgKind::Warning, NotEncoded);
         focus = MainFocus::Nom;
         return false;
     }
     if (ItemCount == 0) {
-        showWarning(CountNotSet);
+        say(MsgKind::Warning, CountNotSet);
         focusVisibleCountGroup();
         return false;
     }
@@ -488,17 +502,17 @@ bool MainLogic::CheckBeforeAdministration()
         const QString lf = QStringLiteral("\n");
         const QString question = ExistsHead + lf + ExistsYes + ResultFileName + ExistsYesTail + lf + ExistsNo
                                  + lf + ExistsWarn + lf + ExistsPress;
-        if (!askYesNo(MsgKind::Warning, question)) {
+        if (!ask(MsgKind::Warning, question)) {
             focus = MainFocus::Nom;
             return false;
         }
         if (isNotAnalysed(ResultFileName)) {
-            if (!askYesNo(MsgKind::Warning, notAnalysedQuestion(ResultFileName))) {
+            if (!ask(MsgKind::Warning, notAnalysedQuestion(ResultFileName))) {
                 focus = MainFocus::Nom;
                 return false;
             }
             if (!MarkAnalysed(ResultFileName)) {
-                showError(QStringLiteral("Le fichier %1 ne peut être remplacé: Accès au fichier refusé")
+                say(MsgKind::Error, QStringLiteral("Le fichier %1 ne peut être remplacé: Accès au fichier refusé")
                               .arg(ResultFileName));
                 focus = MainFocus::Nom;
                 return false;
@@ -524,7 +538,7 @@ void MainLogic::AnalysesClick()
             PatientName = SelectedFile.left(SelectedFile.indexOf(QLatin1Char('_')));
         if (TestIndex < 0 || TestIndex >= TestCount) {
             // The chosen file belongs to no test: nothing to analyse.
-            showWarning(ExtUnknown);
+            say(MsgKind::Warning, ExtUnknown);
             testKnown = false;
         }
     }
@@ -537,7 +551,7 @@ void MainLogic::AnalysesClick()
 
     repairTestIndex();
     if (!pointFileLists(ResultsDirPath))
-        showError(resultsDirUnusableText(ResultsDirPath));
+        say(MsgKind::Error, resultsDirUnusableText(ResultsDirPath));
     RefreshPatientList();
     SelectedFile.clear();
     UnlimitedActive = false;
@@ -551,17 +565,17 @@ void MainLogic::AnalysesClick()
 bool MainLogic::CheckBeforeAnalysis()
 {
     if (PatientName.isEmpty()) {
-        showWarning(NotEncoded);
+        say(MsgKind::Warning, NotEncoded);
         focus = MainFocus::Nom;
         return false;
     }
     if (FileItemCount == 0) {
-        showWarning(CountNotSet);
+        say(MsgKind::Warning, CountNotSet);
         focusVisibleCountGroup();
         return false;
     }
     if (!QFileInfo(SelectedFile).isFile()) {
-        showWarning(LeFichier + SelectedFile + Introuvable);
+        say(MsgKind::Warning, LeFichier + SelectedFile + Introuvable);
         focus = MainFocus::Nom;
         return false;
     }
@@ -638,7 +652,7 @@ void MainLogic::FileListEpreuvesClick()
     const ResultNameParts parts = parseResultFileName(SelectedFile);
     TestIndex = parts.testIndex;
     if (TestIndex < 0) {
-        showWarning(ExtUnknown);
+        say(MsgKind::Warning, ExtUnknown);
         focus = MainFocus::FileListEpreuves;
         return;
     }
@@ -646,7 +660,7 @@ void MainLogic::FileListEpreuvesClick()
 
     if (!parts.countValid) {
         FileItemCount = 0;
-        showWarning(CountBad);
+        say(MsgKind::Warning, CountBad);
         focus = MainFocus::FileListEpreuves;
         return;
     }
@@ -656,7 +670,7 @@ void MainLogic::FileListEpreuvesClick()
         if (!parts.speedValid) {
             vitesseAS.enabled = false;
             label1Caption.clear();
-            showWarning(AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
+            say(MsgKind::Warning, AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
                         + QLatin1Char('"') + AsTail);
             SpeedIndex = 3;
         } else {
@@ -686,12 +700,13 @@ void MainLogic::GestionClick()
         const QString name = FileNameOfPath(entry);
         if (QFileInfo::exists(name)) {
             QString error;
+            beforeModal();
             if (DeleteResultFile(name, &error) == DeleteOutcome::Failed) {
-                showError(error);
+                say(MsgKind::Error, error);
                 return false;
             }
         } else {
-            showWarning(Blanks20 + LeFichier + name + NotFoundTail + Blanks20);
+            say(MsgKind::Warning, Blanks20 + LeFichier + name + NotFoundTail + Blanks20);
         }
         return true;
     };
@@ -704,7 +719,7 @@ void MainLogic::GestionClick()
             if (!deleteOne(f))
                 break;
     } else {
-        showWarning(SelectPatient);
+        say(MsgKind::Warning, SelectPatient);
         return;
     }
     // Also after a failure: the lists then show what is really left.

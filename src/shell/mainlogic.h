@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/messages.h"
 #include "shell/filelists.h"
 
 #include <QSize>
@@ -130,6 +131,9 @@ private:
     bool repairTestIndex();
     void startupFailure();
     void beforeModal();
+    // Message boxes, with the window brought up to date first.
+    void say(MsgKind kind, const QString &text);
+    bool ask(MsgKind kind, const QString &text);
 
     Hooks m_hooks;
 };
