@@ -138,6 +138,18 @@ private slots:
         // Only items 1..22 enter the figures, split 11 / 11.
         QVERIFY(r.contains(QStringLiteral("TR PARTIE 1 Lettres=  300.0  &  0.00  [ 300.00 ]  & Rejets= 0")));
         QVERIFY(r.contains(QStringLiteral("TR PARTIE 2 Lettres=  0.0  &  0.00  [ 0.00 ]  & Rejets= 0")));
+
+        // A renamed file with a count beyond the 228 items: the figures stop at 228, so
+        // the first half holds them all and the second none.
+        msgs.service.clear();
+        AnalysisState big;
+        QVERIFY(analyse(big, put(QStringLiteral("Dupont_99999-1.AS"), sustainedFile(228, [](int p) { return 200 + p; }))));
+        QVERIFY(msgs.service.texts().isEmpty());
+        const QStringList rb = reportLines(big);
+        QVERIFY(rb.at(22).startsWith(QStringLiteral("TR TOTAL Lettres=     314.0")));
+        QCOMPARE(rb.at(23).mid(22), rb.at(22).mid(22)); // PARTIE 1 = TOTAL
+        QVERIFY(rb.contains(QStringLiteral("TR PARTIE 2 Lettres=  0.0  &  0.00  [ 0.00 ]  & Rejets= 0")));
+        QVERIFY(reportLines(big).at(2).contains(QStringLiteral("99999 items")));
     }
 
     void incompleteFilesAreListedRaw()

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -325,6 +326,9 @@ void ShowAnalysisWindow()
 {
     TFormAnalyse *w = analysisWindow();
     w->FormShow();
+    // Maximised; without a window manager to do it, the window takes the screen itself.
+    if (QScreen *screen = w->screen())
+        w->setGeometry(screen->availableGeometry());
     w->setWindowState(w->windowState() | Qt::WindowMaximized);
     w->exec();
 }
