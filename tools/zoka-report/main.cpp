@@ -1,0 +1,132 @@
+// zoka-report [--limit TEXT]... FILE...
+//
+// For each result file: the reading and analysis the analysis window runs when it
+// opens, then each --limit in order as "Limite" then "Appliquer" with that text; the
+// report (the bytes of the report file) goes to standard output. What the window
+// would show in a message box goes to standard error, one line per message. The
+// files are never changed.
+//
+// Exit status: 0 when every file gave a report, 1 when one could not be read (or its
+// analysis stopped on an internal error), 2 for a wrong command line.
+
+#include "analysis/analysis.h"
+#include "platform/messages.h"
+#include "shell/naming.h"
+#include "shell/tables.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+using namespace zoka;
+
+namespace {
+
+// Message boxes become lines on standard error, prefixed with the file they concern.
+class StderrMessages final : public MessageService {
+public:
+    QString file;
+    MsgAnswer show(MsgKind, const QString &text, MsgButtons buttons) override
+    {
+        QString line = text;
+        line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        line.replace(u'\r', u' ');
+        line.replace(u'\n', u' ');
+        const QByteArray out = (file + QStringLiteral(": ") + line + u'\n').toLocal8Bit();
+        std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
+        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
+    }
+};
+
+void usage()
+{
+    std::fputs("usage: zoka-report [--limit TEXTE]... FICHIER...\n", stderr);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+
+    QStringList limits;
+    QStringList files;
+    bool optionsDone = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (!optionsDone && a == QStringLiteral("--")) {
+            optionsDone = true;
+        } else if (!optionsDone && a == QStringLiteral("--limit")) {
+            if (i + 1 >= args.size()) {
+                usage();
+                return 2;
+            }
+            limits << args.at(++i);
+        } else if (!optionsDone && a.startsWith(QStringLiteral("--limit="))) {
+            limits << a.mid(8);
+        } else if (!optionsDone && (a == QStringLiteral("-h") || a == QStringLiteral("--help"))) {
+            usage();
+            return 0;
+        } else if (!optionsDone && a.startsWith(u'-') && a.size() > 1) {
+            usage();
+            return 2;
+        } else {
+            files << a;
+        }
+    }
+    if (files.isEmpty()) {
+        usage();
+        return 2;
+    }
+
+    StderrMessages messagesToStderr;
+    setMessageService(&messagesToStderr);
+
+    int status = 0;
+    QByteArray output;
+    AnalysisState st;
+    for (const QString &path : files) {
+        messagesToStderr.file = path;
+        const QString name = FileNameOfPath(path);
+        const ResultNameParts parts = parseResultFileName(name);
+        if (parts.testIndex < 0) {
+            messagesToStderr.show(MsgKind::Warning,
+                                  QStringLiteral("Le nom du fichier ne correspond pas à une épreuve"),
+                                  MsgButtons::Ok);
+            status = 1;
+            continue;
+        }
+        const int speed = parts.testIndex == SpeedTestIndex ? (parts.speedValid ? parts.speed : 3) : 1;
+        prepareAnalysis(st, path, parts.testIndex, speed, PatientOfFileName(name), ProgramVersion);
+        bool ok = openAnalysis(st);
+        if (ok && st.LimiteEnabled && parts.testIndex != SpeedTestIndex) {
+            for (const QString &limit : limits) {
+                applyLimitAndAnalyse(st, limit);
+                if (st.InternalErrorCode != 0)
+                    break;
+            }
+        }
+        if (st.InternalErrorCode != 0) {
+            messagesToStderr.show(MsgKind::Error,
+                                  QStringLiteral("Erreur interne n° %1").arg(st.InternalErrorCode),
+                                  MsgButtons::Ok);
+            ok = false;
+        }
+        if (!ok) {
+            status = 1;
+            continue;
+        }
+        output += st.Report.bytes();
+        if (output.size() > (1 << 20)) {
+            std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
+            output.clear();
+        }
+    }
+    std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
+    std::fflush(stdout);
+    setMessageService(nullptr);
+    return status;
+}
