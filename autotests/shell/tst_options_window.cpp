@@ -1,0 +1,196 @@
+#include "platform/messages.h"
+#include "platform/widgets/displaymode.h"
+#include "shell/configfile.h"
+#include "shell/sharedstate.h"
+#include "shell/widgets/tformoptions.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zoka;
+
+namespace {
+struct CurrentDirGuard {
+    QString saved = QDir::currentPath();
+    ~CurrentDirGuard() { QDir::setCurrent(saved); }
+};
+} // namespace
+
+class TestOptionsWindow : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir *m_tmp = nullptr;
+    CurrentDirGuard *m_guard = nullptr;
+    QString m_prog;
+
+private slots:
+    void init()
+    {
+        resetSharedState();
+        m_guard = new CurrentDirGuard;
+        m_tmp = new QTemporaryDir;
+        m_prog = QDir(m_tmp->path()).canonicalPath();
+        QVERIFY(QDir::setCurrent(m_prog));
+        Config = defaultConfigRecord(m_prog);
+        const QSize screen = currentScreenSize();
+        InitialScreenWidth = screen.width();
+        InitialScreenHeight = screen.height();
+    }
+    void cleanup()
+    {
+        delete m_guard;
+        delete m_tmp;
+    }
+
+    void openingFillsTheFieldsFromConfig()
+    {
+        ScopedScriptedMessages msgs;
+        Config.PrintMarginCm = 2.5;
+        Config.StopKeyText = QStringLiteral("q");
+        TFormOptions w;
+        w.show();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Configuration Zoka v4.0b"));
+        QCOMPARE(w.DirEpr->text(), m_prog + "/Epreuves");
+        QCOMPARE(w.MargeG->text(), QStringLiteral("2,5"));
+        QCOMPARE(w.KeyStop->text(), QStringLiteral("q"));
+        QCOMPARE(Config.StopKeyCode, 113); // the text decides the code
+        QVERIFY(w.CheckBoxDft->isChecked());
+        const QSize screen = currentScreenSize();
+        QCOMPARE(w.Label1->text(), QStringLiteral("Actuelle: %1 x %2").arg(screen.width()).arg(screen.height()));
+        QVERIFY(!w.Button2->isEnabled()); // still the start-up width
+        QCOMPARE(w.DirEpr->geometry(), QRect(152, 20, 233, 25));
+        QCOMPARE(w.Accepter->geometry(), QRect(208, 176, 97, 33));
+        QCOMPARE(w.Label1->parentWidget(), w.GroupBox1);
+        QVERIFY(msgs.service.shown().isEmpty());
+        w.hide();
+
+        InitialScreenWidth += 224; // as after an administration switched to 800 x 600
+        w.show();
+        QVERIFY(w.Button2->isEnabled());
+    }
+
+    void typingChangesConfigAtOnce()
+    {
+        ScopedScriptedMessages msgs;
+        TFormOptions w;
+        w.show();
+        w.KeyStop->clear();
+        QTest::keyClicks(w.KeyStop, QStringLiteral("a"));
+        QCOMPARE(Config.StopKeyCode, 97);
+        w.KeyStop->selectAll();
+        QTest::keyClick(w.KeyStop, Qt::Key_Escape); // names the key rather than closing
+        QCOMPARE(w.KeyStop->text(), QStringLiteral("ESC"));
+        QCOMPARE(Config.StopKeyCode, 27);
+        QVERIFY(w.isVisible());
+        QTest::keyClick(w.KeyStop, Qt::Key_Return);
+        QCOMPARE(Config.StopKeyText, QStringLiteral("RET"));
+        QCOMPARE(Config.StopKeyCode, 13);
+
+        w.MargeG->clear();
+        QTest::keyClicks(w.MargeG, QStringLiteral("2.5"));
+        QCOMPARE(Config.PrintMarginCm, 2.5);
+        QVERIFY(msgs.service.shown().isEmpty());
+        QTest::keyClicks(w.MargeG, QStringLiteral("x"));
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QCOMPARE(Config.PrintMarginCm, 2.5);
+    }
+
+    void theFontDialogMapsToTheFourPrintFields()
+    {
+        ScopedScriptedMessages msgs;
+        TFormOptions w;
+        QFont offered;
+        QColor offeredColor;
+        w.fontDialog = [&](QWidget *, QFont &font, QColor &color) {
+            offered = font;
+            offeredColor = color;
+            font = QFont(QStringLiteral("Liberation Serif"), 12);
+            font.setBold(true);
+            font.setStrikeOut(true);
+            color = QColor(255, 0, 0);
+            return true;
+        };
+        Config.PrintFontStyle = FontItalic;
+        Config.PrintFontColor = 0x800000; // navy, as 0x00BBGGRR
+        w.show();
+        QTest::mouseClick(w.Police, Qt::LeftButton);
+        QCOMPARE(offered.family(), QStringLiteral("Courier New"));
+        QCOMPARE(offered.pointSize(), 8);
+        QVERIFY(offered.italic() && !offered.bold());
+        QCOMPARE(offeredColor, QColor(0, 0, 128));
+        QCOMPARE(Config.PrintFontName, QStringLiteral("Liberation Serif"));
+        QCOMPARE(Config.PrintFontSize, 12);
+        QCOMPARE(int(Config.PrintFontStyle), FontBold | FontStrikeOut);
+        QCOMPARE(Config.PrintFontColor, 0x0000FF);
+
+        w.fontDialog = [](QWidget *, QFont &font, QColor &) {
+            font = QFont(QStringLiteral("Autre"), 30);
+            return false; // cancelled
+        };
+        QTest::mouseClick(w.Police, Qt::LeftButton);
+        QCOMPARE(Config.PrintFontName, QStringLiteral("Liberation Serif"));
+        QCOMPARE(Config.PrintFontSize, 12);
+    }
+
+    void theFontChoiceDialogKeepsAColourOutsideItsList()
+    {
+        TFontChoiceDialog d;
+        d.setChoice(QFont(QStringLiteral("Liberation Mono"), 9), QColor(0, 0, 1));
+        QCOMPARE(d.chosenColor(), QColor(0, 0, 1));
+        d.setChoice(QFont(QStringLiteral("Liberation Mono"), 9), QColor(255, 0, 0));
+        QCOMPARE(d.chosenColor(), QColor(255, 0, 0));
+        QCOMPARE(TFontChoiceDialog::standardColors().size(), 16);
+    }
+
+    void theDirectoryButtonAppliesTheChoice()
+    {
+        ScopedScriptedMessages msgs;
+        TFormOptions w;
+        QString started;
+        const QString chosen = m_prog + "/Choix";
+        QVERIFY(QDir().mkdir(chosen));
+        w.directoryDialog = [&](QWidget *, const QString &start) {
+            started = start;
+            return chosen;
+        };
+        w.show();
+        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QCOMPARE(started, m_prog); // the field's directory does not exist yet
+        QCOMPARE(w.DirEpr->text(), chosen);
+        QCOMPARE(Config.ResultsDir, chosen);
+        QCOMPARE(ResultsDirPath, chosen);
+        QVERIFY(QFileInfo(chosen + "/Export").isDir());
+    }
+
+    void accepterAndAnnulerCloseTheWindow()
+    {
+        ScopedScriptedMessages msgs;
+        TFormOptions w;
+        w.show();
+        w.CheckBoxDft->setChecked(false);
+        QTest::mouseClick(w.Accepter, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(QFileInfo(m_prog + "/Epreuves/Export").isDir());
+        QVERIFY(!QFile::exists(m_prog + "/Zoka.ini"));
+
+        w.show();
+        w.KeyStop->setText(QStringLiteral("F1"));
+        w.MargeG->setText(QStringLiteral("3"));
+        QTest::mouseClick(w.Accepter, Qt::LeftButton);
+        QVERIFY(w.isVisible()); // error 1 keeps it open
+        QTest::mouseClick(w.Annuler, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(Config.StopKeyText, QStringLiteral("ESC"));
+        QCOMPARE(Config.PrintMarginCm, 1.5);
+    }
+};
+
+QTEST_MAIN(TestOptionsWindow)
+#include "tst_options_window.moc"
