@@ -34,8 +34,8 @@ QString resultsDirUnusableText(const QString &dir)
 const QString StartupFailedText = QStringLiteral(
     "Le démarrage de ZOKA n'a pu aboutir: les boutons Passation, Analyse et Suppression "
     "restent inactifs.\r"
-    "Corrigez les réglages dans la fenêtre [Options], puis quittez par [Quitter] et "
-    "redémarrez l'application ZOKA.");
+    "Corrigez les réglages dans la fenêtre [Options] (bouton Accepter, « Enregistrer les "
+    "valeurs » coché), puis quittez et redémarrez l'application ZOKA.");
 } // namespace
 
 MainLogic::MainLogic()

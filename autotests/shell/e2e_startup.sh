@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Start-up of the real program under a virtual X server, in a fresh program
+# directory: the intro window, then the main window with its title; a patient chosen
+# in the list; "Quitter" ends the program with code 0 and writes the configuration.
+# Then a damaged configuration file: the program stays up in its reduced state and
+# "Quitter" leaves the damaged file alone.
+#   bash e2e_startup.sh <builddir> <sourcedir>
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+SRC=$(cd "$2" && pwd)
+ZOKA=$BUILD/bin/zoka
+[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
+
+WORK=$(mktemp -d /tmp/zoka-e2e-startup.XXXXXX)
+SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
+mkdir -p "$SHOTS"
+XVFB_PID=; ZOKA_PID=
+cleanup() {
+    for p in $ZOKA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; [ -f "$WORK/zoka.log" ] && cat "$WORK/zoka.log"; exit 1; }
+
+DNUM=
+for n in $(seq 141 190); do
+    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then DNUM=$n; break; fi
+done
+[ -n "$DNUM" ] || { echo "no free display"; exit 1; }
+Xvfb :$DNUM -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+export DISPLAY=:$DNUM
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
+
+shot() { import -window root "$SHOTS/$1.png"; }
+# Waits up to $2 tenths of a second for a window whose title matches $1.
+wait_title() {
+    for _ in $(seq "$2"); do
+        xdotool search --name "$1" >/dev/null 2>&1 && return 0
+        kill -0 "$ZOKA_PID" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+# Waits for the program's end and checks its exit code.
+wait_exit() {
+    for _ in $(seq 100); do kill -0 "$ZOKA_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$ZOKA_PID" 2>/dev/null && fail "the program did not end"
+    local rc=0
+    wait "$ZOKA_PID" || rc=$?
+    ZOKA_PID=
+    [ "$rc" = "$1" ] || fail "exit code $rc, expected $1"
+}
+
+make_prog() {
+    PROG=$WORK/$1
+    mkdir -p "$PROG/Epreuves"
+    cp "$SRC"/data/* "$PROG"/ 2>/dev/null || true
+    cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
+    python3 - "$PROG" <<'PY'
+import struct, sys
+prog = sys.argv[1]
+rec = bytearray(392)
+def put(off, maxlen, s):
+    b = s.encode('cp1252'); assert len(b) <= maxlen
+    rec[off] = len(b); rec[off + 1:off + 1 + len(b)] = b
+put(0, 15, "4.0b"); put(92, 75, prog); put(168, 75, prog + "/Epreuves")
+struct.pack_into('<d', rec, 248, 1.5); put(256, 10, "ESC"); struct.pack_into('<i', rec, 268, 27)
+put(272, 30, "Courier New"); struct.pack_into('<i', rec, 304, 8); struct.pack_into('<i', rec, 312, 1)
+open(prog + "/Zoka.ini", "wb").write(rec)
+PY
+    printf 'x' > "$PROG/Epreuves/Dupont_16.VC"
+    printf 'x' > "$PROG/Epreuves/Martin_36.LAT"
+}
+
+start() {
+    (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
+    ZOKA_PID=$!
+    # The intro window first: a double-click on its picture area continues. The
+    # picture area is centred on the 1024 x 768 screen, i.e. at (112, 84) in the window.
+    if wait_title "Batterie Attention Tessaro" 100; then
+        sleep 1
+        shot "$1-intro"
+        local wid x y
+        wid=$(xdotool search --name "Batterie Attention Tessaro" | head -1)
+        eval "$(xdotool getwindowgeometry --shell "$wid")"
+        xdotool mousemove $((X + 112 + 40)) $((Y + 84 + 40)) click --repeat 2 --delay 60 1
+    fi
+}
+
+# ---- A normal start --------------------------------------------------------------
+make_prog normal
+start 01
+wait_title '^Zoka v4\.0$' 100 || { shot 01-failed; fail "no main window titled Zoka v4.0"; }
+sleep 0.5
+shot 02-main
+# The first patient of the list (Dupont): the name field follows.
+xdotool mousemove 175 231 click 1
+sleep 0.5
+shot 03-patient
+# "Quitter" (in the lower group box).
+xdotool mousemove 352 496 click 1
+wait_exit 0
+[ "$(stat -c %s "$PROG/Zoka.ini")" = 392 ] || fail "Zoka.ini is not 392 bytes after Quitter"
+[ -f "$PROG/Epreuves/Dupont_16.VC" ] || fail "a result file went missing"
+
+# ---- A damaged configuration file -----------------------------------------------
+make_prog damaged
+head -c 40 /dev/zero > "$PROG/Zoka.ini"
+start 11
+# Every message box is answered with its default button until the main window is
+# left alone; the program must still be running.
+for _ in $(seq 6); do
+    sleep 1
+    kill -0 "$ZOKA_PID" 2>/dev/null || fail "the program ended after a damaged Zoka.ini"
+    xdotool key Return
+done
+sleep 0.5
+shot 12-damaged
+kill -0 "$ZOKA_PID" 2>/dev/null || fail "the program ended after a damaged Zoka.ini"
+xdotool mousemove 352 496 click 1
+wait_exit 0
+[ "$(stat -c %s "$PROG/Zoka.ini")" = 40 ] || fail "the damaged Zoka.ini was overwritten"
+echo "e2e_startup: OK"
