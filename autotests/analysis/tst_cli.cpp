@@ -1,0 +1,187 @@
+// The command-line report tool: output, messages, exit status, files left untouched.
+#include "analysis/analysis.h"
+#include "analysis/reportwriter.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "shell/sharedstate.h"
+#include "shell/tables.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zoka;
+
+namespace {
+
+const QString DataDir = QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/");
+// The tool is built beside the program, in <build>/bin.
+const QString Tool = QDir::cleanPath(QStringLiteral(ZOKA_GENERATED_DATA_DIR "/../bin/zoka-report"));
+
+QByteArray withPlaceholderDate(const QByteArray &report)
+{
+    QList<QByteArray> lines = report.split('\n');
+    for (QByteArray &l : lines)
+        if (l.startsWith("Analyse du fichier le "))
+            l = cp1252::encode(QStringLiteral("Analyse du fichier le <DATE> à <TIME>\r"));
+    return lines.join('\n');
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QStringList errLines;
+};
+
+Run run(const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start(Tool, args);
+    p.waitForFinished(60000);
+    Run r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    r.errLines = err.split(u'\n', Qt::SkipEmptyParts);
+    return r;
+}
+
+} // namespace
+
+class TstCli : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo::exists(Tool), qPrintable(QStringLiteral("build the zoka-report target first: ") + Tool));
+    }
+
+    void reportOnStandardOutput()
+    {
+        const QString file = DataDir + QStringLiteral("Dupont_32.VC");
+        const Run r = run({QStringLiteral("--limit"), QStringLiteral("2,5"), QStringLiteral("--limit"),
+                           QStringLiteral("12"), QStringLiteral("--limit"), QString(), file});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(withPlaceholderDate(r.out), readAll(file + QStringLiteral(".expected")));
+        QCOMPARE(r.errLines, QStringList{file + QStringLiteral(":    Mauvais format de limite !    ")});
+    }
+
+    void sameBytesAsTheReportFile()
+    {
+        // What the window writes to AnaTemp.txt, the tool prints.
+        const QString file = DataDir + QStringLiteral("Martin_36.LAT");
+        QTemporaryDir programDir;
+        Config.ProgramDir = programDir.path();
+        AnalysisState st;
+        prepareAnalysis(st, file, 1, 1, QStringLiteral("Martin"), ProgramVersion);
+        QVERIFY(openAnalysis(st));
+        applyLimitAndAnalyse(st, QStringLiteral("0.6"));
+        QVERIFY(writeReportFile(st.Report.bytes()));
+        const QByteArray reportFile = readAll(programDir.filePath(QStringLiteral("AnaTemp.txt")));
+        const Run r = run({QStringLiteral("--limit=0.6"), file});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.errLines.isEmpty());
+        QCOMPARE(withPlaceholderDate(r.out), withPlaceholderDate(reportFile));
+    }
+
+    void severalFilesAndFailures()
+    {
+        const QString good1 = DataDir + QStringLiteral("Leroy_16.AUD");
+        const QString good2 = DataDir + QStringLiteral("Roux_16.VC"); // incomplete: raw listing
+        const QString missing = m_dir.filePath(QStringLiteral("Absent_16.VC"));
+        const QString malformed = m_dir.filePath(QStringLiteral("Casse_16.VC"));
+        {
+            QFile f(malformed);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Casse: x\r\n0\r\n300\r\nabc\r\n");
+        }
+        const QString unknown = m_dir.filePath(QStringLiteral("Dupont_16.TXT"));
+        QFile::copy(good1, unknown);
+
+        const Run r = run({good1, missing, malformed, unknown, good2});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(withPlaceholderDate(r.out), readAll(good1 + QStringLiteral(".expected"))
+                                                 + readAll(good2 + QStringLiteral(".expected")));
+        QCOMPARE(r.errLines.size(), 4);
+        QVERIFY(r.errLines.at(0).startsWith(missing + QStringLiteral(": Fichier introuvable")));
+        QVERIFY(r.errLines.at(1).startsWith(malformed + QStringLiteral(": Format numérique incorrect")));
+        QVERIFY(r.errLines.at(1).contains(QStringLiteral("ligne 4")));
+        QCOMPARE(r.errLines.at(2), unknown + QStringLiteral(": Le nom du fichier ne correspond pas à une épreuve"));
+        QCOMPARE(r.errLines.at(3), good2 + QStringLiteral(":         Le fichier est incomplet. Le contenu partiel est visualisé et non traité.        "));
+    }
+
+    void rawListingsAndMessages()
+    {
+        // The endless-series box holds a line break: it is one line on standard error.
+        // A limit is not applied where the window's Limite button is disabled.
+        const QString endless = DataDir + QStringLiteral("Roux_999.VC");
+        const Run r = run({QStringLiteral("--limit"), QStringLiteral("1"), endless});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(withPlaceholderDate(r.out), readAll(endless + QStringLiteral(".expected")));
+        QCOMPARE(r.errLines, QStringList{endless + QStringLiteral(":  Le fichier contient des données en nbre quelconque.  Pour les visualiser ou les traiter, il est nécessaire de les exporter. ")});
+    }
+
+    void internalErrorFails()
+    {
+        const QString file = m_dir.filePath(QStringLiteral("Dupont_20.VC"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Dupont: x\r\n0\r\n");
+        for (int i = 0; i < 20; ++i)
+            f.write("400\r\n");
+        f.write("0\r\n");
+        f.close();
+        const Run r = run({file});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.errLines, QStringList{file + QStringLiteral(": Erreur interne n° 203")});
+    }
+
+    void commandLineErrors()
+    {
+        QCOMPARE(run({}).status, 2);
+        QCOMPARE(run({QStringLiteral("--limit")}).status, 2);
+        QCOMPARE(run({QStringLiteral("--bogus"), DataDir + QStringLiteral("Leroy_16.AUD")}).status, 2);
+        const Run help = run({QStringLiteral("--help")});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.errLines.first().startsWith(QStringLiteral("usage: zoka-report")));
+    }
+
+    void filesLeftUntouched()
+    {
+        // A not-yet-analysed (read-only) file with notes: same bytes, mark and date.
+        const QString file = m_dir.filePath(QStringLiteral("Dupont_32.VC"));
+        QFile::remove(file);
+        QVERIFY(QFile::copy(DataDir + QStringLiteral("Dupont_32.VC"), file));
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray before = readAll(file);
+        const QDateTime modified = QFileInfo(file).lastModified();
+        const QFile::Permissions perms = QFileInfo(file).permissions();
+        const Run r = run({QStringLiteral("--limit"), QStringLiteral("1"), file});
+        QCOMPARE(r.status, 0);
+        QVERIFY(!r.out.isEmpty());
+        QCOMPARE(readAll(file), before);
+        QCOMPARE(QFileInfo(file).lastModified(), modified);
+        QCOMPARE(QFileInfo(file).permissions(), perms);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files).filter(QStringLiteral("Dupont_32")).size(), 1);
+    }
+};
+
+QTEST_MAIN(TstCli)
+#include "tst_cli.moc"
