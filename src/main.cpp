@@ -32,8 +32,9 @@ void restoreScreen()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The name is the title of the message boxes. (No display name: it would be
+    // appended to every window's own caption.)
     QApplication::setApplicationName(QStringLiteral("ZOKA"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZOKA"));
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),

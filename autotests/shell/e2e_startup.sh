@@ -2,8 +2,9 @@
 # Start-up of the real program under a virtual X server, in a fresh program
 # directory: the intro window, then the main window with its title; a patient chosen
 # in the list; "Quitter" ends the program with code 0 and writes the configuration.
-# Then a damaged configuration file: the program stays up in its reduced state and
-# "Quitter" leaves the damaged file alone.
+# The window's close box asks first: "Non" keeps the program, "Oui" ends it without
+# writing the configuration. Then a damaged configuration file: the program stays up
+# in its reduced state and "Quitter" leaves the damaged file alone.
 #   bash e2e_startup.sh <builddir> <sourcedir>
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
@@ -35,6 +36,30 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
 
 shot() { import -window root "$SHOTS/$1.png"; }
+
+# The close box of a window manager: WM_DELETE_WINDOW sent to the window.
+cat > "$WORK/wmclose.c" <<'C'
+#include <X11/Xlib.h>
+#include <stdlib.h>
+int main(int argc, char **argv)
+{
+    if (argc < 2) return 2;
+    Display *d = XOpenDisplay(NULL);
+    if (!d) return 1;
+    XEvent e = {0};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = (Window)strtoul(argv[1], NULL, 0);
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+    XCloseDisplay(d);
+    return 0;
+}
+C
+gcc -o "$WORK/wmclose" "$WORK/wmclose.c" -lX11
+close_box() { "$WORK/wmclose" "$(xdotool search --name "$1" | head -1)"; }
 # Waits up to $2 tenths of a second for a window whose title matches $1.
 wait_title() {
     for _ in $(seq "$2"); do
@@ -105,6 +130,23 @@ xdotool mousemove 352 496 click 1
 wait_exit 0
 [ "$(stat -c %s "$PROG/Zoka.ini")" = 392 ] || fail "Zoka.ini is not 392 bytes after Quitter"
 [ -f "$PROG/Epreuves/Dupont_16.VC" ] || fail "a result file went missing"
+
+# ---- The close box ----------------------------------------------------------------
+touch -d '2001-01-01' "$PROG/Zoka.ini"
+start 05
+wait_title '^Zoka v4\.0$' 100 || fail "no main window at the second start"
+sleep 0.5
+close_box '^Zoka v4\.0$'
+sleep 1
+shot 06-close-question
+xdotool key alt+n                    # "Non": the program goes on
+sleep 1
+kill -0 "$ZOKA_PID" 2>/dev/null || fail "the program ended after answering Non"
+close_box '^Zoka v4\.0$'
+sleep 1
+xdotool key Return                   # "Oui", the default button
+wait_exit 0
+[ "$(stat -c %Y "$PROG/Zoka.ini")" = "$(date -d 2001-01-01 +%s)" ] || fail "the close box wrote Zoka.ini"
 
 # ---- A damaged configuration file -----------------------------------------------
 make_prog damaged
