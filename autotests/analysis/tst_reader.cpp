@@ -167,6 +167,29 @@ private slots:
         QVERIFY(bytesOf(path).endsWith("[Notes]\r\nsans en-t\xEAte\r\n"));
     }
 
+    void markerInsideLines()
+    {
+        // A patient name may hold "[Notes]": the header survives the rewrite. Any
+        // other line that merely holds it is dropped; the exact line ends the data.
+        const QStringList data = QStringList{QStringLiteral("Dr[Notes]: ") + Date, QStringLiteral("0")}
+            + valueLines(times(16)) + QStringList{QStringLiteral("0")};
+        const QString path = write(QStringLiteral("Dr[Notes]_16.VC"), data);
+        AnalysisState st;
+        open(st, path, 0);
+        QCOMPARE(st.AnalysisError, AnalysisNoError);
+        QCOMPARE(st.DStr, data);
+        QVERIFY(SaveNotes(st));
+        AnalysisState again;
+        open(again, path, 0);
+        QCOMPARE(again.AnalysisError, AnalysisNoError);
+        QCOMPARE(again.PatientName, QStringLiteral("Dr[Notes]"));
+
+        AnalysisState direct;
+        CollectDataLines(direct, {QStringLiteral("a"), QStringLiteral("b [Notes]"), QStringLiteral("c"),
+                                  QStringLiteral("[Notes]"), QStringLiteral("d")});
+        QCOMPARE(direct.DStr, (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+    }
+
     void saveNotesFailureKeepsFile()
     {
         // A name so long that the replacement file cannot be created beside it.
@@ -351,6 +374,8 @@ private slots:
         QCOMPARE(shown().size(), 1);
         QVERIFY2(shown().first().contains(QStringLiteral("ligne 9")), qPrintable(shown().first()));
         QVERIFY(shown().first().contains(QStringLiteral("Dupont_16.VC")));
+        for (const QChar c : shown().first())
+            QVERIFY(c.unicode() >= 0x20); // no control character quoted as is
         // Closing the window afterwards rewrites the file unchanged.
         QVERIFY(SaveNotes(st));
         QCOMPARE(bytesOf(path), bytes);

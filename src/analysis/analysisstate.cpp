@@ -68,10 +68,12 @@ void ReportError(AnalysisState &st, int code)
 
 void CollectDataLines(AnalysisState &st, const QStringList &lines)
 {
-    for (const QString &l : lines) {
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString &l = lines.at(i);
         if (l == NotesMarker)
             break;
-        if (l.contains(NotesMarker))
+        // The header line is always kept: a patient name may hold "[Notes]".
+        if (i > 0 && l.contains(NotesMarker))
             continue;
         st.DStr << l;
     }

@@ -29,6 +29,16 @@ QString titleOf(int testIndex)
 }
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+
+// A line as it may be quoted in a message: control characters shown as "?", cut at 40.
+QString quoted(const QString &line)
+{
+    QString s = line.left(40);
+    for (QChar &c : s)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
+            c = u'?';
+    return s;
+}
 } // namespace
 
 const QString IncompleteFileText = QStringLiteral(
@@ -89,19 +99,19 @@ bool parseNumberLine(const QString &line, int *value, QString *problem, int *con
         if (problem)
             *problem = line.trimmed().isEmpty()
                 ? QStringLiteral("ligne vide à la place d'un nombre")
-                : QStringLiteral("« %1 » n'est pas un nombre").arg(line.left(40));
+                : QStringLiteral("« %1 » n'est pas un nombre").arg(quoted(line));
         return false;
     }
     if (i < n && !isBlank(line.at(i))) {
         if (problem)
-            *problem = QStringLiteral("caractère inattendu dans « %1 »").arg(line.left(40));
+            *problem = QStringLiteral("caractère inattendu dans « %1 »").arg(quoted(line));
         return false;
     }
     if (negative)
         v = -v;
     if (tooLarge || v > 2147483647LL || v < -2147483648LL) {
         if (problem)
-            *problem = QStringLiteral("nombre trop grand « %1 »").arg(line.trimmed().left(40));
+            *problem = QStringLiteral("nombre trop grand « %1 »").arg(quoted(line.trimmed()));
         return false;
     }
     *value = int(v);
@@ -339,7 +349,7 @@ void ReadResultFile(AnalysisState &st)
             int second = 0;
             ok = parseNumberLine(l.mid(used), &second, &problem);
             if (!ok && l.mid(used).trimmed().isEmpty())
-                problem = QStringLiteral("le second nombre manque dans « %1 »").arg(l.left(40));
+                problem = QStringLiteral("le second nombre manque dans « %1 »").arg(quoted(l));
             st.SecondCount = second;
         }
         if (!ok) {
