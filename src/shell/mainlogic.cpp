@@ -169,6 +169,7 @@ void MainLogic::FormShow()
 
     caption = Caption;
 
+    beforeModal();
     const bool loaded = m_hooks.loadConfiguration ? m_hooks.loadConfiguration() : LoadConfigurationAtStartup();
     if (!loaded) {
         // Config stays as it was; give the options window something sensible to show
