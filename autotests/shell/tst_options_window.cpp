@@ -146,6 +146,14 @@ private slots:
         d.setChoice(QFont(QStringLiteral("Liberation Mono"), 9), QColor(255, 0, 0));
         QCOMPARE(d.chosenColor(), QColor(255, 0, 0));
         QCOMPARE(TFontChoiceDialog::standardColors().size(), 16);
+        // A font that is not installed comes back under its own name when the
+        // examiner only confirms.
+        QFont absent(QStringLiteral("Courier New"), 8);
+        absent.setItalic(true);
+        d.setChoice(absent, Qt::black);
+        QCOMPARE(d.chosenFont().family(), QStringLiteral("Courier New"));
+        QVERIFY(d.chosenFont().italic());
+        QCOMPARE(d.chosenFont().pointSize(), 8);
     }
 
     void theDirectoryButtonAppliesTheChoice()

@@ -212,6 +212,9 @@ void ShowIntroWindow()
     static TFormIntro *window = nullptr;
     if (!window)
         window = new TFormIntro(mainWindow());
+    // Maximised; the geometry is also set for a display without a window manager.
+    if (const QScreen *s = window->screen() ? window->screen() : QGuiApplication::primaryScreen())
+        window->setGeometry(s->availableGeometry());
     window->setWindowState(window->windowState() | Qt::WindowMaximized);
     window->exec();
 }

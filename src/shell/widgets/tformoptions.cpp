@@ -12,6 +12,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -83,7 +84,13 @@ TFontChoiceDialog::TFontChoiceDialog(QWidget *parent)
 
 void TFontChoiceDialog::setChoice(const QFont &font, const QColor &color)
 {
-    m_fonts->setCurrentFont(font);
+    // A name that is not installed here (such as "Courier New") is shown as the
+    // font that stands in for it, and kept as it is unless another font is chosen.
+    m_givenFamily = font.family();
+    m_shownFamily = QFontInfo(font).family();
+    QFont shown = font;
+    shown.setFamily(m_shownFamily);
+    m_fonts->setCurrentFont(shown);
     m_colors->clear();
     int index = -1;
     for (const auto &[name, c] : standardColors()) {
@@ -99,7 +106,13 @@ void TFontChoiceDialog::setChoice(const QFont &font, const QColor &color)
     m_colors->setCurrentIndex(index);
 }
 
-QFont TFontChoiceDialog::chosenFont() const { return m_fonts->currentFont(); }
+QFont TFontChoiceDialog::chosenFont() const
+{
+    QFont f = m_fonts->currentFont();
+    if (f.family() == m_shownFamily)
+        f.setFamily(m_givenFamily);
+    return f;
+}
 QColor TFontChoiceDialog::chosenColor() const { return m_colors->currentData().value<QColor>(); }
 
 // ---- Options window ---------------------------------------------------------------

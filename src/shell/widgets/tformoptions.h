@@ -32,6 +32,8 @@ public:
 private:
     QFontDialog *m_fonts;
     QComboBox *m_colors;
+    QString m_givenFamily;
+    QString m_shownFamily;
 };
 
 // Configuration window: results directory, left print margin, print font, stop key,
