@@ -4,7 +4,9 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -391,6 +393,16 @@ private slots:
         QVERIFY(shown().first().startsWith(QStringLiteral("Fichier introuvable")));
         QVERIFY(SaveNotes(st)); // nothing to write: no empty file appears
         QVERIFY(!QFile::exists(path));
+
+        // A directory bearing a result-file name is refused, not read.
+        const QString dir = m_dir.filePath(QStringLiteral("Dossier_16.VC"));
+        QVERIFY(QDir().mkpath(dir));
+        m_msgs->service.clear();
+        QVERIFY(open(st, dir, 0).isEmpty());
+        QCOMPARE(st.AnalysisError, AnalysisReadFailure);
+        QVERIFY(shown().first().startsWith(QStringLiteral("Nom de fichier incorrect")));
+        QVERIFY(SaveNotes(st));
+        QVERIFY(QFileInfo(dir).isDir());
     }
 
     void effacerKeepsPassAndLimit()

@@ -7,6 +7,7 @@
 #include "shell/tables.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <climits>
 
@@ -41,12 +42,27 @@ QString quoted(const QString &line)
 }
 } // namespace
 
+constexpr qint64 MaxResultFileBytes = 16 * 1024 * 1024;
+
 const QString IncompleteFileText = QStringLiteral(
     "        Le fichier est incomplet. Le contenu partiel est visualisé et non traité.        ");
 
 bool loadResultLines(const QString &path, QStringList *lines, QString *error)
 {
     lines->clear();
+    // A result file is a few kilobytes; a directory, a device or a huge file is not
+    // one (and reading it whole could hang or exhaust memory).
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("Nom de fichier incorrect : %1").arg(path);
+        return false;
+    }
+    if (info.size() > MaxResultFileBytes) {
+        if (error)
+            *error = QStringLiteral("Fichier trop volumineux pour un fichier de résultats : %1").arg(path);
+        return false;
+    }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error) {
