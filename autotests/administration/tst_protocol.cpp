@@ -409,6 +409,139 @@ private slots:
         QCOMPARE(msgs.service.texts().size(), 1);
     }
 
+    // A programme that holds practice go items past the limit and counts its hooks
+    // (the shape of the go/no-go tests): the window is armed again and the item stays.
+    void itemHeldPastTheLimit()
+    {
+        struct Held final : StimulusProgramme {
+            void present(int) override { ++shown; }
+            void withdraw(int) override { ++hidden; }
+            bool timeoutEndsItem(int position) const override { return position != 1; }
+            void responded(int position) override { answered << position; }
+            void untimelyPress() override { ++untimely; }
+            std::optional<QString> closingLine(int u) const override
+            {
+                return QString::number(u) + " " + QString::number(answered.size());
+            }
+            int shown = 0, hidden = 0, untimely = 0;
+            QList<int> answered;
+        } held;
+        QTemporaryDir dir;
+        Rig r;
+        TestProtocol protocol(held, r.timer, r.writer, r.host);
+        RunSetup s = r.setup(dir.path(), true, 2);
+        s.responseWindowMs = 2000;
+        protocol.start(s);
+        r.elapse();          // item 1 up
+        r.elapse();          // limit: stays up
+        r.elapse();          // and again
+        QCOMPARE(held.hidden, 0);
+        r.clk.advance(700);
+        protocol.press(r.clk.tick()); // answered 4700 ms after onset
+        r.clk.advance(100);
+        protocol.press(r.clk.tick()); // untimely
+        r.elapse();          // item 2 up
+        r.elapse();          // limit: item 2 ends
+        QCOMPARE(r.timer.armed(), QList<int>({5000, 2000, 2000, 2000, 3000, 2000}));
+        QCOMPARE(held.answered, QList<int>({1}));
+        QCOMPARE(held.untimely, 1);
+        QCOMPARE(fileBytes(dir.path() + "/Essais"), lines({Header, "1", "4700", "2000", "-1 1"}));
+    }
+
+    // The pointing scheme: nothing before activation, a press off the target is
+    // untimely, a press on it moves the target at once and times the next item from
+    // there, 30 s without a click moves it on; activation happens once per run.
+    void pointingScheme()
+    {
+        struct Target final : StimulusProgramme {
+            ProtocolScheme scheme() const override { return ProtocolScheme::Pointing; }
+            void prepare(int position) override { placed << position; }
+            void present(int) override { ++shown; }
+            void withdraw(int) override {}
+            QList<int> placed;
+            int shown = 0;
+        } target;
+        QTemporaryDir dir;
+        Rig r;
+        TestProtocol protocol(target, r.timer, r.writer, r.host);
+        RunSetup s = r.setup(dir.path(), false, 3);
+        s.responseWindowMs = 30000;
+        protocol.start(s);
+        QVERIFY(!r.timer.isActive());
+        protocol.activate();
+        QCOMPARE(target.shown, 1);
+        r.clk.advance(900);
+        protocol.press(r.clk.tick(), false);
+        QCOMPARE(UntimelyPresses, -1);
+        r.clk.advance(300);
+        protocol.press(r.clk.tick(), true); // 1200 ms
+        QCOMPARE(protocol.onsetTick(), r.clk.tick());
+        protocol.activate();                // again: no restart
+        QCOMPARE(UntimelyPresses, -1);
+        r.elapse();                         // 30 s: item 2 moves on
+        r.clk.advance(0);
+        protocol.press(r.clk.tick(), true); // item 3 at once: 1
+        QCOMPARE(target.placed, QList<int>({1, 2, 3}));
+        QCOMPARE(r.timer.armed(), QList<int>({30000, 30000, 30000}));
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines({Header, "1", "1200", "30000", "1", "-1"}));
+        QCOMPARE(r.host.closed, 1);
+    }
+
+    // The stream scheme: mask 250 ms, character for the response window; codes 0,
+    // n, -1 and -n; one timed press per character; no closing line; the stop key
+    // drops the item in progress.
+    void streamScheme()
+    {
+        struct Stream final : StimulusProgramme {
+            ProtocolScheme scheme() const override { return ProtocolScheme::Stream; }
+            void prepare(int) override { mask = true; }
+            void present(int) override { mask = false; }
+            void withdraw(int) override {}
+            void maskPress(int) override { ++maskPresses; }
+            QString itemLine(int position, qint64 value) const override
+            {
+                return QString(QChar(u"kd3e"[position - 1])) + " " + QString::number(value);
+            }
+            std::optional<QString> closingLine(int) const override { return std::nullopt; }
+            bool mask = false;
+            int maskPresses = 0;
+        } stream;
+        QTemporaryDir dir;
+        Rig r;
+        TestProtocol protocol(stream, r.timer, r.writer, r.host);
+        RunSetup s = r.setup(dir.path(), false, 4);
+        s.responseWindowMs = 1000;
+        protocol.start(s);
+        QVERIFY(stream.mask);
+        r.elapse(); // character 1 up
+        r.clk.advance(512);
+        protocol.press(r.clk.tick());
+        r.clk.advance(100);
+        protocol.press(r.clk.tick()); // already timed: ignored
+        r.clk.advance(388);
+        r.timer.fire();               // character 1 ends: k 512
+        r.elapse();                   // character 2 up, no press: d 0
+        r.elapse();
+        r.clk.advance(100);
+        protocol.press(r.clk.tick()); // during the mask of character 3
+        protocol.press(r.clk.tick());
+        r.clk.advance(150);
+        r.timer.fire();               // character 3 up
+        r.elapse();                   // ends: 3 -1
+        r.clk.advance(50);
+        protocol.press(r.clk.tick()); // mask of character 4
+        r.clk.advance(200);
+        r.timer.fire();
+        r.clk.advance(350);
+        protocol.press(r.clk.tick()); // character 4 at 350 ms: e -350
+        r.clk.advance(650);
+        r.timer.fire();
+        QCOMPARE(stream.maskPresses, 3);
+        QCOMPARE(r.timer.armed(), QList<int>({250, 1000, 250, 1000, 250, 1000, 250, 1000}));
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines({Header, "1", "k 512", "d 0", "3 -1", "e -350"}));
+        QCOMPARE(r.host.closed, 1);
+    }
+
     void setupFromSharedState()
     {
         resetSharedState();

@@ -133,9 +133,7 @@ void TestProtocol::timerFired()
         } else if (!m_programme.timeoutEndsItem(m_position)) {
             m_timer.start(m_setup.responseWindowMs);
         } else {
-            m_programme.withdraw(m_position);
-            m_showing = false;
-            endItem(m_setup.responseWindowMs);
+            endItem(m_setup.responseWindowMs, false);
         }
         break;
     case ProtocolScheme::Pointing:
@@ -181,10 +179,7 @@ void TestProtocol::press(quint32 pressTick, bool onTarget)
             quint32 elapsed = ticksBetween(m_onset, pressTick);
             if (elapsed == 0)
                 elapsed = 1;
-            m_programme.withdraw(m_position);
-            m_showing = false;
-            m_programme.responded(m_position);
-            endItem(elapsed);
+            endItem(elapsed, true);
         } else {
             --UntimelyPresses;
             m_programme.untimelyPress();
@@ -217,22 +212,34 @@ void TestProtocol::press(quint32 pressTick, bool onTarget)
     }
 }
 
-// The item at m_position is over with `value`. The next foreperiod counts from this
-// moment, so the timer is armed before the line goes to the file.
-void TestProtocol::endItem(qint64 value)
+// The item at m_position is over with `value` (a press when `responded`). The next
+// foreperiod counts from this moment: the timer is armed first, then the stimulus
+// is taken away and the line goes to the file.
+void TestProtocol::endItem(qint64 value, bool responded)
 {
     const int ended = m_position;
+    m_showing = false;
     ++m_position;
+    bool more = true;
     if (m_position > m_setup.itemCount) {
-        if (!m_setup.endless) {
-            if (writeItemLine(ended, value))
-                finish();
-            return;
-        }
-        m_position = 1;
+        if (m_setup.endless)
+            m_position = 1;
+        else
+            more = false;
+    }
+    if (more)
+        startForeperiod();
+    else
+        m_timer.stop();
+    m_programme.withdraw(ended);
+    if (responded)
+        m_programme.responded(ended);
+    if (!more) {
+        if (writeItemLine(ended, value))
+            finish();
+        return;
     }
     m_programme.prepare(m_position);
-    startForeperiod();
     writeItemLine(ended, value);
 }
 

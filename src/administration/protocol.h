@@ -156,7 +156,7 @@ private:
     void timerFired();
     void startForeperiod();
     void onset();
-    void endItem(qint64 value);
+    void endItem(qint64 value, bool responded);
     void pointingNext(qint64 value);
     void streamCharacterEnd();
     void finish();

@@ -28,25 +28,47 @@ int StageWidget::elementAt(const QPoint &p) const
     return -1;
 }
 
+void StageWidget::touch(const QRect &stageBox)
+{
+    // The element's box in widget pixels, with a pixel to spare for the rounding of
+    // a scaled stage.
+    m_dirty += geometryNow().toWindow(QRectF(stageBox)).toAlignedRect().adjusted(-1, -1, 1, 1);
+}
+
 void StageWidget::setShown(int id, bool shown)
 {
-    if (valid(id))
-        m_elements[size_t(id)].shown = shown;
+    if (!valid(id) || m_elements[size_t(id)].shown == shown)
+        return;
+    m_elements[size_t(id)].shown = shown;
+    touch(m_elements[size_t(id)].box);
 }
 
 bool StageWidget::isShown(int id) const { return valid(id) && m_elements[size_t(id)].shown; }
 
 void StageWidget::moveTo(int id, int left, int top)
 {
-    if (valid(id))
-        m_elements[size_t(id)].box.moveTopLeft(QPoint(left, top));
+    if (!valid(id))
+        return;
+    Element &e = m_elements[size_t(id)];
+    if (e.box.topLeft() == QPoint(left, top))
+        return;
+    if (e.shown)
+        touch(e.box);
+    e.box.moveTopLeft(QPoint(left, top));
+    if (e.shown)
+        touch(e.box);
 }
 
 void StageWidget::drawNow()
 {
-    // A synchronous paint: the stimulus is on the screen when the onset is read.
+    // A synchronous paint of what changed: the stimulus is on the screen when the
+    // onset is read.
+    if (m_dirty.isEmpty())
+        return;
+    const QRegion region = m_dirty;
+    m_dirty = QRegion();
     if (isVisible())
-        repaint();
+        repaint(region);
 }
 
 void StageWidget::paintStage(QPainter &p) const

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <functional>
@@ -62,7 +63,9 @@ protected:
 
 private:
     bool valid(int id) const { return id >= 0 && id < int(m_elements.size()); }
+    void touch(const QRect &stageBox);
     std::vector<Element> m_elements;
+    QRegion m_dirty; // widget pixels to draw again at the next drawNow()
 };
 
 } // namespace zoka

@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# End-to-end administration of "TR visuel centré" in the real program, under a
+# virtual X server with a private null sound sink: intro window, patient name,
+# "Passation", instructions, one practice run, then a 16-item test run. A small
+# driver watches the screen for the square and presses the mouse button at known
+# delays after it appears. The result files must be byte-correct apart from the
+# measured times, which must match the injected delays within a few milliseconds.
+#   bash e2e_visuelcentre.sh <builddir> <sourcedir>
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+SRC=$(cd "$2" && pwd)
+ZOKA=$BUILD/bin/zoka
+[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
+
+WORK=$(mktemp -d /tmp/zoka-e2e-vc.XXXXXX)
+PROG=$WORK/prog
+SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
+mkdir -p "$PROG/Epreuves" "$SHOTS" "$WORK/pulse"
+XVFB_PID=; PA_PID=; ZOKA_PID=
+cleanup() {
+    for p in $ZOKA_PID $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# A display of our own.
+DNUM=
+for n in $(seq 91 140); do
+    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then DNUM=$n; break; fi
+done
+[ -n "$DNUM" ] || { echo "no free display"; exit 1; }
+Xvfb :$DNUM -screen 0 800x600x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+XVFB_PID=$!
+export DISPLAY=:$DNUM
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
+
+# A private sound server with a null sink (the end sound is played).
+export PULSE_RUNTIME_PATH=$WORK/pulse
+if command -v pulseaudio >/dev/null; then
+    HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
+        --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
+    PA_PID=$!
+    sleep 1
+fi
+
+# The patient's side.
+DRIVER=$WORK/driver
+g++ -O2 -std=c++17 -o "$DRIVER" "$SRC/autotests/administration/e2e_visuelcentre_driver.cpp" \
+    -lX11 "$(ls /usr/lib/*/libXtst.so.6 | head -1)"
+
+# A fresh program directory with a ready configuration record.
+cp "$SRC"/data/* "$PROG"/
+cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
+python3 - "$PROG" <<'PY'
+import struct, sys
+prog = sys.argv[1]
+rec = bytearray(392)
+def put(off, maxlen, s):
+    b = s.encode('cp1252'); assert len(b) <= maxlen
+    rec[off] = len(b); rec[off + 1:off + 1 + len(b)] = b
+put(0, 15, "4.0b"); put(92, 75, prog); put(168, 75, prog + "/Epreuves")
+struct.pack_into('<d', rec, 248, 1.5); put(256, 10, "ESC"); struct.pack_into('<i', rec, 268, 27)
+put(272, 30, "Courier New"); struct.pack_into('<i', rec, 304, 8); struct.pack_into('<i', rec, 312, 1)
+open(prog + "/Zoka.ini", "wb").write(rec)
+PY
+
+shot() { import -window root "$SHOTS/$1.png"; }
+click() { xdotool mousemove "$1" "$2" click 1; }
+
+(cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
+ZOKA_PID=$!
+xdotool search --sync --name "ZOKA" >/dev/null
+sleep 2
+shot 01-intro
+click 164 372                      # intro: Continuer
+sleep 1.5
+xdotool mousemove 260 58 click 1   # patient name
+xdotool key ctrl+a
+xdotool type --delay 20 "Dupont"
+sleep 0.3
+shot 02-main
+click 148 144                      # Passation
+sleep 2
+shot 03-instructions
+click 268 480                      # Continuer: "Prêt pour les essais?"
+sleep 1
+shot 04-ready
+xdotool mousemove 790 590          # out of the way; presses land anywhere
+click 268 480                      # Continuer: practice run
+# Practice: item 1 left to time out (screenshot of the square), then presses.
+"$DRIVER" 6 -1,300,280,260,240,220 400 300 "$WORK/square.ppm" 1 >"$WORK/practice.txt"
+sleep 1.5
+shot 05-redo
+click 404 480                      # Non: "Prêt pour l'épreuve?"
+sleep 1
+click 268 480                      # Continuer: test run
+DELAYS=250,180,320,400,210,600,150,-1,275,230,500,190,350,260,-1,220
+"$DRIVER" 16 $DELAYS 400 300 >"$WORK/test.txt"
+sleep 2
+shot 06-thanks
+convert "$WORK/square.ppm" "$SHOTS/07-square.png"
+
+python3 - "$PROG" "$WORK" "$DELAYS" <<'PY'
+import os, re, stat, sys
+prog, work, delays = sys.argv[1], sys.argv[2], [int(x) for x in sys.argv[3].split(",")]
+practice_fp = [5, 3, 1, 7, 1, 5]
+test_fp = [3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5]
+fails = []
+def check(cond, what):
+    if not cond:
+        fails.append(what)
+
+def driver_rows(name):
+    rows = []
+    for line in open(os.path.join(work, name)):
+        i, on, pressed, gone = line.split()
+        rows.append((int(i), float(on), float(pressed), float(gone)))
+    return rows
+
+def check_file(path, rows, fp, practice_runs, injected):
+    data = open(path, "rb").read()
+    check(data.endswith(b"\r\n"), path + ": last line without CR LF")
+    lines = data.split(b"\r\n")[:-1]
+    check(all(b"\n" not in l and b"\r" not in l for l in lines), path + ": stray line ends")
+    check(re.fullmatch(rb"Dupont: \S+ \xe0 \d\d?:\d\d:\d\d", lines[0]) is not None,
+          path + ": header " + repr(lines[0]))
+    check(lines[1] == str(practice_runs).encode(), path + ": practice-runs line " + repr(lines[1]))
+    items = lines[2:-1]
+    check(len(items) == len(fp), path + ": %d item lines" % len(items))
+    check(lines[-1] == b"0", path + ": closing line " + repr(lines[-1]))
+    rt_err, fp_err, to_err = [], [], []
+    prev_end = None
+    for (i, on, pressed, gone), item, d, f in zip(rows, items, injected, fp):
+        value = int(item)
+        if d < 0:
+            check(value == 3000, "%s item %d: %d instead of 3000" % (path, i, value))
+            to_err.append((gone - on) - 3000)
+            end = gone
+        else:
+            rt_err.append(value - (pressed - on))
+            check(abs(value - d) <= 10, "%s item %d: %d for a press at %d ms" % (path, i, value, d))
+            end = pressed
+        if prev_end is not None:
+            fp_err.append((on - prev_end) - f * 1000)
+        print("%s item %2d: foreperiod %d s, seen %+.2f ms late; value %5d, press sent at %s" % (
+            os.path.basename(path), i, f, ((on - prev_end) - f * 1000) if prev_end is not None else 0.0,
+            value, "%.2f ms" % (pressed - on) if d >= 0 else "-"))
+        prev_end = end
+    return rt_err, fp_err, to_err
+
+def summary(name, errs):
+    if not errs:
+        return "%s: none" % name
+    return "%s: n=%d min %+.2f ms, max %+.2f ms, mean %+.2f ms" % (
+        name, len(errs), min(errs), max(errs), sum(errs) / len(errs))
+
+p_rows, t_rows = driver_rows("practice.txt"), driver_rows("test.txt")
+p = check_file(os.path.join(prog, "Essais"), p_rows, practice_fp, 0, [-1, 300, 280, 260, 240, 220])
+t = check_file(os.path.join(prog, "Epreuves", "Dupont_16.VC"), t_rows, test_fp, 1, delays)
+mode = os.stat(os.path.join(prog, "Epreuves", "Dupont_16.VC")).st_mode
+check(mode & (stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH) == 0, "result file not marked read-only")
+check(os.stat(os.path.join(prog, "Essais")).st_mode & stat.S_IWUSR, "practice file marked read-only")
+rt = p[0] + t[0]; fpe = p[1] + t[1]; to = p[2] + t[2]
+print(summary("press time (file value - (press sent - square seen))", rt))
+print(summary("press time (file value - injected delay)",
+              [int(x) - d for x, d in zip(open(os.path.join(prog, "Epreuves", "Dupont_16.VC"), "rb").read().split(b"\r\n")[2:18], delays) if d >= 0]))
+print(summary("foreperiod (square seen - end of previous item - foreperiod)", fpe))
+print(summary("time-out (square gone - square seen - 3000)", to))
+# Bounds that a loaded two-core machine keeps; a fault of the protocol (a foreperiod
+# counted from the wrong moment, a time taken at the wrong place) is far larger.
+check(all(abs(e) <= 10 for e in rt), "a press time is off by more than 10 ms")
+check(all(abs(e) <= 25 for e in fpe), "a foreperiod is off by more than 25 ms")
+check(all(abs(e) <= 25 for e in to), "a time-out is off by more than 25 ms")
+for f in fails:
+    print("FAIL:", f)
+print("%d passed, %d failed" % (1 if not fails else 0, 1 if fails else 0))
+sys.exit(1 if fails else 0)
+PY
