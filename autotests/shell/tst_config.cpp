@@ -310,6 +310,23 @@ private slots:
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
+    void aMigratedProgramDirectoryThatNoLongerExistsGivesWayToTheCurrentOne()
+    {
+        QTemporaryDir tmp;
+        CurrentDirGuard guard;
+        QVERIFY(QDir::setCurrent(tmp.path()));
+        ScopedScriptedMessages msgs;
+        setConfigOptionsWindowHook([] {});
+        QFile::copy(testData("config_v32.bin"), tmp.filePath("Zoka.ini")); // /home/clinique/Zoka
+        bool migrated = false;
+        QVERIFY(MigrateConfiguration(&migrated));
+        QVERIFY(migrated);
+        QCOMPARE(Config.ProgramDir, QDir::currentPath());
+        QCOMPARE(Config.ResultsDir, QDir::currentPath() + "/Epreuves");
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QVERIFY(msgs.service.shown().first().text.contains(QStringLiteral("/home/clinique/Zoka")));
+    }
+
     void aShortFileOfAnotherVersionIsReportedAndLeftAlone()
     {
         QTemporaryDir tmp;

@@ -343,6 +343,14 @@ bool MigrateConfiguration(bool *migrated)
     }
 
     Config.ProgramDir = old.ProgramDir;
+    if (!QFileInfo(old.ProgramDir).isDir()) {
+        // An installation moved since (or a path of another system): the program
+        // runs from the current directory.
+        Config.ProgramDir = QDir::currentPath();
+        showWarning(QString::fromUtf8("Le répertoire du programme « %1 » de l'ancienne configuration n'existe pas ;\r"
+                                      "le répertoire « %2 » est pris à sa place.")
+                        .arg(old.ProgramDir, QDir::toNativeSeparators(Config.ProgramDir)));
+    }
     Config.StopKeyText = old.StopKeyText;
     Config.StopKeyCode = old.StopKeyCode;
     Config.PrintMarginCm = old.PrintMarginCm;
