@@ -356,6 +356,7 @@ private slots:
         QTest::addColumn<QByteArray>("badLine");
         QTest::newRow("letters") << QByteArray("abc");
         QTest::newRow("huge number") << QByteArray("99999999999999999999");
+        QTest::newRow("lowest 32-bit") << QByteArray("-2147483648");
         QTest::newRow("stray byte") << QByteArray("41\x01" "2");
         QTest::newRow("control byte alone") << QByteArray("\x1a");
         QTest::newRow("empty line") << QByteArray("");

@@ -125,7 +125,7 @@ bool parseNumberLine(const QString &line, int *value, QString *problem, int *con
     }
     if (negative)
         v = -v;
-    if (tooLarge || v > 2147483647LL || v < -2147483648LL) {
+    if (tooLarge || v > 2147483647LL || v < -2147483647LL) {
         if (problem)
             *problem = QStringLiteral("nombre trop grand « %1 »").arg(quoted(line.trimmed()));
         return false;
