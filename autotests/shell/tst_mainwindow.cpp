@@ -632,6 +632,39 @@ private slots:
         QCOMPARE(w.FileListEpreuves->currentRow(), 0);
     }
 
+    void keyboardInTheFileListChoosesLikeTheMouse()
+    {
+        Fixture fx;
+        fx.file("Dupont_16.VC");
+        fx.file("Dupont_32.TXT");
+        fx.file("Dupont_64.LAT");
+        ScopedScriptedMessages msgs;
+        TMain w;
+        w.logic().hooks() = fx.logic.hooks();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.runFormShow();
+        msgs.service.clear();
+
+        // Entering the list chooses nothing by itself.
+        w.FileListEpreuves->setFocus();
+        QCoreApplication::processEvents();
+        QVERIFY(msgs.service.shown().isEmpty());
+        QVERIFY(SelectedFile.isEmpty());
+
+        // Moving with the keys chooses each file in turn, messages included.
+        QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
+        QCOMPARE(SelectedFile, QString("Dupont_32.TXT"));
+        QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier ne correspond pas à une épreuve"}));
+        QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
+        QCOMPARE(SelectedFile, QString("Dupont_64.LAT"));
+        QCOMPARE(w.Epreuves->itemIndex(), 1);
+        QCOMPARE(w.NbItems2->itemIndex(), 1);
+        QCOMPARE(w.Label1->text(), QString("64"));
+        QCOMPARE(w.FileListEpreuves->currentRow(), 2);
+    }
+
     void startupFailureDisablesTheWindow()
     {
         Fixture fx;

@@ -195,21 +195,23 @@ TMain::TMain(QWidget *parent)
     connect(Quitter, &QPushButton::clicked, this, [this] { handle([&] { m_logic.QuitterClick(); }); });
 
     // Lists: a mouse click acts when the button is released; the keyboard acts on
-    // every move of the current row.
+    // every change of the selection.
     connect(ListPatients, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
         if (!m_syncing)
             handle([&] { m_logic.userClickPatient(ListPatients->row(it)); });
     });
-    connect(ListPatients, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_syncing && !(QApplication::mouseButtons() & Qt::LeftButton) && row >= 0)
+    connect(ListPatients, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = keyboardSelection(ListPatients);
+        if (row >= 0)
             handle([&] { m_logic.userClickPatient(row); });
     });
     connect(FileListEpreuves, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
         if (!m_syncing)
             handle([&] { m_logic.userClickFile(FileListEpreuves->row(it)); });
     });
-    connect(FileListEpreuves, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_syncing && !(QApplication::mouseButtons() & Qt::LeftButton) && row >= 0)
+    connect(FileListEpreuves, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = keyboardSelection(FileListEpreuves);
+        if (row >= 0)
             handle([&] { m_logic.userClickFile(row); });
     });
     connect(FileListEpreuves, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *it) {
@@ -218,6 +220,16 @@ TMain::TMain(QWidget *parent)
     });
 
     syncFromLogic();
+}
+
+int TMain::keyboardSelection(QListWidget *list) const
+{
+    // A selection made with the mouse is handled when the button is released
+    // (itemClicked); one made from the program is not the examiner's.
+    if (m_syncing || (QApplication::mouseButtons() & Qt::LeftButton))
+        return -1;
+    const QList<QListWidgetItem *> sel = list->selectedItems();
+    return sel.isEmpty() ? -1 : list->row(sel.first());
 }
 
 template<class F> void TMain::handle(F &&f)

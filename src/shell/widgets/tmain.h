@@ -82,6 +82,7 @@ protected:
 
 private:
     template<class F> void handle(F &&f);
+    int keyboardSelection(QListWidget *list) const;
     void fillList(QListWidget *w, const QStringList &entries, int selected);
     void applyGroup(RadioGroup *w, const RadioGroupModel &m);
 
