@@ -31,22 +31,15 @@ int ignoreXError(Display *, XErrorEvent *) { return 0; }
 
 QSize currentScreenSize()
 {
-    Display *dpy = x11Display();
-    if (hasRandr(dpy)) {
-        const Window root = DefaultRootWindow(dpy);
-        if (XRRScreenConfiguration *conf = XRRGetScreenInfo(dpy, root)) {
-            Rotation rotation = 0;
-            const SizeID current = XRRConfigCurrentConfiguration(conf, &rotation);
-            int count = 0;
-            XRRScreenSize *sizes = XRRConfigSizes(conf, &count);
-            QSize s;
-            if (sizes && current < count)
-                s = QSize(sizes[current].width, sizes[current].height);
-            XRRFreeScreenConfigInfo(conf);
-            if (s.isValid())
-                return s;
-        }
-        return QSize(DisplayWidth(dpy, DefaultScreen(dpy)), DisplayHeight(dpy, DefaultScreen(dpy)));
+    if (Display *dpy = x11Display()) {
+        // The root window's size, asked of the server (a plain round trip; no output
+        // probing).
+        Window root = DefaultRootWindow(dpy);
+        Window rootReturn = 0;
+        int x = 0, y = 0;
+        unsigned width = 0, height = 0, border = 0, depth = 0;
+        if (XGetGeometry(dpy, root, &rootReturn, &x, &y, &width, &height, &border, &depth))
+            return QSize(int(width), int(height));
     }
     if (QScreen *screen = QGuiApplication::primaryScreen())
         return screen->size();
