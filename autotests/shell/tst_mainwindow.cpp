@@ -132,6 +132,8 @@ private slots:
             QVERIFY(!fx.logic.epreuves.enabled);
             QCOMPARE(msgs.service.shown().size(), 1);
             QVERIFY(msgs.service.shown()[0].text.contains("Options"));
+            fx.logic.Label1DblClick(); // no test is set up: nothing to ask
+            QCOMPARE(msgs.service.shown().size(), 1);
             // "Quitter" does not write a configuration that was never read.
             fx.calls.clear();
             fx.logic.QuitterClick();

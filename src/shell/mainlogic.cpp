@@ -423,7 +423,7 @@ void MainLogic::Label1DblClick()
         clearFileSelection();
         SelectedFile.clear();
     }
-    if (TestIndex < 0 || TestIndex >= TestCount || !EndlessOffered[TestIndex])
+    if (startupFailed || TestIndex < 0 || TestIndex >= TestCount || !EndlessOffered[TestIndex])
         return;
     if (ask(MsgKind::Confirmation, AskEndless)) {
         UnlimitedChosen = true;
