@@ -1,5 +1,6 @@
 #include "tests/widgets/testwindow.h"
 
+#include "administration/trialtimerfd.h"
 #include "platform/clock.h"
 #include "shell/stopkey.h"
 
@@ -15,7 +16,7 @@ TestWindow::TestWindow(int testIndex, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       m_testIndex(testIndex),
       m_stage(new StageWidget(this)),
-      m_timer1(std::make_unique<QtTrialTimer>())
+      m_timer1(std::make_unique<PreciseTrialTimer>())
 {
     setModal(true);
     auto *layout = new QVBoxLayout(this);
