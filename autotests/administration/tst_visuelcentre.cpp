@@ -176,6 +176,48 @@ private slots:
         }
     }
 
+    // Closing the window from outside ends the run as the stop key does; a file
+    // that cannot be created is reported and the window closes with the pointer back.
+    void closedFromOutsideAndFileError()
+    {
+        QTemporaryDir dir;
+        prepareRun(dir.path(), false, 16);
+        FakeClock clk(5000);
+        setClock(&clk);
+        {
+            TForm1 w;
+            auto *timer = new FakeTrialTimer;
+            w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
+            w.resize(800, 600);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            clk.advance(3000);
+            timer->fire();
+            w.close();
+            QVERIFY(!w.isVisible());
+            QVERIFY(!timer->isActive());
+            QCOMPARE(w.result(), int(QDialog::Accepted));
+            QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+            const QList<QByteArray> lines = bytesOf(dir.path() + "/Dupont_16.VC").split('\n');
+            QCOMPARE(lines.size(), 4);
+            QCOMPARE(lines[2], QByteArray("0\r"));
+        }
+        {
+            ScopedScriptedMessages msgs;
+            OutputFile = dir.path() + "/absent/Dupont_16.VC";
+            TForm1 w;
+            auto *timer = new FakeTrialTimer;
+            w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
+            w.resize(800, 600);
+            w.show();
+            QCOMPARE(msgs.service.texts(), QStringList({"Fichier introuvable"}));
+            QVERIFY(!w.isVisible());
+            QVERIFY(!timer->isActive());
+            QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        }
+        setClock(nullptr);
+    }
+
     void testWithoutWindow()
     {
         ScopedScriptedMessages msgs;
