@@ -96,6 +96,7 @@ class TestAnalyseWindow : public QObject {
 private slots:
     void initTestCase()
     {
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QVERIFY(m_dir.isValid());
         Config.ProgramDir = m_dir.path();
         setDecimalSeparatorOverride(QLatin1Char('.'));

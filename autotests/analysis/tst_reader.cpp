@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QLocale>
 #include <QTest>
 
 using namespace zoka;
@@ -73,6 +74,7 @@ class TstReader : public QObject {
     QStringList shown() const { return m_msgs->service.texts(); }
 
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
     void init() { m_msgs = new ScopedScriptedMessages; }
     void cleanup()
     {
@@ -235,13 +237,17 @@ private slots:
         QCOMPARE(st.N, n);
         if (n <= MaxItemValues) {
             // The reading goes on with the leading digits: the "closing line" is then
-            // a reaction time (error 5), the lines after it are extra (error 4, which
-            // lets the analysis run), and the series has no foreperiods: internal error.
+            // a reaction time (error 5), the lines after it are extra (error 4). The
+            // count has no foreperiod series, so the file name's error stands: head
+            // only, no statistics, no new limit, and the program goes on.
             QCOMPARE(shown().size(), 3);
             QVERIFY(shown().at(1).contains(QStringLiteral("Err5")));
             QVERIFY(shown().at(2).contains(QStringLiteral("Err4")));
-            QCOMPARE(st.AnalysisError, AnalysisNoError);
-            QCOMPARE(st.InternalErrorCode, n == 0 ? 0 : 203); // no item: no foreperiod needed
+            QCOMPARE(st.AnalysisError, 1);
+            QCOMPARE(st.InternalErrorCode, 0);
+            QVERIFY(!st.LimiteEnabled);
+            QVERIFY(!report.contains(QStringLiteral("Scores bruts:")));
+            QCOMPARE(st.DStr, file); // nothing lost when the window closes
         } else {
             QCOMPARE(st.AnalysisError, 1);
             QCOMPARE(shown().size(), 1);
@@ -283,6 +289,60 @@ private slots:
             QCOMPARE(report.at(6), QStringLiteral("   1 :  300"));
         if (tail.contains(QStringLiteral("-3")))
             QCOMPARE(report.last(), QStringLiteral("Nbre d'appui(s) intempestif(s): 3"));
+    }
+
+    void incompleteFileAnalysedTwice_data()
+    {
+        QTest::addColumn<QStringList>("tail");
+        QTest::newRow("no closing line") << valueLines(times(5));
+        QTest::newRow("closing line at item 11") << (valueLines(times(10)) + QStringList{QStringLiteral("-3")});
+        QTest::newRow("every item, no closing line") << valueLines(times(16));
+        QTest::newRow("header only") << QStringList();
+    }
+    void incompleteFileAnalysedTwice()
+    {
+        // Closing the window puts the notes right after the partial item lines; the
+        // next opening still lists the incomplete file and keeps its notes.
+        QFETCH(QStringList, tail);
+        QStringList data{QStringLiteral("Dupont: ") + Date};
+        if (!tail.isEmpty())
+            data << QStringLiteral("1");
+        data += tail;
+        const QString path = write(QStringLiteral("Dupont_16.VC"), data);
+        AnalysisState st;
+        const QStringList first = open(st, path, 0);
+        QCOMPARE(st.AnalysisError, 2);
+        st.Notes << QStringLiteral("arrêt: fatigue");
+        QVERIFY(SaveNotes(st));
+        const QByteArray saved = bytesOf(path);
+        QCOMPARE(saved, cp1252::encodeLines(data + QStringList{QStringLiteral("[Notes]"),
+                                                               QStringLiteral("arrêt: fatigue")}));
+        m_msgs->service.clear();
+        AnalysisState again;
+        const QStringList second = open(again, path, 0);
+        QCOMPARE(shown(), QStringList{IncompleteFileText});
+        QCOMPARE(again.AnalysisError, 2);
+        QCOMPARE(second, first);
+        QCOMPARE(again.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("arrêt: fatigue")}));
+        QCOMPARE(again.DStr, data);
+        QVERIFY(SaveNotes(again));
+        QCOMPARE(bytesOf(path), saved);
+    }
+
+    void noItemCountLeavesNoClosingLine()
+    {
+        // "Dupont_x.VC": a count of 0; a file with nothing after its header, or after
+        // the practice line, reads without a fault (head only, no statistics).
+        for (const QStringList &file : {QStringList{QStringLiteral("Dupont: ") + Date},
+                                        QStringList{QStringLiteral("Dupont: ") + Date, QStringLiteral("0")},
+                                        QStringList{}}) {
+            AnalysisState st;
+            const QStringList report = open(st, write(QStringLiteral("Dupont_x.VC"), file), 0);
+            QCOMPARE(st.AnalysisError, 1);
+            QCOMPARE(report.size(), 7);
+            QCOMPARE(report.at(2), QStringLiteral("Dupont    TR Visuel Centré   0 items"));
+            QVERIFY(!st.LimiteEnabled);
+        }
     }
 
     void extraLinesKeepOldNotes()

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QLocale>
 #include <QTest>
 
 using namespace zoka;
@@ -80,6 +81,7 @@ class TstReport : public QObject {
     }
 
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
     void init() { setDecimalSeparatorOverride(u'.'); }
     void cleanup() { setDecimalSeparatorOverride(QChar()); }
 
@@ -240,20 +242,34 @@ private slots:
         QVERIFY(r.contains(QStringLiteral("Rejet(s) (<100 msec.): 0")));
     }
 
-    void internalErrors()
+    void countsWithoutForeperiods()
     {
-        // A 36-item series of a test without such a series, or any other count:
-        // the block stops where the program would end.
+        // A renamed file whose count has no foreperiod series for its test (36 items
+        // of TR visuel centré, 20 items): the file name is at fault (error 1), the
+        // head is written without statistics, Limite is disabled, and the program
+        // does not end.
+        ScopedScriptedMessages msgs;
         QStringList file{QStringLiteral("Dupont: x"), QStringLiteral("0")};
         for (int i = 0; i < 36; ++i)
             file << QStringLiteral("400");
         file << QStringLiteral("0");
         AnalysisState st = analyse(write(QStringLiteral("Dupont_36.VC"), file), 0);
-        QCOMPARE(st.InternalErrorCode, 202);
-        QVERIFY(!reportLines(st).contains(QString(51, u'*')));
+        QCOMPARE(st.InternalErrorCode, 0);
+        QCOMPARE(st.AnalysisError, 1);
+        QVERIFY(!st.LimiteEnabled);
+        QCOMPARE(reportLines(st).size(), 7);
+        QCOMPARE(reportLines(st).at(2), QStringLiteral("Dupont    TR Visuel Centré   36 items"));
+        QCOMPARE(msgs.service.texts(),
+                 QStringList{QStringLiteral("      Err1: Le nom de fichier a un mauvais format          ")});
         file.remove(2, 16);
         st = analyse(write(QStringLiteral("Dupont_20.VC"), file), 0);
+        QCOMPARE(st.InternalErrorCode, 0);
+        QCOMPARE(st.AnalysisError, 1);
+        QVERIFY(!reportLines(st).contains(QStringLiteral("Scores bruts:")));
+        // Called anyway, the block stops instead of guessing foreperiods.
+        AnalyseValues(st);
         QCOMPARE(st.InternalErrorCode, 203);
+        QVERIFY(!reportLines(st).contains(QString(51, u'*')));
         // 36 items are fine for the lateralised test.
         file.clear();
         file << QStringLiteral("Dupont: x") << QStringLiteral("0");
@@ -262,6 +278,7 @@ private slots:
         file << QStringLiteral("0");
         st = analyse(write(QStringLiteral("Dupont_36.LAT"), file), 1);
         QCOMPARE(st.InternalErrorCode, 0);
+        QVERIFY(st.LimiteEnabled);
         QVERIFY(reportLines(st).contains(QStringLiteral("Quadrant Inf. Droit = 400.0  &  0.00  [ 400.00 ]")));
     }
 

@@ -5,6 +5,7 @@
 #include "analysis/stats.h"
 #include "platform/messages.h"
 
+#include <QLocale>
 #include <QTest>
 #include <cmath>
 #include <vector>
@@ -15,6 +16,8 @@ class TstStats : public QObject {
     Q_OBJECT
 
 private slots:
+    // The program makes French the default locale when the system has none.
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
     void init() { setDecimalSeparatorOverride(u'.'); }
     void cleanup() { setDecimalSeparatorOverride(QChar()); }
 
@@ -90,6 +93,23 @@ private slots:
         QCOMPARE(fmtR(450, 7, 2), QStringLiteral(" 450.00")); // R(w,d) keeps the point
         QCOMPARE(bannerLine(QStringLiteral("4.0b")), QStringLiteral("0      BATTERIE ATTENTION TESSARO (ZOKA) v4.0b"));
         QCOMPARE(bannerLine(QString(40, u'x')).size(), 63);
+    }
+
+    void defaultLocaleGivesSeparatorAndDate()
+    {
+        // F1/F2 and the analysis date follow the default locale, so that making French
+        // the default is enough whatever the system's settings are.
+        setDecimalSeparatorOverride(QChar());
+        const QDateTime when(QDate(2026, 12, 7), QTime(9, 5, 3));
+        QCOMPARE(fmtF1(450), QStringLiteral("450,0"));
+        QCOMPARE(figuresText(Stats{450, 129.099, 450}), QStringLiteral("450,0  &  129,10  [ 450,00 ]"));
+        QCOMPARE(fmtR(450, 7, 2), QStringLiteral(" 450.00"));
+        QCOMPARE(reportDateText(when), QStringLiteral("07/12/2026"));
+        QVERIFY(reportTimeText(when).startsWith(QStringLiteral("09:05:03")));
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QCOMPARE(fmtF2(0.5), QStringLiteral("0.50"));
+        QCOMPARE(reportDateText(when), QStringLiteral("12/7/26"));
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
     }
 
     void applyLimit_data()

@@ -91,6 +91,13 @@ int foreperiodOf(int testIndex, int n, int item, int *internalError)
     return 0;
 }
 
+bool statisticsCoverCount(int testIndex, int n)
+{
+    if (testIndex == 6)
+        return true;
+    return n == 16 || n == 32 || n == 64 || (n == 36 && isGridTest(testIndex));
+}
+
 void WriteScoreTable(AnalysisState &st, int cellsPerRow)
 {
     ReportWriter &w = st.Report;

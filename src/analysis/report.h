@@ -44,6 +44,10 @@ int omissionCount(const AnalysisState &st);
 // to 202 (36 items for a test without a 36-item series) or 203 (any other count).
 int foreperiodOf(int testIndex, int n, int item, int *internalError);
 
+// Whether the statistics of test `testIndex` can be made for an N-item file (the
+// foreperiods of the series are known; TR mixte needs none).
+bool statisticsCoverCount(int testIndex, int n);
+
 // Pieces of an analysis block, each appending to st.Report.
 void WriteScoreTable(AnalysisState &st, int cellsPerRow);
 void WriteRejectLine(AnalysisState &st);

@@ -45,7 +45,7 @@ QChar decimalSeparator()
 {
     if (!g_separatorOverride.isNull())
         return g_separatorOverride;
-    const QString sep = QLocale::system().decimalPoint();
+    const QString sep = QLocale().decimalPoint();
     return sep.isEmpty() ? QChar(u'.') : sep.at(0);
 }
 
@@ -82,13 +82,13 @@ QString bannerLine(const QString &version)
 QString reportDateText(const QDateTime &when)
 {
     const QDateTime t = when.isValid() ? when : QDateTime::currentDateTime();
-    return QLocale::system().toString(t.date(), QLocale::ShortFormat);
+    return QLocale().toString(t.date(), QLocale::ShortFormat);
 }
 
 QString reportTimeText(const QDateTime &when)
 {
     const QDateTime t = when.isValid() ? when : QDateTime::currentDateTime();
-    return QLocale::system().toString(t.time(), QLocale::LongFormat);
+    return QLocale().toString(t.time(), QLocale::LongFormat);
 }
 
 QString reportFilePath() { return programFile(QStringLiteral("AnaTemp.txt")); }

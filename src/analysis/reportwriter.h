@@ -29,9 +29,10 @@ QString fmtF1(double v);              // one decimal, regional decimal separator
 QString fmtF2(double v);              // two decimals, regional decimal separator
 QString fmtR(double v, int width, int decimals); // point separator, right-aligned
 
-// Decimal separator of F1/F2: the system's regional one unless overridden (tests).
+// Decimal separator of F1/F2: that of the default locale (QLocale()) unless overridden
+// (tests).
 QChar decimalSeparator();
-void setDecimalSeparatorOverride(QChar sep); // QChar() = back to the system's
+void setDecimalSeparatorOverride(QChar sep); // QChar() = back to the locale's
 
 // median:F1 + "  &  " + SD:F2 + "  [ " + mean:F2 + " ]"
 QString figuresText(const Stats &s);
@@ -39,8 +40,9 @@ QString figuresText(const Stats &s);
 // "0      BATTERIE ATTENTION TESSARO (ZOKA) v" + version, cut at 63 characters.
 QString bannerLine(const QString &version);
 
-// Date and time of "Analyse du fichier le " + date + " à " + time: the system's
-// short date and long time. An invalid `when` stands for now.
+// Date and time of "Analyse du fichier le " + date + " à " + time: the short date
+// and long time of the default locale (QLocale(), the system's unless the program
+// set another). An invalid `when` stands for now.
 QString reportDateText(const QDateTime &when);
 QString reportTimeText(const QDateTime &when);
 

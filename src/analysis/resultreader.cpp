@@ -190,7 +190,9 @@ void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString 
     w.clear();
     w.line(bannerLine(st.Version));
     w.line();
-    const QString practiceLine = lines.size() > 1 ? lines.at(1) : QString();
+    // A file analysed when it held its header only has "[Notes]" as line 2.
+    const bool notesAsLine2 = lines.size() > 1 && lines.at(1) == NotesMarker;
+    const QString practiceLine = lines.size() > 1 && !notesAsLine2 ? lines.at(1) : QString();
     if (unlimited) {
         w.line(st.PatientName + QStringLiteral("    ") + titleOf(st.TestIndex) + QStringLiteral("   ")
                + QStringLiteral("Nombre non limité d'items"));
@@ -206,7 +208,7 @@ void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString 
                + fmtInt(expectedCount) + QStringLiteral(")"));
     }
 
-    int idx = 2;
+    int idx = notesAsLine2 ? 1 : 2;
     int k = 0;
     int notesAt = -1;
     while (idx < lines.size()) {
@@ -290,7 +292,8 @@ void ReadResultFile(AnalysisState &st)
     st.SecondCount = -1;
     const int underscore = int(st.FileName.indexOf(u'_'));
     const int nameEnd = underscore + 2; // 1-based position of the first "_", plus one
-    if (!itemCountOfFileName(st.FileName, false, &st.N))
+    const bool nameError = !itemCountOfFileName(st.FileName, false, &st.N);
+    if (nameError)
         ReportError(st, 1);
 
     QStringList lines;
@@ -310,8 +313,13 @@ void ReadResultFile(AnalysisState &st)
         return;
     }
 
+    // The data lines end at the "[Notes]" line: a file that was analysed while
+    // incomplete has its notes right after its last item.
+    const int notesLine = indexOfNotes(lines, 1);
+    const int dataEnd = notesLine >= 0 ? notesLine : int(lines.size());
+
     int idx = 1;
-    if (idx < lines.size()) {
+    if (idx < dataEnd) {
         QString problem;
         if (!parseNumberLine(lines.at(idx), &st.PracticeRuns, &problem)) {
             reportMalformedLine(st, idx + 1, problem);
@@ -328,6 +336,7 @@ void ReadResultFile(AnalysisState &st)
         // Only a renamed file can carry such a count: the values would not fit.
         if (st.AnalysisError != 1)
             ReportError(st, 1);
+        st.LimiteEnabled = false;
         keepWholeFile(st, lines);
         WriteReportHead(st);
         return;
@@ -335,7 +344,7 @@ void ReadResultFile(AnalysisState &st)
 
     for (int i = 1; i <= st.N; ++i) {
         int v = 0;
-        if (idx < lines.size()) {
+        if (idx < dataEnd) {
             QString problem;
             if (!parseNumberLine(lines.at(idx), &v, &problem)) {
                 reportMalformedLine(st, idx + 1, problem);
@@ -345,7 +354,7 @@ void ReadResultFile(AnalysisState &st)
             ++idx;
         }
         st.RawValues[i - 1] = v;
-        if (idx >= lines.size() || v <= 0) {
+        if (idx >= dataEnd || v <= 0) {
             ReportError(st, 2);
             ShowRawContents(st, lines, st.AdministrationDate, i - 1, st.N);
             showMessage(MsgKind::Warning, IncompleteFileText);
@@ -355,7 +364,8 @@ void ReadResultFile(AnalysisState &st)
     }
 
     // Closing line: untimely-press counter, and for tests 2, 3, 4 a second number.
-    {
+    // (Only a count of 0 in the file name can leave no line for it.)
+    if (idx < dataEnd) {
         const QString &l = lines.at(idx);
         QString problem;
         int used = 0;
@@ -392,6 +402,17 @@ void ReadResultFile(AnalysisState &st)
             if (notesAt >= 0)
                 ReadNotes(st, lines, notesAt + 1);
         }
+    }
+    // A renamed file may carry a count that has no foreperiod series for this test:
+    // the statistics cannot be made, and the program must not end over it. The file
+    // name is at fault (error 1, even when extra lines cleared it), no statistics,
+    // and no new limit either.
+    if (!statisticsCoverCount(st.TestIndex, st.N)) {
+        if (nameError)
+            st.AnalysisError = 1;
+        else
+            ReportError(st, 1);
+        st.LimiteEnabled = false;
     }
     CollectDataLines(st, lines);
     WriteReportHead(st);
