@@ -98,6 +98,7 @@ private slots:
         w.resize(size);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(w.protocol()->running());
         QCOMPARE(w.stage()->size(), size);
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
         QCOMPARE(timer->armed(), QList<int>({5000}));
@@ -191,6 +192,7 @@ private slots:
             w.resize(800, 600);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QTRY_VERIFY(w.protocol()->running());
             clk.advance(3000);
             timer->fire();
             w.close();
@@ -210,7 +212,7 @@ private slots:
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);
             w.show();
-            QCOMPARE(msgs.service.texts(), QStringList({"Fichier introuvable"}));
+            QTRY_COMPARE(msgs.service.texts(), QStringList({"Fichier introuvable"}));
             QVERIFY(!w.isVisible());
             QVERIFY(!timer->isActive());
             QCOMPARE(QGuiApplication::overrideCursor(), nullptr);

@@ -324,14 +324,16 @@ void TestProtocol::finish()
     if (m_setup.isTestFile() && m_writer.wasCreated())
         MarkNotAnalysed(m_setup.outputFile);
     m_host.restorePointer();
+    // The window goes first, so that the error box stands alone over the window
+    // that launched the run.
+    m_host.closeWindow();
     if (!ok)
         showError(m_fileError);
-    m_host.closeWindow();
 }
 
 // A file error: the run stops here. Nothing more is written (the file keeps the
 // lines written so far and gets no closing line), no timer is left armed, the
-// pointer comes back, the error is shown and the window closes.
+// pointer comes back, the window closes and the error is shown.
 void TestProtocol::fail()
 {
     m_fileError = m_writer.errorText();
@@ -342,8 +344,8 @@ void TestProtocol::fail()
     if (m_setup.isTestFile() && m_writer.wasCreated())
         MarkNotAnalysed(m_setup.outputFile);
     m_host.restorePointer();
-    showError(m_fileError);
     m_host.closeWindow();
+    showError(m_fileError);
 }
 
 } // namespace zoka

@@ -84,13 +84,15 @@ int TestWindow::run()
 void TestWindow::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
+    // The run starts once the window is really up (a message box shown from inside
+    // the show would sit under the window being mapped).
     if (!e->spontaneous())
-        FormShow();
+        QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
 }
 
 void TestWindow::FormShow()
 {
-    if (!m_protocol || m_protocol->running())
+    if (!m_protocol || m_protocol->running() || !isVisible())
         return;
     activateWindow();
     setFocus();
