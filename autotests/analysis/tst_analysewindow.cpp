@@ -3,6 +3,7 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/filelists.h"
+#include "shell/internalerror.h"
 #include "shell/sharedstate.h"
 
 #include <QLabel>
@@ -203,6 +204,33 @@ private slots:
         open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
         QVERIFY(w.Limite->isVisible() && w.Effacer->isVisible());
         w.QuitterClick();
+    }
+
+    void renamedFileDoesNotEndTheProgram()
+    {
+        // Dupont_16.VC renamed Dupont_1x.VC: count 1 (error 1), the second value taken
+        // for the closing line (error 5), the rest extra (error 4). No foreperiods for
+        // one item: the head only, Limite and Effacer disabled, and the window closes
+        // normally, keeping every line of the file.
+        ScopedScriptedMessages msgs;
+        int internalError = 0;
+        setInternalErrorExit([&](int n) { internalError = n; });
+        TFormAnalyse w;
+        const QString path = put(QStringLiteral("Dupont_1x.VC"), visualFile());
+        open(w, path, 0);
+        QCOMPARE(internalError, 0);
+        QCOMPARE(msgs.service.texts().size(), 3);
+        QVERIFY(msgs.service.texts().first().contains(QStringLiteral("Err1")));
+        QVERIFY(!w.Limite->isEnabled());
+        QVERIFY(!w.Effacer->isEnabled());
+        QVERIFY(w.Data->toPlainText().contains(QStringLiteral("Dupont    TR Visuel Centré   1 items")));
+        QVERIFY(!w.Data->toPlainText().contains(QStringLiteral("Scores bruts:")));
+        w.QuitterClick();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(cp1252::decode(readBytes(path)),
+                 cp1252::decode(cp1252::encodeLines(visualFile() + QStringList{QStringLiteral("[Notes]")})));
+        setInternalErrorExit(nullptr);
+        QCOMPARE(internalError, 0);
     }
 
     void closeSequenceRunsOnce()

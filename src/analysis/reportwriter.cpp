@@ -88,7 +88,20 @@ QString reportDateText(const QDateTime &when)
 QString reportTimeText(const QDateTime &when)
 {
     const QDateTime t = when.isValid() ? when : QDateTime::currentDateTime();
-    return QLocale().toString(t.time(), QLocale::LongFormat);
+    // The long time format without its time-zone name ("t"), as the time of the
+    // administration in the result file's header is written.
+    const QLocale locale;
+    const QString full = locale.timeFormat(QLocale::LongFormat);
+    QString format;
+    bool quoted = false;
+    for (const QChar c : full) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't')
+            continue;
+        format += c;
+    }
+    return locale.toString(t.time(), format.trimmed());
 }
 
 QString reportFilePath() { return programFile(QStringLiteral("AnaTemp.txt")); }

@@ -41,8 +41,8 @@ QString figuresText(const Stats &s);
 QString bannerLine(const QString &version);
 
 // Date and time of "Analyse du fichier le " + date + " à " + time: the short date
-// and long time of the default locale (QLocale(), the system's unless the program
-// set another). An invalid `when` stands for now.
+// and long time (without its time-zone name) of the default locale (QLocale(), the
+// system's unless the program set another). An invalid `when` stands for now.
 QString reportDateText(const QDateTime &when);
 QString reportTimeText(const QDateTime &when);
 
