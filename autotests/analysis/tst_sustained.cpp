@@ -153,6 +153,26 @@ private slots:
         QVERIFY(reportLines(big).at(2).contains(QStringLiteral("99999 items")));
     }
 
+    void hyphenInThePatientName()
+    {
+        // The count runs from the "_" to the "-" of the speed; a "-" in the patient's
+        // name is not that one.
+        ScopedScriptedMessages msgs;
+        AnalysisState st;
+        QVERIFY(analyse(st, put(QStringLiteral("Jean-Pierre_228-2.AS"),
+                                sustainedFile(228, [](int p) { return p == 1 ? 300 : 0; }, {},
+                                              QStringLiteral("Jean-Pierre"))),
+                        2, QStringLiteral("Jean-Pierre")));
+        QVERIFY(msgs.service.texts().isEmpty());
+        QCOMPARE(st.N, 228);
+        QCOMPARE(reportLines(st).at(2), QStringLiteral("Jean-Pierre    Attention soutenue   228 items (durée: 750 msec)"));
+        int n = 0;
+        QVERIFY(itemCountOfFileName(QStringLiteral("Jean-Pierre_228.AS"), true, &n));
+        QCOMPARE(n, 228);
+        QVERIFY(!itemCountOfFileName(QStringLiteral("Jean_22x-1.AS"), true, &n));
+        QCOMPARE(n, 22);
+    }
+
     void incompleteFilesAreListedRaw()
     {
         ScopedScriptedMessages msgs;

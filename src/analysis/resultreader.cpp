@@ -141,8 +141,9 @@ bool itemCountOfFileName(const QString &fileName, bool stopAtDash, int *n)
     const int u = int(fileName.indexOf(u'_'));
     int stop = int(fileName.indexOf(u'.'));
     if (stopAtDash) {
-        const int dash = int(fileName.indexOf(u'-'));
-        if (dash >= 0)
+        // The "-" of the speed comes after the "_"; a patient name may hold one too.
+        const int dash = int(fileName.indexOf(u'-', u + 1));
+        if (dash >= 0 && (stop < 0 || dash < stop))
             stop = dash;
     }
     // The text between the first "_" and the stop (all of the rest when missing).

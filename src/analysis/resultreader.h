@@ -21,7 +21,7 @@ bool parseNumberLine(const QString &line, int *value, QString *problem = nullptr
                      int *consumed = nullptr);
 
 // Item count of a file name: the text between the first "_" and `stop` (the first
-// "." - or, for test 7, the first "-" when there is one). Returns false when it is
+// "." - or, for test 7, the first "-" after the "_" when there is one). Returns false when it is
 // not an integer; `*n` then holds the value of its leading digits (0 without any).
 bool itemCountOfFileName(const QString &fileName, bool stopAtDash, int *n);
 
