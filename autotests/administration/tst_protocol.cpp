@@ -542,6 +542,32 @@ private slots:
         QCOMPARE(r.host.closed, 1);
     }
 
+    // A programme that cannot load its sound or picture refuses the run: nothing is
+    // written, the pointer is never taken, the window closes, later events do nothing.
+    void programmeRefusesTheRun()
+    {
+        struct Refusing final : StimulusProgramme {
+            bool begin(const RunSetup &) override { return false; }
+            void present(int) override { ++shown; }
+            void withdraw(int) override {}
+            void end() override { ++ended; }
+            int shown = 0, ended = 0;
+        } refusing;
+        QTemporaryDir dir;
+        Rig r;
+        TestProtocol protocol(refusing, r.timer, r.writer, r.host);
+        protocol.start(r.setup(dir.path(), false, 16));
+        QCOMPARE(r.host.taken, 0);
+        QCOMPARE(r.host.closed, 1);
+        QCOMPARE(refusing.ended, 1);
+        QVERIFY(!QFile::exists(dir.path() + "/Dupont_16.VC"));
+        protocol.key(27);
+        protocol.press(r.clk.tick());
+        protocol.activate();
+        QCOMPARE(refusing.shown, 0);
+        QCOMPARE(r.host.closed, 1);
+    }
+
     void setupFromSharedState()
     {
         resetSharedState();

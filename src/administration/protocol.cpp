@@ -63,17 +63,19 @@ void TestProtocol::start(const RunSetup &setup)
     m_position = 0;
     m_onset = 0;
     UntimelyPresses = 0;
-    m_state = State::Prepared; // a run is under way from here on
+    // Nothing answers presses, keys or activation until the file is ready (a
+    // programme may show an error box from begin()).
+    m_state = State::Idle;
 
-    m_host.takePointer();
     if (!m_programme.begin(m_setup)) {
         // The programme has reported what it could not load; nothing was written.
         m_state = State::Finished;
         m_programme.end();
-        m_host.restorePointer();
         m_host.closeWindow();
         return;
     }
+    // Taken after begin(), so that the pointer is there to answer its error boxes.
+    m_host.takePointer();
     if (!m_writer.create(m_setup.outputFile)
         || !m_writer.writeLine(headerLine(m_setup.patient, m_setup.shownAt, m_setup.endless))
         || !m_writer.writeLine(QString::number(m_setup.practiceRuns))) {
