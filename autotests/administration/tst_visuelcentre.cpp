@@ -220,6 +220,66 @@ private slots:
         setClock(nullptr);
     }
 
+    // The other element kinds the test windows draw, and the hit boxes of the
+    // pointing tests.
+    void stageElements()
+    {
+        StageWidget stage;
+        stage.resize(800, 600);
+        StageWidget::Element frame;
+        frame.kind = StageWidget::Element::Outline;
+        frame.box = QRect(100, 100, 21, 21);
+        frame.penWidth = 3;
+        frame.shown = true;
+        const int f = stage.addElement(frame);
+        StageWidget::Element mask;
+        mask.kind = StageWidget::Element::Filled;
+        mask.box = QRect(325, 217, 150, 176);
+        mask.fill = Qt::yellow;
+        mask.pen = Qt::yellow;
+        mask.shown = true;
+        const int m = stage.addElement(mask);
+        StageWidget::Element pic;
+        pic.kind = StageWidget::Element::Picture;
+        pic.picture = QImage(5, 4, QImage::Format_RGB32);
+        pic.picture.fill(Qt::red);
+        pic.box = QRect(386, 275, 25, 25);
+        pic.shown = true;
+        stage.addElement(pic);
+        StageWidget::Element text;
+        text.kind = StageWidget::Element::Text;
+        text.text = "+";
+        text.font = QFont("Tahoma", 40, QFont::Bold);
+        text.pen = Qt::blue;
+        text.box = QRect(600, 100, 46, 68);
+        text.shown = true;
+        stage.addElement(text);
+
+        const QImage img = stage.grab().toImage();
+        QVERIFY(blackAt(img, 100, 100) && blackAt(img, 102, 102) && blackAt(img, 120, 120) && blackAt(img, 118, 110));
+        QVERIFY(whiteAt(img, 103, 103) && whiteAt(img, 110, 110) && whiteAt(img, 121, 110));
+        QCOMPARE(img.pixelColor(325, 217), QColor(Qt::yellow));
+        QCOMPARE(img.pixelColor(474, 392), QColor(Qt::yellow));
+        QVERIFY(whiteAt(img, 475, 392));
+        QCOMPARE(img.pixelColor(386, 275), QColor(Qt::red));
+        QCOMPARE(img.pixelColor(390, 278), QColor(Qt::red));
+        QCOMPARE(img.pixelColor(391, 278), QColor(Qt::yellow)); // the mask beside the picture
+        bool blue = false;
+        for (int y = 100; y < 168 && !blue; ++y)
+            for (int x = 600; x < 646 && !blue; ++x)
+                blue = img.pixelColor(x, y).blue() > 200 && img.pixelColor(x, y).red() < 100;
+        QVERIFY(blue);
+
+        QCOMPARE(stage.elementAt(QPoint(100, 100)), f);
+        QCOMPARE(stage.elementAt(QPoint(120, 120)), f);
+        QCOMPARE(stage.elementAt(QPoint(121, 120)), -1);
+        QCOMPARE(stage.elementAt(QPoint(400, 300)), m);
+        stage.setShown(f, false);
+        QCOMPARE(stage.elementAt(QPoint(110, 110)), -1);
+        stage.moveTo(m, 0, 0);
+        QCOMPARE(stage.element(m).box, QRect(0, 0, 150, 176));
+    }
+
     void testWithoutWindow()
     {
         ScopedScriptedMessages msgs;

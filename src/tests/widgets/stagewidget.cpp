@@ -14,6 +14,12 @@ StageWidget::StageWidget(QWidget *parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
+void StageWidget::setBackground(const QColor &c)
+{
+    m_background = c;
+    update();
+}
+
 int StageWidget::addElement(const Element &e)
 {
     m_elements.push_back(e);
@@ -73,7 +79,7 @@ void StageWidget::drawNow()
 
 void StageWidget::paintStage(QPainter &p) const
 {
-    p.fillRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), Qt::white);
+    p.fillRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), m_background);
     for (const Element &e : m_elements) {
         if (!e.shown)
             continue;
@@ -109,7 +115,7 @@ void StageWidget::paintStage(QPainter &p) const
 void StageWidget::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), Qt::white);
+    p.fillRect(rect(), m_background);
     const StageGeometry g = geometryNow();
     p.translate(g.offset());
     p.scale(g.scale(), g.scale());

@@ -34,6 +34,11 @@ public:
 
     explicit StageWidget(QWidget *parent = nullptr);
 
+    // Colour of the whole window behind the elements (white unless a test asks for
+    // another, e.g. the dialog face colour).
+    void setBackground(const QColor &c);
+    QColor background() const { return m_background; }
+
     int addElement(const Element &e);
     Element &element(int id) { return m_elements[size_t(id)]; }
     const Element &element(int id) const { return m_elements[size_t(id)]; }
@@ -66,6 +71,7 @@ private:
     void touch(const QRect &stageBox);
     std::vector<Element> m_elements;
     QRegion m_dirty; // widget pixels to draw again at the next drawNow()
+    QColor m_background = Qt::white;
 };
 
 } // namespace zoka

@@ -13,8 +13,17 @@ namespace zoka {
 
 // What every test window shares: a borderless full-screen modal window showing the
 // 800 x 600 stage, the trial timer Timer1, the result file and the protocol engine.
-// A test's window adds its stage elements and its stimulus programme, and names
-// its handlers.
+//
+// A test's window (see TForm1) adds, in its constructor:
+//  - its stage elements (stage()->addElement: filled squares, outlines, texts,
+//    pictures), whose numbers it hands to its programme;
+//  - its programme, a StimulusProgramme of its own (plain logic in src/tests/),
+//    given with setProgramme(); the programme draws through the stage as a
+//    StimulusSurface and keeps its own counters, timers and player;
+//  - for the pointing tests: runPointer = Qt::PointingHandCursor and an override of
+//    pressOnTarget();
+// and its entry in testWindow() (testwindows.cpp). Everything else (file, header,
+// timing, presses, stop key, finishing, file errors, pointer) is done here.
 class TestWindow : public QDialog, public ProtocolHost {
 public:
     TestWindow(int testIndex, QWidget *parent = nullptr);
