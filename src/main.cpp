@@ -1,3 +1,4 @@
+#include "platform/regional.h"
 #include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
 #include "shell/internalerror.h"
@@ -35,6 +36,7 @@ int main(int argc, char **argv)
     // The name is the title of the message boxes. (No display name: it would be
     // appended to every window's own caption.)
     QApplication::setApplicationName(QStringLiteral("ZOKA"));
+    zoka::useRegionalSettings();
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"), QStringLiteral("_"),

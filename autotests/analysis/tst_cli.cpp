@@ -44,11 +44,13 @@ struct Run {
     QStringList errLines;
 };
 
-Run run(const QStringList &args)
+// The golden reports are written with a point as decimal separator: the tool runs
+// under a British locale unless told otherwise.
+Run run(const QStringList &args, const QString &locale = QStringLiteral("en_GB.UTF-8"))
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LC_ALL"), locale);
     p.setProcessEnvironment(env);
     p.start(Tool, args);
     p.waitForFinished(60000);
@@ -70,9 +72,8 @@ class TstCli : public QObject {
 private slots:
     void initTestCase()
     {
-        // The tool runs under LC_ALL=C.UTF-8 (see run()); reports made here for
-        // comparison use the same locale.
-        QLocale::setDefault(QLocale::c());
+        // Reports made here for comparison use the tool's locale (see run()).
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         QVERIFY2(QFileInfo::exists(Tool), qPrintable(QStringLiteral("build the zoka-report target first: ") + Tool));
     }
 
@@ -84,6 +85,18 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(withPlaceholderDate(r.out), readAll(file + QStringLiteral(".expected")));
         QCOMPARE(r.errLines, QStringList{file + QStringLiteral(":    Mauvais format de limite !    ")});
+    }
+
+    void unconfiguredSystemGetsFrenchConventions()
+    {
+        // Under the C locale the tool formats as the program does: French decimals
+        // and dates.
+        const QString file = DataDir + QStringLiteral("Dupont_32.VC");
+        const Run r = run({file}, QStringLiteral("C.UTF-8"));
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains("Global: Total   =    458,0  &  490,54  [ 569,68 ]\r\n"));
+        const QByteArray today = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")).toLatin1();
+        QVERIFY(r.out.contains("Analyse du fichier le " + today));
     }
 
     void sameBytesAsTheReportFile()

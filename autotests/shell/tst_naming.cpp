@@ -75,6 +75,10 @@ private slots:
         QTest::newRow("AS negative speed") << "Dupont_228--1.AS" << 7 << true << false;
         QTest::newRow("AS empty speed") << "Dupont_228-.AS" << 7 << true << false;
         QTest::newRow("AS speed 0") << "Dupont_228-0.AS" << 7 << true << true;
+        // A hyphen in the patient's name is not the speed's.
+        QTest::newRow("hyphenated patient") << "Jean-Pierre_228-2.AS" << 7 << true << true;
+        QTest::newRow("hyphenated patient, no speed") << "Jean-Pierre_228.AS" << 7 << true << false;
+        QTest::newRow("hyphenated patient, VC") << "Jean-Pierre_32.VC" << 0 << true << false;
     }
     void badCountsAndSpeeds()
     {

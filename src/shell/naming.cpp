@@ -73,8 +73,9 @@ ResultNameParts parseResultFileName(const QString &fileName)
     if (!r.countValid)
         r.count = 0;
 
-    // Speed: between the first "-" and the first "." of the whole name.
-    const int h = fileName.indexOf(QLatin1Char('-'));
+    // Speed: between the first "-" after the "_" and the first ".". (A patient name
+    // may hold a "-", as in Jean-Pierre: it is not the speed's.)
+    const int h = fileName.indexOf(QLatin1Char('-'), u + 1);
     if (h >= 0 && end > h + 1)
         r.speedText = fileName.mid(h + 1, end - h - 1);
     int s = -1;

@@ -11,6 +11,7 @@
 
 #include "analysis/analysis.h"
 #include "platform/messages.h"
+#include "platform/regional.h"
 #include "shell/naming.h"
 #include "shell/tables.h"
 
@@ -49,6 +50,7 @@ void usage()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    useRegionalSettings();
     QStringList args = app.arguments();
     args.removeFirst();
 
