@@ -68,21 +68,43 @@ PY
 
 shot() { import -window root "$SHOTS/$1.png"; }
 click() { xdotool mousemove "$1" "$2" click 1; }
+# Waits (at most 20 s) for a visible window whose title holds $1.
+await() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    echo "no window \"$1\""; shot "missing-window"; exit 1
+}
+# Waits (at most 20 s) until no visible window's title holds $1.
+gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    echo "window \"$1\" still there"; shot "window-left"; exit 1
+}
 
 (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
 ZOKA_PID=$!
-xdotool search --sync --name "ZOKA" >/dev/null
-sleep 2
+await "Batterie Attention Tessaro"   # the title screen
+sleep 1
 shot 01-intro
-click 164 372                      # intro: Continuer
-sleep 1.5
+if ls "$PROG"/Intro_Zoka.* >/dev/null 2>&1; then
+    xdotool mousemove 400 150 click --repeat 2 --delay 80 1   # intro picture: double click
+else
+    click 164 372                  # intro buttons: Continuer
+fi
+gone "Batterie Attention Tessaro"
+sleep 1
 xdotool mousemove 260 58 click 1   # patient name
 xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"
 sleep 0.3
 shot 02-main
 click 148 144                      # Passation
-sleep 2
+await "FormEssai"
+sleep 1
 shot 03-instructions
 click 268 480                      # Continuer: "Prêt pour les essais?"
 sleep 1
