@@ -1,5 +1,7 @@
 #include "shell/configfile.h"
 
+#include "platform/fileerrors.h"
+
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
@@ -30,8 +32,6 @@ void runOptionsWindow()
     else
         ShowOptionsWindow();
 }
-
-QString fileErrorText(int err) { return fileLayerErrorText(err); }
 
 void putString(QByteArray &rec, int offset, int maxChars, const QByteArray &chars)
 {
@@ -76,24 +76,9 @@ QString configPathText(const QString &path)
 
 QString fileLayerErrorText(int err)
 {
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("Fichier introuvable");
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return QString::fromUtf8("Accès au fichier refusé");
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return QStringLiteral("Disque plein");
-    case EEXIST:
+    if (err == EEXIST)
         return QString::fromUtf8("Un fichier de ce nom existe déjà");
-    default:
-        return QStringLiteral("Erreur E/S %1").arg(err);
-    }
+    return fileErrorText(err);
 }
 
 bool fitsRecordString(const QString &text, int maxChars, QString *why)
@@ -218,14 +203,14 @@ bool readConfigFile(const QString &path, ConfigRecord *out, QString *error)
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        setError(error, head + fileErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT))
+        setError(error, head + fileLayerErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT))
                             + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     const QByteArray bytes = f.read(ConfigRecord::Size);
     if (f.error() != QFileDevice::NoError) {
-        setError(error, head + fileErrorText(errno ? errno : EIO) + QLatin1Char('.'));
+        setError(error, head + fileLayerErrorText(errno ? errno : EIO) + QLatin1Char('.'));
         return false;
     }
     QString why;
@@ -250,20 +235,20 @@ bool writeConfigFile(const QString &path, const ConfigRecord &c, QString *error)
     errno = 0;
     if (!f.open(QIODevice::WriteOnly)) {
         const int err = errno;
-        setError(error, head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
+        setError(error, head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     if (f.write(bytes) != bytes.size()) {
         const int err = errno;
         f.cancelWriting();
-        setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
+        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     if (!f.commit()) {
         const int err = errno;
-        setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
+        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
     return true;
@@ -307,7 +292,7 @@ bool MigrateConfiguration(bool *migrated)
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        showError(head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
+        showError(head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     const QByteArray start = f.read(L::VersionCheckBytes);
@@ -339,7 +324,7 @@ bool MigrateConfiguration(bool *migrated)
     if (!QFile::remove(path)) {
         const int err = errno;
         showError(QString::fromUtf8("Le fichier de configuration %1 ne peut être supprimé : %2.")
-                      .arg(configPathText(path), fileErrorText(err ? err : EACCES)));
+                      .arg(configPathText(path), fileLayerErrorText(err ? err : EACCES)));
     }
 
     Config.ProgramDir = old.ProgramDir;

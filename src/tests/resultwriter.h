@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/fileerrors.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -45,10 +47,6 @@ private:
     bool m_created = false;
     QString m_path;
 };
-
-// The run-time words for a system error number met while creating, writing or
-// closing a file.
-QString fileErrorText(int err);
 
 // Date and time texts of the header: the short date and the long time of `locale`
 // (without a time-zone name, so that the line ends with the time). A locale without
