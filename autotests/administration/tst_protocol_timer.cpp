@@ -1,6 +1,6 @@
 // The trial timer of the test windows, on the real clock: on time also for long
 // foreperiods, restarted by every arming, silent once stopped.
-#include "administration/trialtimerfd.h"
+#include "platform/precisetimer.h"
 #include "platform/clock.h"
 
 #include <QEventLoop>

@@ -28,7 +28,9 @@ private:
     std::function<void()> m_callback;
 };
 
-// Qt's precise single-shot timer on the UI thread's event loop.
+// Qt's precise single-shot timer on the UI thread's event loop. Long waits end about
+// 1 ms per second late; trial timers use PreciseTrialTimer (precisetimer.h), which
+// falls back to this one only where the kernel has no timerfd.
 class QtTrialTimer final : public TrialTimer {
 public:
     QtTrialTimer();

@@ -1,6 +1,6 @@
 #include "tests/widgets/testwindow.h"
 
-#include "administration/trialtimerfd.h"
+#include "platform/precisetimer.h"
 #include "platform/clock.h"
 #include "shell/stopkey.h"
 

@@ -1,4 +1,4 @@
-#include "administration/trialtimerfd.h"
+#include "platform/precisetimer.h"
 
 #include <QSocketNotifier>
 
