@@ -9,7 +9,6 @@
 namespace zoka {
 
 namespace {
-const QString NotesMarker = QStringLiteral("[Notes]");
 }
 
 const std::array<QString, 6> ErrorTexts = {
@@ -84,6 +83,31 @@ void ReadNotes(AnalysisState &st, const QStringList &lines, int from)
     for (int i = qMax(0, from); i < lines.size(); ++i)
         if (!lines.at(i).isEmpty())
             st.Notes << lines.at(i);
+}
+
+const QString NotesMarker = QStringLiteral("[Notes]");
+
+int indexOfNotes(const QStringList &lines, int from)
+{
+    for (int i = qMax(0, from); i < lines.size(); ++i)
+        if (lines.at(i) == NotesMarker)
+            return i;
+    return -1;
+}
+
+void ReadAfterData(AnalysisState &st, const QStringList &lines, int next)
+{
+    if (next >= lines.size())
+        return;
+    if (lines.at(next) == NotesMarker) {
+        ReadNotes(st, lines, next + 1);
+        return;
+    }
+    ReportError(st, 4);
+    st.AnalysisError = AnalysisNoError;
+    const int notesAt = indexOfNotes(lines, next);
+    if (notesAt >= 0)
+        ReadNotes(st, lines, notesAt + 1);
 }
 
 bool SaveNotes(const AnalysisState &st, QString *error)

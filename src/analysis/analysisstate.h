@@ -89,6 +89,17 @@ void CollectDataLines(AnalysisState &st, const QStringList &lines);
 // Appends to Notes every non-empty line of `lines` from index `from` to the end.
 void ReadNotes(AnalysisState &st, const QStringList &lines, int from);
 
+// The line that opens the notes section of a result file.
+extern const QString NotesMarker;
+
+// Index of the first line from `from` on that is exactly "[Notes]", -1 if none.
+int indexOfNotes(const QStringList &lines, int from);
+
+// What follows the last expected line of a result file, at index `next`: the notes
+// section, or extra lines (error 4, then the analysis goes on; notes standing after
+// the extra lines are loaded too, so that closing the window does not lose them).
+void ReadAfterData(AnalysisState &st, const QStringList &lines, int next);
+
 // Rewrites the result file (FilePath) as DStr, "[Notes]" (when Notes does not start
 // with it) and Notes, replacing it atomically; on failure the old file is left whole
 // and `error` gets a French message. Returns true on success. Does nothing (and

@@ -14,16 +14,6 @@
 namespace zoka {
 
 namespace {
-const QString NotesMarker = QStringLiteral("[Notes]");
-
-int indexOfNotes(const QStringList &lines, int from)
-{
-    for (int i = qMax(0, from); i < lines.size(); ++i)
-        if (lines.at(i) == NotesMarker)
-            return i;
-    return -1;
-}
-
 QString titleOf(int testIndex)
 {
     return (testIndex >= 0 && testIndex < TestCount) ? TestTitles[testIndex] : QString();
@@ -392,18 +382,7 @@ void ReadResultFile(AnalysisState &st)
             st.UntimelyCount = -st.UntimelyCount;
     }
 
-    if (idx < lines.size()) {
-        if (lines.at(idx) == NotesMarker) {
-            ReadNotes(st, lines, idx + 1);
-        } else {
-            ReportError(st, 4);
-            st.AnalysisError = AnalysisNoError;
-            // The examiner's notes may still stand after the extra lines: keep them.
-            const int notesAt = indexOfNotes(lines, idx);
-            if (notesAt >= 0)
-                ReadNotes(st, lines, notesAt + 1);
-        }
-    }
+    ReadAfterData(st, lines, idx);
     // A renamed file may carry a count that has no foreperiod series for this test:
     // the statistics cannot be made, and the program must not end over it. The file
     // name is at fault (error 1, even when extra lines cleared it), no statistics,

@@ -15,7 +15,6 @@ namespace zoka {
 namespace {
 
 constexpr int SustainedTestIndex = 7;
-const QString NotesLine = QStringLiteral("[Notes]");
 
 // Statistics of the times of items first..last (1-based, inclusive), kept within the
 // 228 entries of the arrays; an empty range gives 0 for all three figures.
@@ -36,14 +35,6 @@ void writeTimeLines(ReportWriter &r, const std::vector<int> &times, int n, int r
     r.line(total + figuresText(statsOfItems(times, 1, n)) + rejects + fmtInt(reject1 + reject2));
     r.line(part1 + figuresText(statsOfItems(times, 1, n / 2)) + rejects + fmtInt(reject1));
     r.line(part2 + figuresText(statsOfItems(times, n / 2 + 1, n)) + rejects + fmtInt(reject2));
-}
-
-int indexOfNotes(const QStringList &lines, int from)
-{
-    for (int i = std::max(0, from); i < int(lines.size()); ++i)
-        if (lines.at(i) == NotesLine)
-            return i;
-    return -1;
 }
 
 // A reading that stops on a malformed line still keeps the whole file (data lines and
@@ -148,7 +139,7 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
     }
 
     // Line 2: the practice runs. A file that stops before it is incomplete.
-    if (lines.size() < 2 || lines.at(1) == NotesLine) {
+    if (lines.size() < 2 || lines.at(1) == NotesMarker) {
         ReportError(st, 2);
         ShowRawContents(st, lines, st.AdministrationDate, 0, n);
         showWarning(IncompleteFileText);
@@ -167,7 +158,7 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
         const int index = i + 1; // 0-based line of item i
         // A "[Notes]" line where an item is expected: the file was analysed while it
         // was incomplete, and its notes follow; it is still incomplete.
-        if (index >= lines.size() || lines.at(index) == NotesLine) {
+        if (index >= lines.size() || lines.at(index) == NotesMarker) {
             ReportError(st, 2);
             ShowRawContents(st, lines, st.AdministrationDate, i - 1, n);
             showWarning(IncompleteFileText);
@@ -183,19 +174,7 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
     }
 
     const int next = SustainedItemCount + 2;
-    if (next < lines.size()) {
-        if (lines.at(next) == NotesLine) {
-            ReadNotes(st, lines, next + 1);
-        } else {
-            // Extra lines: the message, then the analysis goes on. Notes standing after
-            // the extra lines are loaded too, so that closing does not lose them.
-            ReportError(st, 4);
-            st.AnalysisError = AnalysisNoError;
-            const int notesAt = indexOfNotes(lines, next);
-            if (notesAt >= 0)
-                ReadNotes(st, lines, notesAt + 1);
-        }
-    }
+    ReadAfterData(st, lines, next);
     CollectDataLines(st, lines);
 
     WriteSustainedReport(st, tally);
