@@ -35,11 +35,11 @@ void PreciseTrialTimer::start(int intervalMs)
     }
     // A zero it_value would disarm the timer: an interval of 0 expires at once.
     const long long ns = intervalMs > 0 ? (long long)intervalMs * 1000000LL : 1LL;
-    itimerspec spec{};
-    spec.it_value.tv_sec = time_t(ns / 1000000000LL);
-    spec.it_value.tv_nsec = long(ns % 1000000000LL);
+    itimerspec when{};
+    when.it_value.tv_sec = time_t(ns / 1000000000LL);
+    when.it_value.tv_nsec = long(ns % 1000000000LL);
     // Arming anew also clears an expiry that has not been read yet.
-    ::timerfd_settime(m_fd, 0, &spec, nullptr);
+    ::timerfd_settime(m_fd, 0, &when, nullptr);
     m_active = true;
 }
 
@@ -49,8 +49,8 @@ void PreciseTrialTimer::stop()
         m_fallback->stop();
         return;
     }
-    itimerspec spec{};
-    ::timerfd_settime(m_fd, 0, &spec, nullptr);
+    itimerspec when{};
+    ::timerfd_settime(m_fd, 0, &when, nullptr);
     m_active = false;
 }
 

@@ -245,9 +245,9 @@ def raw_listing(c, shown, expected):
     return L
 
 
-def series(seed, count, low, high):
+def series(start, count, low, high):
     """Deterministic times in [low, high] (a small linear congruential sequence)."""
-    x = seed
+    x = start
     out = []
     for _ in range(count):
         x = (x * 1103515245 + 12345) % 2147483648
