@@ -14,7 +14,7 @@ PACKAGES=(
   fonts-liberation fonts-comic-neue fonts-dejavu-core fontconfig
   # tests: virtual X server, input injection, null sound sink, image and sound checks
   xvfb xauth xdotool x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
-  imagemagick sox poppler-utils
+  libxtst6 libx11-dev python3 imagemagick sox poppler-utils
 )
 
 missing=()
