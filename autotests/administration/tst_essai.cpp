@@ -291,7 +291,7 @@ private slots:
         QVERIFY(!UnlimitedActive);
     }
 
-    void endSoundFailureIsReportedAndKeepsTheEndlessChoice()
+    void endSoundFailureIsReportedAndStillClearsTheEndlessChoice()
     {
         UnlimitedChosen = true;
         m_sound.failOpen = true;
@@ -304,8 +304,9 @@ private slots:
         QVERIFY(m_msgs->service.shown()[0].text.contains(QStringLiteral("SonFin.wav")));
         QCOMPARE(EssaiState, 6);
         QCOMPARE(cons(), QStringList({"", "", "", "Merci de votre collaboration"}));
-        QVERIFY(UnlimitedChosen);
-        QVERIFY(UnlimitedActive);
+        QVERIFY(m_launches[0].unlimited);
+        QVERIFY(!UnlimitedChosen);
+        QVERIFY(!UnlimitedActive);
     }
 
     void missingInstructionsAreReportedAndTheAdministrationGoesOn()

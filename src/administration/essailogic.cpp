@@ -203,10 +203,12 @@ void EssaiLogic::ContinuerClick()
         m_view.continuerVisible = false;
         m_view.focus = EssaiView::Focus::Quitter;
         ShowMessageLine(4, essaitexts::Thanks);
-        if (PlayEndSound()) {
-            UnlimitedChosen = false;
-            UnlimitedActive = false;
-        }
+        PlayEndSound();
+        // The endless choice was for this run only, whatever became of the end
+        // sound: kept, it would make the next administration endless (and its file
+        // a "999" one) while the main window offers the normal item counts again.
+        UnlimitedChosen = false;
+        UnlimitedActive = false;
         break;
     case EssaiFinished:
         EssaiState = EssaiFinishedClosed;
