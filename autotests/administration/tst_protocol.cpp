@@ -313,6 +313,49 @@ private slots:
         QVERIFY(!marked(dir.path() + "/Essais"));
     }
 
+    // A 16-item run written out by hand: untimely presses in two foreperiods (the
+    // foreperiod keeps its length), responses, a press on the onset tick, a press
+    // just under the limit and time-outs.
+    void sixteenItemsByHand()
+    {
+        QTemporaryDir dir;
+        Rig r;
+        const quint32 t0 = r.clk.tick();
+        r.protocol.start(r.setup(dir.path(), false, 16));
+        r.pressAfter(1200);            // item 1 foreperiod (3 s): untimely
+        r.clk.advance(1800);
+        r.timer.fire();                // square 1 at t0 + 3000
+        QCOMPARE(r.protocol.onsetTick(), t0 + 3000);
+        r.pressAfter(312);             // 312
+        r.elapse();                    // square 2, 5 s after the press
+        QCOMPARE(r.protocol.onsetTick(), t0 + 3000 + 312 + 5000);
+        r.elapse();                    // no press: 3000
+        r.elapse();                    // square 3, 1 s after the time-out
+        QCOMPARE(r.protocol.onsetTick(), t0 + 3000 + 312 + 5000 + 3000 + 1000);
+        r.pressAfter(0);               // 0 ms: 1
+        r.pressAfter(100);             // item 4 foreperiod (7 s): two untimely presses
+        r.pressAfter(200);
+        r.clk.advance(6700);
+        r.timer.fire();
+        r.pressAfter(2999);            // 2999
+        for (int k = 5; k <= 15; ++k) {
+            r.elapse();
+            r.pressAfter(quint32(200 + k));
+        }
+        r.elapse();                    // square 16
+        r.elapse();                    // no press: 3000, then the closing line
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"),
+                 QByteArray("Dupont: 07/12/2026 \xE0 09:05:03\r\n1\r\n312\r\n3000\r\n1\r\n"
+                            "2999\r\n205\r\n206\r\n207\r\n208\r\n209\r\n210\r\n211\r\n"
+                            "212\r\n213\r\n214\r\n215\r\n3000\r\n-3\r\n"));
+        QCOMPARE(r.timer.armed(),
+                 QList<int>({3000, 3000, 5000, 3000, 1000, 3000, 7000, 3000, 1000, 3000, 3000,
+                             3000, 7000, 3000, 5000, 3000, 5000, 3000, 1000, 3000, 7000, 3000,
+                             3000, 3000, 3000, 3000, 7000, 3000, 1000, 3000, 5000, 3000}));
+        QVERIFY(marked(dir.path() + "/Dupont_16.VC"));
+        QCOMPARE(r.host.closed, 1);
+    }
+
     // Endless series stopped during item 70: items 1-64, then 1-5 again.
     void endlessSeries()
     {
@@ -334,6 +377,12 @@ private slots:
         expected << "0";
         QCOMPARE(r.timer.armed(), armed);
         QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines(expected));
+        // Item 65 is item 1 again (3 s), item 70 is item 6 (3 s); 69 item lines.
+        QCOMPARE(armed.mid(128, 2), QList<int>({3000, 3000}));
+        QCOMPARE(armed.mid(138, 2), QList<int>({3000, 3000}));
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC").count("\r\n"), 2 + 69 + 1);
+        QVERIFY(fileBytes(dir.path() + "/Dupont_16.VC").startsWith(Header + " #\r\n1\r\n101\r\n"));
+        QVERIFY(fileBytes(dir.path() + "/Dupont_16.VC").endsWith("\r\n168\r\n169\r\n0\r\n"));
     }
 
     // The result file cannot be created: the error is shown in the run-time words,
