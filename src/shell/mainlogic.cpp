@@ -334,7 +334,6 @@ void MainLogic::SetupItemCountChoice()
     case 3:
     case 4:
         nbItems2.items = {Items32, Items64};
-    nbItems2.visible = false;  // one count group at a time
         nbItems2.visible = true;
         setNbItems2Index(0);
         TakeItemCount(2);
