@@ -486,6 +486,49 @@ private slots:
         QCOMPARE(fx.logic.nomText, QString("Inconnu"));
     }
 
+    void anAdministrationAfterChoosingAFileRunsTheTestsOwnSeries()
+    {
+        Fixture fx;
+        fx.file("Dupont_65.MIX");
+        fx.file("Dupont_999.PAS");
+        fx.file("Dupont_228.AS");
+        fx.logic.hooks().startAdministration = [&fx] {
+            fx.calls << QString("%1 items %2 speed %3").arg(ResultFileName).arg(ItemCount).arg(SpeedIndex);
+        };
+        ScopedScriptedMessages msgs;
+        fx.start(msgs);
+        fx.logic.setNomText("Dupont");
+
+        // The count of a fixed-count file is shown for its analysis...
+        fx.logic.userClickFile(fx.row("Dupont_65.MIX"));
+        QCOMPARE(fx.logic.label1Caption, QString("65"));
+        // ... but a new administration runs the 64 items of the test.
+        msgs.service.clear();
+        msgs.service.queue(MsgAnswer::Yes);  // overwrite Dupont_65.MIX
+        fx.logic.PassationClick();
+        QCOMPARE(fx.calls, QStringList({"Dupont_65.MIX items 64 speed 1"}));
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QCOMPARE(fx.logic.label1Caption, QString("64"));
+
+        fx.calls.clear();
+        fx.logic.userClickFile(fx.row("Dupont_999.PAS"));
+        QCOMPARE(ItemCount, 999);
+        fx.logic.PassationClick();
+        QCOMPARE(fx.calls, QStringList({"Dupont_64.PAS items 64 speed 1"}));
+
+        // A test-7 file without a valid speed: the next administration is named with
+        // the speed it runs at, "moyenne" (1000 ms, as the fallback).
+        fx.calls.clear();
+        msgs.service.clear();
+        fx.logic.userClickFile(fx.row("Dupont_228.AS"));
+        QCOMPARE(SpeedIndex, 3);
+        fx.logic.PassationClick();
+        QCOMPARE(fx.calls, QStringList({"Dupont_228-1.AS items 228 speed 1"}));
+        QVERIFY(fx.logic.vitesseAS.enabled);
+        QCOMPARE(fx.logic.vitesseAS.index, 1);
+        QCOMPARE(fx.logic.label1Caption, QString("1000"));
+    }
+
     void patientChoiceAndDeletion()
     {
         Fixture fx;

@@ -468,6 +468,17 @@ void MainLogic::PassationClick()
         m_hooks.switchScreenMode(800, 600);
     if (!repairTestIndex())
         return;
+    // A count or speed read back from a chosen file name serves its analysis; an
+    // administration always runs one of the test's own series. Tests 6, 8 and 9
+    // run their fixed 64 items (a chosen Dupont_65.MIX or Dupont_999.PAS must not
+    // ask for 65 or 999 items), and test 7 one of its three speeds (a chosen file
+    // without a valid speed must not give a new file named with speed 3).
+    if (TestIndex == MixedTestIndex || TestIndex == 8 || TestIndex == 9) {
+        if (ItemCount != EndlessItemCount)
+            SetupItemCountChoice();
+    } else if (TestIndex == SpeedTestIndex && (SpeedIndex < 0 || SpeedIndex > 2)) {
+        SetupSpeedChoice(1);
+    }
     FileItemCount = fileItemCountFor(TestIndex, ItemCount);
     ResultFileName = buildResultFileName(PatientName, TestIndex, FileItemCount, UnlimitedChosen, SpeedIndex);
     if (!CheckBeforeAdministration())
