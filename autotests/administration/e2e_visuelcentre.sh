@@ -7,6 +7,7 @@
 # measured times, which must match the injected delays within a few milliseconds.
 #   bash e2e_visuelcentre.sh <builddir> <sourcedir>
 set -euo pipefail
+source "$(dirname "$0")/../xsession.sh"
 BUILD=$(cd "$1" && pwd)
 SRC=$(cd "$2" && pwd)
 ZOKA=$BUILD/bin/zoka
@@ -25,16 +26,7 @@ cleanup() {
 trap cleanup EXIT
 
 # A display of our own.
-DNUM=
-for n in $(seq 91 140); do
-    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then DNUM=$n; break; fi
-done
-[ -n "$DNUM" ] || { echo "no free display"; exit 1; }
-Xvfb :$DNUM -screen 0 800x600x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=:$DNUM
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
+start_xvfb 91 140 800x600x24 "$WORK/xvfb.log"
 
 # A private sound server with a null sink (the end sound is played).
 export PULSE_RUNTIME_PATH=$WORK/pulse
@@ -53,18 +45,7 @@ g++ -O2 -std=c++17 -o "$DRIVER" "$SRC/autotests/administration/e2e_visuelcentre_
 # A fresh program directory with a ready configuration record.
 cp "$SRC"/data/* "$PROG"/
 cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-python3 - "$PROG" <<'PY'
-import struct, sys
-prog = sys.argv[1]
-rec = bytearray(392)
-def put(off, maxlen, s):
-    b = s.encode('cp1252'); assert len(b) <= maxlen
-    rec[off] = len(b); rec[off + 1:off + 1 + len(b)] = b
-put(0, 15, "4.0b"); put(92, 75, prog); put(168, 75, prog + "/Epreuves")
-struct.pack_into('<d', rec, 248, 1.5); put(256, 10, "ESC"); struct.pack_into('<i', rec, 268, 27)
-put(272, 30, "Courier New"); struct.pack_into('<i', rec, 304, 8); struct.pack_into('<i', rec, 312, 1)
-open(prog + "/Zoka.ini", "wb").write(rec)
-PY
+write_config "$PROG"
 
 shot() { import -window root "$SHOTS/$1.png"; }
 click() { xdotool mousemove "$1" "$2" click 1; }

@@ -15,6 +15,8 @@
 #include <QLocale>
 #include <QTest>
 
+#include "report_helpers.h"
+
 using namespace zoka;
 
 namespace {
@@ -22,21 +24,6 @@ namespace {
 const QString DataDir = QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/");
 // The tool is built beside the program, in <build>/bin.
 const QString Tool = QDir::cleanPath(QStringLiteral(ZOKA_GENERATED_DATA_DIR "/../bin/zoka-report"));
-
-QByteArray withPlaceholderDate(const QByteArray &report)
-{
-    QList<QByteArray> lines = report.split('\n');
-    for (QByteArray &l : lines)
-        if (l.startsWith("Analyse du fichier le "))
-            l = cp1252::encode(QStringLiteral("Analyse du fichier le <DATE> à <TIME>\r"));
-    return lines.join('\n');
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct Run {
     int status = -1;

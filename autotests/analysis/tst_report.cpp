@@ -11,30 +11,13 @@
 #include <QLocale>
 #include <QTest>
 
+#include "report_helpers.h"
+
 using namespace zoka;
 
 namespace {
 
 const QString DataDir = QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/");
-
-// The date of the analysis is the day the report is made: the expected reports hold
-// a placeholder there (see make_reports.py).
-QByteArray withPlaceholderDate(const QByteArray &report)
-{
-    QList<QByteArray> lines = report.split('\n');
-    for (QByteArray &l : lines)
-        if (l.startsWith("Analyse du fichier le "))
-            l = cp1252::encode(QStringLiteral("Analyse du fichier le <DATE> à <TIME>\r"));
-    return lines.join('\n');
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
-}
 
 // Runs the window's road: opening, then each limit as "Limite" / "Appliquer".
 AnalysisState analyse(const QString &path, int test, const QStringList &limits = {})

@@ -7,6 +7,7 @@
 # in its reduced state and "Quitter" leaves the damaged file alone.
 #   bash e2e_startup.sh <builddir> <sourcedir>
 set -euo pipefail
+source "$(dirname "$0")/../xsession.sh"
 BUILD=$(cd "$1" && pwd)
 SRC=$(cd "$2" && pwd)
 ZOKA=$BUILD/bin/zoka
@@ -24,16 +25,7 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$WORK/zoka.log" ] && cat "$WORK/zoka.log"; exit 1; }
 
-DNUM=
-for n in $(seq 141 190); do
-    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then DNUM=$n; break; fi
-done
-[ -n "$DNUM" ] || { echo "no free display"; exit 1; }
-Xvfb :$DNUM -screen 0 1024x768x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=:$DNUM
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
+start_xvfb 141 190 1024x768x24 "$WORK/xvfb.log"
 
 shot() { import -window root "$SHOTS/$1.png"; }
 
@@ -84,18 +76,7 @@ make_prog() {
     mkdir -p "$PROG/Epreuves"
     cp "$SRC"/data/* "$PROG"/ 2>/dev/null || true
     cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-    python3 - "$PROG" <<'PY'
-import struct, sys
-prog = sys.argv[1]
-rec = bytearray(392)
-def put(off, maxlen, s):
-    b = s.encode('cp1252'); assert len(b) <= maxlen
-    rec[off] = len(b); rec[off + 1:off + 1 + len(b)] = b
-put(0, 15, "4.0b"); put(92, 75, prog); put(168, 75, prog + "/Epreuves")
-struct.pack_into('<d', rec, 248, 1.5); put(256, 10, "ESC"); struct.pack_into('<i', rec, 268, 27)
-put(272, 30, "Courier New"); struct.pack_into('<i', rec, 304, 8); struct.pack_into('<i', rec, 312, 1)
-open(prog + "/Zoka.ini", "wb").write(rec)
-PY
+    write_config "$PROG"
     printf 'x' > "$PROG/Epreuves/Dupont_16.VC"
     printf 'x' > "$PROG/Epreuves/Martin_36.LAT"
 }

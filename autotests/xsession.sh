@@ -1,0 +1,34 @@
+# Sourced by the end-to-end scripts: a virtual X server of their own and a ready
+# program directory.
+
+# start_xvfb FIRST LAST SIZE LOG: starts Xvfb on the first free display number in
+# FIRST..LAST with one screen of SIZE (e.g. 800x600x24); sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    local n dnum=
+    for n in $(seq "$1" "$2"); do
+        if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then dnum=$n; break; fi
+    done
+    [ -n "$dnum" ] || { echo "no free display"; exit 1; }
+    Xvfb :$dnum -screen 0 "$3" -nolisten tcp >"$4" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=:$dnum
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
+}
+
+# write_config PROG: a 392-byte Zoka.ini of this version in PROG, results in
+# PROG/Epreuves, written independently of the program's own code.
+write_config() {
+    python3 - "$1" <<'PY'
+import struct, sys
+prog = sys.argv[1]
+rec = bytearray(392)
+def put(off, maxlen, s):
+    b = s.encode('cp1252'); assert len(b) <= maxlen
+    rec[off] = len(b); rec[off + 1:off + 1 + len(b)] = b
+put(0, 15, "4.0b"); put(92, 75, prog); put(168, 75, prog + "/Epreuves")
+struct.pack_into('<d', rec, 248, 1.5); put(256, 10, "ESC"); struct.pack_into('<i', rec, 268, 27)
+put(272, 30, "Courier New"); struct.pack_into('<i', rec, 304, 8); struct.pack_into('<i', rec, 312, 1)
+open(prog + "/Zoka.ini", "wb").write(rec)
+PY
+}
