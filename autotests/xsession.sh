@@ -3,13 +3,15 @@
 
 # start_xvfb FIRST LAST SIZE LOG: starts Xvfb on the first free display number in
 # FIRST..LAST with one screen of SIZE (e.g. 800x600x24); sets DISPLAY and XVFB_PID.
+# -noreset: the server must not reset when the program's last connection closes, or
+# a program started right after another one may find no display.
 start_xvfb() {
     local n dnum=
     for n in $(seq "$1" "$2"); do
         if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then dnum=$n; break; fi
     done
     [ -n "$dnum" ] || { echo "no free display"; exit 1; }
-    Xvfb :$dnum -screen 0 "$3" -nolisten tcp >"$4" 2>&1 &
+    Xvfb :$dnum -screen 0 "$3" -nolisten tcp -noreset >"$4" 2>&1 &
     XVFB_PID=$!
     export DISPLAY=:$dnum
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
