@@ -1,10 +1,14 @@
 #include "platform/regional.h"
 #include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
+#include "platform/widgets/soundplayer_qt.h"
+#include "protocol/testrunner.h"
+#include "epreuves/widgets/testwindows.h"
+#include "shell/configfile.h"
 #include "shell/internalerror.h"
 #include "shell/sharedstate.h"
 #include "shell/widgets/tmain.h"
-#include "shell/windows.h"
+#include "shell/widgets/windows.h"
 
 #include <QApplication>
 #include <QFont>
@@ -49,6 +53,11 @@ int main(int argc, char **argv)
     zoka::QtMessageService messages;
     zoka::setMessageService(&messages);
     zoka::setInternalErrorCleanup(restoreScreen);
+    zoka::setConfigOptionsWindowHook([] { zoka::ShowOptionsWindow(); });
+    zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
+    zoka::setAnalysisWindow([] { zoka::ShowAnalysisWindow(); });
+    zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
+    zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::QtSoundPlayer>(); });
 
     // The main window first; the other windows are made by their own modules.
     zoka::TMain mainWindow;
@@ -62,6 +71,8 @@ int main(int argc, char **argv)
     // Whatever way the program ended, the display goes back to its start-up mode.
     restoreScreen();
     zoka::setMainWindow(nullptr);
+    zoka::setTestWindowRunner({});
+    zoka::setSoundPlayerFactory({});
     zoka::setMessageService(nullptr);
     return code;
 }

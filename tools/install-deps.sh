@@ -11,10 +11,10 @@ PACKAGES=(
   # run time: platform plugins, image formats (JPEG), sound, French Qt texts, fonts
   qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n libjpeg62-turbo
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
-  fonts-liberation fonts-comic-neue fonts-dejavu-core fontconfig
+  fonts-liberation fonts-wine fonts-comic-neue fonts-dejavu-core fontconfig
   # tests: virtual X server, input injection, null sound sink, image and sound checks
   xvfb xauth xdotool x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
-  libxtst6 libx11-dev python3 imagemagick sox poppler-utils
+  libxtst-dev libx11-dev python3 imagemagick sox poppler-utils
 )
 
 missing=()

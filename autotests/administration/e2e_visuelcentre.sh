@@ -38,9 +38,7 @@ if command -v pulseaudio >/dev/null; then
 fi
 
 # The patient's side.
-DRIVER=$WORK/driver
-g++ -O2 -std=c++17 -o "$DRIVER" "$SRC/autotests/administration/e2e_visuelcentre_driver.cpp" \
-    -lX11 "$(ls /usr/lib/*/libXtst.so.6 | head -1)"
+DRIVER=$BUILD/e2e/e2e_visuelcentre_driver
 
 # A fresh program directory with a ready configuration record.
 cp "$SRC"/data/* "$PROG"/

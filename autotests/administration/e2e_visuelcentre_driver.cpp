@@ -8,6 +8,7 @@
 // Output, one line per item: item onset_seen press_sent gone_seen (ms, -1 if none).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,9 +17,6 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
-
-// From libXtst (the shared library is there without its development headers).
-extern "C" int XTestFakeButtonEvent(Display *, unsigned int, int, unsigned long);
 
 namespace {
 

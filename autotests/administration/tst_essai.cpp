@@ -3,12 +3,12 @@
 // stands for the end sound.
 #include "administration/essailogic.h"
 #include "administration/runstate.h"
-#include "administration/sequences.h"
+#include "battery/series.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +28,6 @@ struct Launch {
     int items;
     QString output;
     bool unlimited;
-    int untimely;
     std::array<int, 65> seq;
     std::array<int, 65> top;
     std::array<int, 65> left;
@@ -41,16 +40,21 @@ class TestEssai : public QObject {
 
     QTemporaryDir m_dir;
     QList<Launch> m_launches;
+    bool m_refuseRuns = false;
+    QString m_fileError;
     FakeSoundPlayer m_sound;
     ScopedScriptedMessages *m_msgs = nullptr;
     EssaiLogic *m_logic = nullptr;
 
-    void launch(int test)
+    RunOutcome launch(const RunSetup &setup)
     {
-        m_launches.append({test, EssaiState, PracticeMode, PracticeRuns, RunItemCount, OutputFile,
-                           UnlimitedActive, UntimelyPresses, ItemSequence, StimulusTop,
-                           StimulusLeft});
-        UntimelyPresses = -3; // the window's counting must not leak into the next run
+        m_launches.append({setup.testIndex, EssaiState, setup.practice, PracticeRuns, setup.itemCount,
+                           setup.outputFile, setup.endless, setup.foreperiods, setup.stimulusTop,
+                           setup.stimulusLeft});
+        RunOutcome outcome;
+        outcome.ran = !m_refuseRuns;
+        outcome.fileError = m_fileError;
+        return outcome;
     }
 
     // One administration of `test` with `count` items, as the main window starts it.
@@ -59,7 +63,7 @@ class TestEssai : public QObject {
         TestIndex = test;
         ItemCount = count;
         FileItemCount = test == 6 ? 65 : count;
-        ResultFileName = QStringLiteral("Dupont_%1.%2").arg(FileItemCount).arg(ExtensionTable[test]);
+        ResultFileName = QStringLiteral("Dupont_%1.%2").arg(FileItemCount).arg(testSpecAt(test)->extension);
         EssaiLogic::beginAdministration();
         m_logic->FormShow();
     }
@@ -83,7 +87,9 @@ private slots:
         m_launches.clear();
         m_sound = FakeSoundPlayer();
         m_msgs = new ScopedScriptedMessages;
-        m_logic = new EssaiLogic([this](int t) { launch(t); }, &m_sound);
+        m_refuseRuns = false;
+        m_fileError.clear();
+        m_logic = new EssaiLogic([this](const RunSetup &s) { return launch(s); }, &m_sound);
     }
 
     void cleanup()
@@ -121,7 +127,6 @@ private slots:
         QCOMPARE(run.practiceRuns, 0);
         QCOMPARE(run.items, 16);
         QCOMPARE(run.output, QStringLiteral("Dupont_16.VC"));
-        QCOMPARE(run.untimely, 0);
 
         // Only "&Quitter" is left; the thanks sit on line 4; the end sound plays.
         QCOMPARE(EssaiState, 6);
@@ -137,10 +142,40 @@ private slots:
         QVERIFY(m_logic->view().closeRequested);
     }
 
+    // A run that did not take place (a file the window needs is missing) or that
+    // ended on a file error: the administration stops, nobody is thanked, no end
+    // sound, and the endless choice does not outlive it.
+    void noThanksAfterAFailedRun_data()
+    {
+        QTest::addColumn<bool>("practice");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("practice, file error") << true << false;
+        QTest::newRow("practice, refused") << true << true;
+        QTest::newRow("test, file error") << false << false;
+        QTest::newRow("test, refused") << false << true;
+    }
+    void noThanksAfterAFailedRun()
+    {
+        QFETCH(bool, practice);
+        QFETCH(bool, refused);
+        begin(0, 16);
+        UnlimitedChosen = true;
+        m_logic->ContinuerClick(); // ready for practice
+        if (!practice)
+            m_logic->NonClick();   // straight to the test
+        m_refuseRuns = refused;
+        m_fileError = refused ? QString() : QStringLiteral("Disque plein");
+        m_logic->ContinuerClick();
+        QCOMPARE(m_launches.size(), 1);
+        QVERIFY(m_logic->view().closeRequested);
+        QVERIFY(!cons().join(' ').contains(QStringLiteral("Merci")));
+        QCOMPARE(m_sound.playCount(), 0);
+        QVERIFY(!UnlimitedChosen);
+    }
+
     void practiceRunsAreCountedAndRepeatable()
     {
         begin(3, 32);
-        UntimelyPresses = -7;
         m_logic->ContinuerClick(); // -> ready for practice
         m_logic->ContinuerClick(); // practice 1
         QCOMPARE(EssaiState, 4);
@@ -170,13 +205,11 @@ private slots:
             QCOMPARE(p.practiceRuns, i);
             QCOMPARE(p.items, 6);
             QCOMPARE(p.output, QDir(m_dir.path()).filePath("Essais"));
-            QCOMPARE(p.untimely, 0);
             QCOMPARE(QList<int>(p.seq.begin() + 1, p.seq.begin() + 11),
                      QList<int>(PracticeSequence.begin(), PracticeSequence.end()));
         }
         QVERIFY(!m_launches[2].practice);
         QCOMPARE(m_launches[2].practiceRuns, 2); // written into the result file
-        QCOMPARE(m_launches[2].untimely, 0);
         QCOMPARE(m_launches[2].output, QStringLiteral("Dupont_32.SB"));
 
         // A new administration starts counting again.
@@ -194,11 +227,11 @@ private slots:
             m_logic->ContinuerClick();
             QCOMPARE(m_launches.size(), 1);
             QCOMPARE(m_launches[0].test, t);
-            QCOMPARE(m_launches[0].items, PracticeItemCounts[t]);
+            QCOMPARE(m_launches[0].items, testSpecAt(t)->practiceItems);
         }
-        QCOMPARE(PracticeItemCounts[7], 25);
-        QCOMPARE(PracticeItemCounts[8], 10);
-        QCOMPARE(PracticeItemCounts[4], 8);
+        QCOMPARE(testSpec(TestId::AttentionSoutenue).practiceItems, 25);
+        QCOMPARE(testSpec(TestId::PuceAsterisque).practiceItems, 10);
+        QCOMPARE(testSpec(TestId::DoubleBinaire).practiceItems, 8);
     }
 
     void realRunSeriesByTest_data()

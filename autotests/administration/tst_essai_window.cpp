@@ -6,7 +6,7 @@
 #include "administration/widgets/tformessai.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
-#include "shell/windows.h"
+#include "shell/widgets/windows.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,13 +1,13 @@
 // Whole runs of the test-window protocol on a fake clock and a fake trial timer,
 // checked byte for byte against the result file they must leave.
-#include "administration/protocol.h"
+#include "protocol/protocol.h"
 #include "administration/runstate.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/trialtimer.h"
 #include "shell/sharedstate.h"
-#include "tests/resultwriter.h"
-#include "tests/visuelcentre.h"
+#include "protocol/resultwriter.h"
+#include "epreuves/visuelcentre.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -33,6 +33,10 @@ public:
     void setShown(int, bool s) override { shown = s; }
     bool isShown(int) const override { return shown; }
     void moveTo(int, int l, int t) override { pos = QPoint(l, t); }
+    QRect box(int) const override { return QRect(pos, QSize(21, 21)); }
+    void setText(int, const QString &) override {}
+    void setFont(int, const QString &, int, bool) override {}
+    void setColours(int, quint32, quint32) override {}
     void drawNow() override
     {
         clock.advance(drawMs);
@@ -219,13 +223,13 @@ private slots:
         r.protocol.start(r.setup(dir.path(), false, 4));
         r.pressAfter(500);
         r.pressAfter(500);
-        QCOMPARE(UntimelyPresses, -2);
+        QCOMPARE(r.protocol.untimelyPresses(), -2);
         QCOMPARE(r.timer.armed(), QList<int>({3000})); // not restarted
         r.clk.advance(2000);                           // foreperiod runs out on time
         r.timer.fire();
         r.pressAfter(250);
         r.pressAfter(30); // second press of a double click: untimely
-        QCOMPARE(UntimelyPresses, -3);
+        QCOMPARE(r.protocol.untimelyPresses(), -3);
         r.elapse();       // item 2 onset
         r.pressAfter(0);  // same tick as the onset
         r.elapse();       // item 3 onset
@@ -294,7 +298,7 @@ private slots:
         r.protocol.abort();
         QCOMPARE(fileBytes(path), expected);
         QCOMPARE(r.host.closed, 1);
-        QCOMPARE(UntimelyPresses, 0);
+        QCOMPARE(r.protocol.untimelyPresses(), 0);
     }
 
     void otherStopKeyCode()
@@ -504,6 +508,10 @@ private slots:
     {
         struct Target final : StimulusProgramme {
             ProtocolScheme scheme() const override { return ProtocolScheme::Pointing; }
+            PressKind classifyPress(int, bool showing, QPoint at) const override
+            {
+                return showing && at == QPoint(1, 1) ? PressKind::Response : PressKind::Untimely;
+            }
             void prepare(int position) override { placed << position; }
             void present(int) override { ++shown; }
             void withdraw(int) override {}
@@ -520,16 +528,16 @@ private slots:
         protocol.activate();
         QCOMPARE(target.shown, 1);
         r.clk.advance(900);
-        protocol.press(r.clk.tick(), false);
-        QCOMPARE(UntimelyPresses, -1);
+        protocol.press(r.clk.tick(), QPoint(0, 0));
+        QCOMPARE(protocol.untimelyPresses(), -1);
         r.clk.advance(300);
-        protocol.press(r.clk.tick(), true); // 1200 ms
+        protocol.press(r.clk.tick(), QPoint(1, 1)); // 1200 ms
         QCOMPARE(protocol.onsetTick(), r.clk.tick());
         protocol.activate();                // again: no restart
-        QCOMPARE(UntimelyPresses, -1);
+        QCOMPARE(protocol.untimelyPresses(), -1);
         r.elapse();                         // 30 s: item 2 moves on
         r.clk.advance(0);
-        protocol.press(r.clk.tick(), true); // item 3 at once: 1
+        protocol.press(r.clk.tick(), QPoint(1, 1)); // item 3 at once: 1
         QCOMPARE(target.placed, QList<int>({1, 2, 3}));
         QCOMPARE(r.timer.armed(), QList<int>({30000, 30000, 30000}));
         QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"), lines({Header, "1", "1200", "30000", "1", "-1"}));
@@ -629,7 +637,9 @@ private slots:
         RunItemCount = 6;
         UnlimitedActive = false;
         ItemSequence[1] = 5;
-        const RunSetup s = RunSetup::fromSharedState(0, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+        StimulusTop[3] = 30;
+        StimulusLeft[3] = 142;
+        const RunSetup s = currentRunSetup(0);
         QCOMPARE(s.outputFile, QString("/opt/zoka/Essais"));
         QVERIFY(!s.isTestFile());
         QCOMPARE(s.responseWindowMs, 3000);
@@ -637,12 +647,22 @@ private slots:
         QCOMPARE(s.itemCount, 6);
         QCOMPARE(s.foreperiods[1], 5);
         QCOMPARE(s.practiceRuns, 2);
+        QCOMPARE(s.patient, QString::fromUtf8("Müller"));
+        QCOMPARE(s.dataFile("PtFix.bmp"), QString("/opt/zoka/PtFix.bmp"));
+        QCOMPARE(QPoint(s.stimulusLeft[3], s.stimulusTop[3]), QPoint(142, 30));
         OutputFile = "/opt/zoka/essais"; // the comparison is exact
-        QVERIFY(RunSetup::fromSharedState(0, {}).isTestFile());
-        QCOMPARE(RunSetup::fromSharedState(3, {}).responseWindowMs, 2000);
-        QCOMPARE(RunSetup::fromSharedState(8, {}).responseWindowMs, 30000);
+        QVERIFY(currentRunSetup(0).isTestFile());
+        QCOMPARE(currentRunSetup(3).responseWindowMs, 2000);
+        QCOMPARE(currentRunSetup(3).stimulusSeries, QString("+0+00+"));
+        QCOMPARE(currentRunSetup(2).fixationSeconds.mid(0, 4), QList<int>({3, 1, 0, 3}));
+        QCOMPARE(currentRunSetup(8).responseWindowMs, 30000);
         SpeedIndex = 2;
-        QCOMPARE(RunSetup::fromSharedState(7, {}).responseWindowMs, 750);
+        QCOMPARE(currentRunSetup(7).responseWindowMs, 750);
+        QCOMPARE(currentRunSetup(7).speedIndex, 2);
+        PracticeMode = false;
+        ItemCount = 36;
+        QCOMPARE(currentRunSetup(2).fixationSeconds.size(), 36);
+        QCOMPARE(currentRunSetup(3).stimulusSeries.size(), 64);
         resetSharedState();
         resetRunState();
     }

@@ -1,6 +1,6 @@
 // The result-file writer: Windows-1252 bytes, CR LF, every line on disk at once,
 // header texts, and the run-time words of file errors.
-#include "tests/resultwriter.h"
+#include "protocol/resultwriter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // test windows.
 #include "administration/essailogic.h"
 #include "administration/runstate.h"
-#include "administration/sequences.h"
+#include "battery/series.h"
 
 #include <QSet>
 #include <QtTest>
@@ -68,8 +68,10 @@ private slots:
                  QList<int>({3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5}));
         QCOMPARE(QList<int>(PracticeSequence.begin(), PracticeSequence.begin() + 8),
                  QList<int>({5, 3, 1, 7, 1, 5, 7, 3}));
-        QCOMPARE(QList<int>(PracticeItemCounts.begin(), PracticeItemCounts.end()),
-                 QList<int>({6, 6, 6, 6, 8, 6, 6, 25, 10, 10}));
+        QList<int> practice;
+        for (const TestSpec &s : testSpecs())
+            practice << s.practiceItems;
+        QCOMPARE(practice, QList<int>({6, 6, 6, 6, 8, 6, 6, 25, 10, 10}));
     }
 
     void gridPermutationsPlaceEveryItemOnce()

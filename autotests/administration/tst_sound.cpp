@@ -4,7 +4,7 @@
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
 #include "platform/widgets/soundplayer_qt.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,7 +137,7 @@ private slots:
         // The tone outlasts the auditory tests' 3 s response window, so it never ends
         // before the time-out; it is low, and audible from its first milliseconds
         // (the reaction time counts from the play command).
-        const int window = TestTimeLimits[5] * 1000;
+        const int window = testSpec(TestId::Auditif).timeLimitSeconds * 1000;
         const QList<double> tone = samplesOf(generated("Songrave.wav"));
         QVERIFY(readWaveInfo(generated("Songrave.wav")).durationMs > window);
         QVERIFY(peak(tone, 0, 441) > 0.3);

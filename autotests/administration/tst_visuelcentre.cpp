@@ -6,8 +6,8 @@
 #include "platform/stagegeometry.h"
 #include "platform/trialtimer.h"
 #include "shell/sharedstate.h"
-#include "tests/widgets/testwindows.h"
-#include "tests/widgets/tform1.h"
+#include "epreuves/widgets/testwindows.h"
+#include "epreuves/widgets/tform1.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -96,6 +96,7 @@ private slots:
         auto *timer = new FakeTrialTimer;
         w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
         w.resize(size);
+        w.setRunSetup(currentRunSetup(0));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_VERIFY(w.protocol()->running());
@@ -131,7 +132,7 @@ private slots:
         QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at(5, 5)), QPointF(at(5, 5)),
                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.stage(), &dbl);
-        QCOMPARE(UntimelyPresses, -1);
+        QCOMPARE(w.protocol()->untimelyPresses(), -1);
         // Esc is the stop key: it finishes the run and closes the window.
         QTest::keyClick(&w, Qt::Key_A);
         QVERIFY(w.isVisible());
@@ -166,7 +167,7 @@ private slots:
                            && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
                 QTest::keyClick(modal ? modal : w, Qt::Key_Escape);
             });
-            ExecTestWindow(0);
+            ExecTestWindow(currentRunSetup(0));
             QVERIFY(sawBlank);
             QVERIFY(!w->isVisible());
             QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -190,6 +191,7 @@ private slots:
             auto *timer = new FakeTrialTimer;
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);
+            w.setRunSetup(currentRunSetup(0));
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QTRY_VERIFY(w.protocol()->running());
@@ -211,6 +213,7 @@ private slots:
             auto *timer = new FakeTrialTimer;
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);
+            w.setRunSetup(currentRunSetup(0));
             w.show();
             QTRY_COMPARE(msgs.service.texts(), QStringList({"Fichier introuvable"}));
             QVERIFY(!w.isVisible());
@@ -285,7 +288,7 @@ private slots:
         ScopedScriptedMessages msgs;
         QTemporaryDir dir;
         prepareRun(dir.path(), true, 6);
-        ExecTestWindow(7);
+        ExecTestWindow(currentRunSetup(7));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Information);
         QVERIFY(msgs.service.texts().first().contains(QString::fromUtf8("« Attention soutenue »")));

@@ -4,7 +4,7 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -30,28 +30,7 @@ start_xvfb 141 190 1024x768x24 "$WORK/xvfb.log"
 shot() { import -window root "$SHOTS/$1.png"; }
 
 # The close box of a window manager: WM_DELETE_WINDOW sent to the window.
-cat > "$WORK/wmclose.c" <<'C'
-#include <X11/Xlib.h>
-#include <stdlib.h>
-int main(int argc, char **argv)
-{
-    if (argc < 2) return 2;
-    Display *d = XOpenDisplay(NULL);
-    if (!d) return 1;
-    XEvent e = {0};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = (Window)strtoul(argv[1], NULL, 0);
-    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = XInternAtom(d, "WM_DELETE_WINDOW", False);
-    e.xclient.data.l[1] = CurrentTime;
-    XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
-    XCloseDisplay(d);
-    return 0;
-}
-C
-gcc -o "$WORK/wmclose" "$WORK/wmclose.c" -lX11
-close_box() { "$WORK/wmclose" "$(xdotool search --name "$1" | head -1)"; }
+close_box() { "$BUILD/e2e/e2e_wmclose" "$(xdotool search --name "$1" | head -1)"; }
 # Waits up to $2 tenths of a second for a window whose title matches $1.
 wait_title() {
     for _ in $(seq "$2"); do

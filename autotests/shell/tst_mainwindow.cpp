@@ -6,7 +6,7 @@
 #include "shell/mainlogic.h"
 #include "shell/maintexts.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 #include "shell/widgets/tmain.h"
 
 #include <QLabel>

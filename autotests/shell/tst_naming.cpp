@@ -3,7 +3,7 @@
 #include "shell/filelists.h"
 #include "shell/maintexts.h"
 #include "shell/naming.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QtTest>
 

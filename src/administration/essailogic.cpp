@@ -1,12 +1,12 @@
 #include "administration/essailogic.h"
 
 #include "administration/runstate.h"
-#include "administration/sequences.h"
+#include "battery/series.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,11 +28,6 @@ const QString Thanks = QStringLiteral("Merci de votre collaboration");
 
 namespace {
 
-constexpr int GridTests[] = {1, 2, 8, 9};
-constexpr int MasterTests[] = {0, 3, 4, 5, 6};
-constexpr int PictureTest = 4; // the double go/no-go test shows its response rule
-
-bool validTest(int testIndex) { return testIndex >= 0 && testIndex < TestCount; }
 
 // Text of the error box for an instruction file that cannot be read.
 QString instructionErrorText(const QString &path)
@@ -49,7 +44,8 @@ QString instructionErrorText(const QString &path)
 
 QString instructionFileName(int testIndex)
 {
-    return QStringLiteral("Cons_") + ExtensionTable.at(testIndex) + QStringLiteral(".txt");
+    const TestSpec *spec = testSpecAt(testIndex);
+    return spec ? QStringLiteral("Cons_") + spec->extension + QStringLiteral(".txt") : QString();
 }
 
 QString practiceScratchFile() { return programFile(QStringLiteral("Essais")); }
@@ -66,7 +62,8 @@ QStringList messageLines(int n, const QString &text)
 
 bool usesStimulusGrid(int testIndex)
 {
-    return std::find(std::begin(GridTests), std::end(GridTests), testIndex) != std::end(GridTests);
+    const TestSpec *spec = testSpecAt(testIndex);
+    return spec && spec->grid;
 }
 
 void FillStimulusGrid(bool practice, int fileItemCount)
@@ -90,7 +87,8 @@ void FillStimulusGrid(bool practice, int fileItemCount)
 void preparePracticeRun(int testIndex)
 {
     std::copy(PracticeSequence.begin(), PracticeSequence.end(), ItemSequence.begin() + 1);
-    RunItemCount = PracticeItemCounts.at(testIndex);
+    const TestSpec *spec = testSpecAt(testIndex);
+    RunItemCount = spec ? spec->practiceItems : 0;
     UnlimitedActive = false;
     OutputFile = practiceScratchFile();
 }
@@ -102,10 +100,11 @@ void prepareRealRun(int testIndex)
     // The series hold 64 items (65 with item 0); a larger count never comes from the
     // main window, and must not run past the tables.
     const int n = std::clamp(ItemCount, 0, 64);
-    if (std::find(std::begin(MasterTests), std::end(MasterTests), testIndex)
-        != std::end(MasterTests)) {
+    const TestSpec *spec = testSpecAt(testIndex);
+    const ForeperiodSeries series = spec ? spec->series : ForeperiodSeries::None;
+    if (series == ForeperiodSeries::Master) {
         std::copy(MasterSequence.begin(), MasterSequence.begin() + n + 1, ItemSequence.begin());
-    } else if (usesStimulusGrid(testIndex)) {
+    } else if (series == ForeperiodSeries::MasterGrid) {
         if (ItemCount == 36)
             std::copy(Sequence36.begin(), Sequence36.end(), ItemSequence.begin() + 1);
         else
@@ -139,11 +138,11 @@ void EssaiLogic::FormShow()
     EssaiState = EssaiInstructions;
     PracticeRuns = 0;
     m_view.closeRequested = false;
-    m_view.title = TestTitles.at(TestIndex);
+    m_view.title = testTitle(TestIndex);
     m_view.continuerCaption = essaitexts::Continuer;
     m_view.continuerVisible = true;
     m_view.nonVisible = false;
-    if (TestIndex == PictureTest) {
+    if (const TestSpec *spec = testSpecAt(TestIndex); spec && spec->responseRulePicture) {
         m_view.imageTop = 320;
         m_view.imageVisible = true;
         m_view.consHeight = 140;
@@ -182,7 +181,10 @@ void EssaiLogic::ContinuerClick()
         break;
     case EssaiReadyPractice:
         EssaiState = EssaiPracticeRunning;
-        practiceRun();
+        if (!practiceRun()) {
+            endAfterFileError();
+            break;
+        }
         m_view.nonCaption = essaitexts::Non;
         m_view.nonVisible = true;
         m_view.continuerCaption = essaitexts::Oui;
@@ -199,7 +201,10 @@ void EssaiLogic::ContinuerClick()
         break;
     case EssaiReadyTest:
         EssaiState = EssaiFinished;
-        realRun();
+        if (!realRun()) {
+            endAfterFileError();
+            break;
+        }
         m_view.continuerVisible = false;
         m_view.focus = EssaiView::Focus::Quitter;
         ShowMessageLine(4, essaitexts::Thanks);
@@ -232,29 +237,47 @@ void EssaiLogic::QuitterClick()
     m_view.closeRequested = true;
 }
 
-void EssaiLogic::practiceRun()
+bool EssaiLogic::practiceRun()
 {
     preparePracticeRun(TestIndex);
     PracticeMode = true;
-    LaunchTestWindow();
+    const RunOutcome outcome = LaunchTestWindow();
     PracticeRuns += 1;
     PracticeMode = false;
+    return outcome.ran && outcome.fileError.isEmpty();
 }
 
-void EssaiLogic::realRun()
+bool EssaiLogic::realRun()
 {
     prepareRealRun(TestIndex);
-    LaunchTestWindow();
+    const RunOutcome outcome = LaunchTestWindow();
+    return outcome.ran && outcome.fileError.isEmpty();
 }
 
-void EssaiLogic::LaunchTestWindow()
+RunOutcome EssaiLogic::LaunchTestWindow()
 {
-    UntimelyPresses = 0;
     if (usesStimulusGrid(TestIndex))
         FillStimulusGrid(PracticeMode, FileItemCount);
     changed();
-    if (m_launcher)
-        m_launcher(TestIndex);
+    if (!m_launcher)
+        return {};
+    return m_launcher(currentRunSetup(TestIndex));
+}
+
+// The run did not take place (a file the window needs could not be loaded, a
+// window this version lacks) or ended on a file error, each already reported: the
+// administration stops here. Nobody is thanked for a test whose results were not
+// kept; the examiner goes back to the main window.
+void EssaiLogic::endAfterFileError()
+{
+    EssaiState = EssaiFinished;
+    m_view.continuerVisible = false;
+    m_view.nonVisible = false;
+    m_view.consLines.clear();
+    m_view.focus = EssaiView::Focus::Quitter;
+    m_view.closeRequested = true;
+    UnlimitedChosen = false;
+    UnlimitedActive = false;
 }
 
 bool EssaiLogic::PlayEndSound()

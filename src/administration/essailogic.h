@@ -1,4 +1,6 @@
 #pragma once
+#include "protocol/protocol.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -74,7 +76,7 @@ struct EssaiView {
 // The test window and the end-sound player are supplied by the caller.
 class EssaiLogic {
 public:
-    using TestWindowLauncher = std::function<void(int testIndex)>;
+    using TestWindowLauncher = std::function<RunOutcome(const RunSetup &setup)>;
 
     EssaiLogic(TestWindowLauncher launcher, SoundPlayer *endSound);
 
@@ -94,15 +96,16 @@ public:
     void QuitterClick();
 
     void ShowMessageLine(int n, const QString &text);
-    // Sets the untimely-press counter to 0, fills the grid when the test uses one,
-    // and shows the test window (returns when it has closed).
-    void LaunchTestWindow();
+    // Fills the grid when the test uses one and shows the test window with the
+    // run's setup (returns when it has closed).
+    RunOutcome LaunchTestWindow();
     // Plays SonFin.wav without waiting; false (reported by the player) on failure.
     bool PlayEndSound();
 
 private:
-    void practiceRun();
-    void realRun();
+    bool practiceRun();
+    bool realRun();
+    void endAfterFileError();
     void changed();
 
     TestWindowLauncher m_launcher;

@@ -1,5 +1,8 @@
 #include "administration/runstate.h"
 
+#include "battery/series.h"
+#include "shell/sharedstate.h"
+
 namespace zoka {
 
 QString OutputFile;
@@ -10,7 +13,6 @@ std::array<int, 65> ItemSequence{};
 std::array<int, 65> StimulusTop{};
 std::array<int, 65> StimulusLeft{};
 int EssaiState = 0;
-int UntimelyPresses = 0;
 
 void resetRunState()
 {
@@ -22,7 +24,35 @@ void resetRunState()
     StimulusTop.fill(0);
     StimulusLeft.fill(0);
     EssaiState = 0;
-    UntimelyPresses = 0;
+}
+
+RunSetup currentRunSetup(int testIndex)
+{
+    RunSetup s;
+    s.testIndex = testIndex;
+    s.practice = PracticeMode;
+    s.outputFile = OutputFile;
+    s.practiceFile = programFile(QStringLiteral("Essais"));
+    s.programDir = Config.ProgramDir;
+    s.itemCount = RunItemCount;
+    s.endless = UnlimitedActive;
+    s.foreperiods = ItemSequence;
+    s.stimulusTop = StimulusTop;
+    s.stimulusLeft = StimulusLeft;
+    if (const TestSpec *spec = testSpecAt(testIndex)) {
+        s.stimulusSeries = runStimulusSeries(spec->id, PracticeMode, ItemCount);
+        s.fixationSeconds = runFixationSchedule(spec->id, PracticeMode, ItemCount);
+        if (spec->counts == CountChoice::Speed) {
+            s.speedIndex = (SpeedIndex >= 0 && SpeedIndex < int(SpeedTable.size())) ? SpeedIndex : 3;
+            s.responseWindowMs = SpeedTable[size_t(s.speedIndex)];
+        } else {
+            s.responseWindowMs = spec->timeLimitSeconds * 1000;
+        }
+    }
+    s.patient = PatientName;
+    s.practiceRuns = PracticeRuns;
+    s.stopKeyCode = Config.StopKeyCode;
+    return s;
 }
 
 } // namespace zoka

@@ -1,4 +1,6 @@
 #pragma once
+#include "protocol/protocol.h"
+
 #include <QString>
 #include <array>
 
@@ -13,8 +15,12 @@ extern std::array<int, 65> ItemSequence;  // per-item values, indices 0..64
 extern std::array<int, 65> StimulusTop;   // indices 1..64 used
 extern std::array<int, 65> StimulusLeft;  // indices 1..64 used
 extern int EssaiState;       // state of the instructions window
-extern int UntimelyPresses;  // untimely-press counter: 0 at a run's start, -1 per press
 
 void resetRunState();
+
+// The setup of the run the instructions window has prepared for `testIndex`, from
+// the run state above, the shell's shared state and the test's fixed series. The
+// time the window is shown is filled in by the window.
+RunSetup currentRunSetup(int testIndex);
 
 } // namespace zoka

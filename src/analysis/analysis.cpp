@@ -1,11 +1,10 @@
 #include "analysis/analysis.h"
 
-#include "administration/runstate.h"
 #include "analysis/report.h"
 #include "analysis/resultreader.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -34,9 +33,8 @@ bool readFile(AnalysisState &st)
     } else {
         ReadResultFile(st);
     }
-    // The reading names the patient and the practice runs for the whole program.
+    // The reading names the patient for the whole program.
     PatientName = st.PatientName;
-    PracticeRuns = st.PracticeRuns;
     return st.AnalysisError != AnalysisReadFailure;
 }
 } // namespace

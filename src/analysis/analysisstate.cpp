@@ -2,7 +2,7 @@
 
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QSaveFile>
 
@@ -46,7 +46,7 @@ void AnalysisState::resetForShow()
     resetReading();
     LimiteEnabled = true;
     ExportWithoutInfo = true;
-    const int limit = (TestIndex >= 0 && TestIndex < TestCount) ? TestTimeLimits[TestIndex] : 3;
+    const int limit = testSpecAt(TestIndex) ? testSpecAt(TestIndex)->timeLimitSeconds : 3;
     LimitText = QString::number(limit) + QStringLiteral(".0");
     AcceptedLimitText = LimitText;
     RejectLimitMs = limit * 1000.0;

@@ -65,7 +65,7 @@ struct AnalysisState {
     ReportWriter Report;
 
     // The window's FormShow steps 2-5 (and the Effacer reset of DStr/Notes):
-    // empty DStr, Notes = {"[Notes]"}, limit from TestTimeLimits, AnalysisError -1,
+    // empty DStr, Notes = {"[Notes]"}, limit from the test's time limit, AnalysisError -1,
     // AnalysisPass 1, buttons and export enabled.
     void resetForShow();
     // Empties DStr and puts Notes back to its single "[Notes]" line.

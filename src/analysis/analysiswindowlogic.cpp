@@ -1,6 +1,5 @@
 #include "analysis/analysiswindowlogic.h"
 
-#include "administration/runstate.h"
 #include "analysis/analysis.h"
 #include "analysis/reportwriter.h"
 #include "platform/cp1252.h"
@@ -8,7 +7,7 @@
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 namespace zoka {
 
@@ -42,7 +41,7 @@ void AnalysisWindowLogic::show(const QString &filePath, int testIndex, int speed
 QString AnalysisWindowLogic::caption() const
 {
     const int t = m_state.TestIndex;
-    const QString title = (t >= 0 && t < TestCount) ? TestTitles[t] : QString();
+    const QString title = testTitle(t);
     return QStringLiteral("Analyse de ") + m_state.FileName + QStringLiteral("  -  ") + title;
 }
 

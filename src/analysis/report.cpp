@@ -1,15 +1,19 @@
 #include "analysis/report.h"
 
-#include "administration/sequences.h"
+#include "battery/series.h"
 #include "analysis/analysis.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <cmath>
 
 namespace zoka {
 
 namespace {
-bool isGridTest(int t) { return t == 1 || t == 2 || t == 8 || t == 9; }
+bool isGridTest(int t)
+{
+    const TestSpec *spec = testSpecAt(t);
+    return spec && spec->grid;
+}
 bool isPointingTest(int t) { return t == 8 || t == 9; }
 int cellWidth(int t) { return isPointingTest(t) ? 5 : 4; }
 
@@ -69,7 +73,7 @@ int omissionCount(const AnalysisState &st)
 {
     if (st.TestIndex < 0 || st.TestIndex >= TestCount)
         return 0;
-    const int limit = TestTimeLimits[st.TestIndex] * 1000;
+    const int limit = testSpecAt(st.TestIndex)->timeLimitSeconds * 1000;
     int count = 0;
     for (int item = 1; item <= qMin(st.N, MaxItemValues); ++item)
         if (isGoItem(st.TestIndex, item) && st.RawValues[item - 1] >= limit)

@@ -1,18 +1,13 @@
 #pragma once
 #include "analysis/analysisstate.h"
 #include "analysis/stats.h"
+#include "battery/series.h"
 
 #include <QList>
 #include <QString>
 #include <array>
 
 namespace zoka {
-
-// Stimulus series of the go/no-go and mixed tests, item i at index i - 1 (the same
-// text the test windows present).
-inline const QString TrsSeries = QStringLiteral("++0+++0+0++0++00++0+00+++0++0++00++0++0+++00+0++00++0++0+0+++0++"); // "+" go, "0" no-go
-inline const QString TrdSeries = QStringLiteral("2131224241131234214134122321412332141232214314124321311424221312"); // "1","2" go; "3","4" no-go
-inline const QString TrmSeries = QStringLiteral("VAVVVAAAAVVAVVVAAVVVVAAAVVAAAAVAAVAAAVVVVAAVAAAVVAAAAVVVAAVVVVAVV"); // "V" visual, "A" auditory
 
 // Screen regions of the lateralised and pointing tests, 20 characters each.
 inline const std::array<QString, 8> RegionNames = {

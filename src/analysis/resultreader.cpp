@@ -1,10 +1,9 @@
 #include "analysis/resultreader.h"
 
-#include "administration/runstate.h"
 #include "analysis/report.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +15,7 @@ namespace zoka {
 namespace {
 QString titleOf(int testIndex)
 {
-    return (testIndex >= 0 && testIndex < TestCount) ? TestTitles[testIndex] : QString();
+    return testTitle(testIndex);
 }
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
@@ -321,7 +320,6 @@ void ReadResultFile(AnalysisState &st)
     } else {
         st.PracticeRuns = 0;
     }
-    PracticeRuns = st.PracticeRuns;
 
     if (st.N > MaxItemValues) {
         // Only a renamed file can carry such a count: the values would not fit.

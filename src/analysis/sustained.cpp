@@ -4,9 +4,8 @@
 #include "analysis/reportwriter.h"
 #include "analysis/resultreader.h"
 #include "analysis/stats.h"
-#include "administration/runstate.h"
 #include "platform/messages.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <algorithm>
 
@@ -14,7 +13,6 @@ namespace zoka {
 
 namespace {
 
-constexpr int SustainedTestIndex = 7;
 
 // Statistics of the times of items first..last (1-based, inclusive), kept within the
 // 228 entries of the arrays; an empty range gives 0 for all three figures.
@@ -60,7 +58,7 @@ void WriteSustainedReport(AnalysisState &st, const SustainedTally &tally)
     r.clear();
     r.line(bannerLine(st.Version));
     r.line();
-    r.line(st.PatientName + QStringLiteral("    ") + TestTitles[SustainedTestIndex]
+    r.line(st.PatientName + QStringLiteral("    ") + testSpec(TestId::AttentionSoutenue).title
            + QStringLiteral("   ") + fmtInt(n) + QStringLiteral(" items (durée: ")
            + fmtInt(speed) + QStringLiteral(" msec)"));
     r.line(QStringLiteral("Passation de l'épreuve le ") + st.AdministrationDate);
@@ -151,7 +149,6 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
         keepWholeFile(st, lines);
         return false;
     }
-    PracticeRuns = st.PracticeRuns;
 
     SustainedTally tally(n);
     for (int i = 1; i <= SustainedItemCount; ++i) {

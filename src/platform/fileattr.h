@@ -18,4 +18,9 @@ bool setReadOnlyMark(const QString &path);
 // permissions cannot be changed.
 bool clearReadOnlyMark(const QString &path);
 
+// The not-analysed mark of a result file is its read-only mark: set when a test
+// file has been written, cleared by the analysis.
+inline bool MarkNotAnalysed(const QString &path) { return setReadOnlyMark(path); }
+inline bool MarkAnalysed(const QString &path) { return clearReadOnlyMark(path); }
+
 } // namespace zoka

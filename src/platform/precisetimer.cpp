@@ -68,3 +68,24 @@ void PreciseTrialTimer::readable()
 }
 
 } // namespace zoka
+
+namespace zoka {
+
+namespace {
+TrialTimerFactory &timerFactory()
+{
+    static TrialTimerFactory factory;
+    return factory;
+}
+} // namespace
+
+void setTrialTimerFactory(TrialTimerFactory factory) { timerFactory() = std::move(factory); }
+
+std::unique_ptr<TrialTimer> makeTrialTimer()
+{
+    if (const TrialTimerFactory &f = timerFactory())
+        return f();
+    return std::make_unique<PreciseTrialTimer>();
+}
+
+} // namespace zoka

@@ -184,3 +184,45 @@ void FakeSoundPlayer::close()
 }
 
 } // namespace zoka
+
+namespace zoka {
+
+namespace {
+
+// What a window gets when the program has no sound output at all: every open()
+// says so, naming the file, so that a run that depends on a sound does not start.
+class UnavailableSoundPlayer final : public SoundPlayer {
+public:
+    bool open(const QString &path) override
+    {
+        showError(soundFileErrorText(path, QStringLiteral("aucune sortie son n'est disponible")));
+        return false;
+    }
+    bool play() override { return false; }
+    void stop() override {}
+    void rewind() override {}
+    bool isPlaying() const override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    QString fileName() const override { return {}; }
+    int durationMs() const override { return 0; }
+};
+
+SoundPlayerFactory &playerFactory()
+{
+    static SoundPlayerFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void setSoundPlayerFactory(SoundPlayerFactory factory) { playerFactory() = std::move(factory); }
+
+std::unique_ptr<SoundPlayer> makeSoundPlayer()
+{
+    if (const SoundPlayerFactory &f = playerFactory())
+        return f();
+    return std::make_unique<UnavailableSoundPlayer>();
+}
+
+} // namespace zoka

@@ -2,6 +2,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
 namespace zoka {
 
 // Wave-sound playback, as the test windows and the instructions window use it:
@@ -65,6 +68,13 @@ QString soundPlaybackErrorText(const QString &path);
 // Reads `path` as open() does: false (and the error box shown) when it cannot be
 // played; on success fills `info`.
 bool checkSoundFile(const QString &path, WaveInfo *info);
+
+// The wave players of the windows all come from here. The window layer installs the
+// real player at start-up and tests install fakes; without a factory every player
+// reports, at open(), that the program has no sound output.
+using SoundPlayerFactory = std::function<std::unique_ptr<SoundPlayer>()>;
+void setSoundPlayerFactory(SoundPlayerFactory factory);
+std::unique_ptr<SoundPlayer> makeSoundPlayer();
 
 // A player for tests: plays nothing, records every call, and can be told to fail.
 // Without a duration a sound plays until stop() or finish(); with one, isPlaying()

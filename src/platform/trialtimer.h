@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace zoka {
 
@@ -41,6 +42,13 @@ public:
 private:
     QTimer m_timer;
 };
+
+// The trial timers of the windows (Timer1, a fixation timer, a phase timer) all come
+// from here: the precise timer unless a factory was installed (tests install one that
+// makes fake timers, so that whole runs of every window run on the fake clock).
+using TrialTimerFactory = std::function<std::unique_ptr<TrialTimer>()>;
+void setTrialTimerFactory(TrialTimerFactory factory); // empty: the precise timer
+std::unique_ptr<TrialTimer> makeTrialTimer();
 
 // For tests: records every interval armed; fires only when fire() is called.
 class FakeTrialTimer final : public TrialTimer {

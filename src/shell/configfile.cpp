@@ -5,8 +5,7 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
-#include "shell/windows.h"
+#include "battery/testspec.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +28,6 @@ void runOptionsWindow()
 {
     if (optionsHook)
         optionsHook();
-    else
-        ShowOptionsWindow();
 }
 
 void putString(QByteArray &rec, int offset, int maxChars, const QByteArray &chars)

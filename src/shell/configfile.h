@@ -110,8 +110,9 @@ bool LoadConfigurationAtStartup();
 // Writes Config to Config.ProgramDir + "/Zoka.ini" (atomically, 392 bytes).
 bool SaveConfiguration(QString *error = nullptr);
 
-// The options window shown by SetDefaultConfiguration and MigrateConfiguration
-// (ShowOptionsWindow unless replaced; tests replace it). nullptr puts it back.
+// The options window shown by SetDefaultConfiguration and MigrateConfiguration. The
+// window layer installs it at start-up (this module opens no window itself); without
+// one, the step is skipped.
 void setConfigOptionsWindowHook(std::function<void()> hook);
 
 } // namespace zoka

@@ -84,8 +84,6 @@ QStringList patientsOfFileList(const QStringList &sortedFiles)
 }
 
 bool isNotAnalysed(const QString &path) { return isReadOnlyMarked(path); }
-bool MarkNotAnalysed(const QString &path) { return setReadOnlyMark(path); }
-bool MarkAnalysed(const QString &path) { return clearReadOnlyMark(path); }
 
 QString notAnalysedQuestion(const QString &name)
 {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include "platform/fileattr.h"
 
 namespace zoka {
 
@@ -34,8 +35,6 @@ void insertSorted(QStringList &list, const QString &name);
 
 // The not-analysed mark of a result file (its read-only permission).
 bool isNotAnalysed(const QString &path);
-bool MarkNotAnalysed(const QString &path);  // set after a real result file is written
-bool MarkAnalysed(const QString &path);     // cleared when its analysis closes
 
 // The deletion of one result file (button "Suppression"), asking first, and a second
 // time when the file has not been analysed yet; the content is truncated to nothing

@@ -6,7 +6,7 @@
 #include "shell/maintexts.h"
 #include "shell/naming.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,7 +47,8 @@ MainLogic::MainLogic(Hooks hooks)
     : m_hooks(std::move(hooks))
 {
     nomText = NomInit;
-    epreuves.items = QStringList(EpreuvesItems.begin(), EpreuvesItems.end());
+    for (const TestSpec &spec : testSpecs())
+        epreuves.items << spec.listCaption;
     epreuves.enabled = false;
     nbItems3.items = {Items16, Items32, Items64};
     nbItems2.items = {Items32, Items64};
@@ -316,34 +317,30 @@ void MainLogic::SetupItemCountChoice()
     nbItems2.visible = false;
     nbItems3.visible = false;
     ItemCount = 0;
-    switch (TestIndex) {
-    case 0:
-    case 5:
+    const TestSpec *spec = testSpecAt(TestIndex);
+    switch (spec ? spec->counts : CountChoice::Speed) {
+    case CountChoice::Choice16_32_64:
         nbItems3.items = {Items16, Items32, Items64};
         nbItems3.visible = true;
         setNbItems3Index(0);
         TakeItemCount(3);
         break;
-    case 1:
-    case 2:
+    case CountChoice::Choice36_64:
         nbItems2.items = {Items36, Items64};
         nbItems2.visible = true;
         setNbItems2Index(0);
         TakeItemCount(2);
         break;
-    case 3:
-    case 4:
+    case CountChoice::Choice32_64:
         nbItems2.items = {Items32, Items64};
         nbItems2.visible = true;
         setNbItems2Index(0);
         TakeItemCount(2);
         break;
-    case 6:
-    case 8:
-    case 9:
+    case CountChoice::Fixed64:
         ItemCount = 64;
         break;
-    default:
+    case CountChoice::Speed:
         break;
     }
     label1Caption = QString::number(ItemCount);
@@ -359,7 +356,7 @@ void MainLogic::TakeItemCount(int kind)
         break;
     case 2:
         ItemCount = nbItems2.index == 1 ? 64 : 32;
-        if (ItemCount == 32 && (TestIndex == 1 || TestIndex == 2))
+        if (ItemCount == 32 && countChoiceIs(CountChoice::Choice36_64))
             ItemCount = 36;
         break;
     case 3:
@@ -422,13 +419,13 @@ void MainLogic::Label1DblClick()
         clearFileSelection();
         SelectedFile.clear();
     }
-    if (startupFailed || TestIndex < 0 || TestIndex >= TestCount || !EndlessOffered[TestIndex])
+    if (startupFailed || !testSpecAt(TestIndex) || !testSpecAt(TestIndex)->endlessAllowed)
         return;
     if (ask(MsgKind::Confirmation, AskEndless)) {
         UnlimitedChosen = true;
-        if (TestIndex == 1 || TestIndex == 3 || TestIndex == 4)
+        if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64))
             setNbItems2Index(1);
-        else if (TestIndex == 0)
+        else if (countChoiceIs(CountChoice::Choice16_32_64))
             setNbItems3Index(2);
         ItemCount = EndlessItemCount;
         nbItems2.enabled = false;
@@ -444,6 +441,12 @@ void MainLogic::Label1DblClick()
 }
 
 // ---- Administration and analysis --------------------------------------------------
+
+bool MainLogic::countChoiceIs(CountChoice c) const
+{
+    const TestSpec *spec = testSpecAt(TestIndex);
+    return spec && spec->counts == c;
+}
 
 bool MainLogic::repairTestIndex()
 {
@@ -473,7 +476,7 @@ void MainLogic::PassationClick()
     // run their fixed 64 items (a chosen Dupont_65.MIX or Dupont_999.PAS must not
     // ask for 65 or 999 items), and test 7 one of its three speeds (a chosen file
     // without a valid speed must not give a new file named with speed 3).
-    if (TestIndex == MixedTestIndex || TestIndex == 8 || TestIndex == 9) {
+    if (countChoiceIs(CountChoice::Fixed64)) {
         if (ItemCount != EndlessItemCount)
             SetupItemCountChoice();
     } else if (TestIndex == SpeedTestIndex && (SpeedIndex < 0 || SpeedIndex > 2)) {
@@ -687,9 +690,9 @@ void MainLogic::FileListEpreuvesClick()
         } else {
             SetupSpeedChoice(parts.speed);
         }
-    } else if (TestIndex == 6 || TestIndex == 8 || TestIndex == 9) {
+    } else if (countChoiceIs(CountChoice::Fixed64)) {
         TakeItemCount(1);
-    } else if (TestIndex >= 1 && TestIndex <= 4) {
+    } else if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64)) {
         setNbItems2Index(FileItemCount < 64 ? 0 : 1);
     } else {
         setNbItems3Index(FileItemCount < 32 ? 0 : FileItemCount < 64 ? 1 : 2);

@@ -1,4 +1,5 @@
 #pragma once
+#include "battery/testspec.h"
 #include "platform/messages.h"
 #include "shell/filelists.h"
 
@@ -128,6 +129,7 @@ private:
     void clearFileSelection();
     void focusVisibleCountGroup();
     void rerunTestSetup();
+    bool countChoiceIs(CountChoice c) const;
     bool repairTestIndex();
     void startupFailure();
     void beforeModal();

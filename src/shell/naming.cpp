@@ -1,6 +1,6 @@
 #include "shell/naming.h"
 
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 namespace zoka {
 
@@ -12,7 +12,7 @@ QString buildResultFileName(const QString &patient, int testIndex, int fileItemC
     if (testIndex == SpeedTestIndex)
         name += QLatin1Char('-') + QString::number(speedIndex);
     if (testIndex >= 0 && testIndex < TestCount)
-        name += QLatin1Char('.') + ExtensionTable[testIndex];
+        name += QLatin1Char('.') + testSpecAt(testIndex)->extension;
     return name;
 }
 

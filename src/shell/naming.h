@@ -1,4 +1,6 @@
 #pragma once
+#include "battery/testspec.h"
+
 #include <QString>
 
 namespace zoka {
@@ -10,8 +12,8 @@ namespace zoka {
 
 constexpr int MaxPatientNameLength = 20;
 constexpr int EndlessCountInName = 999;
-constexpr int SpeedTestIndex = 7;   // "Attention soutenue": speed in the name
-constexpr int MixedTestIndex = 6;   // "TR mixte": 64 items shown, 65 in the name
+constexpr int SpeedTestIndex = index(TestId::AttentionSoutenue);   // "Attention soutenue": speed in the name
+constexpr int MixedTestIndex = index(TestId::Mixte);   // "TR mixte": 64 items shown, 65 in the name
 
 // Builds the name of a result file. `fileItemCount` is the count as it goes into
 // the name (65 for test 6); `unlimited` writes "999" instead; the speed digit is

@@ -5,7 +5,7 @@
 #include "shell/internalerror.h"
 #include "shell/sharedstate.h"
 #include "shell/stopkey.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -13,7 +13,7 @@
 #include "platform/messages.h"
 #include "platform/regional.h"
 #include "shell/naming.h"
-#include "shell/tables.h"
+#include "battery/testspec.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -5,9 +5,9 @@
 #include "platform/messages.h"
 #include "platform/widgets/soundplayer_qt.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
-#include "shell/windows.h"
-#include "tests/widgets/testwindows.h"
+#include "battery/testspec.h"
+#include "shell/widgets/windows.h"
+#include "protocol/testrunner.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -91,7 +91,7 @@ TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
     Quitter->setGeometry(496, 464, 89, 33);
 
     MediaPlayer2 = new QtSoundPlayer(this);
-    m_logic = new EssaiLogic([](int testIndex) { ExecTestWindow(testIndex); }, MediaPlayer2);
+    m_logic = new EssaiLogic([](const RunSetup &setup) { return runTestWindow(setup); }, MediaPlayer2);
     m_logic->setViewChangedCallback([this] { applyView(); });
 
     connect(Continuer, &QPushButton::clicked, this, &TFormEssai::ContinuerClick);

@@ -2,7 +2,7 @@
 
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
-#include "shell/windows.h"
+#include "shell/widgets/windows.h"
 
 #include <QFont>
 #include <QLabel>

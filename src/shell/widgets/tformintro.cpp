@@ -3,7 +3,7 @@
 #include "platform/messages.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/sharedstate.h"
-#include "shell/windows.h"
+#include "shell/widgets/windows.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -3,8 +3,8 @@
 #include "platform/widgets/displaymode.h"
 #include "shell/configfile.h"
 #include "shell/sharedstate.h"
-#include "shell/tables.h"
-#include "shell/windows.h"
+#include "battery/testspec.h"
+#include "shell/widgets/windows.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -3,7 +3,7 @@
 #include "platform/widgets/displaymode.h"
 #include "shell/maintexts.h"
 #include "shell/sharedstate.h"
-#include "shell/windows.h"
+#include "shell/widgets/windows.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -164,8 +164,8 @@ TMain::TMain(QWidget *parent)
     MainLogic::Hooks &h = m_logic.hooks();
     h.showIntro = [] { ShowIntroWindow(); };
     h.showOptions = [] { ShowOptionsWindow(); };
-    h.startAdministration = [] { StartAdministration(); };
-    h.showAnalysis = [] { ShowAnalysisWindow(); };
+    h.startAdministration = [] { runAdministrationWindow(); };
+    h.showAnalysis = [] { runAnalysisWindow(); };
     h.switchScreenMode = [](int w, int hgt) { return SwitchScreenMode(w, hgt); };
     h.screenSize = [] { return currentScreenSize(); };
     h.quit = [this] {

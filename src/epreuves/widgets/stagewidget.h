@@ -1,5 +1,5 @@
 #pragma once
-#include "administration/protocol.h"
+#include "protocol/protocol.h"
 #include "platform/stagegeometry.h"
 
 #include <QColor>
@@ -28,6 +28,7 @@ public:
         int penWidth = 1;
         QString text;
         QFont font;
+        QColor textBackground = Qt::transparent; // a text element's box behind its text
         QImage picture;
         bool shown = false;
     };
@@ -53,6 +54,10 @@ public:
     void setShown(int element, bool shown) override;
     bool isShown(int element) const override;
     void moveTo(int element, int left, int top) override;
+    QRect box(int element) const override;
+    void setText(int element, const QString &text) override;
+    void setFont(int element, const QString &family, int pixelHeight, bool bold) override;
+    void setColours(int element, quint32 foreground, quint32 background) override;
     void drawNow() override;
 
     // Called for every mouse press, with the tick taken first thing and the stage point.
@@ -69,6 +74,7 @@ protected:
 private:
     bool valid(int id) const { return id >= 0 && id < int(m_elements.size()); }
     void touch(const QRect &stageBox);
+    void touchIfShown(int id);
     std::vector<Element> m_elements;
     QRegion m_dirty; // widget pixels to draw again at the next drawNow()
     QColor m_background = Qt::white;

@@ -1,5 +1,5 @@
 #pragma once
-#include "administration/protocol.h"
+#include "protocol/protocol.h"
 
 #include <QRect>
 

@@ -1,38 +1,12 @@
-#include "administration/protocol.h"
+#include "protocol/protocol.h"
 
-#include "administration/runstate.h"
 #include "platform/clock.h"
+#include "platform/fileattr.h"
 #include "platform/messages.h"
 #include "platform/trialtimer.h"
-#include "shell/filelists.h"
-#include "shell/sharedstate.h"
-#include "shell/tables.h"
-#include "tests/resultwriter.h"
+#include "protocol/resultwriter.h"
 
 namespace zoka {
-
-RunSetup RunSetup::fromSharedState(int testIndex, const QDateTime &shownAt)
-{
-    RunSetup s;
-    s.testIndex = testIndex;
-    s.practice = PracticeMode;
-    s.outputFile = OutputFile;
-    s.practiceFile = programFile(QStringLiteral("Essais"));
-    s.itemCount = RunItemCount;
-    s.endless = UnlimitedActive;
-    s.foreperiods = ItemSequence;
-    if (testIndex == 7) {
-        const int speed = (SpeedIndex >= 0 && SpeedIndex < int(SpeedTable.size())) ? SpeedIndex : 3;
-        s.responseWindowMs = SpeedTable[speed];
-    } else if (testIndex >= 0 && testIndex < TestCount) {
-        s.responseWindowMs = TestTimeLimits[testIndex] * 1000;
-    }
-    s.patient = PatientName;
-    s.practiceRuns = PracticeRuns;
-    s.shownAt = shownAt;
-    s.stopKeyCode = Config.StopKeyCode;
-    return s;
-}
 
 TestProtocol::TestProtocol(StimulusProgramme &programme, TrialTimer &timer, ResultWriter &writer,
                            ProtocolHost &host)
@@ -59,16 +33,17 @@ void TestProtocol::start(const RunSetup &setup)
     m_timer.stop();
     m_setup = setup;
     m_fileError.clear();
-    m_showing = false;
+    m_refused = false;
     m_position = 0;
     m_onset = 0;
-    UntimelyPresses = 0;
+    m_untimely = 0;
     // Nothing answers presses, keys or activation until the file is ready (a
     // programme may show an error box from begin()).
     m_state = State::Idle;
 
     if (!m_programme.begin(m_setup)) {
         // The programme has reported what it could not load; nothing was written.
+        m_refused = true;
         m_state = State::Finished;
         m_programme.end();
         m_host.closeWindow();
@@ -116,11 +91,10 @@ void TestProtocol::activate()
     if (m_state != State::Prepared || m_programme.scheme() != ProtocolScheme::Pointing)
         return;
     m_position = m_programme.firstPosition();
-    UntimelyPresses = 0;
+    m_untimely = 0;
     m_programme.present(m_position);
-    m_timer.start(m_setup.responseWindowMs);
     m_onset = clock().tick();
-    m_showing = true;
+    m_timer.start(m_setup.responseWindowMs);
     m_state = State::Showing;
 }
 
@@ -130,13 +104,12 @@ void TestProtocol::timerFired()
         return;
     switch (m_programme.scheme()) {
     case ProtocolScheme::ReactionTime:
-        if (!m_programme.isShowing(m_showing)) {
+        if (m_state == State::Foreperiod)
             onset();
-        } else if (!m_programme.timeoutEndsItem(m_position)) {
+        else if (!m_programme.timeoutEndsItem(m_position))
             m_timer.start(m_setup.responseWindowMs);
-        } else {
+        else
             endItem(m_setup.responseWindowMs, false);
-        }
         break;
     case ProtocolScheme::Pointing:
         if (m_state == State::Showing)
@@ -147,7 +120,6 @@ void TestProtocol::timerFired()
             m_programme.present(m_position);
             m_onset = clock().tick();
             m_timer.start(m_setup.responseWindowMs);
-            m_showing = true;
             m_state = State::Showing;
         } else {
             streamCharacterEnd();
@@ -167,36 +139,36 @@ void TestProtocol::onset()
         m_onset = clock().tick();
         m_timer.start(m_setup.responseWindowMs);
     }
-    m_showing = true;
     m_state = State::Showing;
 }
 
-void TestProtocol::press(quint32 pressTick, bool onTarget)
+void TestProtocol::press(quint32 pressTick, QPoint stagePos)
 {
     if (!running())
         return;
+    const bool showing = m_state == State::Showing;
     switch (m_programme.scheme()) {
     case ProtocolScheme::ReactionTime:
-        if (m_programme.isShowing(m_showing)) {
-            quint32 elapsed = ticksBetween(m_onset, pressTick);
-            if (elapsed == 0)
-                elapsed = 1;
-            endItem(elapsed, true);
-        } else {
-            --UntimelyPresses;
-            m_programme.untimelyPress();
-        }
-        break;
     case ProtocolScheme::Pointing:
-        if (m_state == State::Showing && onTarget) {
-            m_timer.stop();
+        switch (m_programme.classifyPress(m_position, showing, stagePos)) {
+        case PressKind::Response: {
             quint32 elapsed = ticksBetween(m_onset, pressTick);
             if (elapsed == 0)
                 elapsed = 1;
-            pointingNext(elapsed);
-        } else {
-            --UntimelyPresses;
+            if (m_programme.scheme() == ProtocolScheme::Pointing) {
+                m_timer.stop();
+                pointingNext(elapsed);
+            } else {
+                endItem(elapsed, true);
+            }
+            break;
+        }
+        case PressKind::Untimely:
+            --m_untimely;
             m_programme.untimelyPress();
+            break;
+        case PressKind::Ignored:
+            break;
         }
         break;
     case ProtocolScheme::Stream:
@@ -220,7 +192,6 @@ void TestProtocol::press(quint32 pressTick, bool onTarget)
 void TestProtocol::endItem(qint64 value, bool responded)
 {
     const int ended = m_position;
-    m_showing = false;
     ++m_position;
     bool more = true;
     if (m_position > m_setup.itemCount) {
@@ -270,7 +241,6 @@ void TestProtocol::pointingNext(qint64 value)
 void TestProtocol::streamCharacterEnd()
 {
     m_programme.withdraw(m_position);
-    m_showing = false;
     const qint64 value = m_responded ? qint64(m_sign) * m_reaction : 0;
     const int ended = m_position;
     ++m_position;
@@ -317,7 +287,7 @@ void TestProtocol::finish()
     m_programme.end();
     bool ok = true;
     if (m_writer.isOpen()) {
-        if (const auto closing = m_programme.closingLine(UntimelyPresses))
+        if (const auto closing = m_programme.closingLine(m_untimely))
             ok = m_writer.writeLine(*closing);
         ok = m_writer.close() && ok;
     }

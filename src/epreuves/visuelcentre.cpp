@@ -1,4 +1,4 @@
-#include "tests/visuelcentre.h"
+#include "epreuves/visuelcentre.h"
 
 namespace zoka {
 

@@ -1,9 +1,10 @@
 #pragma once
-#include "administration/protocol.h"
+#include "protocol/protocol.h"
 #include "platform/trialtimer.h"
 #include "platform/widgets/pointer.h"
-#include "tests/resultwriter.h"
-#include "tests/widgets/stagewidget.h"
+#include "protocol/resultwriter.h"
+#include "epreuves/widgets/stagewidget.h"
+#include "protocol/resultwriter.h"
 
 #include <QDialog>
 
@@ -17,16 +18,17 @@ namespace zoka {
 // A test's window (see TForm1) adds, in its constructor:
 //  - its stage elements (stage()->addElement: filled squares, outlines, texts,
 //    pictures), whose numbers it hands to its programme;
-//  - its programme, a StimulusProgramme of its own (plain logic in src/tests/),
+//  - its programme, a StimulusProgramme of its own (plain logic in src/epreuves/),
 //    given with setProgramme(); the programme draws through the stage as a
-//    StimulusSurface and keeps its own counters, timers and player;
-//  - for the pointing tests: runPointer = Qt::PointingHandCursor and an override of
-//    pressOnTarget();
+//    StimulusSurface and keeps its own counters; its extra timers come from
+//    makeTrialTimer() and its players from makeSoundPlayer(), so tests can fake them;
+//  - for the pointing tests: runPointer = Qt::PointingHandCursor (the programme
+//    decides in classifyPress() whether a press is on the target);
 // and its entry in testWindow() (testwindows.cpp). Everything else (file, header,
 // timing, presses, stop key, finishing, file errors, pointer) is done here.
 class TestWindow : public QDialog, public ProtocolHost {
 public:
-    TestWindow(int testIndex, QWidget *parent = nullptr);
+    TestWindow(TestId test, QWidget *parent = nullptr);
     ~TestWindow() override;
 
     int testIndex() const { return m_testIndex; }
@@ -37,6 +39,11 @@ public:
     // Replaces the trial timer (tests drive the window with a fake one). Must be
     // called before the first run.
     void setTrialTimer(std::unique_ptr<TrialTimer> timer);
+    // The setup of the next run (run() sets it; tests showing the window themselves
+    // set it first).
+    void setRunSetup(const RunSetup &setup) { m_setup = setup; }
+    // The setup of the run being shown (or last shown).
+    const RunSetup &runSetup() const { return m_setup; }
 
     // The pointer shape of the run: hidden, or the hand for the pointing tests.
     Qt::CursorShape runPointer = Qt::BlankCursor;
@@ -52,17 +59,13 @@ public:
     void FormKeyPress(int code);
     void FormActivate();
 
-    // Shows the window and runs one administration of the test on it; returns when
-    // the window has closed.
-    int run();
+    // Shows the window and runs one administration of the test on it with `setup`;
+    // returns when the window has closed.
+    RunOutcome run(const RunSetup &setup);
 
 protected:
     // Set by the test's window before the first run.
     void setProgramme(StimulusProgramme *programme);
-    // Whether a press at `stagePos` is on the target (pointing tests); every press
-    // counts for the reaction-time tests.
-    virtual bool pressOnTarget(const QPoint &stagePos) const;
-
     void showEvent(QShowEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
@@ -75,6 +78,8 @@ private:
     void makeProtocol();
 
     int m_testIndex;
+    RunSetup m_setup;
+    bool m_started = false;
     StageWidget *m_stage;
     std::unique_ptr<TrialTimer> m_timer1;
     ResultWriter m_writer;

@@ -1,4 +1,4 @@
-#include "tests/widgets/tform1.h"
+#include "epreuves/widgets/tform1.h"
 
 namespace zoka {
 
@@ -17,7 +17,7 @@ int addShape1(StageWidget *stage)
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : TestWindow(0, parent), m_shape1(addShape1(stage())), m_programme(*stage(), m_shape1)
+    : TestWindow(TestId::VisuelCentre, parent), m_shape1(addShape1(stage())), m_programme(*stage(), m_shape1)
 {
     setObjectName(QStringLiteral("Form1"));
     setProgramme(&m_programme);

@@ -1,6 +1,5 @@
-#include "tests/widgets/testwindow.h"
+#include "epreuves/widgets/testwindow.h"
 
-#include "platform/precisetimer.h"
 #include "platform/clock.h"
 #include "shell/stopkey.h"
 
@@ -12,11 +11,11 @@
 
 namespace zoka {
 
-TestWindow::TestWindow(int testIndex, QWidget *parent)
+TestWindow::TestWindow(TestId test, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      m_testIndex(testIndex),
+      m_testIndex(index(test)),
       m_stage(new StageWidget(this)),
-      m_timer1(std::make_unique<PreciseTrialTimer>())
+      m_timer1(makeTrialTimer())
 {
     setModal(true);
     auto *layout = new QVBoxLayout(this);
@@ -57,8 +56,6 @@ void TestWindow::makeProtocol()
         m_protocol = std::make_unique<TestProtocol>(*m_programme, *m_timer1, m_writer, *this);
 }
 
-bool TestWindow::pressOnTarget(const QPoint &) const { return true; }
-
 void TestWindow::takePointer()
 {
     m_pointer.take(runPointer);
@@ -73,12 +70,20 @@ void TestWindow::restorePointer()
 
 void TestWindow::closeWindow() { QDialog::accept(); }
 
-int TestWindow::run()
+RunOutcome TestWindow::run(const RunSetup &setup)
 {
+    m_setup = setup;
+    m_started = false;
     if (QScreen *screen = QGuiApplication::primaryScreen())
         setGeometry(screen->geometry());
     setWindowState(windowState() | Qt::WindowFullScreen);
-    return exec();
+    exec();
+    RunOutcome outcome;
+    if (m_protocol) {
+        outcome.ran = m_started && !m_protocol->refused();
+        outcome.fileError = m_protocol->fileError();
+    }
+    return outcome;
 }
 
 void TestWindow::showEvent(QShowEvent *e)
@@ -96,13 +101,15 @@ void TestWindow::FormShow()
         return;
     activateWindow();
     setFocus();
-    m_protocol->start(RunSetup::fromSharedState(m_testIndex, QDateTime::currentDateTime()));
+    m_setup.shownAt = QDateTime::currentDateTime();
+    m_started = true;
+    m_protocol->start(m_setup);
 }
 
 void TestWindow::FormMouseDown(quint32 tick, const QPoint &stagePos)
 {
     if (m_protocol)
-        m_protocol->press(tick, pressOnTarget(stagePos));
+        m_protocol->press(tick, stagePos);
 }
 
 void TestWindow::FormKeyPress(int code)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace zoka {
@@ -15,5 +17,12 @@ void ShowIntroWindow();     // shell/widgets: intro and help, modal
 void ShowOptionsWindow();   // shell/widgets: options, modal
 void StartAdministration(); // administration/widgets: instructions, practice, test run
 void ShowAnalysisWindow();  // analysis/widgets: analysis of SelectedFile, modal
+
+// The main window opens the administration and the analysis through these, which
+// the program installs at start-up (the shell's windows sit below both subsystems).
+void setAdministrationWindow(std::function<void()> open);
+void setAnalysisWindow(std::function<void()> open);
+void runAdministrationWindow();
+void runAnalysisWindow();
 
 } // namespace zoka

@@ -1,6 +1,6 @@
 #pragma once
-#include "tests/visuelcentre.h"
-#include "tests/widgets/testwindow.h"
+#include "epreuves/visuelcentre.h"
+#include "epreuves/widgets/testwindow.h"
 
 namespace zoka {
 

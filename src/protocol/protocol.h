@@ -1,5 +1,10 @@
 #pragma once
+#include "battery/testspec.h"
+
 #include <QDateTime>
+#include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -11,27 +16,42 @@ namespace zoka {
 class TrialTimer;
 class ResultWriter;
 
-// Everything one run of a test window needs to know, taken from the shared state
-// when the window is shown.
+// Everything one run of a test window needs, prepared by the instructions window.
+// A test window reads nothing else: no shared state.
 struct RunSetup {
     int testIndex = 0;
     bool practice = false;
     QString outputFile;
     QString practiceFile;      // the practice scratch file; never marked not analysed
+    QString programDir;        // where the run's data files (sounds, pictures) are
     int itemCount = 0;         // RunItemCount
     bool endless = false;      // UnlimitedActive
     std::array<int, 65> foreperiods{}; // ItemSequence, whole seconds, by position
+    std::array<int, 65> stimulusTop{};  // StimulusTop, stage pixels, positions 1..64
+    std::array<int, 65> stimulusLeft{}; // StimulusLeft
+    // Symbols, modalities or characters of the run, item 1 first (item 0 first where
+    // a series has an item 0), as the fixed series of the test give them.
+    QString stimulusSeries;
+    // Fixation times of the run, whole seconds after the start of each foreperiod,
+    // item 1 first; 0 = no fixation point in that item.
+    QList<int> fixationSeconds;
+    int speedIndex = 1;        // Attention soutenue: 0-2, 3 for the fallback speed
     int responseWindowMs = 3000;
     QString patient;
     int practiceRuns = 0;
     QDateTime shownAt;
     int stopKeyCode = 27;
 
-    // The setup of the run the instructions window has prepared for `testIndex`
-    // (OutputFile, PracticeMode, RunItemCount, ItemSequence, UnlimitedActive, ...).
-    static RunSetup fromSharedState(int testIndex, const QDateTime &shownAt);
     // A test file (not the practice scratch file): exact, case-sensitive comparison.
     bool isTestFile() const { return outputFile != practiceFile; }
+    // Path of a program data file.
+    QString dataFile(const QString &name) const { return programDir + QLatin1Char('/') + name; }
+};
+
+// How one run ended, as the window that launched it needs to know.
+struct RunOutcome {
+    bool ran = false;   // the run took place (its file was written, perhaps cut short)
+    QString fileError;  // the error shown when the run ended on a file error
 };
 
 // Where a programme draws its stimuli: the elements of the test window's 800 x 600
@@ -43,21 +63,23 @@ public:
     virtual bool isShown(int element) const = 0;
     // Top-left corner in stage pixels.
     virtual void moveTo(int element, int left, int top) = 0;
+    // The element's box in stage pixels.
+    virtual QRect box(int element) const = 0;
+    // Content of a text element (a symbol, a letter), its font and its colours
+    // (0xAARRGGBB). A text element sized to its text takes its new size at once.
+    virtual void setText(int element, const QString &text) = 0;
+    virtual void setFont(int element, const QString &family, int pixelHeight, bool bold) = 0;
+    virtual void setColours(int element, quint32 foreground, quint32 background) = 0;
     // Draws the stage now, synchronously: every change made so far is on the screen
     // when this returns.
     virtual void drawNow() = 0;
 };
 
-// The three ways a test window runs its items.
-enum class ProtocolScheme {
-    // Foreperiod, stimulus, press or time-out, next foreperiod (tests 0-6).
-    ReactionTime,
-    // Target up at once when the window becomes active; a press on it ends the item
-    // and sends it to its next place, a press elsewhere is untimely (tests 8, 9).
-    Pointing,
-    // Mask and character alternate at fixed times; every press belongs to an item,
-    // the line carries a code; no closing line (test 7).
-    Stream,
+// How a press counts, as the programme decides it (see StimulusProgramme::classifyPress).
+enum class PressKind {
+    Response, // answers the stimulus up: ends the item with the reaction time
+    Untimely, // nothing to answer: the untimely-press counter goes down by 1
+    Ignored,  // counts for nothing (a press the programme has dealt with itself)
 };
 
 // What a test adds to the common protocol: its stimuli and its series. The engine
@@ -85,15 +107,22 @@ public:
     // Whether the onset tick is taken before present() (sound started after the
     // tick) rather than right after the stimulus is drawn.
     virtual bool onsetBeforePresent(int) const { return false; }
-    // Whether a press now answers a stimulus; `engineShowing` is the engine's own
-    // flag, which is right for every visual stimulus.
-    virtual bool isShowing(bool engineShowing) const { return engineShowing; }
+    // How a press at stage point `stagePos` counts. `showing` is the engine's own
+    // state: a stimulus is up and its response window runs. The default answers the
+    // stimulus while it is up and is untimely otherwise; a tone test answers only
+    // while the tone sounds, a pointing test only on the target.
+    virtual PressKind classifyPress(int position, bool showing, QPoint stagePos) const
+    {
+        Q_UNUSED(position);
+        Q_UNUSED(stagePos);
+        return showing ? PressKind::Response : PressKind::Untimely;
+    }
     // False keeps the item open at the end of the response window (practice go
     // symbols stay until a press); the window is then armed again.
     virtual bool timeoutEndsItem(int) const { return true; }
     // A press answered item `position` (false alarms, error sound).
     virtual void responded(int) {}
-    // A press while nothing was showing (fixation presses).
+    // An untimely press (fixation presses are counted here).
     virtual void untimelyPress() {}
     // Stream scheme: a press while the mask before `position` was up.
     virtual void maskPress(int) {}
@@ -122,7 +151,8 @@ constexpr int StreamMaskMs = 250;
 // The protocol every test window follows: start, timer events (onset, time-out,
 // mask/character), the response routine, untimely presses, advancing, endless
 // series, the stop key, the finishing routine and file errors. Times come from
-// zoka::clock(); the trial timer is the window's Timer1.
+// zoka::clock(); the trial timer is the window's Timer1. Onset and time-out are
+// decided by the engine's own state, never by what a programme shows or plays.
 class TestProtocol {
 public:
     enum class State { Idle, Prepared, Foreperiod, Showing, Mask, Finished };
@@ -136,9 +166,9 @@ public:
     void start(const RunSetup &setup);
     // FormActivate of the pointing tests: puts up the first target (once per run).
     void activate();
-    // The response routine. `pressTick` is the tick read first thing in the mouse
-    // handler; `onTarget` tells a press on the target in the pointing scheme.
-    void press(quint32 pressTick, bool onTarget = true);
+    // The response routine. `pressTick` is the time of the press (the input event's
+    // own time, or the tick read first thing in the handler); `stagePos` where it was.
+    void press(quint32 pressTick, QPoint stagePos = {});
     // FormKeyPress, with the key's character code (-1 for keys without one).
     void key(int code);
     // Closing the window by other means than the protocol: finishes like the stop key.
@@ -149,6 +179,10 @@ public:
     int position() const { return m_position; }
     quint32 onsetTick() const { return m_onset; }
     const RunSetup &setup() const { return m_setup; }
+    // Whether the last start() was refused by the programme (nothing was written).
+    bool refused() const { return m_refused; }
+    // The untimely-press counter: 0 at a run's start, -1 per untimely press.
+    int untimelyPresses() const { return m_untimely; }
     // The error text shown when the run ended on a file error (empty otherwise).
     QString fileError() const { return m_fileError; }
 
@@ -171,8 +205,9 @@ private:
     RunSetup m_setup;
     State m_state = State::Idle;
     int m_position = 0;
-    bool m_showing = false;
     quint32 m_onset = 0;
+    int m_untimely = 0;
+    bool m_refused = false;
     // Stream scheme item state.
     bool m_responded = false;
     int m_sign = 1;

@@ -1,4 +1,4 @@
-#include "tests/widgets/stagewidget.h"
+#include "epreuves/widgets/stagewidget.h"
 
 #include "platform/clock.h"
 
@@ -65,6 +65,52 @@ void StageWidget::moveTo(int id, int left, int top)
         touch(e.box);
 }
 
+QRect StageWidget::box(int id) const { return valid(id) ? m_elements[size_t(id)].box : QRect(); }
+
+void StageWidget::touchIfShown(int id)
+{
+    if (m_elements[size_t(id)].shown)
+        touch(m_elements[size_t(id)].box);
+}
+
+void StageWidget::setText(int id, const QString &text)
+{
+    if (!valid(id) || m_elements[size_t(id)].text == text)
+        return;
+    m_elements[size_t(id)].text = text;
+    touchIfShown(id);
+}
+
+void StageWidget::setFont(int id, const QString &family, int pixelHeight, bool bold)
+{
+    if (!valid(id))
+        return;
+    QFont f(family);
+    f.setPixelSize(qMax(1, pixelHeight));
+    f.setBold(bold);
+    if (m_elements[size_t(id)].font == f)
+        return;
+    m_elements[size_t(id)].font = f;
+    touchIfShown(id);
+}
+
+void StageWidget::setColours(int id, quint32 foreground, quint32 background)
+{
+    if (!valid(id))
+        return;
+    Element &e = m_elements[size_t(id)];
+    const QColor fg = QColor::fromRgba(foreground);
+    const QColor bg = QColor::fromRgba(background);
+    if (e.kind == Element::Text) {
+        e.pen = fg;
+        e.textBackground = bg;
+    } else {
+        e.pen = fg;
+        e.fill = bg;
+    }
+    touchIfShown(id);
+}
+
 void StageWidget::drawNow()
 {
     // A synchronous paint of what changed: the stimulus is on the screen when the
@@ -101,6 +147,8 @@ void StageWidget::paintStage(QPainter &p) const
                                               -e.penWidth / 2.0, -e.penWidth / 2.0));
             break;
         case Element::Text:
+            if (e.textBackground.alpha() > 0)
+                p.fillRect(e.box, e.textBackground);
             p.setPen(e.pen);
             p.setFont(e.font);
             p.drawText(e.box, Qt::AlignCenter, e.text);

@@ -1,4 +1,4 @@
-#include "tests/resultwriter.h"
+#include "protocol/resultwriter.h"
 
 #include "platform/cp1252.h"
 

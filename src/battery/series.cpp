@@ -1,10 +1,6 @@
-#include "administration/sequences.h"
+#include "battery/series.h"
 
 namespace zoka {
-
-const std::array<int, 10> PracticeItemCounts = {
-    6, 6, 6, 6, 8, 6, 6, 25, 10, 10,
-};
 
 const std::array<int, 10> PracticeSequence = {
     5, 3, 1, 7, 1, 5, 7, 3, 5, 3,
@@ -43,5 +39,38 @@ const std::array<int, 36> TestGrid36 = {
     17, 30, 28, 15, 25, 7, 31, 3, 32, 26, 5, 36, 19, 13, 27, 23,
     8, 14, 2, 22,
 };
+
+namespace {
+const QList<int> FixationPractice = {3, 1, 0, 3, 0, 3};
+const QList<int> Fixation64 = {
+    0, 3, 0, 4, 0, 0, 4, 0, 2, 0, 1, 1, 0, 5, 0, 2, 5, 0, 0, 0, 0, 3, 1, 0, 4, 3, 0, 0, 1, 2, 0, 5,
+    0, 3, 0, 1, 3, 2, 1, 0, 0, 3, 0, 0, 4, 0, 1, 0, 1, 5, 0, 2, 0, 0, 0, 0, 1, 0, 3, 1, 0, 5, 0, 2,
+};
+const QList<int> Fixation36 = {
+    0, 3, 0, 4, 0, 0, 4, 0, 2, 0, 0, 1, 0, 5, 0, 2, 5, 0,
+    0, 5, 2, 0, 5, 0, 1, 0, 0, 2, 0, 4, 0, 0, 4, 0, 3, 0,
+};
+const QString TrsPractice = QStringLiteral("+0+00+");
+} // namespace
+
+QString runStimulusSeries(TestId id, bool practice, int itemCount)
+{
+    Q_UNUSED(itemCount);
+    switch (id) {
+    case TestId::SimpleBinaire:
+        return practice ? TrsPractice : TrsSeries;
+    default:
+        return {};
+    }
+}
+
+QList<int> runFixationSchedule(TestId id, bool practice, int itemCount)
+{
+    if (id != TestId::LateraliseFixation)
+        return {};
+    if (practice)
+        return FixationPractice;
+    return itemCount == 64 ? Fixation64 : Fixation36;
+}
 
 } // namespace zoka

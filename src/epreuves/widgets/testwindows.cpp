@@ -1,0 +1,59 @@
+#include "epreuves/widgets/testwindows.h"
+
+#include "platform/messages.h"
+#include "shell/widgets/windows.h"
+#include "epreuves/widgets/tform1.h"
+
+#include <array>
+#include <functional>
+
+namespace zoka {
+
+namespace {
+
+using WindowFactory = TestWindow *(*)(QWidget *parent);
+
+template <typename W> TestWindow *make(QWidget *parent) { return new W(parent); }
+
+// The window class of each test; nullptr where this version has none.
+const std::array<WindowFactory, TestCount> Factories = {
+    &make<TForm1>, // TR visuel centré
+    nullptr,       // TR latéralisé
+    nullptr,       // TR latéralisé + Fixation
+    nullptr,       // TR simple binaire
+    nullptr,       // TR double binaire
+    nullptr,       // TR auditif
+    nullptr,       // TR mixte
+    nullptr,       // Attention soutenue
+    nullptr,       // Puce astérisque
+    nullptr,       // Puce carré
+};
+
+// The test windows are made once and reused for every run.
+std::array<TestWindow *, TestCount> windows{};
+
+} // namespace
+
+TestWindow *testWindow(int testIndex)
+{
+    if (!isTestIndex(testIndex) || !Factories[size_t(testIndex)])
+        return nullptr;
+    TestWindow *&w = windows[size_t(testIndex)];
+    if (!w)
+        w = Factories[size_t(testIndex)](mainWindow());
+    return w;
+}
+
+RunOutcome ExecTestWindow(const RunSetup &setup)
+{
+    if (TestWindow *w = testWindow(setup.testIndex))
+        return w->run(setup);
+    const QString title = isTestIndex(setup.testIndex) ? testTitle(setup.testIndex)
+                                                       : QString::number(setup.testIndex);
+    showInformation(QStringLiteral("L'épreuve « %1 » n'est pas disponible dans cette version du "
+                                   "programme.\nAucun fichier de résultats n'a été écrit.")
+                        .arg(title));
+    return {};
+}
+
+} // namespace zoka

@@ -1,0 +1,32 @@
+#include "shell/widgets/windows.h"
+
+namespace zoka {
+
+namespace {
+QWidget *theMainWindow = nullptr;
+}
+
+QWidget *mainWindow() { return theMainWindow; }
+void setMainWindow(QWidget *w) { theMainWindow = w; }
+
+namespace {
+std::function<void()> administrationWindow;
+std::function<void()> analysisWindow;
+} // namespace
+
+void setAdministrationWindow(std::function<void()> open) { administrationWindow = std::move(open); }
+void setAnalysisWindow(std::function<void()> open) { analysisWindow = std::move(open); }
+
+void runAdministrationWindow()
+{
+    if (administrationWindow)
+        administrationWindow();
+}
+
+void runAnalysisWindow()
+{
+    if (analysisWindow)
+        analysisWindow();
+}
+
+} // namespace zoka
