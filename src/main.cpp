@@ -6,6 +6,7 @@
 #include "epreuves/widgets/testwindows.h"
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
+#include "shell/programdir.h"
 #include "shell/sharedstate.h"
 #include "shell/widgets/tmain.h"
 #include "shell/widgets/windows.h"
@@ -52,6 +53,11 @@ int main(int argc, char **argv)
 
     zoka::QtMessageService messages;
     zoka::setMessageService(&messages);
+    // Installed, the program runs in the user's own copy of the data files.
+    if (!zoka::enterProgramDirectory(QCoreApplication::applicationDirPath())) {
+        zoka::setMessageService(nullptr);
+        return 1;
+    }
     zoka::setInternalErrorCleanup(restoreScreen);
     zoka::setConfigOptionsWindowHook([] { zoka::ShowOptionsWindow(); });
     zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
