@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 RUN_DIR   ?= $(CURDIR)/run
 JOBS      ?= $(shell nproc)
 
-.PHONY: run test deps build rundir clean
+.PHONY: run test deps build rundir package clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -24,6 +24,10 @@ run: rundir
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# Extra: the Debian package, $(BUILD_DIR)/zoka_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -15,6 +15,9 @@ PACKAGES=(
   # tests: virtual X server, input injection, null sound sink, image and sound checks
   xvfb xauth xdotool x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
   libxtst-dev libx11-dev python3 imagemagick sox poppler-utils
+  # the Debian package (make package) and its checks: libraries the programs need,
+  # desktop entry, AppStream metadata, Debian policy
+  dpkg-dev file gzip desktop-file-utils appstream lintian
 )
 
 missing=()
