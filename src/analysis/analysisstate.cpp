@@ -1,15 +1,12 @@
 #include "analysis/analysisstate.h"
 
 #include "platform/cp1252.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
+#include "platform/safewrite.h"
 #include "shell/tables.h"
 
-#include <QSaveFile>
-
 namespace zoka {
-
-namespace {
-}
 
 const std::array<QString, 6> ErrorTexts = {
     QStringLiteral("0: Erreur interne"),
@@ -120,11 +117,11 @@ bool SaveNotes(const AnalysisState &st, QString *error)
     out << st.Notes;
     const QByteArray bytes = cp1252::encodeLines(out);
 
-    QSaveFile f(st.FilePath);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    int err = 0;
+    if (!writeFileSafely(st.FilePath, bytes, nullptr, &err)) {
         if (error)
             *error = QStringLiteral("Impossible de réécrire le fichier %1 : %2")
-                         .arg(st.FilePath, f.errorString());
+                         .arg(st.FilePath, fileErrorText(err));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "shell/configfile.h"
 
 #include "platform/fileerrors.h"
+#include "platform/safewrite.h"
 
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cerrno>
@@ -231,24 +231,9 @@ bool writeConfigFile(const QString &path, const ConfigRecord &c, QString *error)
         setError(error, head + why);
         return false;
     }
-    QSaveFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly)) {
-        const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
-        return false;
-    }
-    errno = 0;
-    if (f.write(bytes) != bytes.size()) {
-        const int err = errno;
-        f.cancelWriting();
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
-        return false;
-    }
-    errno = 0;
-    if (!f.commit()) {
-        const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
+    int err = 0;
+    if (!writeFileSafely(path, bytes, nullptr, &err)) {
+        setError(error, head + fileErrorText(err) + QLatin1Char('.'));
         return false;
     }
     return true;
