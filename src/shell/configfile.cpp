@@ -74,13 +74,6 @@ QString configPathText(const QString &path)
 
 } // namespace
 
-QString fileLayerErrorText(int err)
-{
-    if (err == EEXIST)
-        return QString::fromUtf8("Un fichier de ce nom existe déjà");
-    return fileErrorText(err);
-}
-
 bool fitsRecordString(const QString &text, int maxChars, QString *why)
 {
     if (text.size() > maxChars) {
@@ -203,14 +196,14 @@ bool readConfigFile(const QString &path, ConfigRecord *out, QString *error)
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT))
+        setError(error, head + fileErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT))
                             + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     const QByteArray bytes = f.read(ConfigRecord::Size);
     if (f.error() != QFileDevice::NoError) {
-        setError(error, head + fileLayerErrorText(errno ? errno : EIO) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(errno ? errno : EIO) + QLatin1Char('.'));
         return false;
     }
     QString why;
@@ -277,7 +270,7 @@ bool MigrateConfiguration(bool *migrated)
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        showError(head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
+        showError(head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     const QByteArray start = f.read(L::VersionCheckBytes);
@@ -309,7 +302,7 @@ bool MigrateConfiguration(bool *migrated)
     if (!QFile::remove(path)) {
         const int err = errno;
         showError(QString::fromUtf8("Le fichier de configuration %1 ne peut être supprimé : %2.")
-                      .arg(configPathText(path), fileLayerErrorText(err ? err : EACCES)));
+                      .arg(configPathText(path), fileErrorText(err ? err : EACCES)));
     }
 
     Config.ProgramDir = old.ProgramDir;

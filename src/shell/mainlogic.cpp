@@ -1,6 +1,8 @@
 #include "shell/mainlogic.h"
 
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
+#include "platform/safewrite.h"
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
 #include "shell/maintexts.h"
@@ -10,6 +12,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace zoka {
 
@@ -522,9 +526,10 @@ bool MainLogic::CheckBeforeAdministration()
                 focus = MainFocus::Nom;
                 return false;
             }
+            errno = 0;
             if (!MarkAnalysed(ResultFileName)) {
-                say(MsgKind::Error, QStringLiteral("Le fichier %1 ne peut être remplacé: Accès au fichier refusé")
-                              .arg(ResultFileName));
+                say(MsgKind::Error, QStringLiteral("Le fichier %1 ne peut être remplacé: %2")
+                              .arg(ResultFileName, fileErrorText(errno ? errno : EACCES)));
                 focus = MainFocus::Nom;
                 return false;
             }
