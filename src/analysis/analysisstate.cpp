@@ -64,13 +64,11 @@ void ReportError(AnalysisState &st, int code)
 
 void CollectDataLines(AnalysisState &st, const QStringList &lines)
 {
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString &l = lines.at(i);
+    // Only a line that is exactly "[Notes]" ends the data: a line that merely holds it
+    // (a patient name, an extra line) is data and is kept.
+    for (const QString &l : lines) {
         if (l == NotesMarker)
             break;
-        // The header line is always kept: a patient name may hold "[Notes]".
-        if (i > 0 && l.contains(NotesMarker))
-            continue;
         st.DStr << l;
     }
 }
