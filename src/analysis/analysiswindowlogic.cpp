@@ -87,10 +87,11 @@ void AnalysisWindowLogic::limitTextChanged(const QString &text)
     m_state.LimitText = text;
 }
 
-void AnalysisWindowLogic::effacer()
+void AnalysisWindowLogic::effacer(const QStringList &notesBox)
 {
     m_statusMessage.clear();
     const bool produced = rereadAnalysis(m_state);
+    m_state.Notes = notesBox;
     m_fileLoaded = m_state.LinesLoaded;
     PatientName = m_state.PatientName;
     publishReport(produced);
