@@ -3,6 +3,7 @@
 #include "analysis/resultreader.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "shell/sharedstate.h"
 
 #include <QDir>
 #include <QFile>
@@ -189,6 +190,31 @@ private slots:
         open(again, path, 0);
         QCOMPARE(again.PatientName, QStringLiteral("Dr[Notes]"));
         QCOMPARE(again.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("vue")}));
+    }
+
+    void headerNameIsTakenOnlyWhenItCanNameAResultFile_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("plain") << "Durand" << true;
+        QTest::newRow("parent directory") << "../evil" << false;
+        QTest::newRow("absolute path") << "/tmp/evil" << false;
+        QTest::newRow("lost character") << QStringLiteral("Ωmega") << false; // written "?mega"
+        QTest::newRow("too long") << QString(21, u'D') << false;
+    }
+    void headerNameIsTakenOnlyWhenItCanNameAResultFile()
+    {
+        // The next administration builds its file name from PatientName.
+        QFETCH(QString, header);
+        QFETCH(bool, taken);
+        const QString path = write(QStringLiteral("Durand_16.VC"), QStringList{header + QStringLiteral(": ") + Date, QStringLiteral("0")}
+                                                                       + valueLines(times(16)) + QStringList{QStringLiteral("0")});
+        PatientName = QStringLiteral("Avant");
+        AnalysisState st;
+        const QStringList report = open(st, path, 0);
+        const QString asWritten = cp1252::decode(cp1252::encode(header));
+        QVERIFY(report.at(2).startsWith(asWritten + QStringLiteral("    "))); // the report names it all the same
+        QCOMPARE(PatientName, taken ? header : QStringLiteral("Avant"));
     }
 
     void saveNotesFailureKeepsFile()

@@ -17,6 +17,7 @@
 #include <QtTest>
 
 using namespace zoka;
+using namespace zoka::maintext;
 
 namespace {
 const QString B20(20, ' ');
@@ -384,6 +385,36 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 2);
         QVERIFY(!isReadOnlyMarked("Dupont_16.VC"));
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_16.VC"}));
+    }
+
+    void onlyANameThatCanNameAResultFileStartsAnAdministration_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("parent directory") << "../evil" << NameBadChars;
+        QTest::newRow("absolute path") << "/tmp/evil" << NameForbiddenChars;
+        QTest::newRow("backslash") << "a\\b" << NameForbiddenChars;
+        QTest::newRow("lost character") << "?mega" << NameForbiddenChars;
+        QTest::newRow("too long") << QString(21, 'D') << NameTooLong;
+        QTest::newRow("not in Windows-1252") << QStringLiteral("Ωmega")
+                                             << QStringLiteral("Le nom du patient « Ωmega » contient le caractère « Ω », "
+                                                               "que les fichiers de résultats ne peuvent enregistrer.");
+    }
+    void onlyANameThatCanNameAResultFileStartsAnAdministration()
+    {
+        // A name that did not come through the name field (an analysed file's header,
+        // a chosen file's name) meets the same rules at "Passation".
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        Fixture fx;
+        ScopedScriptedMessages msgs;
+        fx.start(msgs);
+        PatientName = name;
+        fx.logic.PassationClick();
+        QCOMPARE(msgs.service.texts(), QStringList{refusal});
+        QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
+        QVERIFY(fx.calls.isEmpty());
+        QCOMPARE(fx.logic.focus, MainFocus::Nom);
     }
 
     void analysisChoosesTheFile()

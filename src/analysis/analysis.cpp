@@ -4,6 +4,7 @@
 #include "analysis/report.h"
 #include "analysis/resultreader.h"
 #include "platform/messages.h"
+#include "shell/naming.h"
 #include "shell/sharedstate.h"
 #include "shell/tables.h"
 
@@ -25,6 +26,12 @@ void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex, 
     st.resetForShow();
 }
 
+void publishPatientName(const AnalysisState &st)
+{
+    if (patientNameProblem(st.PatientName).isEmpty())
+        PatientName = st.PatientName;
+}
+
 namespace {
 bool readFile(AnalysisState &st)
 {
@@ -35,7 +42,7 @@ bool readFile(AnalysisState &st)
         ReadResultFile(st);
     }
     // The reading names the patient and the practice runs for the whole program.
-    PatientName = st.PatientName;
+    publishPatientName(st);
     PracticeRuns = st.PracticeRuns;
     return st.AnalysisError != AnalysisReadFailure;
 }

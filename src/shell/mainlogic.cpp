@@ -20,11 +20,6 @@ namespace zoka {
 using namespace maintext;
 
 namespace {
-// Text refused in a patient name besides "_" and ".": a name is part of a file name.
-const QString NameForbiddenChars = QStringLiteral(
-    "     Le nom du patient ne peut contenir les caractères / \\ : * ? \" < > | "
-    "ni de caractère de contrôle (il sert à nommer les fichiers de résultats)      ");
-
 QString resultsDirMissingText(const QString &dir)
 {
     return DirHead + dir + DirTail + QLatin1Char('\r') + DirActivate + QLatin1Char('\r') + DirRestart;
@@ -511,6 +506,17 @@ bool MainLogic::CheckBeforeAdministration()
     if (ItemCount == 0) {
         say(MsgKind::Warning, CountNotSet);
         focusVisibleCountGroup();
+        return false;
+    }
+    // The name may come from elsewhere than the name field (the header of an analysed
+    // file, a chosen file's name): the result file must still be a plain file of the
+    // results directory that its header can name.
+    QString refusal = patientNameProblem(PatientName);
+    if (refusal.isEmpty())
+        refusal = resultFileNameProblem(ResultFileName);
+    if (!refusal.isEmpty()) {
+        say(MsgKind::Error, refusal);
+        focus = MainFocus::Nom;
         return false;
     }
     if (QFileInfo::exists(ResultFileName)) {
