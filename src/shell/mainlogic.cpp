@@ -30,6 +30,13 @@ QString resultsDirUnusableText(const QString &dir)
     return QStringLiteral("Le répertoire des résultats <%1> n'est pas accessible.").arg(dir);
 }
 
+QString resultsDirNotWritableText(const QString &dir, int err)
+{
+    return QStringLiteral("Aucun fichier de résultats ne peut être créé dans le répertoire des résultats <%1> : %2.\r"
+                          "Choisissez un autre répertoire dans la fenêtre [Options].")
+        .arg(QDir::toNativeSeparators(dir), fileErrorText(err));
+}
+
 const QString StartupFailedText = QStringLiteral(
     "Le démarrage de ZOKA n'a pu aboutir: les boutons Passation, Analyse et Suppression "
     "restent inactifs.\r"
@@ -517,6 +524,12 @@ bool MainLogic::CheckBeforeAdministration()
     if (!refusal.isEmpty()) {
         say(MsgKind::Error, refusal);
         focus = MainFocus::Nom;
+        return false;
+    }
+    // The result file is created in the current directory, the results directory.
+    int err = 0;
+    if (!canCreateFileIn(QStringLiteral("."), &err)) {
+        say(MsgKind::Error, resultsDirNotWritableText(ResultsDirPath.isEmpty() ? QDir::currentPath() : ResultsDirPath, err));
         return false;
     }
     if (QFileInfo::exists(ResultFileName)) {
