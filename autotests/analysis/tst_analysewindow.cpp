@@ -157,17 +157,19 @@ private slots:
         QCOMPARE(countOf(w.Data->toPlainText(), Stars), 4);
         QVERIFY(w.isVisible()); // Enter pressed no button of the window
 
-        // Effacer: the head only, the notes box emptied, the limit kept.
-        typeNote(w, QStringLiteral("à effacer"));
+        // Effacer: the head only, the limit kept, the notes typed so far kept (and
+        // saved at the close).
+        typeNote(w, QStringLiteral("à garder"));
         QTest::mouseClick(w.Effacer, Qt::LeftButton);
         QCOMPARE(countOf(w.Data->toPlainText(), Stars), 0);
-        QCOMPARE(w.Notes->toPlainText(), QStringLiteral("[Notes]"));
+        QCOMPARE(w.Notes->toPlainText(), QStringLiteral("[Notes]\nà garder"));
         QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 2500"));
         QTest::mouseClick(w.Limite, Qt::LeftButton);
         QTest::mouseClick(w.Limite, Qt::LeftButton);
         QVERIFY(!w.Data->toPlainText().contains(QStringLiteral("Scores bruts:")));
         w.logic().markAnalysed = [](const QString &) { return true; };
         w.QuitterClick();
+        QVERIFY(readBytes(m_dir.filePath(QStringLiteral("Dupont_16.VC"))).endsWith("[Notes]\r\n\xE0 garder\r\n"));
     }
 
     void pointingTestsProposeFiveSeconds()

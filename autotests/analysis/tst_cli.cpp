@@ -17,6 +17,9 @@
 
 #include "report_helpers.h"
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 using namespace zoka;
 
 namespace {
@@ -33,14 +36,22 @@ struct Run {
 
 // The golden reports are written with a point as decimal separator: the tool runs
 // under a British locale unless told otherwise.
-Run run(const QStringList &args, const QString &locale = QStringLiteral("en_GB.UTF-8"))
+// `memoryLimited`: the tool gets 256 MiB of address space and 10 s at most.
+Run run(const QStringList &args, const QString &locale = QStringLiteral("en_GB.UTF-8"), bool memoryLimited = false)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), locale);
     p.setProcessEnvironment(env);
+    if (memoryLimited)
+        p.setChildProcessModifier([] {
+            const rlimit limit{256 << 20, 256 << 20};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
     p.start(Tool, args);
-    p.waitForFinished(60000);
+    if (!p.waitForFinished(memoryLimited ? 10000 : 60000))
+        p.kill();
+    p.waitForFinished();
     Run r;
     r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = p.readAllStandardOutput();
@@ -159,6 +170,38 @@ private slots:
         QVERIFY(!r.out.contains("Scores bruts:"));
         QVERIFY(!r.out.contains("Rejet"));
         QCOMPARE(r.errLines, QStringList{file + QStringLiteral(":       Err1: Le nom de fichier a un mauvais format          ")});
+    }
+
+    void filesThatAreNotResultFilesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("FIFO") << "Tube_16.VC" << "Nom de fichier incorrect";
+        QTest::newRow("link to a FIFO") << "Lien_16.VC" << "Nom de fichier incorrect";
+        // Files of /proc say they are regular and empty; some block (/proc/kmsg).
+        QTest::newRow("link to a file of /proc") << "Proc_16.VC" << "Nom de fichier incorrect";
+        QTest::newRow("16 MiB of bare line ends") << "Vide_16.VC" << "Fichier de plus de 65536 lignes";
+    }
+    void filesThatAreNotResultFilesAreRefusedAtOnce()
+    {
+        // Neither blocks (a FIFO without a writer), nor takes memory by the line.
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        const QString fifo = m_dir.filePath(QStringLiteral("Tube_16.VC"));
+        if (!QFileInfo::exists(fifo)) {
+            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+            QVERIFY(QFile::link(fifo, m_dir.filePath(QStringLiteral("Lien_16.VC"))));
+            QVERIFY(QFile::link(QStringLiteral("/proc/self/status"), m_dir.filePath(QStringLiteral("Proc_16.VC"))));
+            QFile f(m_dir.filePath(QStringLiteral("Vide_16.VC")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(16 * 1024 * 1024, '\n'));
+        }
+        const QString path = m_dir.filePath(name);
+        const Run r = run({path}, QStringLiteral("en_GB.UTF-8"), true);
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.errLines.size(), 1);
+        QVERIFY2(r.errLines.first().startsWith(path + QStringLiteral(": ") + refusal), qPrintable(r.errLines.first()));
     }
 
     void commandLineErrors()

@@ -3,6 +3,7 @@
 #include "analysis/resultreader.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "shell/sharedstate.h"
 
 #include <QDir>
 #include <QFile>
@@ -173,25 +174,47 @@ private slots:
 
     void markerInsideLines()
     {
-        // A patient name may hold "[Notes]": the header survives the rewrite. Any
-        // other line that merely holds it is dropped; the exact line ends the data.
+        // Only the exact "[Notes]" line ends the data: a header or an extra line that
+        // merely holds it survives the rewrite, and so do the notes.
         const QStringList data = QStringList{QStringLiteral("Dr[Notes]: ") + Date, QStringLiteral("0")}
-            + valueLines(times(16)) + QStringList{QStringLiteral("0")};
-        const QString path = write(QStringLiteral("Dr[Notes]_16.VC"), data);
+            + valueLines(times(16)) + QStringList{QStringLiteral("0"), QStringLiteral("12 [Notes] ajoutée")};
+        const QStringList file = data + QStringList{QStringLiteral("[Notes]"), QStringLiteral("vue")};
+        const QString path = write(QStringLiteral("Dr[Notes]_16.VC"), file);
         AnalysisState st;
         open(st, path, 0);
-        QCOMPARE(st.AnalysisError, AnalysisNoError);
+        QCOMPARE(st.AnalysisError, AnalysisNoError); // error 4 shown, the analysis runs
         QCOMPARE(st.DStr, data);
         QVERIFY(SaveNotes(st));
+        QCOMPARE(bytesOf(path), cp1252::encodeLines(file));
         AnalysisState again;
         open(again, path, 0);
-        QCOMPARE(again.AnalysisError, AnalysisNoError);
         QCOMPARE(again.PatientName, QStringLiteral("Dr[Notes]"));
+        QCOMPARE(again.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("vue")}));
+    }
 
-        AnalysisState direct;
-        CollectDataLines(direct, {QStringLiteral("a"), QStringLiteral("b [Notes]"), QStringLiteral("c"),
-                                  QStringLiteral("[Notes]"), QStringLiteral("d")});
-        QCOMPARE(direct.DStr, (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+    void headerNameIsTakenOnlyWhenItCanNameAResultFile_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("plain") << "Durand" << true;
+        QTest::newRow("parent directory") << "../evil" << false;
+        QTest::newRow("absolute path") << "/tmp/evil" << false;
+        QTest::newRow("lost character") << QStringLiteral("Ωmega") << false; // written "?mega"
+        QTest::newRow("too long") << QString(21, u'D') << false;
+    }
+    void headerNameIsTakenOnlyWhenItCanNameAResultFile()
+    {
+        // The next administration builds its file name from PatientName.
+        QFETCH(QString, header);
+        QFETCH(bool, taken);
+        const QString path = write(QStringLiteral("Durand_16.VC"), QStringList{header + QStringLiteral(": ") + Date, QStringLiteral("0")}
+                                                                       + valueLines(times(16)) + QStringList{QStringLiteral("0")});
+        PatientName = QStringLiteral("Avant");
+        AnalysisState st;
+        const QStringList report = open(st, path, 0);
+        const QString asWritten = cp1252::decode(cp1252::encode(header));
+        QVERIFY(report.at(2).startsWith(asWritten + QStringLiteral("    "))); // the report names it all the same
+        QCOMPARE(PatientName, taken ? header : QStringLiteral("Avant"));
     }
 
     void saveNotesFailureKeepsFile()

@@ -9,6 +9,8 @@
 #include "battery/testspec.h"
 #include "shell/widgets/tmain.h"
 
+#include "mount_helpers.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,7 +18,10 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <optional>
+
 using namespace zoka;
+using namespace zoka::maintext;
 
 namespace {
 const QString B20(20, ' ');
@@ -384,6 +389,68 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 2);
         QVERIFY(!isReadOnlyMarked("Dupont_16.VC"));
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_16.VC"}));
+    }
+
+    void onlyANameThatCanNameAResultFileStartsAnAdministration_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("parent directory") << "../evil" << NameBadChars;
+        QTest::newRow("absolute path") << "/tmp/evil" << NameForbiddenChars;
+        QTest::newRow("backslash") << "a\\b" << NameForbiddenChars;
+        QTest::newRow("lost character") << "?mega" << NameForbiddenChars;
+        QTest::newRow("too long") << QString(21, 'D') << NameTooLong;
+        QTest::newRow("not in Windows-1252") << QStringLiteral("Ωmega")
+                                             << QStringLiteral("Le nom du patient « Ωmega » contient le caractère « Ω », "
+                                                               "que les fichiers de résultats ne peuvent enregistrer.");
+    }
+    void onlyANameThatCanNameAResultFileStartsAnAdministration()
+    {
+        // A name that did not come through the name field (an analysed file's header,
+        // a chosen file's name) meets the same rules at "Passation".
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        Fixture fx;
+        ScopedScriptedMessages msgs;
+        fx.start(msgs);
+        PatientName = name;
+        fx.logic.PassationClick();
+        QCOMPARE(msgs.service.texts(), QStringList{refusal});
+        QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
+        QVERIFY(fx.calls.isEmpty());
+        QCOMPARE(fx.logic.focus, MainFocus::Nom);
+    }
+
+    void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("removed") << false << "Fichier introuvable";
+        QTest::newRow("read-only file system") << true << QStringLiteral("Accès au fichier refusé");
+    }
+    void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, cause);
+        Fixture fx;
+        std::optional<ScopedTmpfs> mount;
+        if (readOnly) {
+            mount.emplace(fx.results, "size=64k", MS_RDONLY);
+            if (!mount->mounted)
+                QSKIP("a read-only directory needs a mount, which only the superuser can make");
+        }
+        ScopedScriptedMessages msgs;
+        fx.start(msgs);
+        fx.logic.setNomText("Dupont");
+        if (!readOnly)
+            QVERIFY(QDir(fx.results).removeRecursively());
+        msgs.service.clear();
+        fx.logic.PassationClick();
+        QVERIFY(fx.calls.isEmpty());
+        QCOMPARE(msgs.service.texts(),
+                 QStringList{"Aucun fichier de résultats ne peut être créé dans le répertoire des résultats <" + fx.results
+                             + "> : " + cause + ".\rChoisissez un autre répertoire dans la fenêtre [Options]."});
+        QDir::setCurrent(fx.startDir); // leaves the mount free to go
     }
 
     void analysisChoosesTheFile()

@@ -123,6 +123,26 @@ private slots:
         QCOMPARE(forbiddenFileNameCharIndex(QStringLiteral("a\x7f")), 1);
     }
 
+    void resultFileNamesStayInTheResultsDirectory_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain") << "Dupont_16.VC" << true;
+        QTest::newRow("hyphen and speed") << "Jean-Pierre_228-1.AS" << true;
+        QTest::newRow("accented") << QStringLiteral("Hélène_16.VC") << true;
+        QTest::newRow("parent directory") << "../evil_16.VC" << false;
+        QTest::newRow("inner parent directory") << "a/../../evil_16.VC" << false;
+        QTest::newRow("absolute") << "/tmp/evil_16.VC" << false;
+        QTest::newRow("backslash") << "..\\evil_16.VC" << false;
+        QTest::newRow("not in Windows-1252") << QStringLiteral("Ωmega_16.VC") << false;
+    }
+    void resultFileNamesStayInTheResultsDirectory()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, accepted);
+        QCOMPARE(resultFileNameProblem(name).isEmpty(), accepted);
+    }
+
     void fileListsAreSortedIgnoringCaseAndHoldPlainFilesOnly()
     {
         QTemporaryDir dir;

@@ -3,6 +3,7 @@
 #include "analysis/report.h"
 #include "analysis/resultreader.h"
 #include "platform/messages.h"
+#include "shell/naming.h"
 #include "shell/sharedstate.h"
 #include "battery/testspec.h"
 
@@ -24,6 +25,12 @@ void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex, 
     st.resetForShow();
 }
 
+void publishPatientName(const AnalysisState &st)
+{
+    if (patientNameProblem(st.PatientName).isEmpty())
+        PatientName = st.PatientName;
+}
+
 namespace {
 bool readFile(AnalysisState &st)
 {
@@ -34,7 +41,7 @@ bool readFile(AnalysisState &st)
         ReadResultFile(st);
     }
     // The reading names the patient for the whole program.
-    PatientName = st.PatientName;
+    publishPatientName(st);
     return st.AnalysisError != AnalysisReadFailure;
 }
 } // namespace

@@ -1,15 +1,12 @@
 #include "analysis/analysisstate.h"
 
 #include "platform/cp1252.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
+#include "platform/safewrite.h"
 #include "battery/testspec.h"
 
-#include <QSaveFile>
-
 namespace zoka {
-
-namespace {
-}
 
 const std::array<QString, 6> ErrorTexts = {
     QStringLiteral("0: Erreur interne"),
@@ -67,13 +64,11 @@ void ReportError(AnalysisState &st, int code)
 
 void CollectDataLines(AnalysisState &st, const QStringList &lines)
 {
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString &l = lines.at(i);
+    // Only a line that is exactly "[Notes]" ends the data: a line that merely holds it
+    // (a patient name, an extra line) is data and is kept.
+    for (const QString &l : lines) {
         if (l == NotesMarker)
             break;
-        // The header line is always kept: a patient name may hold "[Notes]".
-        if (i > 0 && l.contains(NotesMarker))
-            continue;
         st.DStr << l;
     }
 }
@@ -120,11 +115,11 @@ bool SaveNotes(const AnalysisState &st, QString *error)
     out << st.Notes;
     const QByteArray bytes = cp1252::encodeLines(out);
 
-    QSaveFile f(st.FilePath);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    int err = 0;
+    if (!writeFileSafely(st.FilePath, bytes, nullptr, &err)) {
         if (error)
             *error = QStringLiteral("Impossible de réécrire le fichier %1 : %2")
-                         .arg(st.FilePath, f.errorString());
+                         .arg(st.FilePath, fileErrorText(err));
         return false;
     }
     return true;

@@ -82,8 +82,7 @@ extern const std::array<QString, 6> ErrorTexts;
 void ReportError(AnalysisState &st, int code);
 
 // Appends to DStr every line of `lines` from the start up to the first line that is
-// exactly "[Notes]" (not kept); a line after the header that merely contains
-// "[Notes]" is left out.
+// exactly "[Notes]" (not kept); a line that merely contains "[Notes]" is kept.
 void CollectDataLines(AnalysisState &st, const QStringList &lines);
 
 // Appends to Notes every non-empty line of `lines` from index `from` to the end.

@@ -34,7 +34,7 @@ void AnalysisWindowLogic::show(const QString &filePath, int testIndex, int speed
     prepareAnalysis(m_state, filePath, testIndex, speedIndex, patientName, version);
     const bool produced = openAnalysis(m_state);
     m_fileLoaded = m_state.LinesLoaded;
-    PatientName = m_state.PatientName;
+    publishPatientName(m_state);
     publishReport(produced);
 }
 
@@ -86,12 +86,13 @@ void AnalysisWindowLogic::limitTextChanged(const QString &text)
     m_state.LimitText = text;
 }
 
-void AnalysisWindowLogic::effacer()
+void AnalysisWindowLogic::effacer(const QStringList &notesBox)
 {
     m_statusMessage.clear();
     const bool produced = rereadAnalysis(m_state);
+    m_state.Notes = notesBox;
     m_fileLoaded = m_state.LinesLoaded;
-    PatientName = m_state.PatientName;
+    publishPatientName(m_state);
     publishReport(produced);
 }
 

@@ -52,9 +52,10 @@ public:
     // LimitValChange: the typed text becomes LimitText at every change.
     void limitTextChanged(const QString &text);
 
-    // EffacerClick: notes box back to "[Notes]", the file read again (report head
-    // only; the whole report for "Attention soutenue").
-    void effacer();
+    // EffacerClick: the file read again (report head only; the whole report for
+    // "Attention soutenue"). The notes are what `notesBox` holds (the lines of the
+    // Notes memo): notes typed and not yet saved are kept.
+    void effacer(const QStringList &notesBox);
 
     // Close sequence, run once per showing: clears the not-analysed mark, then
     // rewrites the result file with `notesBox` (the lines of the Notes memo). When the

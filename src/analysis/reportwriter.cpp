@@ -2,11 +2,12 @@
 
 #include "analysis/stats.h"
 #include "platform/cp1252.h"
+#include "platform/fileerrors.h"
+#include "platform/safewrite.h"
 #include "shell/sharedstate.h"
 
 #include <QFile>
 #include <QLocale>
-#include <QSaveFile>
 
 namespace zoka {
 
@@ -108,11 +109,11 @@ QString reportFilePath() { return programFile(QStringLiteral("AnaTemp.txt")); }
 
 bool writeReportFile(const QByteArray &bytes, QString *error)
 {
-    QSaveFile f(reportFilePath());
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    int err = 0;
+    if (!writeFileSafely(reportFilePath(), bytes, nullptr, &err)) {
         if (error)
             *error = QStringLiteral("Erreur d'écriture du fichier de résultats d'analyse %1 : %2")
-                         .arg(reportFilePath(), f.errorString());
+                         .arg(reportFilePath(), fileErrorText(err));
         return false;
     }
     return true;

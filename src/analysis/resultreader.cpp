@@ -1,12 +1,11 @@
 #include "analysis/resultreader.h"
 
 #include "analysis/report.h"
+#include "platform/boundedread.h"
 #include "platform/cp1252.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "battery/testspec.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <climits>
 
@@ -31,7 +30,11 @@ QString quoted(const QString &line)
 }
 } // namespace
 
+// A result file is a few kilobytes: header, practice line, at most 228 items, the
+// closing line and the notes. These bounds leave room for any notes an examiner types.
 constexpr qint64 MaxResultFileBytes = 16 * 1024 * 1024;
+constexpr int MaxResultFileLines = 65536;
+constexpr int MaxResultLineBytes = 1024 * 1024;
 
 const QString IncompleteFileText = QStringLiteral(
     "        Le fichier est incomplet. Le contenu partiel est visualisé et non traité.        ");
@@ -39,45 +42,38 @@ const QString IncompleteFileText = QStringLiteral(
 bool loadResultLines(const QString &path, QStringList *lines, QString *error)
 {
     lines->clear();
-    // A result file is a few kilobytes; a directory, a device or a huge file is not
-    // one (and reading it whole could hang or exhaust memory).
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        if (error)
-            *error = QStringLiteral("Nom de fichier incorrect : %1").arg(path);
-        return false;
+    // Only a regular file is read (a directory, a FIFO or a device is not a result
+    // file, and reading one could hang), and within bounds.
+    QList<QByteArray> raw;
+    const LineReadResult r =
+        readLinesBounded(path, {MaxResultFileBytes, MaxResultFileLines, MaxResultLineBytes}, &raw);
+    QString why;
+    switch (r.status) {
+    case LineReadStatus::Ok:
+        for (const QByteArray &line : std::as_const(raw))
+            *lines << cp1252::decode(line);
+        return true;
+    case LineReadStatus::NotRegularFile:
+        why = QStringLiteral("Nom de fichier incorrect");
+        break;
+    case LineReadStatus::TooBig:
+        why = QStringLiteral("Fichier trop volumineux pour un fichier de résultats");
+        break;
+    case LineReadStatus::TooManyLines:
+        why = QStringLiteral("Fichier de plus de %1 lignes, trop long pour un fichier de résultats")
+                  .arg(MaxResultFileLines);
+        break;
+    case LineReadStatus::LineTooLong:
+        why = QStringLiteral("Ligne %1 trop longue pour un fichier de résultats").arg(r.line);
+        break;
+    case LineReadStatus::OpenFailed:
+    case LineReadStatus::ReadFailed:
+        why = fileErrorText(r.errnoValue);
+        break;
     }
-    if (info.size() > MaxResultFileBytes) {
-        if (error)
-            *error = QStringLiteral("Fichier trop volumineux pour un fichier de résultats : %1").arg(path);
-        return false;
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error) {
-            switch (f.error()) {
-            case QFileDevice::OpenError:
-                *error = f.exists() ? QStringLiteral("Accès au fichier refusé")
-                                    : QStringLiteral("Fichier introuvable");
-                break;
-            case QFileDevice::PermissionsError:
-                *error = QStringLiteral("Accès au fichier refusé");
-                break;
-            default:
-                *error = QStringLiteral("Erreur E/S %1").arg(int(f.error()));
-            }
-            *error += QStringLiteral(" : ") + path;
-        }
-        return false;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        if (error)
-            *error = QStringLiteral("Erreur E/S %1 : %2").arg(int(f.error())).arg(path);
-        return false;
-    }
-    *lines = cp1252::splitLines(cp1252::decode(bytes));
-    return true;
+    if (error)
+        *error = why + QStringLiteral(" : ") + path;
+    return false;
 }
 
 bool parseNumberLine(const QString &line, int *value, QString *problem, int *consumed)

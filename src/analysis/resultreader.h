@@ -9,8 +9,10 @@ namespace zoka {
 // Warning shown when a result file stops before its last item.
 extern const QString IncompleteFileText;
 
-// All lines of a result file (Windows-1252), read at once. On failure returns false
-// and puts the French file-error text in `error`.
+// All lines of a result file (Windows-1252). Only a regular file is read (links
+// resolved; a FIFO or a device is refused without blocking), within bounds of size,
+// line count and line length. On failure returns false and puts the French text of
+// the cause, " : " and the path in `error`.
 bool loadResultLines(const QString &path, QStringList *lines, QString *error);
 
 // A numeric line: optional blanks, an optional "-", decimal digits; the rest of the

@@ -26,9 +26,18 @@ QString fileErrorText(int err)
     case ENOSPC:
     case EDQUOT:
         return QStringLiteral("Disque plein");
+    case EEXIST:
+        return QStringLiteral("Un fichier de ce nom existe déjà");
     default:
         return QStringLiteral("Erreur E/S %1").arg(err);
     }
+}
+
+QString fileErrorPhrase(int err)
+{
+    QString text = fileErrorText(err);
+    text[0] = text.at(0).toLower();
+    return text;
 }
 
 } // namespace zoka

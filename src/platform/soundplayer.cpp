@@ -1,12 +1,15 @@
 #include "platform/soundplayer.h"
 
 #include "platform/clock.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
+
+#include <cerrno>
 
 namespace zoka {
 
@@ -89,9 +92,10 @@ WaveInfo readWaveInfo(const QString &path)
 {
     QFile f(path);
     if (!QFileInfo::exists(path))
-        return failed(QStringLiteral("fichier introuvable"));
+        return failed(fileErrorPhrase(ENOENT));
+    errno = 0;
     if (!f.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("accès au fichier refusé"));
+        return failed(fileErrorPhrase(errno ? errno : EACCES));
     return parseWaveHeader(f.readAll());
 }
 
@@ -129,7 +133,7 @@ bool FakeSoundPlayer::open(const QString &path)
     m_playing = false;
     m_file.clear();
     if (failOpen) {
-        showError(soundFileErrorText(path, QStringLiteral("fichier introuvable")));
+        showError(soundFileErrorText(path, fileErrorPhrase(ENOENT)));
         return false;
     }
     if (checkFiles) {

@@ -1,6 +1,7 @@
 #include "shell/configfile.h"
 
 #include "platform/fileerrors.h"
+#include "platform/safewrite.h"
 
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cerrno>
@@ -70,13 +70,6 @@ QString configPathText(const QString &path)
 }
 
 } // namespace
-
-QString fileLayerErrorText(int err)
-{
-    if (err == EEXIST)
-        return QString::fromUtf8("Un fichier de ce nom existe déjà");
-    return fileErrorText(err);
-}
 
 bool fitsRecordString(const QString &text, int maxChars, QString *why)
 {
@@ -200,14 +193,14 @@ bool readConfigFile(const QString &path, ConfigRecord *out, QString *error)
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT))
+        setError(error, head + fileErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT))
                             + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     const QByteArray bytes = f.read(ConfigRecord::Size);
     if (f.error() != QFileDevice::NoError) {
-        setError(error, head + fileLayerErrorText(errno ? errno : EIO) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(errno ? errno : EIO) + QLatin1Char('.'));
         return false;
     }
     QString why;
@@ -228,24 +221,9 @@ bool writeConfigFile(const QString &path, const ConfigRecord &c, QString *error)
         setError(error, head + why);
         return false;
     }
-    QSaveFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly)) {
-        const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
-        return false;
-    }
-    errno = 0;
-    if (f.write(bytes) != bytes.size()) {
-        const int err = errno;
-        f.cancelWriting();
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
-        return false;
-    }
-    errno = 0;
-    if (!f.commit()) {
-        const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
+    int err = 0;
+    if (!writeFileSafely(path, bytes, nullptr, &err)) {
+        setError(error, head + fileErrorText(err) + QLatin1Char('.'));
         return false;
     }
     return true;
@@ -289,7 +267,7 @@ bool MigrateConfiguration(bool *migrated)
     errno = 0;
     if (!f.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        showError(head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
+        showError(head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     const QByteArray start = f.read(L::VersionCheckBytes);
@@ -321,7 +299,7 @@ bool MigrateConfiguration(bool *migrated)
     if (!QFile::remove(path)) {
         const int err = errno;
         showError(QString::fromUtf8("Le fichier de configuration %1 ne peut être supprimé : %2.")
-                      .arg(configPathText(path), fileLayerErrorText(err ? err : EACCES)));
+                      .arg(configPathText(path), fileErrorText(err ? err : EACCES)));
     }
 
     Config.ProgramDir = old.ProgramDir;

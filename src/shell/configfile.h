@@ -65,10 +65,6 @@ QString defaultResultsDir(const QString &programDir);
 
 // ---- Files ---------------------------------------------------------------------
 
-// The file layer's text for a failed system call's errno ("Fichier introuvable",
-// "Accès au fichier refusé", "Disque plein", "Erreur E/S n").
-QString fileLayerErrorText(int errnoValue);
-
 // Reads one record from `path`. False with a French text (file missing, unreadable,
 // shorter than 392 bytes, damaged) in *error.
 bool readConfigFile(const QString &path, ConfigRecord *out, QString *error = nullptr);

@@ -1,6 +1,7 @@
 #include "shell/filelists.h"
 
 #include "platform/fileattr.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "shell/maintexts.h"
 #include "shell/naming.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace zoka {
 
@@ -20,15 +22,8 @@ bool lessIgnoringCase(const QString &a, const QString &b)
     return c != 0 ? c < 0 : a < b;
 }
 
-QString fileErrorText(const QFile &f)
-{
-    switch (f.error()) {
-    case QFileDevice::PermissionsError: return QStringLiteral("Accès au fichier refusé");
-    case QFileDevice::ResourceError: return QStringLiteral("Disque plein");
-    case QFileDevice::RemoveError: return QStringLiteral("Accès au fichier refusé");
-    default: return QStringLiteral("Erreur E/S %1").arg(int(f.error()));
-    }
-}
+// The error number of a failed call on a file; EACCES when the call left none.
+int lastFileError() { return errno != 0 ? errno : EACCES; }
 } // namespace
 
 QStringList readFileList(const QString &dir)
@@ -99,23 +94,26 @@ DeleteOutcome DeleteResultFile(const QString &name, QString *error)
     if (isNotAnalysed(name)) {
         if (!askYesNo(MsgKind::Warning, notAnalysedQuestion(name)))
             return DeleteOutcome::Kept;
+        errno = 0;
         if (!MarkAnalysed(name)) {
             if (error)
-                *error = QStringLiteral("Le fichier %1 ne peut être supprimé: Accès au fichier refusé").arg(name);
+                *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(lastFileError()));
             return DeleteOutcome::Failed;
         }
     }
     // The content goes first, then the directory entry.
     QFile f(name);
+    errno = 0;
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         if (error)
-            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(f));
+            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(lastFileError()));
         return DeleteOutcome::Failed;
     }
     f.close();
+    errno = 0;
     if (!f.remove()) {
         if (error)
-            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(f));
+            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(lastFileError()));
         return DeleteOutcome::Failed;
     }
     return DeleteOutcome::Deleted;

@@ -1,8 +1,8 @@
 #include "shell/intrologic.h"
 
 #include "platform/cp1252.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
-#include "shell/configfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +38,7 @@ bool readHelpText(const QString &path, QStringList *lines, QString *error)
         if (error)
             *error = QString::fromUtf8("Le fichier d'aide %1 ne peut être lu : %2.")
                          .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
-                              fileLayerErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT)));
+                              fileErrorText(err ? err : (QFile::exists(path) ? EACCES : ENOENT)));
         return false;
     }
     *lines = cp1252::splitLines(cp1252::decode(f.readAll()));

@@ -1,6 +1,8 @@
 #include "shell/mainlogic.h"
 
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
+#include "platform/safewrite.h"
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
 #include "shell/maintexts.h"
@@ -11,16 +13,13 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace zoka {
 
 using namespace maintext;
 
 namespace {
-// Text refused in a patient name besides "_" and ".": a name is part of a file name.
-const QString NameForbiddenChars = QStringLiteral(
-    "     Le nom du patient ne peut contenir les caractères / \\ : * ? \" < > | "
-    "ni de caractère de contrôle (il sert à nommer les fichiers de résultats)      ");
-
 QString resultsDirMissingText(const QString &dir)
 {
     return DirHead + dir + DirTail + QLatin1Char('\r') + DirActivate + QLatin1Char('\r') + DirRestart;
@@ -29,6 +28,13 @@ QString resultsDirMissingText(const QString &dir)
 QString resultsDirUnusableText(const QString &dir)
 {
     return QStringLiteral("Le répertoire des résultats <%1> n'est pas accessible.").arg(dir);
+}
+
+QString resultsDirNotWritableText(const QString &dir, int err)
+{
+    return QStringLiteral("Aucun fichier de résultats ne peut être créé dans le répertoire des résultats <%1> : %2.\r"
+                          "Choisissez un autre répertoire dans la fenêtre [Options].")
+        .arg(QDir::toNativeSeparators(dir), fileErrorText(err));
 }
 
 const QString StartupFailedText = QStringLiteral(
@@ -512,6 +518,23 @@ bool MainLogic::CheckBeforeAdministration()
         focusVisibleCountGroup();
         return false;
     }
+    // The name may come from elsewhere than the name field (the header of an analysed
+    // file, a chosen file's name): the result file must still be a plain file of the
+    // results directory that its header can name.
+    QString refusal = patientNameProblem(PatientName);
+    if (refusal.isEmpty())
+        refusal = resultFileNameProblem(ResultFileName);
+    if (!refusal.isEmpty()) {
+        say(MsgKind::Error, refusal);
+        focus = MainFocus::Nom;
+        return false;
+    }
+    // The result file is created in the current directory, the results directory.
+    int err = 0;
+    if (!canCreateFileIn(QStringLiteral("."), &err)) {
+        say(MsgKind::Error, resultsDirNotWritableText(ResultsDirPath.isEmpty() ? QDir::currentPath() : ResultsDirPath, err));
+        return false;
+    }
     if (QFileInfo::exists(ResultFileName)) {
         const QString lf = QStringLiteral("\n");
         const QString question = ExistsHead + lf + ExistsYes + ResultFileName + ExistsYesTail + lf + ExistsNo
@@ -525,9 +548,10 @@ bool MainLogic::CheckBeforeAdministration()
                 focus = MainFocus::Nom;
                 return false;
             }
+            errno = 0;
             if (!MarkAnalysed(ResultFileName)) {
-                say(MsgKind::Error, QStringLiteral("Le fichier %1 ne peut être remplacé: Accès au fichier refusé")
-                              .arg(ResultFileName));
+                say(MsgKind::Error, QStringLiteral("Le fichier %1 ne peut être remplacé: %2")
+                              .arg(ResultFileName, fileErrorText(errno ? errno : EACCES)));
                 focus = MainFocus::Nom;
                 return false;
             }

@@ -6,6 +6,10 @@
 namespace zoka::maintext {
 
 inline const QString NameBadChars = QStringLiteral("     Le nom du patient ne peut contenir les caractères _ ou .      ");
+// Characters refused in a patient name besides "_" and ".": a name is part of a file name.
+inline const QString NameForbiddenChars = QStringLiteral(
+    "     Le nom du patient ne peut contenir les caractères / \\ : * ? \" < > | "
+    "ni de caractère de contrôle (il sert à nommer les fichiers de résultats)      ");
 inline const QString NameTooLong = QStringLiteral("     Le nom du patient est trop long (20 caractères maximum)      ");
 inline const QString AskEndless = QStringLiteral("     Les séries de stimuli doivent-elles se répéter sans fin?      ");
 inline const QString NotEncoded = QStringLiteral("Le nom du patient n'est pas encodé!");

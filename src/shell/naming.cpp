@@ -1,6 +1,10 @@
 #include "shell/naming.h"
 
 #include "battery/testspec.h"
+#include "platform/cp1252.h"
+#include "shell/maintexts.h"
+
+#include <QDir>
 
 namespace zoka {
 
@@ -101,6 +105,62 @@ int forbiddenFileNameCharIndex(const QString &name)
             return i;
     }
     return -1;
+}
+
+namespace {
+// 0-based position of the first character Windows-1252 cannot hold, -1 when none.
+int firstNonCp1252Index(const QString &text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const int width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString c = text.mid(i, width);
+        if (cp1252::decode(cp1252::encode(c)) != c)
+            return i;
+        i += width - 1;
+    }
+    return -1;
+}
+
+QString characterAt(const QString &text, int i)
+{
+    return text.mid(i, text.at(i).isHighSurrogate() ? 2 : 1);
+}
+} // namespace
+
+QString patientNameProblem(const QString &name)
+{
+    using namespace maintext;
+    if (underscoreDotCut(name) >= 0)
+        return NameBadChars;
+    if (forbiddenFileNameCharIndex(name) >= 0)
+        return NameForbiddenChars;
+    if (name.size() > MaxPatientNameLength)
+        return NameTooLong;
+    const int bad = firstNonCp1252Index(name);
+    if (bad >= 0)
+        return QStringLiteral("Le nom du patient « %1 » contient le caractère « %2 », que les fichiers "
+                              "de résultats ne peuvent enregistrer.")
+            .arg(name, characterAt(name, bad));
+    return QString();
+}
+
+QString resultFileNameProblem(const QString &fileName)
+{
+    QString why;
+    if (fileName.contains(QLatin1Char('/')) || fileName.contains(QLatin1Char('\\'))
+        || fileName.contains(QStringLiteral("..")) || fileName == QStringLiteral(".")
+        || QDir::isAbsolutePath(fileName)) {
+        why = QStringLiteral("il désignerait un fichier hors du répertoire des résultats");
+    } else {
+        const int bad = firstNonCp1252Index(fileName);
+        if (bad >= 0)
+            why = QStringLiteral("le caractère « %1 » ne peut y être enregistré").arg(characterAt(fileName, bad));
+    }
+    if (why.isEmpty())
+        return QString();
+    return QStringLiteral("Le fichier de résultats « %1 » ne peut être créé : %2.\r"
+                          "La passation n'est pas lancée.")
+        .arg(fileName, why);
 }
 
 } // namespace zoka

@@ -56,4 +56,16 @@ int underscoreDotCut(const QString &name);
 // control characters); -1 when there is none.
 int forbiddenFileNameCharIndex(const QString &name);
 
+// The message that refuses `name` as the patient part of a result-file name, by the
+// rules of the name field ("_" or ".", a character of forbiddenFileNameCharIndex,
+// more than 20 characters) and because the result file's header must hold it (every
+// character representable in Windows-1252); empty when the name is acceptable. Every
+// name that goes into a result-file name passes here, whether typed or read from a file.
+QString patientNameProblem(const QString &name);
+
+// The message that refuses `fileName` as the name of a new result file: it must name a
+// file of the results directory itself (no directory separator, no "..", not an
+// absolute path) and be representable in Windows-1252. Empty when it is acceptable.
+QString resultFileNameProblem(const QString &fileName);
+
 } // namespace zoka

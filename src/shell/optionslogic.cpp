@@ -1,5 +1,6 @@
 #include "shell/optionslogic.h"
 
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
@@ -112,14 +113,14 @@ bool OptionsLogic::createDirectory(const QString &dir)
         if (!QDir().mkdir(level)) {
             const int err = errno;
             showError(QString::fromUtf8("Le répertoire %1 ne peut être créé : %2.")
-                          .arg(QDir::toNativeSeparators(level), fileLayerErrorText(err ? err : EACCES)));
+                          .arg(QDir::toNativeSeparators(level), fileErrorText(err ? err : EACCES)));
             return false;
         }
         m_created.append(level);
     }
     if (!isDirectory(clean)) {
         showError(QString::fromUtf8("Le répertoire %1 ne peut être créé : %2.")
-                      .arg(QDir::toNativeSeparators(clean), fileLayerErrorText(EEXIST)));
+                      .arg(QDir::toNativeSeparators(clean), fileErrorText(EEXIST)));
         return false;
     }
     return true;
@@ -152,7 +153,7 @@ QString OptionsLogic::dirEprExit()
     }
     if (!enterResultsDirectory()) {
         showError(QString::fromUtf8("Le répertoire %1 ne peut être ouvert : %2.")
-                      .arg(QDir::toNativeSeparators(Config.ResultsDir), fileLayerErrorText(EACCES)));
+                      .arg(QDir::toNativeSeparators(Config.ResultsDir), fileErrorText(EACCES)));
     }
     return Config.ResultsDir;
 }

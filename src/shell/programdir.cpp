@@ -1,5 +1,6 @@
 #include "shell/programdir.h"
 
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "shell/configfile.h"
 
@@ -34,34 +35,34 @@ bool copyOneFile(const QString &from, const QString &to, QString *error)
     errno = 0;
     if (!in.open(QIODevice::ReadOnly)) {
         const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError) {
         const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
     QSaveFile out(to);
     errno = 0;
     if (!out.open(QIODevice::WriteOnly)) {
         const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EACCES) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     if (out.write(bytes) != bytes.size()) {
         const int err = errno;
         out.cancelWriting();
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     if (!out.commit()) {
         const int err = errno;
-        setError(error, head + fileLayerErrorText(err ? err : EIO) + QLatin1Char('.'));
+        setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
     return true;
@@ -99,7 +100,7 @@ bool copyMissingDataFiles(const QString &from, const QString &to, QString *error
     if (!target.exists() && !QDir().mkpath(to)) {
         const int err = errno;
         setError(error, QString::fromUtf8("Le répertoire des données de ZOKA %1 ne peut être créé : %2.")
-                            .arg(quoted(to), fileLayerErrorText(err ? err : EACCES)));
+                            .arg(quoted(to), fileErrorText(err ? err : EACCES)));
         return false;
     }
     if (!QFileInfo(to).isWritable()) {

@@ -260,8 +260,8 @@ void TFormAnalyse::NotesChange()
 
 void TFormAnalyse::EffacerClick()
 {
-    m_logic.effacer();
-    setNotesBox(m_logic.notes());
+    // The notes box keeps what the examiner typed: only the report starts again.
+    m_logic.effacer(notesBoxLines());
     Limite->setEnabled(m_logic.limitButtonsEnabled());
     Effacer->setEnabled(m_logic.limitButtonsEnabled());
     showReport(false);

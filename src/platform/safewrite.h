@@ -1,0 +1,26 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+namespace zoka {
+
+// Every file the program rewrites whole (the configuration, the report file, a result
+// file with its notes) goes through writeFileSafely.
+//
+// The bytes go to a new file beside the old one (QSaveFile); every write is checked,
+// the data is flushed and synced to the disk before the new file takes the old one's
+// name, and the directory is synced after the rename. When anything fails the old
+// file is left whole (or absent, as it was) and false is returned, with the system's
+// error number in *errnoValue and in *error a French text naming the file and the
+// cause (fileWriteErrorText).
+bool writeFileSafely(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                     int *errnoValue = nullptr);
+
+// "Le fichier <path> ne peut être écrit : " + fileErrorText(err) + ".".
+QString fileWriteErrorText(const QString &path, int err);
+
+// True when a new file can be created in `dir` (a probe file is created there and
+// removed at once). Otherwise false, with the system's error number in *errnoValue.
+bool canCreateFileIn(const QString &dir, int *errnoValue = nullptr);
+
+} // namespace zoka
