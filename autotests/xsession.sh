@@ -1,18 +1,24 @@
 # Sourced by the end-to-end scripts: a virtual X server of their own and a ready
 # program directory.
 
-# start_xvfb FIRST LAST SIZE LOG: starts Xvfb on the first free display number in
-# FIRST..LAST with one screen of SIZE (e.g. 800x600x24); sets DISPLAY and XVFB_PID.
+# start_xvfb FIRST LAST SIZE LOG: starts Xvfb on a free display number with one
+# screen of SIZE (e.g. 800x600x24); sets DISPLAY and XVFB_PID. The server picks the
+# number itself (-displayfd), so that runs started at the same moment never share a
+# display; FIRST and LAST are kept for the callers and no longer used.
 # -noreset: the server must not reset when the program's last connection closes, or
 # a program started right after another one may find no display.
 start_xvfb() {
-    local n dnum=
-    for n in $(seq "$1" "$2"); do
-        if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then dnum=$n; break; fi
-    done
-    [ -n "$dnum" ] || { echo "no free display"; exit 1; }
-    Xvfb :$dnum -screen 0 "$3" -nolisten tcp -noreset >"$4" 2>&1 &
+    local numfile dnum=
+    numfile=$(mktemp)
+    Xvfb -displayfd 9 -screen 0 "$3" -nolisten tcp -noreset 9>"$numfile" >"$4" 2>&1 &
     XVFB_PID=$!
+    for _ in $(seq 100); do
+        dnum=$(head -n 1 "$numfile" 2>/dev/null)
+        [ -n "$dnum" ] && break
+        sleep 0.1
+    done
+    rm -f "$numfile"
+    [ -n "$dnum" ] || { echo "Xvfb did not start"; cat "$4"; exit 1; }
     export DISPLAY=:$dnum
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }

@@ -61,7 +61,7 @@ int main(int argc, char **argv)
     zoka::setInternalErrorCleanup(restoreScreen);
     zoka::setConfigOptionsWindowHook([] { zoka::ShowOptionsWindow(); });
     zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
-    zoka::setAnalysisWindow([] { zoka::ShowAnalysisWindow(); });
+    zoka::setAnalysisWindow([] { return zoka::ShowAnalysisWindow(); });
     zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
     zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::QtSoundPlayer>(); });
 

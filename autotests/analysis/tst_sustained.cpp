@@ -103,7 +103,7 @@ private slots:
                                         QStringLiteral("seconde note")}));
         QCOMPARE(st.DStr.size(), 230);
         QCOMPARE(st.DStr.last(), QStringLiteral("3 60"));
-        QCOMPARE(PatientName, QStringLiteral("Dupré"));
+        QCOMPARE(st.PatientName, QStringLiteral("Dupré"));
         QVERIFY(st.LimiteEnabled);
         QVERIFY(st.ExportWithoutInfo);
     }

@@ -40,6 +40,7 @@ struct Fixture {
     QString results;
     QString startDir = QDir::currentPath();
     QStringList calls;
+    QString analysedPatient; // what the analysis window reads from the file's header
     QList<QSize> modes;
     MainLogic logic;
     bool configOk = true;
@@ -60,7 +61,10 @@ struct Fixture {
         };
         h.showOptions = [this] { calls << "options"; };
         h.startAdministration = [this] { calls << "administration:" + ResultFileName; };
-        h.showAnalysis = [this] { calls << "analysis:" + SelectedFile; };
+        h.showAnalysis = [this] {
+            calls << "analysis:" + SelectedFile;
+            return analysedPatient;
+        };
         h.saveConfiguration = [this] {
             calls << "save";
             return saveOk;
@@ -541,15 +545,31 @@ private slots:
         QCOMPARE(fx.logic.label1Caption, QString("65"));
     }
 
+    // The name in the file's header becomes the patient of the next administration
+    // only when it could name a result file.
+    void analysisTakesThePatientFromTheFile_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QString>("patient");
+        QTest::newRow("none read") << "" << "Martin";
+        QTest::newRow("plain") << "Durand" << "Durand";
+        QTest::newRow("parent directory") << "../evil" << "Martin";
+        QTest::newRow("absolute path") << "/tmp/evil" << "Martin";
+        QTest::newRow("lost character") << QStringLiteral("Ωmega") << "Martin";
+        QTest::newRow("too long") << QString(21, u'D') << "Martin";
+    }
     void analysisTakesThePatientFromTheFile()
     {
+        QFETCH(QString, header);
+        QFETCH(QString, patient);
         Fixture fx;
         fx.file("Martin_36.LAT");
+        fx.analysedPatient = header;
         ScopedScriptedMessages msgs;
         fx.start(msgs);
         fx.logic.userDoubleClickFile(fx.row("Martin_36.LAT"));
         QCOMPARE(fx.calls, QStringList({"analysis:Martin_36.LAT"}));
-        QCOMPARE(PatientName, QString("Martin"));
+        QCOMPARE(PatientName, patient);
         QCOMPARE(fx.logic.nomText, QString("Inconnu"));
     }
 

@@ -3,8 +3,6 @@
 #include "analysis/report.h"
 #include "analysis/resultreader.h"
 #include "platform/messages.h"
-#include "shell/naming.h"
-#include "shell/sharedstate.h"
 #include "battery/testspec.h"
 
 #include <QFileInfo>
@@ -25,12 +23,6 @@ void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex, 
     st.resetForShow();
 }
 
-void publishPatientName(const AnalysisState &st)
-{
-    if (patientNameProblem(st.PatientName).isEmpty())
-        PatientName = st.PatientName;
-}
-
 namespace {
 bool readFile(AnalysisState &st)
 {
@@ -40,8 +32,6 @@ bool readFile(AnalysisState &st)
     } else {
         ReadResultFile(st);
     }
-    // The reading names the patient for the whole program.
-    publishPatientName(st);
     return st.AnalysisError != AnalysisReadFailure;
 }
 } // namespace

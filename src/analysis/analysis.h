@@ -20,12 +20,6 @@ bool ReadSustainedAttentionFile(AnalysisState &st);
 void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex,
                      int speedIndex, const QString &patientName, const QString &version);
 
-// PatientName := the name the reading found in the file's header, unless that name
-// could not name a result file (patientNameProblem: "_" or ".", a path, a character
-// Windows-1252 cannot hold, ...); PatientName is then left as it was, so that the next
-// administration never takes such a name.
-void publishPatientName(const AnalysisState &st);
-
 // Opening of the window (FormShow step 6): reads the file with the reader of its test
 // and, when the reading left no error, appends the first analysis block. Returns
 // true when a report was produced (raw listings included).

@@ -34,7 +34,6 @@ void AnalysisWindowLogic::show(const QString &filePath, int testIndex, int speed
     prepareAnalysis(m_state, filePath, testIndex, speedIndex, patientName, version);
     const bool produced = openAnalysis(m_state);
     m_fileLoaded = m_state.LinesLoaded;
-    publishPatientName(m_state);
     publishReport(produced);
 }
 
@@ -92,7 +91,6 @@ void AnalysisWindowLogic::effacer(const QStringList &notesBox)
     const bool produced = rereadAnalysis(m_state);
     m_state.Notes = notesBox;
     m_fileLoaded = m_state.LinesLoaded;
-    publishPatientName(m_state);
     publishReport(produced);
 }
 

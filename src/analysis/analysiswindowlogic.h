@@ -19,9 +19,10 @@ public:
 
     // FormShow: reads SelectedFile (relative to the current directory, the results
     // directory) for TestIndex at SpeedIndex, with PatientName and Config.Version, as
-    // the shared state holds them; writes the report file; PatientName and
-    // PracticeRuns get what the file says.
+    // the shared state holds them; writes the report file. The shared state is not
+    // changed: patientRead() gives the name the file's header holds, for the caller.
     void show();
+    QString patientRead() const { return m_state.PatientName; }
     // Same, with everything given (tests and the window share this road).
     void show(const QString &filePath, int testIndex, int speedIndex,
               const QString &patientName, const QString &version);

@@ -583,8 +583,14 @@ void MainLogic::AnalysesClick()
 
     if (testKnown && CheckBeforeAnalysis()) {
         beforeModal();
-        if (m_hooks.showAnalysis)
-            m_hooks.showAnalysis();
+        if (m_hooks.showAnalysis) {
+            // The reading names the patient for the next administration, unless
+            // that name could not name a result file ("_" or ".", a path, a
+            // character Windows-1252 cannot hold, ...).
+            const QString read = m_hooks.showAnalysis();
+            if (!read.isEmpty() && patientNameProblem(read).isEmpty())
+                PatientName = read;
+        }
     }
 
     repairTestIndex();

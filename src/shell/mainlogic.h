@@ -46,7 +46,8 @@ public:
         std::function<bool()> loadConfiguration;
         std::function<void()> showOptions;
         std::function<void()> startAdministration;
-        std::function<void()> showAnalysis;
+        // Returns the patient name the analysed file's header gave (empty if none).
+        std::function<QString()> showAnalysis;
         std::function<bool()> saveConfiguration;
         std::function<bool(int, int)> switchScreenMode;
         std::function<QSize()> screenSize;

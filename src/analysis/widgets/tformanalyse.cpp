@@ -322,7 +322,7 @@ TFormAnalyse *analysisWindow()
     return window;
 }
 
-void ShowAnalysisWindow()
+QString ShowAnalysisWindow()
 {
     TFormAnalyse *w = analysisWindow();
     w->FormShow();
@@ -331,6 +331,7 @@ void ShowAnalysisWindow()
         w->setGeometry(screen->availableGeometry());
     w->setWindowState(w->windowState() | Qt::WindowMaximized);
     w->exec();
+    return w->patientRead();
 }
 
 } // namespace zoka

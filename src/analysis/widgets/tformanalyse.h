@@ -25,6 +25,7 @@ public:
                   const QString &patientName, const QString &version);
 
     AnalysisWindowLogic &logic() { return m_logic; }
+    QString patientRead() const { return m_logic.patientRead(); }
 
     // Controls, named as in the window's design.
     QPlainTextEdit *Data;

@@ -165,7 +165,7 @@ TMain::TMain(QWidget *parent)
     h.showIntro = [] { ShowIntroWindow(); };
     h.showOptions = [] { ShowOptionsWindow(); };
     h.startAdministration = [] { runAdministrationWindow(); };
-    h.showAnalysis = [] { runAnalysisWindow(); };
+    h.showAnalysis = [] { return runAnalysisWindow(); };
     h.switchScreenMode = [](int w, int hgt) { return SwitchScreenMode(w, hgt); };
     h.screenSize = [] { return currentScreenSize(); };
     h.quit = [this] {

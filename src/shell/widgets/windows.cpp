@@ -11,11 +11,11 @@ void setMainWindow(QWidget *w) { theMainWindow = w; }
 
 namespace {
 std::function<void()> administrationWindow;
-std::function<void()> analysisWindow;
+std::function<QString()> analysisWindow;
 } // namespace
 
 void setAdministrationWindow(std::function<void()> open) { administrationWindow = std::move(open); }
-void setAnalysisWindow(std::function<void()> open) { analysisWindow = std::move(open); }
+void setAnalysisWindow(std::function<QString()> open) { analysisWindow = std::move(open); }
 
 void runAdministrationWindow()
 {
@@ -23,10 +23,9 @@ void runAdministrationWindow()
         administrationWindow();
 }
 
-void runAnalysisWindow()
+QString runAnalysisWindow()
 {
-    if (analysisWindow)
-        analysisWindow();
+    return analysisWindow ? analysisWindow() : QString();
 }
 
 } // namespace zoka

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 class QWidget;
@@ -16,13 +18,15 @@ void setMainWindow(QWidget *w);
 void ShowIntroWindow();     // shell/widgets: intro and help, modal
 void ShowOptionsWindow();   // shell/widgets: options, modal
 void StartAdministration(); // administration/widgets: instructions, practice, test run
-void ShowAnalysisWindow();  // analysis/widgets: analysis of SelectedFile, modal
+// analysis/widgets: analysis of SelectedFile, modal; returns the patient name the
+// file's header gave (empty when none was read).
+QString ShowAnalysisWindow();
 
 // The main window opens the administration and the analysis through these, which
 // the program installs at start-up (the shell's windows sit below both subsystems).
 void setAdministrationWindow(std::function<void()> open);
-void setAnalysisWindow(std::function<void()> open);
+void setAnalysisWindow(std::function<QString()> open);
 void runAdministrationWindow();
-void runAnalysisWindow();
+QString runAnalysisWindow();
 
 } // namespace zoka
