@@ -1,3 +1,4 @@
+#include "platform/boundedread.h"
 #include "platform/clock.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -28,6 +29,23 @@ private slots:
                  QStringList({"a", "b", "c", "d"}));
         QCOMPARE(cp1252::splitLines(QStringLiteral("a\r\n\r\nb")), QStringList({"a", "", "b"}));
         QCOMPARE(cp1252::encodeLines({"x", ""}), QByteArray("x\r\n\r\n"));
+    }
+
+    void boundedReadingSplitsLinesAsTheTextDoes()
+    {
+        // A CR LF astride two reading blocks is one line end.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(65535, 'a') + "\r\nb\rc\n\nd");
+        f.close();
+        QList<QByteArray> lines;
+        QCOMPARE(readLinesBounded(path, {1 << 20, 5, 1 << 20}, &lines).status, LineReadStatus::Ok);
+        QCOMPARE(lines, (QList<QByteArray>{QByteArray(65535, 'a'), "b", "c", "", "d"}));
+        QCOMPARE(readLinesBounded(path, {1 << 20, 4, 1 << 20}, &lines).status, LineReadStatus::TooManyLines);
+        QCOMPARE(readLinesBounded(path, {1 << 20, 5, 65534}, &lines).status, LineReadStatus::LineTooLong);
+        QVERIFY(lines.isEmpty());
     }
 
     void tickDifferencesSurviveTheWrap()

@@ -8,14 +8,12 @@
 #include "shell/sharedstate.h"
 #include "battery/testspec.h"
 
-#include "mount_helpers.h"
-
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <optional>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -24,7 +22,6 @@ using namespace zoka;
 namespace {
 
 enum Writer { Notes, Configuration, Report };
-enum Failure { FullDisk, FileSizeLimit };
 
 QByteArray bytesOf(const QString &path)
 {
@@ -35,30 +32,7 @@ QByteArray bytesOf(const QString &path)
 void put(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray resultFile()
-{
-    QByteArray b = "Dupont: 01/12/2026 \xE0 10:00:00\r\n0\r\n";
-    for (int i = 0; i < 16; ++i)
-        b += QByteArray::number(400 + 10 * i) + "\r\n";
-    return b + "0\r\n[Notes]\r\nancienne note\r\n";
-}
-
-// Takes every block left on the file system of `dir`.
-void fillDisk(const QString &dir)
-{
-    const int fd = ::open(QFile::encodeName(dir + QStringLiteral("/remplissage")).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    QVERIFY(fd >= 0);
-    const QByteArray block(4096, 'x');
-    while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-    }
-    const int err = errno;
-    ::close(fd);
-    QCOMPARE(err, ENOSPC);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
 } // namespace
@@ -71,36 +45,37 @@ private slots:
     void oldFileStaysWholeAndTheCauseIsShown_data()
     {
         QTest::addColumn<int>("writer");
-        QTest::addColumn<int>("failure");
+        QTest::addColumn<bool>("fullDisk"); // else a file-size limit (no superuser needed)
         QTest::addColumn<QString>("cause");
-        const QString big = QStringLiteral("Erreur E/S %1").arg(EFBIG);
-        QTest::newRow("notes, full disk") << int(Notes) << int(FullDisk) << "Disque plein";
-        QTest::newRow("configuration, full disk") << int(Configuration) << int(FullDisk) << "Disque plein";
-        QTest::newRow("report, full disk") << int(Report) << int(FullDisk) << "Disque plein";
-        QTest::newRow("notes, file size limit") << int(Notes) << int(FileSizeLimit) << big;
-        QTest::newRow("configuration, file size limit") << int(Configuration) << int(FileSizeLimit) << big;
-        QTest::newRow("report, file size limit") << int(Report) << int(FileSizeLimit) << big;
+        const QString tooBig = QStringLiteral("Erreur E/S %1").arg(EFBIG);
+        QTest::newRow("notes, full disk") << int(Notes) << true << "Disque plein";
+        QTest::newRow("configuration, full disk") << int(Configuration) << true << "Disque plein";
+        QTest::newRow("report, full disk") << int(Report) << true << "Disque plein";
+        QTest::newRow("notes, size limit") << int(Notes) << false << tooBig;
+        QTest::newRow("configuration, size limit") << int(Configuration) << false << tooBig;
+        QTest::newRow("report, size limit") << int(Report) << false << tooBig;
     }
     void oldFileStaysWholeAndTheCauseIsShown()
     {
         QFETCH(int, writer);
-        QFETCH(int, failure);
+        QFETCH(bool, fullDisk);
         QFETCH(QString, cause);
         QTemporaryDir dir;
-        std::optional<ScopedTmpfs> disk;
-        if (failure == FullDisk) {
-            disk.emplace(dir.path(), "size=256k");
-            if (!disk->mounted)
-                QSKIP("a full disk needs a tmpfs of its own, which only the superuser can mount");
-        }
+        const QByteArray mountPoint = QFile::encodeName(dir.path());
+        if (fullDisk && ::mount("zoka-test", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("a full disk needs a tmpfs of its own, which only the superuser can mount");
+        const auto unmount = qScopeGuard([&] {
+            if (fullDisk)
+                ::umount2(mountPoint.constData(), MNT_DETACH);
+        });
+
         Config = defaultConfigRecord(dir.path());
         const QString result = dir.filePath(QStringLiteral("Dupont_16.VC"));
-        put(result, resultFile());
+        put(result, "Dupont: 01/12/2026 \xE0 10:00:00\r\n0\r\n" + QByteArray("400\r\n").repeated(16)
+                        + "0\r\n[Notes]\r\nancienne note\r\n");
         put(dir.filePath(ConfigFileName), QByteArray(392, '\1'));
         put(reportFilePath(), "ancien rapport\r\n");
-        const QString target = writer == Notes ? result
-            : writer == Configuration          ? dir.filePath(ConfigFileName)
-                                               : reportFilePath();
+        const QString target = QStringList{result, dir.filePath(ConfigFileName), reportFilePath()}.at(writer);
         const QByteArray before = bytesOf(target);
 
         ScopedScriptedMessages msgs;
@@ -108,27 +83,33 @@ private slots:
         logic.markAnalysed = [](const QString &) { return true; };
         if (writer == Notes)
             logic.show(result, 0, 1, QStringLiteral("Dupont"), ProgramVersion);
-        QVERIFY(msgs.service.shown().isEmpty());
 
-        if (failure == FullDisk)
-            fillDisk(dir.path());
-        rlimit unlimited{};
-        ::getrlimit(RLIMIT_FSIZE, &unlimited);
-        if (failure == FileSizeLimit) {
-            const rlimit small{64, unlimited.rlim_max}; // every new content is longer
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        if (fullDisk) {
+            const int fd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("plein"))).constData(),
+                                  O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            const QByteArray block(4096, 'x');
+            while (::write(fd, block.constData(), size_t(block.size())) > 0) {
+            }
+            QCOMPARE(errno, ENOSPC);
+            ::close(fd);
+        } else {
+            const rlimit small{64, saved.rlim_max}; // shorter than every new content
             ::setrlimit(RLIMIT_FSIZE, &small);
         }
+        msgs.service.clear();
         if (writer == Notes)
-            logic.closeSequence({QStringLiteral("[Notes]"), QStringLiteral("ancienne note"), QStringLiteral("nouvelle")});
+            logic.closeSequence({QStringLiteral("[Notes]"), QStringLiteral("nouvelle note")});
         else if (writer == Configuration)
             SaveConfiguration();
         else
             logic.show(result, 0, 1, QStringLiteral("Dupont"), ProgramVersion);
-        ::setrlimit(RLIMIT_FSIZE, &unlimited);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
 
         QCOMPARE(bytesOf(target), before);
-        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-        left.removeOne(QStringLiteral("remplissage"));
+        QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        left.removeOne(QStringLiteral("plein"));
         QCOMPARE(left, (QStringList{QStringLiteral("AnaTemp.txt"), QStringLiteral("Dupont_16.VC"), ConfigFileName}));
         QCOMPARE(msgs.service.shown().size(), 1);
         const QString text = msgs.service.shown().first().text;

@@ -9,10 +9,11 @@ namespace zoka {
 //
 // The bytes go to a new file beside the old one (QSaveFile); every write is checked,
 // the data is flushed and synced to the disk before the new file takes the old one's
-// name, and the directory is synced after the rename. When anything fails the old
-// file is left whole (or absent, as it was) and false is returned, with the system's
-// error number in *errnoValue and in *error a French text naming the file and the
-// cause (fileWriteErrorText).
+// name, and the directory is synced after the rename. When anything fails false is
+// returned, with the system's error number in *errnoValue and in *error a French text
+// naming the file and the cause (fileWriteErrorText); the old file is then left whole
+// (or absent, as it was), unless only the sync of the directory after the rename
+// failed: the new bytes are in place but may not survive a power cut.
 bool writeFileSafely(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                      int *errnoValue = nullptr);
 
