@@ -15,7 +15,7 @@
 
 using namespace zoka;
 
-PrintedReport::PrintedReport(const QString &workDir)
+PrintedReport::PrintedReport(const QString &workDir, int printableHeight)
 {
     Config.PrintFontName = QStringLiteral("Courier New");
     Config.PrintFontSize = 12;
@@ -35,12 +35,9 @@ PrintedReport::PrintedReport(const QString &workDir)
         notes << QStringLiteral("Note %1 : patient attentif").arg(i);
     window.Notes->setPlainText(notes.join(u'\n'));
 
-    // The page rule: L - 1 report lines a page, then the notes up to L, as long as
-    // the line stays on the sheet: from the top at 100, lines of 7016 div 58 = 120
-    // fit (7016 - 100) div 120 = 57 times.
     const QStringList report = cp1252::splitLines(window.logic().state().Report.text());
-    const int L = linesPerPage();
-    const int fit = (7016 - 100) / 120;
+    const int L = printableHeight / (12 * 10);
+    const int fit = (printableHeight - 100) / (printableHeight / L);
     QStringList page;
     int count = 0;
     auto put = [&](const QString &line, int capacity) {
@@ -76,10 +73,12 @@ void PrintedReport::printTo(const QString &printer, const QString &file, int cop
     window.printDialog = [=](QPrinter &p, PrintTarget *target) {
         p.setCopyCount(copies);
         if (throughPrinter) {
-            if (!printer.isEmpty())
+            if (!printer.isEmpty()) {
                 p.setPrinterName(printer);
-            else
+            } else {
                 p.setOutputFileName(file);
+                p.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+            }
             *target = printTargetOf(p);
             return true;
         }

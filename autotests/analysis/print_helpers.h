@@ -6,12 +6,13 @@
 
 // An analysis window showing a report of several pages (Dupont_32.VC and two more
 // limits, 12-point print font) with notes that run over a page, ready to print; and
-// the check of a printed PDF against the page rule, worked out here: on an A4 sheet
-// at 600 dpi, L = 7016 div 120 = 58 lines, so 57 report lines a page, and the notes
-// going on up to 58 lines a page as long as a line stays on the sheet (57 do).
+// the check of a printed PDF against the page rule, worked out here from the height
+// of the printable area at 600 dpi (7016 for a whole A4 sheet): L = height div 120
+// lines (58 on the sheet), L - 1 report lines a page, the notes going on up to L
+// lines a page, as long as a line stays on the sheet (from the top at 100).
 class PrintedReport {
 public:
-    explicit PrintedReport(const QString &workDir);
+    explicit PrintedReport(const QString &workDir, int printableHeight = 7016);
     ~PrintedReport();
 
     // "Imprimer", the dialog answering with `copies` copies to the queue `printer`
@@ -20,7 +21,6 @@ public:
     // of the queue, options).
     void printTo(const QString &printer, const QString &file, int copies, bool throughPrinter = false);
 
-    int linesPerPage() const { return 58; }
     int expectedPages() const { return int(m_pages.size()); }
     // Checks every page of `pdf` (`copies` copies of the report one after the other):
     // page count, A4, fonts embedded, and the text lines of each page.
