@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -93,9 +94,25 @@ void TFormAnalyse::ExporterClick()
         RBXLsansClick();
 }
 
+namespace {
+// The path is shown whole (up to its last 40 characters): in a smaller font when the
+// label is too narrow for it.
+void setPathLabel(QLabel *label, const QString &text)
+{
+    QFont f = label->parentWidget()->font();
+    QFontMetrics fm(f);
+    while (fm.horizontalAdvance(text) > label->width() && f.pointSizeF() > 6) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        fm = QFontMetrics(f);
+    }
+    label->setFont(f);
+    label->setText(text);
+}
+} // namespace
+
 void TFormAnalyse::RBXLsansClick()
 {
-    Label1->setText(exportPathLabel(QDir::toNativeSeparators(exportPath(false))));
+    setPathLabel(Label1, exportPathLabel(QDir::toNativeSeparators(exportPath(false))));
 }
 
 void TFormAnalyse::RBXLavecClick()
@@ -105,7 +122,7 @@ void TFormAnalyse::RBXLavecClick()
 
 void TFormAnalyse::RBPdfClick()
 {
-    Label1->setText(exportPathLabel(QDir::toNativeSeparators(exportPath(true))));
+    setPathLabel(Label1, exportPathLabel(QDir::toNativeSeparators(exportPath(true))));
 }
 
 void TFormAnalyse::RBNotePadClick()

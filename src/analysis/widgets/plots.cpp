@@ -232,7 +232,7 @@ public:
         : QObject(chart), m_chart(chart), m_reference(reference), m_side(side)
     {
         QFont f = chart->font();
-        f.setPointSizeF(side > 6 ? 7 : 8);
+        f.setPointSizeF(side > 6 ? 7.5 : 8.5);
         for (int v : values) {
             auto *item = new QGraphicsSimpleTextItem(v > 0 ? QString::number(v) : QStringLiteral("-"), chart);
             item->setFont(f);
@@ -323,7 +323,9 @@ QChart *gridChart(const PlotData &d)
 
 QChart *streamChart(const PlotData &d)
 {
-    QChart *chart = newChart(QStringLiteral("Appuis le long du flux de caractères"));
+    QChart *chart = newChart(QStringLiteral("Appuis le long du flux de caractères<br>"
+                                            "temps moyen aux lettres : partie 1 : %1, partie 2 : %2")
+                                 .arg(ms(d.half1Mean), ms(d.half2Mean)));
     const double top = std::max(highest({&d.letterHits, &d.digitPresses, &d.fastPresses}), 100.0) * 1.08;
     const int n = std::max(d.itemCount, 1);
     auto *x = valueAxis(QStringLiteral("Position dans le flux"), 0, std::max(n, 228) + 1);
@@ -333,31 +335,33 @@ QChart *streamChart(const PlotData &d)
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
-    attach(chart, markers(QStringLiteral("Appuis aux lettres"), d.letterHits, KeptColour,
+    attach(chart, markers(QStringLiteral("Lettres"), d.letterHits, KeptColour,
                           QScatterSeries::MarkerShapeCircle, 6), x, y);
-    attach(chart, markers(QStringLiteral("Fausses alarmes au 3"), d.digitPresses, FalseAlarmColour,
+    attach(chart, markers(QStringLiteral("Fausses alarmes"), d.digitPresses, FalseAlarmColour,
                           QScatterSeries::MarkerShapeStar, 12), x, y);
     if (!d.letterMisses.isEmpty())
-        attach(chart, markers(QStringLiteral("Lettres sans appui"), d.letterMisses, TimeoutColour,
+        attach(chart, markers(QStringLiteral("Sans appui"), d.letterMisses, TimeoutColour,
                               QScatterSeries::MarkerShapeRectangle, 6), x, y);
     if (!d.maskPresses.isEmpty())
-        attach(chart, markers(QStringLiteral("Appuis pendant le masque"), d.maskPresses, MaskColour,
+        attach(chart, markers(QStringLiteral("Masque"), d.maskPresses, MaskColour,
                               QScatterSeries::MarkerShapeTriangle, 8), x, y);
     if (!d.fastPresses.isEmpty())
-        attach(chart, markers(QStringLiteral("Appuis < 100 ms"), d.fastPresses, RejectColour,
+        attach(chart, markers(QStringLiteral("Moins de 100 ms"), d.fastPresses, RejectColour,
                               QScatterSeries::MarkerShapeTriangle, 8), x, y);
 
     const double split = d.halfAt + 0.5;
     auto *divider = segment(QString(), QPointF(split, 0), QPointF(split, top), QColor(40, 40, 40), Qt::SolidLine, 2);
     attach(chart, divider, x, y);
     hideFromLegend(chart, divider);
+    // The mean letter time of each half, named in the title.
     const QColor meanColour = KeptColour.darker(140);
-    attach(chart, segment(QStringLiteral("Moyenne partie 1 : ") + ms(d.half1Mean), QPointF(1, d.half1Mean),
-                          QPointF(split, d.half1Mean), meanColour, Qt::DashLine, 2),
-           x, y);
-    attach(chart, segment(QStringLiteral("Moyenne partie 2 : ") + ms(d.half2Mean), QPointF(split, d.half2Mean),
-                          QPointF(n, d.half2Mean), meanColour, Qt::DotLine, 2),
-           x, y);
+    for (auto *mean : {segment(QString(), QPointF(1, d.half1Mean), QPointF(split, d.half1Mean), meanColour,
+                               Qt::DashLine, 2),
+                       segment(QString(), QPointF(split, d.half2Mean), QPointF(n, d.half2Mean), meanColour,
+                               Qt::DashLine, 2)}) {
+        attach(chart, mean, x, y);
+        hideFromLegend(chart, mean);
+    }
     return chart;
 }
 
@@ -372,12 +376,13 @@ QChart *halvesChart(const PlotData &d)
     } sets[] = {
         {QStringLiteral("Appuis aux lettres"), KeptColour, d.half1.hits, d.half2.hits},
         {QStringLiteral("Lettres sans appui"), TimeoutColour, d.half1.misses, d.half2.misses},
-        {QStringLiteral("Fausses alarmes au 3"), FalseAlarmColour, d.half1.falseAlarms, d.half2.falseAlarms},
+        {QStringLiteral("Fausses alarmes au chiffre 3"), FalseAlarmColour, d.half1.falseAlarms, d.half2.falseAlarms},
     };
     int top = 1;
     for (const auto &s : sets) {
         auto *set = new QBarSet(s.name);
         set->setColor(s.colour);
+        set->setLabelColor(Qt::black);
         *set << s.first << s.second;
         series->append(set);
         top = std::max({top, s.first, s.second});
