@@ -409,8 +409,6 @@ private slots:
         for (int click = 0; click < 4; ++click) // two more blocks: the report runs over a page
             QTest::mouseClick(w.Limite, Qt::LeftButton);
         exportWith(w, w.RBPdf);
-        if (qEnvironmentVariableIsSet("ZOKA_KEEP_PDF"))
-            QFile::copy(exportDir() + QStringLiteral("/Martin_64.LAT.pdf"), qEnvironmentVariable("ZOKA_KEEP_PDF"));
         const QString pdf = exportDir() + QStringLiteral("/Martin_64.LAT.pdf");
         QCOMPARE(m_opened, QStringList{pdf});
         QVERIFY(msgs.service.shown().isEmpty());

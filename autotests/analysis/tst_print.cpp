@@ -160,8 +160,6 @@ private slots:
         QVERIFY(pages >= 3);
         QCOMPARE(r.window.StatusPanels[2]->text(),
                  QStringLiteral("Impression terminée ( 2 copies de %1 pages )").arg(pages));
-        if (qEnvironmentVariableIsSet("ZOKA_KEEP_PDF"))
-            QFile::copy(out, qEnvironmentVariable("ZOKA_KEEP_PDF"));
         r.checkPdf(out, 2);
     }
 

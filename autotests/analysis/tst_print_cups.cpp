@@ -76,7 +76,7 @@ public:
             *why = QStringLiteral("no temporary directory");
             return false;
         }
-        m_root.setAutoRemove(!qEnvironmentVariableIsSet("ZOKA_KEEP"));
+        m_root.setAutoRemove(!qEnvironmentVariableIsSet("ZOKA_E2E_KEEP")); // kept to look into
         const QString p = m_root.path();
         // The filters run as an unprivileged user: the tree must be open to them.
         QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
