@@ -6,6 +6,7 @@
 #include "analysis/widgets/tformanalyse.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "platform/widgets/desktopopen.h"
 #include "shell/sharedstate.h"
 #include "shell/tables.h"
 
@@ -15,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -380,6 +382,29 @@ private slots:
         QCOMPARE(m_opened, QStringList{QFileInfo(path).absoluteFilePath()});
         QCOMPARE(entries(exportDir()), QStringList{QStringLiteral("Dupont_32.VC.csv")});
         w.QuitterClick();
+    }
+
+    void desktopWithoutAProgramForTheType()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
+            QSKIP("xdg-mime is not installed");
+        // A desktop that knows the file types but no program at all: nothing is
+        // started, the caller is told.
+        QTemporaryDir none;
+        QDir(none.path()).mkdir(QStringLiteral("share"));
+        QFile::link(QStringLiteral("/usr/share/mime"), none.filePath(QStringLiteral("share/mime")));
+        const char *vars[] = {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"};
+        QList<QByteArray> saved;
+        for (const char *v : vars) {
+            saved << qgetenv(v);
+            qputenv(v, QFile::encodeName(none.filePath(QStringLiteral("share"))));
+        }
+        const QString csv = none.filePath(QStringLiteral("Dupont_32.VC.csv"));
+        QFile::copy(ExpectedDir + QStringLiteral("Dupont_32.VC.data.csv"), csv);
+        const bool opened = openInDesktop(csv);
+        for (int i = 0; i < 4; ++i)
+            saved.at(i).isNull() ? qunsetenv(vars[i]) : qputenv(vars[i], saved.at(i));
+        QVERIFY(!opened);
     }
 
     void endlessFileExportsWithInformation()

@@ -3,8 +3,8 @@
 #include "analysis/widgets/printing.h"
 #include "analysis/widgets/tformanalyse.h"
 #include "platform/messages.h"
+#include "platform/widgets/desktopopen.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QUrl>
 
 namespace zoka {
 
@@ -139,9 +138,7 @@ void TFormAnalyse::BExportOkClick()
 {
     GroupExport->hide();
     const AnalysisState &st = m_logic.state();
-    const auto open = openDocument ? openDocument : [](const QString &path) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    };
+    const auto open = openDocument ? openDocument : openInDesktop;
 
     if (RBNotePad->isChecked()) {
         const QString path = QFileInfo(st.FilePath).absoluteFilePath();

@@ -61,8 +61,8 @@ public:
     QPushButton *Graphiques;  // shows the plots instead of the report in a narrow window
 
     // What the window hands to the desktop, the print dialog and the print system;
-    // empty = the real ones (QDesktopServices, QPrintDialog, submitPrintJob). Tests
-    // put theirs.
+    // empty = the real ones (openInDesktop, QPrintDialog, submitPrintJob). Tests put
+    // theirs.
     std::function<bool(const QString &path)> openDocument;
     std::function<bool(QPrinter &printer, PrintTarget *target)> printDialog;
     std::function<bool(const QString &printer, const QString &pdfPath, const QString &title,
