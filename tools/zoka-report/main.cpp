@@ -85,7 +85,9 @@ int main(int argc, char **argv)
     parser.addOption(exportOption);
     parser.addOption(helpOption);
     if (!parser.parse(app.arguments())) {
-        complain(parser.errorText());
+        const QStringList unknown = parser.unknownOptionNames();
+        complain(unknown.isEmpty() ? QStringLiteral("ligne de commande incorrecte (%1)").arg(parser.errorText())
+                                   : QStringLiteral("option inconnue : ") + unknown.first());
         usage();
         return 2;
     }
