@@ -515,6 +515,8 @@ void TFormAnalyse::GraphiquesClick()
 
 void TFormAnalyse::layoutPlots()
 {
+    if (!Plots)
+        return;
     const int bottom = height() - StatusBar1->sizeHint().height() - 8;
     const int room = width() - PlotsLeft - 12;
     if (room >= PlotsMinimumWidth) {

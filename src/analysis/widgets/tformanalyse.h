@@ -57,8 +57,8 @@ public:
     QLabel *Label1;
     QPushButton *BExportOk;
     QPushButton *BExportCancel;
-    AnalysisPlots *Plots;     // beside the report, or in its place (Graphiques)
-    QPushButton *Graphiques;  // shows the plots instead of the report in a narrow window
+    AnalysisPlots *Plots = nullptr;      // beside the report, or in its place (Graphiques)
+    QPushButton *Graphiques = nullptr;   // the plots instead of the report in a narrow window
 
     // What the window hands to the desktop, the print dialog and the print system;
     // empty = the real ones (openInDesktop, QPrintDialog, submitPrintJob). Tests put
