@@ -177,9 +177,6 @@ private slots:
                                                        "Nbre d'essais;\r\n");
         QTest::newRow("closing line only") << QStringList{head, QStringLiteral("0"), QStringLiteral("-2")} << 0 << false
                                            << QByteArray();
-        QTest::newRow("header without name") << QStringList{QStringLiteral("x #"), QStringLiteral("3")} << 0 << true
-                                             << QByteArray("Nom;Dupont  (sans limite du nbre de stimuli)\r\n"
-                                                           "Passation du;x\r\nNbre d'essais;3\r\n");
     }
 
     void layoutEdges()
@@ -370,10 +367,6 @@ private slots:
                      + QDir::toNativeSeparators(target) + u'.');
 
         // The text editor: the result file itself, nothing written.
-        msgs.service.clear();
-        exportWith(w, w.RBNotePad);
-        QCOMPARE(msgs.service.shown().size(), 1);
-        QVERIFY(msgs.service.shown().first().text.contains(QDir::toNativeSeparators(path)));
         w.openDocument = [this](const QString &p) {
             m_opened << p;
             return true;
