@@ -15,11 +15,11 @@
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStatusBar>
-#include <QPainter>
 #include <QScatterSeries>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>

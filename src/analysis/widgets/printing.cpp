@@ -18,8 +18,6 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 
-#include <memory>
-
 namespace zoka {
 
 QFont reportPrintFont(const ConfigRecord &config)
