@@ -345,22 +345,6 @@ private slots:
         QCOMPARE(marks, 0);
         QVERIFY(!QFile::exists(path));
     }
-
-    void printAndExportSayTheyAreNotAvailable()
-    {
-        ScopedScriptedMessages msgs;
-        TFormAnalyse w;
-        open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
-        QTest::mouseClick(w.Imprimer, Qt::LeftButton);
-        QTest::mouseClick(w.Exporter, Qt::LeftButton);
-        QCOMPARE(msgs.service.shown().size(), 2);
-        for (const ShownMessage &m : msgs.service.shown()) {
-            QCOMPARE(m.kind, MsgKind::Information);
-            QVERIFY(m.text.contains(QStringLiteral("n'est pas disponible")));
-        }
-        QVERIFY(w.isVisible());
-        w.QuitterClick();
-    }
 };
 
 QTEST_MAIN(TestAnalyseWindow)

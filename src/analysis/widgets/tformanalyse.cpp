@@ -5,6 +5,7 @@
 #include "shell/widgets/windows.h"
 
 #include <QFont>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -141,6 +142,9 @@ TFormAnalyse::TFormAnalyse(QWidget *parent)
     connect(LimitVal, &QLineEdit::textChanged, this, &TFormAnalyse::LimitValChange);
     connect(LimitVal, &QLineEdit::returnPressed, this, &TFormAnalyse::LimitValKeyPress);
     connect(Notes, &QPlainTextEdit::textChanged, this, &TFormAnalyse::NotesChange);
+
+    createExportGroup();
+    createPlots();
 }
 
 void TFormAnalyse::FormShow()
@@ -179,6 +183,9 @@ void TFormAnalyse::afterShow()
     setNotesBox(m_logic.notes());
     showReport(false);
     refreshStatus();
+    GroupExport->hide();
+    applyExportAvailability(true);
+    refreshPlots();
 }
 
 void TFormAnalyse::showReport(bool scrollToEnd)
@@ -238,6 +245,7 @@ void TFormAnalyse::LimiteClick()
     } else {
         setLimitEditing(false);
         showReport(true);
+        refreshPlots();
     }
     refreshStatus();
 }
@@ -266,20 +274,8 @@ void TFormAnalyse::EffacerClick()
     Effacer->setEnabled(m_logic.limitButtonsEnabled());
     showReport(false);
     refreshStatus();
-}
-
-void TFormAnalyse::ImprimerClick()
-{
-    m_logic.setStatusMessage(QString());
-    refreshStatus();
-    showInformation(QStringLiteral("L'impression du rapport n'est pas disponible dans cette version de ZOKA."));
-}
-
-void TFormAnalyse::ExporterClick()
-{
-    m_logic.setStatusMessage(QString());
-    refreshStatus();
-    showInformation(QStringLiteral("L'exportation des données n'est pas disponible dans cette version de ZOKA."));
+    applyExportAvailability(false);
+    refreshPlots();
 }
 
 void TFormAnalyse::OptionsClick()
@@ -312,6 +308,7 @@ void TFormAnalyse::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     const int h = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, height() - h, width(), h);
+    layoutPlots();
 }
 
 TFormAnalyse *analysisWindow()

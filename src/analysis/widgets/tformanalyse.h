@@ -2,14 +2,22 @@
 #include "analysis/analysiswindowlogic.h"
 
 #include <QDialog>
+#include <functional>
 
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
+class QRadioButton;
 class QStatusBar;
 
 namespace zoka {
+
+class AnalysisPlots;
+struct PrintTarget;
+struct ReportDocument;
 
 // The analysis window: the report of SelectedFile, the upper time limit, the notes
 // kept in the result file. Modal over the main window, created once and reused.
@@ -42,6 +50,25 @@ public:
     QLabel *Label3;
     QStatusBar *StatusBar1;
     QLabel *StatusPanels[3];
+    QGroupBox *GroupExport;
+    QRadioButton *RBNotePad;
+    QRadioButton *RBXLavec;
+    QRadioButton *RBXLsans;
+    QRadioButton *RBPdf; // the report, its notes and its plots as a PDF
+    QLabel *Label1;
+    QPushButton *BExportOk;
+    QPushButton *BExportCancel;
+    AnalysisPlots *Plots = nullptr;      // beside the report, or in its place (Graphiques)
+    QPushButton *Graphiques = nullptr;   // the plots instead of the report in a narrow window
+
+    // What the window hands to the desktop, the print dialog and the print system;
+    // empty = the real ones (openInDesktop, QPrintDialog, submitPrintJob). Tests put
+    // theirs.
+    std::function<bool(const QString &path)> openDocument;
+    std::function<bool(QPrinter &printer, PrintTarget *target)> printDialog;
+    std::function<bool(const QString &printer, const QString &pdfPath, const QString &title,
+                       const QStringList &options, QString *error)>
+        submitJob;
 
 public slots:
     void LimiteClick();
@@ -51,6 +78,13 @@ public slots:
     void EffacerClick();
     void ImprimerClick();
     void ExporterClick();
+    void BExportOkClick();
+    void BExportCancelClick();
+    void RBNotePadClick();
+    void RBXLavecClick();
+    void RBXLsansClick();
+    void RBPdfClick();
+    void GraphiquesClick();
     void OptionsClick();
     void QuitterClick();
     // Every way of closing (close box, Escape) comes here: the close sequence, once.
@@ -66,6 +100,15 @@ private:
     void setLimitEditing(bool editing, const QString &proposed = QString());
     void refreshStatus();
     QStringList notesBoxLines() const;
+    // Export, printing and plots (exporting.cpp, printing.cpp, plots.cpp).
+    void createExportGroup();
+    void applyExportAvailability(bool showing);
+    QString exportPath(bool pdf) const;
+    ReportDocument reportDocument() const;
+    bool runPrintDialog(QPrinter &printer, PrintTarget *target);
+    void createPlots();
+    void refreshPlots();
+    void layoutPlots();
 
     AnalysisWindowLogic m_logic;
 };

@@ -1,0 +1,184 @@
+// The plots of the analysis window: what they show for each family of tests, checked
+// against the figures of the report beside them, and kept up to date with the limit.
+#include "analysis/plotdata.h"
+#include "analysis/reportwriter.h"
+#include "analysis/widgets/plots.h"
+#include "analysis/widgets/tformanalyse.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "shell/sharedstate.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zoka;
+
+namespace {
+
+// The mean ("[ m ]", two decimals) of the first report line starting with `prefix`.
+QString reportMean(const QString &report, const QString &prefix)
+{
+    for (const QString &line : report.split(u'\n'))
+        if (line.startsWith(prefix)) {
+            const auto m = QRegularExpression(QStringLiteral("\\[ *([0-9.]+) *\\]")).match(line);
+            return m.captured(1);
+        }
+    return QStringLiteral("(no line %1)").arg(prefix);
+}
+
+QString twoDecimals(double v) { return QString::number(v, 'f', 2); }
+
+// The integer after `prefix` on its report line, or -1.
+int reportCount(const QString &report, const QString &prefix)
+{
+    const int at = int(report.indexOf(prefix));
+    if (at < 0)
+        return -1;
+    const auto m = QRegularExpression(QStringLiteral("^\\d+")).match(report.mid(at + prefix.size()));
+    return m.hasMatch() ? m.captured(0).toInt() : -1;
+}
+
+} // namespace
+
+class TstPlots : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        Config.ProgramDir = m_dir.path();
+        setDecimalSeparatorOverride(QLatin1Char('.'));
+    }
+
+    void families_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QStringList>("tabs");
+        const QStringList items{QStringLiteral("Par item"), QStringLiteral("Par délai")};
+        const QStringList grid = items + QStringList{QStringLiteral("Par position")};
+        QTest::newRow("TR visuel centré") << "Dupont_32.VC" << 0 << items;
+        QTest::newRow("TR latéralisé 8 x 8") << "Martin_64.LAT" << 1 << grid;
+        QTest::newRow("TR latéralisé 6 x 6") << "Martin_36.LAT" << 1 << grid;
+        QTest::newRow("TR latéralisé + fixation") << "Durand_64.LFC" << 2 << grid;
+        QTest::newRow("TR simple binaire") << "Petit_64.SB" << 3 << items;
+        QTest::newRow("TR double binaire") << "Petit_32.DB" << 4 << items;
+        QTest::newRow("TR mixte") << "Leroy_65.MIX" << 6 << items;
+        QTest::newRow("Attention soutenue") << QString::fromUtf8("Dupré_228-1.AS") << 7
+                                            << QStringList{QStringLiteral("Le flux"), QStringLiteral("Par partie")};
+        QTest::newRow("Puce astérisque") << "Bernard_64.PAS" << 8 << grid;
+        QTest::newRow("Puce carré") << "Bernard_36.PCA" << 9 << grid;
+        QTest::newRow("endless series") << "Roux_999.VC" << 0 << QStringList();
+        QTest::newRow("incomplete file") << "Roux_16.VC" << 0 << QStringList();
+    }
+
+    void families()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, test);
+        QFETCH(QStringList, tabs);
+        const QString source = QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/")
+            + (test == 7 ? QStringLiteral("sustained_input.AS") : file);
+        const QString path = m_dir.filePath(file);
+        QFile::remove(path);
+        QVERIFY(QFile::copy(source, path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+
+        ScopedScriptedMessages msgs;
+        TFormAnalyse w;
+        w.FormShow(path, test, 1, file.section(u'_', 0, 0), QStringLiteral("4.0b"));
+        const PlotData &d = w.Plots->data();
+        QStringList shown;
+        for (int i = 0; i < w.Plots->tabs()->count(); ++i)
+            shown << w.Plots->tabs()->tabText(i);
+        QCOMPARE(shown, tabs);
+        QCOMPARE(w.Plots->message()->isVisibleTo(w.Plots), tabs.isEmpty());
+
+        const QString report = w.logic().reportText();
+        if (d.kind == PlotData::Kind::Items) {
+            // Every item is in one class (the no-go items left alone are not drawn).
+            const int drawn = int(d.kept.size() + d.keptAuditory.size() + d.timeouts.size() + d.rejects.size()
+                                  + d.falseAlarms.size());
+            QVERIFY(drawn <= d.itemCount);
+            if (test != 3 && test != 4)
+                QCOMPARE(drawn, d.itemCount);
+            else
+                QCOMPARE(int(d.timeouts.size()), reportCount(report, QStringLiteral("Nombre d'omissions: ")));
+            if (test != 6)
+                for (const PlotData::ForeperiodBar &bar : d.foreperiods)
+                    QCOMPARE(twoDecimals(bar.mean), reportMean(report, QStringLiteral("        Délai %1 sec= ").arg(bar.seconds)));
+            if (d.gridSide > 0) {
+                QCOMPARE(d.gridValues.size(), d.gridSide * d.gridSide);
+                QCOMPARE(twoDecimals(d.leftMean), reportMean(report, QStringLiteral("Hémichamp Gauche")));
+                QCOMPARE(twoDecimals(d.rightMean), reportMean(report, QStringLiteral("Hémichamp Droit")));
+            }
+        }
+        if (d.kind == PlotData::Kind::Stream) {
+            QCOMPARE(twoDecimals(d.half1Mean), reportMean(report, QStringLiteral("TR PARTIE 1 Lettres")));
+            QCOMPARE(twoDecimals(d.half2Mean), reportMean(report, QStringLiteral("TR PARTIE 2 Lettres")));
+            QCOMPARE(int(d.digitPresses.size()),
+                     reportCount(report, QStringLiteral("Nombre de fausses alarmes au chiffre 3= ")));
+            QCOMPARE(d.half1.falseAlarms + d.half2.falseAlarms, int(d.digitPresses.size()));
+            QCOMPARE(int(d.letterMisses.size()), reportCount(report, QStringLiteral("Lettres= ")));
+            QCOMPARE(d.halfAt, 114);
+        }
+        w.logic().markAnalysed = [](const QString &) { return true; };
+        w.QuitterClick();
+    }
+
+    void followTheLimit()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("Dupont_32.VC"));
+        QFile::remove(path);
+        QVERIFY(QFile::copy(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Dupont_32.VC"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        ScopedScriptedMessages msgs;
+        TFormAnalyse w;
+        w.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
+        const int rejects = int(w.Plots->data().rejects.size());
+        QTest::mouseClick(w.Limite, Qt::LeftButton);
+        w.LimitVal->setText(QStringLiteral("0,5"));
+        QTest::mouseClick(w.Limite, Qt::LeftButton);
+        QCOMPARE(w.Plots->data().limitMs, 500.0);
+        QVERIFY(w.Plots->data().rejects.size() > rejects);
+        for (const QPointF &p : w.Plots->data().kept)
+            QVERIFY(p.y() >= 100 && p.y() <= 500);
+        w.logic().markAnalysed = [](const QString &) { return true; };
+        w.QuitterClick();
+    }
+
+    // A narrow window shows the plots instead of the report on demand; a wide one
+    // beside it.
+    void placeOfThePlots()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("Dupont_32.VC"));
+        ScopedScriptedMessages msgs;
+        TFormAnalyse w;
+        w.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
+        w.resize(800, 600);
+        w.show();
+        QVERIFY(w.Graphiques->isVisible());
+        QVERIFY(w.Data->isVisible() && !w.Plots->isVisible());
+        w.Graphiques->click();
+        QVERIFY(!w.Data->isVisible() && w.Plots->isVisible());
+        QCOMPARE(w.Plots->geometry(), w.Data->geometry());
+        w.resize(1400, 800);
+        QVERIFY(!w.Graphiques->isVisible());
+        QVERIFY(w.Data->isVisible() && w.Plots->isVisible());
+        QVERIFY(w.Plots->x() > w.Data->geometry().right());
+        w.logic().markAnalysed = [](const QString &) { return true; };
+        w.QuitterClick();
+    }
+};
+
+QTEST_MAIN(TstPlots)
+#include "tst_plots.moc"

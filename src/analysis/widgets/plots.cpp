@@ -1,0 +1,542 @@
+#include "analysis/widgets/plots.h"
+
+#include "analysis/widgets/tformanalyse.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QCoreApplication>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zoka {
+
+namespace {
+
+const QColor KeptColour(31, 95, 168);
+const QColor AuditoryColour(36, 140, 70);
+const QColor TimeoutColour(120, 120, 120);
+const QColor RejectColour(230, 140, 20);
+const QColor FalseAlarmColour(200, 30, 30);
+const QColor MaskColour(130, 60, 160);
+
+QChart *newChart(const QString &title)
+{
+    auto *chart = new QChart;
+    chart->setTitle(title);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    QFont small = chart->legend()->font();
+    small.setPointSizeF(8);
+    chart->legend()->setFont(small);
+    QFont titleFont = chart->titleFont();
+    titleFont.setPointSizeF(10);
+    titleFont.setBold(true);
+    chart->setTitleFont(titleFont);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    return chart;
+}
+
+QValueAxis *valueAxis(const QString &title, double from, double to)
+{
+    auto *axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setRange(from, to);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    QFont f = axis->labelsFont();
+    f.setPointSizeF(8);
+    axis->setLabelsFont(f);
+    axis->setTitleFont(f);
+    return axis;
+}
+
+// A step between ticks giving about `ticks` intervals: 1, 2 or 5 times a power of ten.
+double niceStep(double range, int ticks)
+{
+    if (range <= 0)
+        return 1;
+    const double raw = range / ticks;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double m : {1.0, 2.0, 5.0, 10.0})
+        if (raw <= m * power)
+            return m * power;
+    return 10 * power;
+}
+
+void setTicks(QValueAxis *axis, double step)
+{
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+}
+
+void attach(QChart *chart, QAbstractSeries *series, QAbstractAxis *x, QAbstractAxis *y)
+{
+    chart->addSeries(series);
+    series->attachAxis(x);
+    series->attachAxis(y);
+}
+
+QScatterSeries *markers(const QString &name, const QList<QPointF> &points, const QColor &colour,
+                        QScatterSeries::MarkerShape shape, double size)
+{
+    auto *s = new QScatterSeries;
+    s->setName(name);
+    s->append(points);
+    s->setColor(colour);
+    s->setBorderColor(colour.darker(130));
+    s->setMarkerShape(shape);
+    s->setMarkerSize(size);
+    return s;
+}
+
+QLineSeries *segment(const QString &name, QPointF a, QPointF b, const QColor &colour,
+                     Qt::PenStyle style, double width = 1.5)
+{
+    auto *s = new QLineSeries;
+    s->setName(name);
+    s->append(a);
+    s->append(b);
+    QPen pen(colour);
+    pen.setStyle(style);
+    pen.setWidthF(width);
+    s->setPen(pen);
+    return s;
+}
+
+// A series that names something on the chart but should not appear in the legend.
+void hideFromLegend(QChart *chart, QAbstractSeries *series)
+{
+    for (QLegendMarker *m : chart->legend()->markers(series))
+        m->setVisible(false);
+}
+
+double highest(std::initializer_list<const QList<QPointF> *> lists)
+{
+    double top = 0;
+    for (const QList<QPointF> *list : lists)
+        for (const QPointF &p : *list)
+            top = std::max(top, p.y());
+    return top;
+}
+
+QString ms(double v) { return QString::number(qRound(v)) + QStringLiteral(" ms"); }
+
+QChart *itemsChart(const PlotData &d)
+{
+    QChart *chart = newChart(QStringLiteral("Temps de réaction par item, dans l'ordre de présentation"));
+    const double top = std::max(highest({&d.kept, &d.keptAuditory, &d.timeouts, &d.rejects, &d.falseAlarms}), 100.0)
+        * 1.08;
+    auto *x = valueAxis(QStringLiteral("Item"), 0, d.itemCount + 1);
+    setTicks(x, niceStep(d.itemCount, 8));
+    auto *y = valueAxis(QStringLiteral("ms"), 0, top);
+    setTicks(y, niceStep(top, 6));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+
+    if (d.testIndex == 6) {
+        attach(chart, markers(QStringLiteral("Visuel"), d.kept, KeptColour, QScatterSeries::MarkerShapeCircle, 7), x, y);
+        attach(chart, markers(QStringLiteral("Auditif"), d.keptAuditory, AuditoryColour,
+                              QScatterSeries::MarkerShapeRotatedRectangle, 8), x, y);
+    } else {
+        auto *line = new QLineSeries;
+        line->setName(QStringLiteral("Temps retenus"));
+        line->append(d.kept);
+        line->setColor(KeptColour);
+        line->setPointsVisible(true);
+        attach(chart, line, x, y);
+    }
+    if (!d.timeouts.isEmpty())
+        attach(chart, markers(QStringLiteral("Absence de réponse"), d.timeouts, TimeoutColour,
+                              QScatterSeries::MarkerShapeRectangle, 8), x, y);
+    if (!d.rejects.isEmpty())
+        attach(chart, markers(QStringLiteral("Rejets"), d.rejects, RejectColour,
+                              QScatterSeries::MarkerShapeTriangle, 10), x, y);
+    if (!d.falseAlarms.isEmpty())
+        attach(chart, markers(QStringLiteral("Fausses alarmes"), d.falseAlarms, FalseAlarmColour,
+                              QScatterSeries::MarkerShapeStar, 12), x, y);
+    if (d.limitMs > 0 && d.limitMs <= top)
+        attach(chart, segment(QStringLiteral("Limite ") + ms(d.limitMs), QPointF(0, d.limitMs),
+                              QPointF(d.itemCount + 1, d.limitMs), TimeoutColour, Qt::DashLine, 1),
+               x, y);
+    return chart;
+}
+
+QChart *foreperiodChart(const PlotData &d)
+{
+    QChart *chart = newChart(QStringLiteral("Temps moyen par délai"));
+    auto *series = new QBarSeries;
+    auto *visual = new QBarSet(d.testIndex == 6 ? QStringLiteral("Visuel") : QStringLiteral("Moyenne"));
+    visual->setColor(KeptColour);
+    QBarSet *auditory = nullptr;
+    if (d.testIndex == 6) {
+        auditory = new QBarSet(QStringLiteral("Auditif"));
+        auditory->setColor(AuditoryColour);
+    }
+    QStringList categories;
+    double top = 100;
+    for (const PlotData::ForeperiodBar &bar : d.foreperiods) {
+        categories << QString::number(bar.seconds) + QStringLiteral(" s");
+        *visual << std::round(bar.mean);
+        top = std::max(top, bar.mean);
+        if (auditory) {
+            *auditory << std::round(bar.meanAuditory);
+            top = std::max(top, bar.meanAuditory);
+        }
+    }
+    series->append(visual);
+    if (auditory)
+        series->append(auditory);
+    series->setLabelsVisible(true);
+    series->setLabelsFormat(QStringLiteral("@value"));
+    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    for (QBarSet *set : series->barSets())
+        set->setLabelColor(Qt::white);
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis;
+    x->append(categories);
+    x->setTitleText(QStringLiteral("Délai avant le stimulus"));
+    auto *y = valueAxis(QStringLiteral("ms"), 0, top * 1.1);
+    setTicks(y, niceStep(top * 1.1, 5));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    if (d.testIndex != 6)
+        chart->legend()->hide();
+    return chart;
+}
+
+// Keeps the value texts of the field's cells in the middle of their cells.
+class CellLabels : public QObject {
+public:
+    CellLabels(QChart *chart, QAbstractSeries *reference, int side, const QList<int> &values)
+        : QObject(chart), m_chart(chart), m_reference(reference), m_side(side)
+    {
+        QFont f = chart->font();
+        f.setPointSizeF(side > 6 ? 7.5 : 8.5);
+        for (int v : values) {
+            auto *item = new QGraphicsSimpleTextItem(v > 0 ? QString::number(v) : QStringLiteral("-"), chart);
+            item->setFont(f);
+            item->setZValue(10);
+            m_items << item;
+        }
+        connect(chart, &QChart::plotAreaChanged, this, [this] { place(); });
+    }
+
+    void place()
+    {
+        for (int c = 0; c < m_items.size(); ++c) {
+            const QPointF centre(c % m_side + 0.5, c / m_side + 0.5);
+            const QPointF at = m_chart->mapToPosition(centre, m_reference);
+            const QRectF box = m_items[c]->boundingRect();
+            m_items[c]->setPos(at - QPointF(box.width() / 2, box.height() / 2));
+        }
+    }
+
+private:
+    QChart *m_chart;
+    QAbstractSeries *m_reference;
+    int m_side;
+    QList<QGraphicsSimpleTextItem *> m_items;
+};
+
+QColor heat(int v, int low, int high)
+{
+    if (v <= 0)
+        return QColor(225, 225, 225);
+    const double f = high > low ? double(v - low) / (high - low) : 0.5;
+    const QColor a(255, 244, 190), b(190, 40, 30);
+    return QColor::fromRgbF(a.redF() + f * (b.redF() - a.redF()), a.greenF() + f * (b.greenF() - a.greenF()),
+                            a.blueF() + f * (b.blueF() - a.blueF()));
+}
+
+QChart *gridChart(const PlotData &d)
+{
+    const int k = d.gridSide;
+    QChart *chart = newChart(QStringLiteral("Temps par position à l'écran (%1 × %1)<br>"
+                                            "hémichamp gauche : %2, hémichamp droit : %3")
+                                 .arg(k)
+                                 .arg(ms(d.leftMean), ms(d.rightMean)));
+    chart->legend()->hide();
+    auto *x = valueAxis(QString(), 0, k);
+    auto *y = valueAxis(QString(), 0, k);
+    y->setReverse(true);
+    for (QValueAxis *axis : {x, y}) {
+        axis->setTickCount(k + 1);
+        axis->setLabelsVisible(false);
+        axis->setGridLineVisible(false);
+    }
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+
+    int low = 0, high = 0;
+    for (int v : d.gridValues) {
+        if (v <= 0)
+            continue;
+        low = low == 0 ? v : std::min(low, v);
+        high = std::max(high, v);
+    }
+    QAbstractSeries *reference = nullptr;
+    for (int c = 0; c < d.gridValues.size(); ++c) {
+        const double col = c % k, row = c / k;
+        auto *upper = new QLineSeries;
+        upper->append(col, row);
+        upper->append(col + 1, row);
+        auto *lower = new QLineSeries;
+        lower->append(col, row + 1);
+        lower->append(col + 1, row + 1);
+        auto *cell = new QAreaSeries(upper, lower);
+        cell->setColor(heat(d.gridValues[c], low, high));
+        cell->setBorderColor(Qt::white);
+        attach(chart, cell, x, y);
+        reference = cell;
+    }
+    // The two halves of the field, as the region lines of the report split it.
+    const QColor dividers(40, 40, 40);
+    attach(chart, segment(QString(), QPointF(k / 2.0, 0), QPointF(k / 2.0, k), dividers, Qt::SolidLine, 2.5), x, y);
+    attach(chart, segment(QString(), QPointF(0, k / 2.0), QPointF(k, k / 2.0), dividers, Qt::SolidLine, 2.5), x, y);
+    if (reference) {
+        auto *labels = new CellLabels(chart, reference, k, d.gridValues);
+        labels->place();
+    }
+    return chart;
+}
+
+QChart *streamChart(const PlotData &d)
+{
+    QChart *chart = newChart(QStringLiteral("Appuis le long du flux de caractères<br>"
+                                            "temps moyen aux lettres : partie 1 : %1, partie 2 : %2")
+                                 .arg(ms(d.half1Mean), ms(d.half2Mean)));
+    const double top = std::max(highest({&d.letterHits, &d.digitPresses, &d.fastPresses}), 100.0) * 1.08;
+    const int n = std::max(d.itemCount, 1);
+    auto *x = valueAxis(QStringLiteral("Position dans le flux"), 0, std::max(n, 228) + 1);
+    setTicks(x, niceStep(std::max(n, 228), 8));
+    auto *y = valueAxis(QStringLiteral("ms"), 0, top);
+    setTicks(y, niceStep(top, 6));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+
+    attach(chart, markers(QStringLiteral("Lettres"), d.letterHits, KeptColour,
+                          QScatterSeries::MarkerShapeCircle, 6), x, y);
+    attach(chart, markers(QStringLiteral("Fausses alarmes"), d.digitPresses, FalseAlarmColour,
+                          QScatterSeries::MarkerShapeStar, 12), x, y);
+    if (!d.letterMisses.isEmpty())
+        attach(chart, markers(QStringLiteral("Sans appui"), d.letterMisses, TimeoutColour,
+                              QScatterSeries::MarkerShapeRectangle, 6), x, y);
+    if (!d.maskPresses.isEmpty())
+        attach(chart, markers(QStringLiteral("Masque"), d.maskPresses, MaskColour,
+                              QScatterSeries::MarkerShapeTriangle, 8), x, y);
+    if (!d.fastPresses.isEmpty())
+        attach(chart, markers(QStringLiteral("Moins de 100 ms"), d.fastPresses, RejectColour,
+                              QScatterSeries::MarkerShapeTriangle, 8), x, y);
+
+    const double split = d.halfAt + 0.5;
+    auto *divider = segment(QString(), QPointF(split, 0), QPointF(split, top), QColor(40, 40, 40), Qt::SolidLine, 2);
+    attach(chart, divider, x, y);
+    hideFromLegend(chart, divider);
+    // The mean letter time of each half, named in the title.
+    const QColor meanColour = KeptColour.darker(140);
+    for (auto *mean : {segment(QString(), QPointF(1, d.half1Mean), QPointF(split, d.half1Mean), meanColour,
+                               Qt::DashLine, 2),
+                       segment(QString(), QPointF(split, d.half2Mean), QPointF(n, d.half2Mean), meanColour,
+                               Qt::DashLine, 2)}) {
+        attach(chart, mean, x, y);
+        hideFromLegend(chart, mean);
+    }
+    return chart;
+}
+
+QChart *halvesChart(const PlotData &d)
+{
+    QChart *chart = newChart(QStringLiteral("Appuis et fausses alarmes par partie"));
+    auto *series = new QBarSeries;
+    const struct {
+        QString name;
+        QColor colour;
+        int first, second;
+    } sets[] = {
+        {QStringLiteral("Appuis aux lettres"), KeptColour, d.half1.hits, d.half2.hits},
+        {QStringLiteral("Lettres sans appui"), TimeoutColour, d.half1.misses, d.half2.misses},
+        {QStringLiteral("Fausses alarmes au chiffre 3"), FalseAlarmColour, d.half1.falseAlarms, d.half2.falseAlarms},
+    };
+    int top = 1;
+    for (const auto &s : sets) {
+        auto *set = new QBarSet(s.name);
+        set->setColor(s.colour);
+        set->setLabelColor(Qt::black);
+        *set << s.first << s.second;
+        series->append(set);
+        top = std::max({top, s.first, s.second});
+    }
+    series->setLabelsVisible(true);
+    series->setLabelsFormat(QStringLiteral("@value"));
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    chart->addSeries(series);
+    auto *x = new QBarCategoryAxis;
+    x->append({QStringLiteral("Partie 1"), QStringLiteral("Partie 2")});
+    auto *y = valueAxis(QStringLiteral("nombre"), 0, top * 1.15);
+    setTicks(y, niceStep(top * 1.15, 5));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    return chart;
+}
+
+} // namespace
+
+QList<NamedChart> makeAnalysisCharts(const PlotData &d)
+{
+    QList<NamedChart> charts;
+    switch (d.kind) {
+    case PlotData::Kind::Items:
+        charts << NamedChart{QStringLiteral("Par item"), itemsChart(d)};
+        if (!d.foreperiods.isEmpty())
+            charts << NamedChart{QStringLiteral("Par délai"), foreperiodChart(d)};
+        if (d.gridSide > 0)
+            charts << NamedChart{QStringLiteral("Par position"), gridChart(d)};
+        break;
+    case PlotData::Kind::Stream:
+        charts << NamedChart{QStringLiteral("Le flux"), streamChart(d)};
+        charts << NamedChart{QStringLiteral("Par partie"), halvesChart(d)};
+        break;
+    case PlotData::Kind::None:
+        break;
+    }
+    return charts;
+}
+
+void renderChart(QChart *chart, QPainter *painter, const QRectF &target, const QSizeF &logicalSize)
+{
+    QGraphicsScene scene;
+    scene.addItem(chart);
+    chart->setGeometry(QRectF(QPointF(0, 0), logicalSize));
+    if (chart->layout())
+        chart->layout()->activate();
+    // Axes and labels are laid out from posted events.
+    QCoreApplication::sendPostedEvents();
+    scene.render(painter, target, QRectF(QPointF(0, 0), logicalSize), Qt::KeepAspectRatio);
+    scene.removeItem(chart);
+}
+
+AnalysisPlots::AnalysisPlots(QWidget *parent)
+    : QWidget(parent)
+    , m_tabs(new QTabWidget(this))
+    , m_message(new QLabel(this))
+{
+    setObjectName(QStringLiteral("Graphiques"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_tabs);
+    layout->addWidget(m_message);
+    m_message->setAlignment(Qt::AlignCenter);
+    m_message->setWordWrap(true);
+    m_message->hide();
+}
+
+void AnalysisPlots::setData(const PlotData &data)
+{
+    m_data = data;
+    while (m_tabs->count() > 0) {
+        QWidget *w = m_tabs->widget(0);
+        m_tabs->removeTab(0);
+        delete w;
+    }
+    const QList<NamedChart> charts = makeAnalysisCharts(data);
+    for (const NamedChart &c : charts) {
+        auto *view = new QChartView(c.chart);
+        view->setRenderHint(QPainter::Antialiasing);
+        m_tabs->addTab(view, c.name);
+    }
+    m_tabs->setVisible(!charts.isEmpty());
+    m_message->setText(data.unavailableReason);
+    m_message->setVisible(charts.isEmpty());
+}
+
+QList<QChartView *> AnalysisPlots::views() const
+{
+    QList<QChartView *> out;
+    for (int i = 0; i < m_tabs->count(); ++i)
+        if (auto *v = qobject_cast<QChartView *>(m_tabs->widget(i)))
+            out << v;
+    return out;
+}
+
+// ---- the plots in the analysis window -----------------------------------------
+
+namespace {
+// The report text keeps its place (left 40, 705 wide); the plots take what is right
+// of it when that is wide enough to read them.
+constexpr int PlotsLeft = 40 + 705 + 16;
+constexpr int PlotsMinimumWidth = 360;
+} // namespace
+
+void TFormAnalyse::createPlots()
+{
+    Plots = new AnalysisPlots(this);
+    Graphiques = new QPushButton(QStringLiteral("Graphiques"), this);
+    Graphiques->setObjectName(QStringLiteral("Graphiques"));
+    Graphiques->setToolTip(QStringLiteral("Afficher les graphiques à la place du rapport"));
+    Graphiques->setCheckable(true);
+    Graphiques->setAutoDefault(false);
+    Graphiques->setGeometry(40 + 705 - 110, 4, 110, 24);
+    connect(Graphiques, &QPushButton::clicked, this, &TFormAnalyse::GraphiquesClick);
+    layoutPlots();
+}
+
+void TFormAnalyse::refreshPlots()
+{
+    Plots->setData(buildPlotData(m_logic.state()));
+}
+
+void TFormAnalyse::GraphiquesClick()
+{
+    layoutPlots();
+}
+
+void TFormAnalyse::layoutPlots()
+{
+    if (!Plots)
+        return;
+    const int bottom = height() - StatusBar1->sizeHint().height() - 8;
+    const int room = width() - PlotsLeft - 12;
+    if (room >= PlotsMinimumWidth) {
+        Graphiques->hide();
+        Graphiques->setChecked(false);
+        Data->show();
+        Plots->setGeometry(PlotsLeft, 32, room, qMax(bottom - 32, 385));
+        Plots->show();
+        return;
+    }
+    Graphiques->show();
+    const bool plotsShown = Graphiques->isChecked();
+    Graphiques->setText(plotsShown ? QStringLiteral("Rapport") : QStringLiteral("Graphiques"));
+    Graphiques->setToolTip(plotsShown ? QStringLiteral("Afficher le rapport à la place des graphiques")
+                                      : QStringLiteral("Afficher les graphiques à la place du rapport"));
+    Plots->setGeometry(Data->geometry());
+    Plots->setVisible(plotsShown);
+    Data->setVisible(!plotsShown);
+    if (plotsShown)
+        Plots->raise();
+}
+
+} // namespace zoka

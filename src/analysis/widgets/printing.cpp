@@ -1,0 +1,245 @@
+#include "analysis/widgets/printing.h"
+
+#include "analysis/export.h"
+#include "analysis/widgets/plots.h"
+#include "analysis/widgets/tformanalyse.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "platform/printsubmit.h"
+#include "shell/sharedstate.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+namespace zoka {
+
+QFont reportPrintFont(const ConfigRecord &config)
+{
+    QFont f(config.PrintFontName.isEmpty() ? QStringLiteral("Courier New") : config.PrintFontName);
+    f.setPointSize(config.PrintFontSize > 0 ? config.PrintFontSize : 8);
+    f.setBold(config.PrintFontStyle & 1);
+    f.setItalic(config.PrintFontStyle & 2);
+    f.setUnderline(config.PrintFontStyle & 4);
+    f.setStrikeOut(config.PrintFontStyle & 8);
+    return f;
+}
+
+QColor reportPrintColour(const ConfigRecord &config)
+{
+    const quint32 bgr = quint32(config.PrintFontColor);
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+QPageLayout exportPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
+namespace {
+
+// Two charts a page, below a title line.
+void drawPlotPages(QPainter &painter, QPdfWriter &writer, const QRect &area, const PlotData &plots,
+                   const QString &title)
+{
+    const QList<NamedChart> charts = makeAnalysisCharts(plots);
+    const int margin = area.width() / 14;
+    QFont heading(QStringLiteral("DejaVu Sans"), 12);
+    heading.setBold(true);
+    for (int i = 0; i < charts.size(); ++i) {
+        const int slot = i % 2;
+        if (slot == 0) {
+            writer.newPage();
+            painter.setFont(heading);
+            painter.setPen(Qt::black);
+            painter.drawText(QRect(margin, margin / 2, area.width() - 2 * margin, margin),
+                             Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Graphiques : ") + title);
+        }
+        const int top = margin * 3 / 2;
+        const int height = (area.height() - top - margin) / 2;
+        const QRectF target(margin, top + slot * height, area.width() - 2 * margin, height - margin / 3);
+        const QSizeF logical(1000, 1000 * target.height() / target.width());
+        renderChart(charts[i].chart, &painter, target, logical);
+    }
+    for (const NamedChart &c : charts)
+        delete c.chart;
+}
+
+} // namespace
+
+int renderReportPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout,
+                    int copies, const PlotData *plots, const std::function<void(int)> &onPage)
+{
+    pdf->clear();
+    QBuffer buffer(pdf);
+    if (!buffer.open(QIODevice::WriteOnly))
+        return 0;
+    QPdfWriter writer(&buffer);
+    writer.setResolution(PrintDotsPerInch);
+    writer.setCreator(QStringLiteral("ZOKA"));
+    writer.setTitle(doc.title);
+    if (!writer.setPageLayout(pageLayout))
+        return 0;
+    const QRect area = pageLayout.paintRectPixels(PrintDotsPerInch);
+    const PrintLayout layout = printLayout(area.width(), area.height(), doc.marginCm, doc.font.pointSize());
+    const QList<PrintedPage> pages = paginate(doc.report, doc.notes, layout);
+
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return 0;
+    bool first = true;
+    for (int copy = 0; copy < qMax(copies, 1); ++copy) {
+        for (int p = 0; p < pages.size(); ++p) {
+            if (!first)
+                writer.newPage();
+            first = false;
+            if (onPage)
+                onPage(p + 1);
+            painter.setFont(doc.font);
+            painter.setPen(doc.colour);
+            // Lines are placed by the top of their text, the painter draws on the baseline.
+            const int ascent = painter.fontMetrics().ascent();
+            for (const PrintedLine &line : pages.at(p))
+                painter.drawText(QPoint(layout.left, line.y + ascent), line.text);
+        }
+    }
+    if (plots && plots->kind != PlotData::Kind::None)
+        drawPlotPages(painter, writer, area, *plots, doc.title);
+    if (!painter.end())
+        return 0;
+    return int(pages.size());
+}
+
+PrintTarget printTargetOf(const QPrinter &printer)
+{
+    PrintTarget t;
+    t.pageLayout = printer.pageLayout();
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        t.outputFile = printer.outputFileName();
+        return t;
+    }
+    t.printerName = printer.printerName();
+    const QString media = t.pageLayout.pageSize().key();
+    if (!media.isEmpty())
+        t.options << QStringLiteral("media=") + media;
+    switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+        t.options << QStringLiteral("sides=two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        t.options << QStringLiteral("sides=two-sided-short-edge");
+        break;
+    case QPrinter::DuplexAuto:
+        t.options << (t.pageLayout.orientation() == QPageLayout::Landscape
+                          ? QStringLiteral("sides=two-sided-short-edge")
+                          : QStringLiteral("sides=two-sided-long-edge"));
+        break;
+    case QPrinter::DuplexNone:
+        t.options << QStringLiteral("sides=one-sided");
+        break;
+    }
+    if (printer.colorMode() == QPrinter::GrayScale)
+        t.options << QStringLiteral("print-color-mode=monochrome");
+    return t;
+}
+
+// ---- the window's printing ----------------------------------------------------
+
+ReportDocument TFormAnalyse::reportDocument() const
+{
+    ReportDocument doc;
+    doc.report = cp1252::splitLines(m_logic.state().Report.text());
+    doc.notes = notesBoxLines();
+    doc.font = reportPrintFont(Config);
+    doc.colour = reportPrintColour(Config);
+    doc.marginCm = Config.PrintMarginCm;
+    doc.title = QStringLiteral("ZOKA - ") + m_logic.state().FileName;
+    return doc;
+}
+
+bool TFormAnalyse::runPrintDialog(QPrinter &printer, PrintTarget *target)
+{
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Imprimer le rapport"));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    *target = printTargetOf(printer);
+    return true;
+}
+
+void TFormAnalyse::ImprimerClick()
+{
+    m_logic.setStatusMessage(QString());
+    refreshStatus();
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("ZOKA - ") + m_logic.state().FileName);
+    PrintTarget target;
+    const bool accepted = printDialog ? printDialog(printer, &target) : runPrintDialog(printer, &target);
+    if (!accepted)
+        return;
+    const int copies = qMax(1, printer.copyCount());
+    const ReportDocument doc = reportDocument();
+    auto onPage = [this](int page) {
+        m_logic.setStatusMessage(printingPageText(page));
+        refreshStatus();
+        StatusPanels[2]->repaint();
+    };
+    auto fail = [this](const QString &text) {
+        m_logic.setStatusMessage(QString());
+        refreshStatus();
+        showError(text);
+    };
+
+    if (target.outputFile.isEmpty() && target.printerName.isEmpty()) {
+        fail(QStringLiteral("Aucune imprimante ni aucun fichier n'a été choisi : rien n'a été imprimé."));
+        return;
+    }
+    // The document is laid out as a PDF, then handed over whole: to the file the
+    // dialog named, or to the print queue once per copy.
+    const bool toFile = !target.outputFile.isEmpty();
+    QByteArray pdf;
+    const int pages = renderReportPdf(&pdf, doc, target.pageLayout, toFile ? copies : 1, nullptr, onPage);
+    if (pages == 0) {
+        fail(QStringLiteral("Le rapport n'a pas pu être mis en page pour l'impression : rien n'a été imprimé."));
+        return;
+    }
+    QString error;
+    if (toFile) {
+        if (!writeWholeFile(target.outputFile, pdf, &error)) {
+            fail(QStringLiteral("Impossible d'écrire le fichier %1 : %2. Rien n'a été imprimé.")
+                     .arg(QDir::toNativeSeparators(target.outputFile), error));
+            return;
+        }
+    } else {
+        QTemporaryFile file(QDir::temp().filePath(QStringLiteral("zoka-impression-XXXXXX.pdf")));
+        if (!file.open() || file.write(pdf) != pdf.size() || !file.flush()) {
+            fail(QStringLiteral("Impossible de préparer l'impression dans %1 : %2. Rien n'a été imprimé.")
+                     .arg(QDir::toNativeSeparators(QDir::tempPath()), file.errorString()));
+            return;
+        }
+        file.close();
+        const auto submit = submitJob ? submitJob : submitPrintJob;
+        for (int copy = 1; copy <= copies; ++copy) {
+            if (!submit(target.printerName, file.fileName(), doc.title, target.options, &error)) {
+                const QString which = copies > 1
+                    ? QStringLiteral(" (copie %1 sur %2)").arg(copy).arg(copies)
+                    : QString();
+                fail(QStringLiteral("L'imprimante %1 a refusé l'impression du rapport%2 : %3")
+                         .arg(target.printerName, which, error));
+                return;
+            }
+        }
+    }
+    m_logic.setStatusMessage(printedText(copies, pages));
+    refreshStatus();
+}
+
+} // namespace zoka
