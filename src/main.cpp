@@ -1,7 +1,7 @@
 #include "platform/regional.h"
 #include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
-#include "platform/widgets/soundplayer_qt.h"
+#include "platform/widgets/soundplayer_pulse.h"
 #include "protocol/testrunner.h"
 #include "epreuves/widgets/testwindows.h"
 #include "shell/configfile.h"
@@ -57,7 +57,7 @@ int main(int argc, char **argv)
     zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
     zoka::setAnalysisWindow([] { zoka::ShowAnalysisWindow(); });
     zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
-    zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::QtSoundPlayer>(); });
+    zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::PulseSoundPlayer>(); });
 
     // The main window first; the other windows are made by their own modules.
     zoka::TMain mainWindow;
