@@ -4,8 +4,8 @@
 # ticks are compared: the one the test windows record (the input event's own time
 # where the display keeps it on the program's clock) and the tick read first thing
 # in the handler (the former way). Four conditions: a quiet event loop or a busy
-# one (kept busy 0-40 ms out of every 50), each on an otherwise idle machine and
-# while two compiles run.
+# one (kept busy 0-40 ms out of every 50), each with the machine as it is and
+# while two more compiles run.
 #
 #   bash bench/press_timing.sh [BUILD_DIR] [PRESSES]     (default: build, 40)
 set -euo pipefail
@@ -55,10 +55,10 @@ run() { # name, busy|quiet, load|idle
 }
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg)"
-run quiet-idle quiet idle
-run busy-idle busy idle
-run quiet-load quiet load
-run busy-load busy load
+run quiet-loop quiet idle
+run busy-loop busy idle
+run quiet-loop+compiles quiet load
+run busy-loop+compiles busy load
 
 python3 - "$work" <<'PY'
 import os, sys, statistics
@@ -69,7 +69,7 @@ def stats(v):
     return "median %3d, mean %5.1f, max %3d, > 2 ms: %2d" % (
         statistics.median(v), statistics.mean(v), v[-1], sum(1 for x in v if x > 2))
 print("recorded - press sent, ms (ticks are whole ms; the press time is cut to whole ms):")
-for name in ["quiet-idle", "busy-idle", "quiet-load", "busy-load"]:
+for name in ["quiet-loop", "busy-loop", "quiet-loop+compiles", "busy-loop+compiles"]:
     sent = [int(float(x)) for x in open(os.path.join(work, name + ".sent")).read().split()]
     rows = [l.split() for l in open(os.path.join(work, name + ".win")).read().splitlines()]
     if len(rows) != len(sent):
@@ -77,6 +77,6 @@ for name in ["quiet-idle", "busy-idle", "quiet-load", "busy-load"]:
         continue
     event = [int(r[0]) - s for r, s in zip(rows, sent)]
     first = [int(r[1]) - s for r, s in zip(rows, sent)]
-    print("%-11s (load %s, n=%d)\n  event time   : %s\n  handler tick : %s" % (
+    print("%-20s (load %s, n=%d)\n  event time   : %s\n  handler tick : %s" % (
         name, loads.get(name, "?").strip(), len(sent), stats(event), stats(first)))
 PY

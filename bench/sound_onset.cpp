@@ -5,8 +5,9 @@
 // read just before the play command (the onset tick of the auditory tests).
 //
 //   sound_onset <player> <wave file> <monitor source> <onsets> [out.tsv]
-//   player: qsoundeffect | qaudiosink | qaudiosink-small | qaudiosink-running |
-//           pulse-uncork | pulse-seek | zoka
+//   player: zoka (the test windows' player) | zoka-qt (the end sound's player) |
+//           qsoundeffect | qaudiosink | qaudiosink-small | qaudiosink-fresh |
+//           qaudiosink-small-fresh | qaudiosink-running | pulse-uncork | pulse-seek
 //
 // One line per onset goes to out.tsv (n, delay ms, play-call ms); the summary
 // (median, SD, min, max over the onsets) goes to standard output.
@@ -212,28 +213,40 @@ private:
     QSoundEffect m_effect;
 };
 
-// The whole tone in memory, played through a QAudioSink started on it at each onset.
+// The whole tone in memory, played through a QAudioSink started on it at each onset
+// (the same sink every time, or a new one for every tone).
 class AudioSinkPlayer final : public Player {
 public:
-    AudioSinkPlayer(const Pcm &pcm, int bufferBytes) : m_pcm(pcm), m_bufferBytes(bufferBytes) {}
+    AudioSinkPlayer(const Pcm &pcm, int bufferBytes, bool fresh = false)
+        : m_pcm(pcm), m_bufferBytes(bufferBytes), m_fresh(fresh)
+    {
+    }
     bool prepare() override
     {
-        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), monoFormat(m_pcm));
-        if (m_bufferBytes > 0)
-            m_sink->setBufferSize(m_bufferBytes);
+        makeSink();
         m_buffer.setData(m_pcm.bytes);
         return m_buffer.open(QIODevice::ReadOnly);
     }
     void play() override
     {
+        if (m_fresh)
+            makeSink();
         m_buffer.seek(0);
         m_sink->start(&m_buffer);
     }
     void stop() override { m_sink->stop(); }
 
 private:
+    void makeSink()
+    {
+        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), monoFormat(m_pcm));
+        if (m_bufferBytes > 0)
+            m_sink->setBufferSize(m_bufferBytes);
+    }
+
     Pcm m_pcm;
     int m_bufferBytes;
+    bool m_fresh;
     QBuffer m_buffer;
     std::unique_ptr<QAudioSink> m_sink;
 };
@@ -458,6 +471,10 @@ int main(int argc, char **argv)
         player = std::make_unique<AudioSinkPlayer>(pcm, 0);
     else if (kind == "qaudiosink-small")
         player = std::make_unique<AudioSinkPlayer>(pcm, smallBuffer);
+    else if (kind == "qaudiosink-fresh")
+        player = std::make_unique<AudioSinkPlayer>(pcm, 0, true);
+    else if (kind == "qaudiosink-small-fresh")
+        player = std::make_unique<AudioSinkPlayer>(pcm, smallBuffer, true);
     else if (kind == "qaudiosink-running")
         player = std::make_unique<RunningSinkPlayer>(pcm, smallBuffer);
     else if (kind == "pulse-uncork")

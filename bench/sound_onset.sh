@@ -6,7 +6,7 @@
 #
 #   bash bench/sound_onset.sh [BUILD_DIR] [N] [PLAYERS...]
 #   PLAYERS default: zoka pulse-seek pulse-uncork zoka-qt qsoundeffect qaudiosink
-#                    qaudiosink-small qaudiosink-running
+#                    qaudiosink-small qaudiosink-fresh qaudiosink-small-fresh qaudiosink-running
 # Per-onset figures are kept in BUILD_DIR/bench/sound_onset-<player>.tsv.
 set -euo pipefail
 
@@ -16,7 +16,8 @@ n=${2:-60}
 shift $(( $# > 2 ? 2 : $# ))
 players=("$@")
 [ ${#players[@]} -gt 0 ] || players=(zoka pulse-seek pulse-uncork zoka-qt qsoundeffect qaudiosink
-                                     qaudiosink-small qaudiosink-running)
+                                     qaudiosink-small qaudiosink-fresh qaudiosink-small-fresh
+                                     qaudiosink-running)
 prog=$build/bench/sound_onset
 tone=$build/data/Songrave.wav
 [ -x "$prog" ] || { echo "not built: $prog" >&2; exit 1; }
