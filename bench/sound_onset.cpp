@@ -524,11 +524,9 @@ int main(int argc, char **argv)
         waitUntil([&] { return listener.silentFor() >= 250 + (n * 37) % 360; }, 3000);
         const double armedSilence = listener.silentFor();
         listener.arm();
-        const quint32 tick = zoka::clock().tick();
-        const double t0 = nowMs();
+        const double t0 = nowMs(); // the onset tick, to the microsecond
         player->play();
         const double t1 = nowMs();
-        Q_UNUSED(tick);
         if (!waitUntil([&] { return listener.onset() > 0; }, 2000)) {
             std::fprintf(stderr, "onset %d not heard (silence before it %.0f ms, now %.0f ms)\n", n,
                          armedSilence, listener.silentFor());
