@@ -11,7 +11,6 @@
 //
 // One line per onset goes to out.tsv (n, delay ms, play-call ms); the summary
 // (median, SD, min, max over the onsets) goes to standard output.
-#include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
 #include "platform/widgets/soundplayer_pulse.h"
