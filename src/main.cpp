@@ -1,7 +1,9 @@
 #include "platform/regional.h"
 #include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
-#include "platform/widgets/soundplayer_qt.h"
+#include "platform/eventtime.h"
+#include "platform/widgets/eventclock.h"
+#include "platform/widgets/soundplayer_pulse.h"
 #include "protocol/testrunner.h"
 #include "epreuves/widgets/testwindows.h"
 #include "shell/configfile.h"
@@ -63,7 +65,10 @@ int main(int argc, char **argv)
     zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
     zoka::setAnalysisWindow([] { return zoka::ShowAnalysisWindow(); });
     zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
-    zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::QtSoundPlayer>(); });
+    zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::PulseSoundPlayer>(); });
+    // Presses are timed by their input events' own times where the display server
+    // keeps them on the program's clock.
+    zoka::setEventTimesOnClock(zoka::displayTimesOnClock());
 
     // The main window first; the other windows are made by their own modules.
     zoka::TMain mainWindow;

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
+#include "platform/widgets/soundplayer_pulse.h"
 #include "platform/widgets/soundplayer_qt.h"
 #include "battery/testspec.h"
 
@@ -219,6 +220,30 @@ private slots:
         QVERIFY(player.fileName().isEmpty());
         setClock(nullptr);
         QVERIFY(msgs.service.shown().isEmpty());
+    }
+
+    // The test windows' player refuses a tone it cannot play, naming the file: a bad
+    // file, or no sound server to play it on. Nothing plays afterwards.
+    void pulsePlayerRefusesWhatItCannotPlay()
+    {
+        ScopedScriptedMessages msgs;
+        const QByteArray server = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:/nonexistent/zoka-no-server");
+        PulseSoundPlayer player;
+        QVERIFY(!player.open(generated("nothing.wav")));
+        QVERIFY(!player.open(generated("Songrave.wav")));
+        qputenv("PULSE_SERVER", server);
+        if (server.isEmpty())
+            qunsetenv("PULSE_SERVER");
+        QVERIFY(!player.isOpen());
+        QVERIFY(!player.play());
+        QVERIFY(!player.isPlaying());
+        const QStringList texts = msgs.service.texts();
+        QCOMPARE(texts.size(), 3);
+        QVERIFY(texts[0].contains(QStringLiteral("« nothing.wav »")) && texts[0].contains(QStringLiteral("introuvable")));
+        QVERIFY(texts[1].contains(QStringLiteral("« Songrave.wav »"))
+                && texts[1].contains(QStringLiteral("aucune sortie son n'est disponible")));
+        QCOMPARE(texts[2], soundPlaybackErrorText(QString()));
     }
 
     void fakePlayerFollowsTheSameRules()

@@ -1,6 +1,7 @@
 #include "platform/boundedread.h"
 #include "platform/clock.h"
 #include "platform/cp1252.h"
+#include "platform/eventtime.h"
 #include "platform/messages.h"
 #include "platform/trialtimer.h"
 
@@ -59,6 +60,42 @@ private slots:
         QTest::qWait(20);
         const quint32 d = ticksBetween(a, sys.tick());
         QVERIFY2(d >= 19 && d < 1000, qPrintable(QString::number(d)));
+    }
+
+    // A press takes its event's time only when the display's times are on the
+    // program's clock, the clock is the system's, and the time can be right.
+    void pressTickFromEventTime_data()
+    {
+        QTest::addColumn<bool>("onClock");
+        QTest::addColumn<bool>("fakeClock");
+        QTest::addColumn<qint64>("age");       // ms before `now` of the event; -1: no event time
+        QTest::addColumn<quint32>("highBits"); // upper half of a 64-bit event time
+        QTest::addColumn<int>("recordedAge");  // ms before `now` of the tick recorded
+        QTest::newRow("event time") << true << false << qint64(37) << 0u << 37;
+        QTest::newRow("64-bit time cut to the tick") << true << false << qint64(37) << 5u << 37;
+        QTest::newRow("oldest trusted") << true << false << qint64(MaxEventAgeMs) << 0u << int(MaxEventAgeMs);
+        QTest::newRow("too old") << true << false << qint64(MaxEventAgeMs) + 1 << 0u << 0;
+        QTest::newRow("after now") << true << false << qint64(-3) << 0u << 0;
+        QTest::newRow("no event time") << true << false << qint64(-1) << 0u << 0;
+        QTest::newRow("display on another clock") << false << false << qint64(37) << 0u << 0;
+        QTest::newRow("test clock") << true << true << qint64(37) << 0u << 0;
+    }
+    void pressTickFromEventTime()
+    {
+        QFETCH(bool, onClock);
+        QFETCH(bool, fakeClock);
+        QFETCH(qint64, age);
+        QFETCH(quint32, highBits);
+        QFETCH(int, recordedAge);
+        FakeClock fake(1000);
+        if (fakeClock)
+            setClock(&fake);
+        setEventTimesOnClock(onClock);
+        const quint32 now = zoka::clock().tick();
+        const quint64 event = age == -1 ? 0 : (quint64(highBits) << 32) | quint32(now - quint32(age));
+        QCOMPARE(pressTick(now, event), now - quint32(recordedAge));
+        setEventTimesOnClock(false);
+        setClock(nullptr);
     }
 
     void preciseTimerRestartsOnEveryArming()

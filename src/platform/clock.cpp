@@ -19,5 +19,6 @@ Clock *current = nullptr;
 
 Clock &clock() { return current ? *current : systemClock; }
 void setClock(Clock *c) { current = c; }
+bool usingSystemClock() { return current == nullptr; }
 
 } // namespace zoka

@@ -34,6 +34,8 @@ private:
 Clock &clock();
 // Installs `c` (not owned) as the program's clock; nullptr puts the system clock back.
 void setClock(Clock *c);
+// Whether the program's clock is the system clock (no test clock installed).
+bool usingSystemClock();
 
 inline quint32 ticksBetween(quint32 earlier, quint32 later) { return later - earlier; }
 

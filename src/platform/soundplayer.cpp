@@ -79,6 +79,7 @@ WaveInfo parseWaveHeader(const QByteArray &b)
             if (w.frames <= 0)
                 return failed(QStringLiteral("le fichier ne contient aucun son"));
             w.durationMs = int((w.frames * 1000 + w.sampleRate - 1) / w.sampleRate);
+            w.dataOffset = body;
             w.ok = true;
             return w;
         }

@@ -54,6 +54,7 @@ struct WaveInfo {
     int channels = 0;
     int bitsPerSample = 0;
     qint64 frames = 0;  // sample frames in the data chunk
+    qint64 dataOffset = 0; // where the samples start in the file
     int durationMs = 0; // frames / sampleRate, rounded up
 };
 

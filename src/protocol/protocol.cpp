@@ -131,15 +131,20 @@ void TestProtocol::timerFired()
 void TestProtocol::onset()
 {
     if (m_programme.onsetBeforePresent(m_position)) {
+        // A tone: the tick is read at the play command, and the item is up from then
+        // on, also while the player starts it.
         m_onset = clock().tick();
         m_timer.start(m_setup.responseWindowMs);
+        m_state = State::Showing;
         m_programme.present(m_position);
     } else {
         m_programme.present(m_position);
         m_onset = clock().tick();
         m_timer.start(m_setup.responseWindowMs);
+        m_state = State::Showing;
     }
-    m_state = State::Showing;
+    if (m_state == State::Showing && m_programme.presentFailed(m_position))
+        finish();
 }
 
 void TestProtocol::press(quint32 pressTick, QPoint stagePos)

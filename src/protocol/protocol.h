@@ -107,6 +107,10 @@ public:
     // Whether the onset tick is taken before present() (sound started after the
     // tick) rather than right after the stimulus is drawn.
     virtual bool onsetBeforePresent(int) const { return false; }
+    // Whether present() could not put the stimulus up (a tone the player could not
+    // start; the programme or its player has reported why). The run then ends there
+    // as with the stop key: no line for that item.
+    virtual bool presentFailed(int) const { return false; }
     // How a press at stage point `stagePos` counts. `showing` is the engine's own
     // state: a stimulus is up and its response window runs. The default answers the
     // stimulus while it is up and is untimely otherwise; a tone test answers only

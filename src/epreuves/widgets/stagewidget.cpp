@@ -1,6 +1,7 @@
 #include "epreuves/widgets/stagewidget.h"
 
 #include "platform/clock.h"
+#include "platform/eventtime.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -173,7 +174,10 @@ void StageWidget::paintEvent(QPaintEvent *)
 
 void StageWidget::mousePressEvent(QMouseEvent *e)
 {
-    const quint32 tick = clock().tick();
+    const quint32 now = clock().tick();
+    // The input event's own time where it is on the program's clock: the time the
+    // event waited in the queue does not count.
+    const quint32 tick = pressTick(now, e->timestamp());
     e->accept();
     if (onPress)
         onPress(tick, toStage(e->position()));

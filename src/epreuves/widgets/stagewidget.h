@@ -16,7 +16,9 @@ namespace zoka {
 // The 800 x 600 stage of a test window: a white area holding the stimulus elements
 // (filled squares, outlines, texts, pictures) at their stage positions, scaled and
 // centred to the widget as StageGeometry says. Mouse presses (double clicks
-// included: each is a press) are reported with the tick read before anything else.
+// included: each is a press) are reported with their time: the input event's own
+// time where it is on the program's clock, else the tick read before anything else
+// (pressTick()).
 class StageWidget final : public QWidget, public StimulusSurface {
 public:
     struct Element {
@@ -60,7 +62,7 @@ public:
     void setColours(int element, quint32 foreground, quint32 background) override;
     void drawNow() override;
 
-    // Called for every mouse press, with the tick taken first thing and the stage point.
+    // Called for every mouse press, with the press's tick and the stage point.
     std::function<void(quint32 tick, QPoint stagePos)> onPress;
 
     // Draws the stage (white, elements) in stage coordinates on `p`.

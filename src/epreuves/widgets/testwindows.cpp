@@ -3,6 +3,8 @@
 #include "platform/messages.h"
 #include "shell/widgets/windows.h"
 #include "epreuves/widgets/tform1.h"
+#include "epreuves/widgets/tformtra.h"
+#include "epreuves/widgets/tformtrm.h"
 
 #include <array>
 #include <functional>
@@ -22,8 +24,8 @@ const std::array<WindowFactory, TestCount> Factories = {
     nullptr,       // TR latéralisé + Fixation
     nullptr,       // TR simple binaire
     nullptr,       // TR double binaire
-    nullptr,       // TR auditif
-    nullptr,       // TR mixte
+    &make<TFormTra>, // TR auditif
+    &make<TFormTrm>, // TR mixte
     nullptr,       // Attention soutenue
     nullptr,       // Puce astérisque
     nullptr,       // Puce carré

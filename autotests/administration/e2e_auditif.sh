@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# End-to-end administration of "TR auditif" in the real program, under a virtual X
+# server with a private sound server whose null sink is listened to on its monitor:
+# intro window, patient name, the test chosen in the list, "Passation",
+# instructions, practice skipped, then a 16-item test run. A small driver hears
+# each tone start and presses the mouse button at known delays after it (twice
+# not at all, once during a silence). The result file must be byte-correct apart
+# from the measured times, which must match the injected delays plus the sound's
+# way out (loose bounds: the machine is shared).
+#   bash e2e_auditif.sh <builddir> <sourcedir>
+set -euo pipefail
+source "$(dirname "$0")/../xsession.sh"
+BUILD=$(cd "$1" && pwd)
+SRC=$(cd "$2" && pwd)
+ZOKA=$BUILD/bin/zoka
+DRIVER=$BUILD/e2e/e2e_auditif_driver
+[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
+command -v pulseaudio >/dev/null && command -v parec >/dev/null || { echo "pulseaudio and parec are needed"; exit 1; }
+
+WORK=$(mktemp -d /tmp/zoka-e2e-aud.XXXXXX)
+PROG=$WORK/prog
+SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
+mkdir -p "$PROG/Epreuves" "$SHOTS" "$WORK/pulse"
+XVFB_PID=; PA_PID=; ZOKA_PID=; REC_PID=
+cleanup() {
+    for p in $REC_PID $ZOKA_PID $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
+    wait $REC_PID $ZOKA_PID $PA_PID $XVFB_PID 2>/dev/null || true
+    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+start_xvfb 241 290 800x600x24 "$WORK/xvfb.log"
+
+# A sound server of our own: one null sink, the program's only output.
+export PULSE_RUNTIME_PATH=$WORK/pulse
+HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
+    --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
+PA_PID=$!
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || { echo "the sound server did not start"; exit 1; }
+
+cp "$SRC"/data/* "$PROG"/
+cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
+write_config "$PROG"
+
+shot() { import -window root "$SHOTS/$1.png"; }
+click() { xdotool mousemove "$1" "$2" click 1; }
+await() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    echo "no window \"$1\""; shot "missing-window"; exit 1
+}
+gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    echo "window \"$1\" still there"; shot "window-left"; exit 1
+}
+
+(cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
+ZOKA_PID=$!
+await "Batterie Attention Tessaro"
+sleep 1
+if ls "$PROG"/Intro_Zoka.* >/dev/null 2>&1; then
+    xdotool mousemove 400 150 click --repeat 2 --delay 80 1
+else
+    click 164 372
+fi
+gone "Batterie Attention Tessaro"
+sleep 1
+xdotool mousemove 260 58 click 1   # patient name
+xdotool key ctrl+a
+xdotool type --delay 20 "Dupont"
+click 560 246                      # "TR auditif" in the list of tests
+sleep 0.5
+shot 01-main
+click 148 144                      # Passation
+await "FormEssai"
+sleep 1
+click 268 480                      # Continuer: "Prêt pour les essais?"
+sleep 1
+click 404 480                      # Passer: "Prêt pour l'épreuve?"
+sleep 1
+shot 02-ready
+
+# The patient listens to the sink's output from now on.
+mkfifo "$WORK/ear"
+parec -d null.monitor --raw --format=s16le --channels=1 --rate=44100 --latency-msec=1 >"$WORK/ear" 2>/dev/null &
+REC_PID=$!
+xdotool mousemove 790 590
+click 268 480                      # Continuer: test run
+sleep 1.5
+shot 03-run                        # the window of the run: nothing but its colour
+DELAYS=250,180,320,400,210,-1,150,275,230,500,190,350,-1,260,220,300
+"$DRIVER" 16 $DELAYS 9:1500 <"$WORK/ear" >"$WORK/test.txt"
+sleep 2
+shot 04-thanks
+# The run's window keeps the dialog face colour and shows nothing.
+RUNPIX=$(convert "$SHOTS/03-run.png" -format "%[pixel:p{400,300}] %[pixel:p{10,10}]" info:)
+echo "run window colour: $RUNPIX"
+case "$RUNPIX" in *white*|*"(255,255,255)"*) echo "FAIL: the run's window is white"; exit 1;; esac
+
+python3 - "$PROG" "$WORK" "$DELAYS" "$SHOTS" <<'PY'
+import os, re, stat, sys, statistics
+prog, work, delays, shots = sys.argv[1], sys.argv[2], [int(x) for x in sys.argv[3].split(",")], sys.argv[4]
+fp = [3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5]
+fails = []
+def check(cond, what):
+    if not cond:
+        fails.append(what)
+rows = [tuple(float(x) for x in l.split()[:4]) for l in open(os.path.join(work, "test.txt"))]
+path = os.path.join(prog, "Epreuves", "Dupont_16.AUD")
+data = open(path, "rb").read()
+check(data.endswith(b"\r\n"), "last line without CR LF")
+lines = data.split(b"\r\n")[:-1]
+check(re.fullmatch(rb"Dupont: \S+ \xe0 \d\d?:\d\d:\d\d", lines[0]) is not None, "header " + repr(lines[0]))
+check(lines[1] == b"0", "practice-runs line " + repr(lines[1]))
+items = lines[2:-1]
+check(len(items) == 16 and len(rows) == 16, "%d item lines, %d items heard" % (len(items), len(rows)))
+check(lines[-1] == b"-1", "closing line " + repr(lines[-1]) + " (one untimely press)")
+check(os.stat(path).st_mode & (stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH) == 0, "result file not marked read-only")
+heard, fpe, toe = [], [], []
+prev_end = None
+for (i, on, pressed, gone), item, d, f in zip(rows, items, delays, fp):
+    value = int(item)
+    if d < 0:
+        check(value == 3000, "item %d: %d instead of 3000" % (i, value))
+        toe.append(gone - on - 3000)
+        end = gone
+    else:
+        # value = press - onset tick; the driver pressed d ms after it heard the tone.
+        heard.append(value - (pressed - on))
+        check(0 <= value - d <= 40, "item %d: %d for a press %d ms after the tone was heard" % (i, value, d))
+        end = pressed
+    if prev_end is not None:
+        fpe.append(on - prev_end - f * 1000)
+    print("item %2d: foreperiod %d s, heard %+.2f ms late; value %5d, press at %s" % (
+        i, f, (on - prev_end - f * 1000) if prev_end is not None else 0.0, value,
+        "%d ms" % d if d >= 0 else "-"))
+    prev_end = end
+def summary(name, v):
+    return "%s: n=%d median %+.2f ms, min %+.2f, max %+.2f" % (name, len(v), statistics.median(v), min(v), max(v))
+print(summary("tone heard after the onset tick (file value - (press sent - tone heard))", heard))
+print(summary("foreperiod (tone heard - end of previous item - foreperiod)", fpe))
+print(summary("time-out (tone gone - tone heard - 3000)", toe))
+check(all(-5 <= e <= 30 for e in fpe), "a foreperiod is off by more than the bounds")
+check(all(-30 <= e <= 30 for e in toe), "a time-out is off by more than 30 ms")
+for f in fails:
+    print("FAIL:", f)
+print("%d passed, %d failed" % (1 if not fails else 0, 1 if fails else 0))
+sys.exit(1 if fails else 0)
+PY

@@ -1,0 +1,55 @@
+#pragma once
+#include "platform/soundplayer.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+namespace zoka {
+
+// The wave player of the test windows, on the PulseAudio client API (PipeWire's
+// pulse server included). Built for a short, steady delay between play() and the
+// sound leaving the sound server:
+//  - open() reads the whole file, connects to the server and opens one playback
+//    stream in the file's own format, with a small buffer; it fails, with a French
+//    error box naming the file, when the file is bad, when there is no sound server
+//    or no real output (only the server's placeholder sink), or when the server
+//    refuses the stream;
+//  - the stream then runs empty (the server plays silence, and the output stays
+//    awake between tones); play() writes the whole tone at the stream's read
+//    position, which the server plays at once; stop() drops what is left of it.
+// isPlaying() follows the sound's length on the program's clock, as the interface
+// says. The client library runs its own thread; every call here takes its lock.
+class PulseSoundPlayer final : public SoundPlayer {
+public:
+    PulseSoundPlayer();
+    ~PulseSoundPlayer() override;
+
+    bool open(const QString &path) override;
+    bool play() override;
+    void stop() override;
+    void rewind() override;
+    bool isPlaying() const override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    QString fileName() const override { return m_open ? m_file : QString(); }
+    int durationMs() const override { return m_open ? m_info.durationMs : 0; }
+
+    // Buffer the stream asks for, in milliseconds.
+    static constexpr int TargetLatencyMs = 20;
+
+private:
+    struct Connection;
+    // Connects and opens the stream; on failure fills `why` (French, for the box).
+    bool connectStream(QString *why);
+
+    std::unique_ptr<Connection> m_pa;
+    QByteArray m_pcm; // the data chunk, as the stream plays it
+    WaveInfo m_info;
+    QString m_file;
+    bool m_open = false;
+    bool m_playing = false;
+    quint32 m_startTick = 0;
+};
+
+} // namespace zoka
