@@ -104,6 +104,9 @@ void TestWindow::FormShow()
     m_setup.shownAt = QDateTime::currentDateTime();
     m_started = true;
     m_protocol->start(m_setup);
+    // The window may have become active before the run was ready to start.
+    if (isActiveWindow())
+        FormActivate();
 }
 
 void TestWindow::FormMouseDown(quint32 tick, const QPoint &stagePos)
