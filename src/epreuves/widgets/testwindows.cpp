@@ -3,6 +3,8 @@
 #include "platform/messages.h"
 #include "shell/widgets/windows.h"
 #include "epreuves/widgets/tform1.h"
+#include "epreuves/widgets/tformtas.h"
+#include "epreuves/widgets/tformtpa.h"
 
 #include <array>
 #include <functional>
@@ -24,9 +26,9 @@ const std::array<WindowFactory, TestCount> Factories = {
     nullptr,       // TR double binaire
     nullptr,       // TR auditif
     nullptr,       // TR mixte
-    nullptr,       // Attention soutenue
-    nullptr,       // Puce astérisque
-    nullptr,       // Puce carré
+    &make<TFormTas>, // Attention soutenue
+    &make<TFormTpa>, // Puce astérisque
+    &make<TFormTpc>, // Puce carré
 };
 
 // The test windows are made once and reused for every run.
