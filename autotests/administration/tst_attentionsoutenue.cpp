@@ -264,6 +264,7 @@ private slots:
         QVERIFY(!r.timer.isActive());
         QCOMPARE(r.host.closed, 1);
         QCOMPARE(r.sound.isOpen(), false);
+        QVERIFY(!r.surface.shown[0] && !r.surface.shown[1]); // nothing up at the next showing
         const QByteArray bytes = r.file(s);
         QCOMPARE(bytes.count("\r\n"), 2 + 49);
         QVERIFY(bytes.endsWith("\r\nR 0\r\nk 0\r\n")); // characters 48 and 49

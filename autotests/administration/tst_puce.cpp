@@ -180,6 +180,7 @@ private slots:
             win.click(win.box().center());
         }
         QVERIFY(!win.w->isVisible());
+        QVERIFY(!win.w->stage()->element(win.target).shown); // not up when the window comes back
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         QCOMPARE(win.timer->armed(), QList<int>(stopAt ? stopAt : 10, 30000));
         QCOMPARE(win.lines(), crlf(expected));

@@ -94,8 +94,12 @@ QString AttentionSoutenueProgramme::itemLine(int position, qint64 value) const
     return QString(character(position)) + QLatin1Char(' ') + QString::number(value);
 }
 
+// The window is used again for the next run: nothing of this one (a mask or a
+// character left up by the stop key) may show when it comes up.
 void AttentionSoutenueProgramme::end()
 {
+    m_surface.setShown(m_caract, false);
+    m_surface.setShown(m_mask, false);
     m_soundUsable = false;
     m_errorSound.close();
 }

@@ -65,6 +65,10 @@ void PuceProgramme::withdraw(int)
     m_surface.drawNow();
 }
 
+// The window is used again for the next run: it must not show this run's target
+// when it comes up.
+void PuceProgramme::end() { m_surface.setShown(m_target, false); }
+
 // On the target's box (edges included) while it is up: the item's answer. Anywhere
 // else, or before the target is up: untimely.
 PressKind PuceProgramme::classifyPress(int, bool showing, QPoint stagePos) const

@@ -28,6 +28,7 @@ public:
     void present(int position) override;
     void withdraw(int position) override;
     PressKind classifyPress(int position, bool showing, QPoint stagePos) const override;
+    void end() override;
 
     // The top-left corner of item `position`'s place (stage pixels).
     QPoint place(int position) const;
