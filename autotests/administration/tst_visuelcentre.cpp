@@ -288,10 +288,10 @@ private slots:
         ScopedScriptedMessages msgs;
         QTemporaryDir dir;
         prepareRun(dir.path(), true, 6);
-        ExecTestWindow(currentRunSetup(7));
+        ExecTestWindow(currentRunSetup(10));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Information);
-        QVERIFY(msgs.service.texts().first().contains(QString::fromUtf8("« Attention soutenue »")));
+        QVERIFY(msgs.service.texts().first().contains(QString::fromUtf8("« 10 »")));
         QVERIFY(!QFile::exists(dir.path() + "/Essais"));
     }
 };

@@ -40,6 +40,21 @@ const std::array<int, 36> TestGrid36 = {
     8, 14, 2, 22,
 };
 
+const std::array<int, 114> SustainedSizeTable = {
+    100, 94, 94, 100, 72, 120, 72, 72, 100, 94, 120, 48, 48, 120, 94, 100, 94, 48, 72,
+    120, 48, 120, 100, 72, 94, 100, 94, 100, 72, 72, 48, 120, 120, 94, 100, 94, 100, 48,
+    48, 72, 94, 100, 120, 94, 120, 72, 48, 48, 72, 94, 100, 120, 72, 72, 120, 120, 48,
+    120, 100, 94, 100, 94, 100, 120, 94, 100, 72, 48, 48, 72, 72, 94, 120, 48, 120, 48,
+    94, 100, 72, 100, 120, 48, 94, 72, 94, 100, 48, 120, 94, 100, 72, 48, 48, 120, 100,
+    72, 72, 94, 120, 48, 48, 94, 100, 120, 94, 100, 72, 48, 120, 48, 72, 94, 100, 72,
+};
+
+int sustainedCharacterPoints(int position)
+{
+    const int n = int(SustainedSizeTable.size());
+    return SustainedSizeTable[size_t(((position - 1) % n + n) % n)];
+}
+
 namespace {
 const QList<int> FixationPractice = {3, 1, 0, 3, 0, 3};
 const QList<int> Fixation64 = {
@@ -62,6 +77,8 @@ QString runStimulusSeries(TestId id, bool practice, int itemCount)
         return practice ? TrsPractice : TrsSeries;
     case TestId::Mixte: // the test run from item 0
         return practice ? TrmPractice : TrmSeries;
+    case TestId::AttentionSoutenue:
+        return practice ? SustainedPracticeStream : SustainedTestStream;
     default:
         return {};
     }

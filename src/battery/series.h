@@ -27,6 +27,18 @@ inline const QString TrsSeries = QStringLiteral("++0+++0+0++0++00++0+00+++0++0++
 inline const QString TrdSeries = QStringLiteral("2131224241131234214134122321412332141232214314124321311424221312"); // "1","2" go; "3","4" no-go
 inline const QString TrmSeries = QStringLiteral("VAVVVAAAAVVAVVVAAVVVVAAAVVAAAAVAAVAAAVVVVAAVAAAVVAAAAVVVAAVVVVAVV"); // "V" visual, "A" auditory
 
+// "Attention soutenue": the character streams (the digit 3 is the no-go character).
+// The test stream is two blocks of 114 characters, the second the first with upper
+// and lower case exchanged.
+inline const QString SustainedPracticeStream = QStringLiteral("SwkUAYmRA3Um3pmRUY33ALch3");
+inline const QString SustainedTestStream = QStringLiteral(
+    "kdWesmkGVe3mEXwR3bpeRAmRcUeTwkcm33Yek3MURAeFdgbRkqRnm3UmA33fRkYf3ADbgmHAewS33Rwtke3AfVkRcUAmekVUYC3"
+    "UewURkyYpQ3Aae3KDwESMKgvE3MexWr3BPEraMrCuEtWKCM33yEK3muraEfDGBrKQrNM3uMa33FrKyF3adBGMhaEWs33rWTKE3aFvKrCuaMEKvuyc3uEWurKYyPq3aAE3");
+// Point sizes of the characters, one per position within a block of 114.
+extern const std::array<int, 114> SustainedSizeTable;
+// Point size of the character at stream position `position` (1-based, either block).
+int sustainedCharacterPoints(int position);
+
 // The stimulus series of one run of test `id` (the practice run, or a real run of
 // `itemCount` items): symbols of the go/no-go tests, modalities of TR mixte,
 // characters of Attention soutenue. Empty for a test whose items differ only by

@@ -70,13 +70,26 @@ void TestProtocol::start(const RunSetup &setup)
         break;
     case ProtocolScheme::Stream:
         m_responded = false;
+        m_timed = false;
         m_sign = 1;
         m_reaction = 1;
         m_programme.prepare(m_position);
         m_state = State::Mask;
-        m_timer.start(StreamMaskMs);
+        // The run's phases are timed from the moment the first mask is up.
+        m_phaseEnd = clock().tick();
+        armStreamPhase(StreamMaskMs);
         break;
     }
+}
+
+// Stream scheme: the next phase lasts `durationMs` from the moment the one before was
+// due to end. The timer is armed for what is left of it now (nothing, when the
+// event loop was held up past its end).
+void TestProtocol::armStreamPhase(int durationMs)
+{
+    m_phaseEnd += quint32(durationMs);
+    const qint32 left = qint32(m_phaseEnd - clock().tick());
+    m_timer.start(left > 0 ? int(left) : 0);
 }
 
 void TestProtocol::startForeperiod()
@@ -119,8 +132,8 @@ void TestProtocol::timerFired()
         if (m_state == State::Mask) {
             m_programme.present(m_position);
             m_onset = clock().tick();
-            m_timer.start(m_setup.responseWindowMs);
             m_state = State::Showing;
+            armStreamPhase(m_setup.responseWindowMs);
         } else {
             streamCharacterEnd();
         }
@@ -177,13 +190,21 @@ void TestProtocol::press(quint32 pressTick, QPoint stagePos)
         }
         break;
     case ProtocolScheme::Stream:
-        if (m_reaction > 1 || m_reaction < -1)
-            return; // a press on this character has already been timed
-        if (m_state == State::Mask) {
+        // Only the first timed press on a character counts; presses during the mask
+        // may repeat and only mark the sign.
+        if (m_timed)
+            return;
+        // A press timed before the character came up (an input event handled
+        // after the onset) was a press during the mask.
+        if (m_state == State::Mask || qint32(pressTick - m_onset) < 0) {
             m_sign = -1;
             m_programme.maskPress(m_position);
         } else {
-            m_reaction = ticksBetween(m_onset, pressTick);
+            // Kept as timed, even at 0 or 1 ms: a time of 0 is written as 1, so
+            // that the press never reads as "no press" (code 0).
+            const quint32 elapsed = ticksBetween(m_onset, pressTick);
+            m_reaction = elapsed == 0 ? 1 : elapsed;
+            m_timed = true;
             m_programme.responded(m_position);
         }
         m_responded = true;
@@ -255,11 +276,12 @@ void TestProtocol::streamCharacterEnd()
         return;
     }
     m_responded = false;
+    m_timed = false;
     m_sign = 1;
     m_reaction = 1;
     m_programme.prepare(m_position);
     m_state = State::Mask;
-    m_timer.start(StreamMaskMs);
+    armStreamPhase(StreamMaskMs);
     writeItemLine(ended, value);
 }
 

@@ -197,6 +197,7 @@ private:
     void endItem(qint64 value, bool responded);
     void pointingNext(qint64 value);
     void streamCharacterEnd();
+    void armStreamPhase(int durationMs);
     void finish();
     void fail();
     bool writeItemLine(int position, qint64 value);
@@ -214,8 +215,13 @@ private:
     bool m_refused = false;
     // Stream scheme item state.
     bool m_responded = false;
+    bool m_timed = false; // a press on the character has been timed
     int m_sign = 1;
     qint64 m_reaction = 1;
+    // Stream scheme: the tick at which the phase now running is due to end. Each
+    // phase ends a fixed time after the previous one was due to end (not after it
+    // really ended), so that late timer events do not add up over a run.
+    quint32 m_phaseEnd = 0;
     QString m_fileError;
 };
 

@@ -1,13 +1,16 @@
 #include "epreuves/widgets/testwindow.h"
 
 #include "platform/clock.h"
+#include "platform/widgets/displaymode.h"
 #include "shell/stopkey.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace zoka {
 
@@ -91,19 +94,34 @@ void TestWindow::showEvent(QShowEvent *e)
     QDialog::showEvent(e);
     // The run starts once the window is really up (a message box shown from inside
     // the show would sit under the window being mapped).
-    if (!e->spontaneous())
+    if (!e->spontaneous()) {
+        m_exposeWaits = 0;
         QMetaObject::invokeMethod(this, [this] { FormShow(); }, Qt::QueuedConnection);
+    }
 }
 
 void TestWindow::FormShow()
 {
     if (!m_protocol || m_protocol->running() || !isVisible())
         return;
+    // The run is timed from its first drawing: it starts once the window is on the
+    // screen (a window the server never exposes starts after a second all the same).
+    if (windowHandle() && !windowHandle()->isExposed() && m_exposeWaits < 200) {
+        ++m_exposeWaits;
+        QTimer::singleShot(5, this, [this] { FormShow(); });
+        return;
+    }
+    // The window's first drawing, a whole screen, may still be on its way to the
+    // server; the first stimulus must not wait behind it.
+    syncWithDisplay();
     activateWindow();
     setFocus();
     m_setup.shownAt = QDateTime::currentDateTime();
     m_started = true;
     m_protocol->start(m_setup);
+    // The window may have become active before the run was ready to start.
+    if (isActiveWindow())
+        FormActivate();
 }
 
 void TestWindow::FormMouseDown(quint32 tick, const QPoint &stagePos)

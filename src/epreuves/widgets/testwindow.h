@@ -80,6 +80,7 @@ private:
     int m_testIndex;
     RunSetup m_setup;
     bool m_started = false;
+    int m_exposeWaits = 0; // FormShow put off until the window is exposed
     StageWidget *m_stage;
     std::unique_ptr<TrialTimer> m_timer1;
     ResultWriter m_writer;

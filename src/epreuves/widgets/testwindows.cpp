@@ -5,6 +5,8 @@
 #include "epreuves/widgets/tform1.h"
 #include "epreuves/widgets/tformtra.h"
 #include "epreuves/widgets/tformtrm.h"
+#include "epreuves/widgets/tformtas.h"
+#include "epreuves/widgets/tformtpa.h"
 
 #include <array>
 #include <functional>
@@ -26,9 +28,9 @@ const std::array<WindowFactory, TestCount> Factories = {
     nullptr,       // TR double binaire
     &make<TFormTra>, // TR auditif
     &make<TFormTrm>, // TR mixte
-    nullptr,       // Attention soutenue
-    nullptr,       // Puce astérisque
-    nullptr,       // Puce carré
+    &make<TFormTas>, // Attention soutenue
+    &make<TFormTpa>, // Puce astérisque
+    &make<TFormTpc>, // Puce carré
 };
 
 // The test windows are made once and reused for every run.

@@ -78,3 +78,13 @@ bool SwitchScreenMode(int width, int height)
 }
 
 } // namespace zoka
+
+namespace zoka {
+
+void syncWithDisplay()
+{
+    if (Display *dpy = x11Display())
+        XSync(dpy, False);
+}
+
+} // namespace zoka

@@ -16,3 +16,11 @@ QSize currentScreenSize();
 bool SwitchScreenMode(int width, int height);
 
 } // namespace zoka
+
+namespace zoka {
+
+// Waits until the display server has carried out every drawing request sent so far
+// (what has been drawn is on the screen on return). Does nothing without an X server.
+void syncWithDisplay();
+
+} // namespace zoka
