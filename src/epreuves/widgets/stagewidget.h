@@ -29,6 +29,9 @@ public:
         QString text;
         QFont font;
         QColor textBackground = Qt::transparent; // a text element's box behind its text
+        // A text element's baseline, in pixels below the top of its box, as a label
+        // of that cell height draws it; -1: the text is centred in the box.
+        int baseline = -1;
         QImage picture;
         bool shown = false;
     };
@@ -59,6 +62,8 @@ public:
     void setFont(int element, const QString &family, int pixelHeight, bool bold) override;
     void setColours(int element, quint32 foreground, quint32 background) override;
     void drawNow() override;
+    bool setPicture(int element, const QByteArray &data) override;
+    bool hasFace(const QString &family) const override;
 
     // Called for every mouse press, with the tick taken first thing and the stage point.
     std::function<void(quint32 tick, QPoint stagePos)> onPress;

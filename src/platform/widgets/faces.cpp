@@ -1,0 +1,53 @@
+#include "platform/widgets/faces.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QStringList>
+
+namespace zoka {
+
+namespace {
+struct Face {
+    const char *family;
+    QStringList accepted; // faces that may draw it
+    QStringList files;    // where Debian installs it, if not known to the system
+};
+
+const Face &faceOf(const QString &family)
+{
+    static const QList<Face> faces = {
+        {"Tahoma", {QStringLiteral("Tahoma")},
+         {QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
+          QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf")}},
+        {"Times New Roman", {QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")}, {}},
+    };
+    for (const Face &f : faces)
+        if (family.compare(QLatin1String(f.family), Qt::CaseInsensitive) == 0)
+            return f;
+    static Face other;
+    other.accepted = {family};
+    return other;
+}
+} // namespace
+
+bool faceInstalled(const QString &family)
+{
+    const Face &face = faceOf(family);
+    static QStringList added;
+    if (!QFontDatabase::hasFamily(family)) {
+        for (const QString &file : face.files)
+            if (!added.contains(file) && QFile::exists(file)) {
+                added << file;
+                QFontDatabase::addApplicationFont(file);
+            }
+    }
+    const QString drawnIn = QFontInfo(QFont(family)).family();
+    for (const QString &a : face.accepted)
+        if (drawnIn.compare(a, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace zoka
