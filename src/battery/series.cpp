@@ -51,6 +51,7 @@ const QList<int> Fixation36 = {
     0, 5, 2, 0, 5, 0, 1, 0, 0, 2, 0, 4, 0, 0, 4, 0, 3, 0,
 };
 const QString TrsPractice = QStringLiteral("+0+00+");
+const QString TrdPractice = QStringLiteral("13421342");
 } // namespace
 
 QString runStimulusSeries(TestId id, bool practice, int itemCount)
@@ -59,6 +60,8 @@ QString runStimulusSeries(TestId id, bool practice, int itemCount)
     switch (id) {
     case TestId::SimpleBinaire:
         return practice ? TrsPractice : TrsSeries;
+    case TestId::DoubleBinaire:
+        return practice ? TrdPractice : TrdSeries;
     default:
         return {};
     }
