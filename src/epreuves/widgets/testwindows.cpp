@@ -3,6 +3,8 @@
 #include "platform/messages.h"
 #include "shell/widgets/windows.h"
 #include "epreuves/widgets/tform1.h"
+#include "epreuves/widgets/tformtrl.h"
+#include "epreuves/widgets/tformtrs.h"
 
 #include <array>
 #include <functional>
@@ -18,10 +20,10 @@ template <typename W> TestWindow *make(QWidget *parent) { return new W(parent); 
 // The window class of each test; nullptr where this version has none.
 const std::array<WindowFactory, TestCount> Factories = {
     &make<TForm1>, // TR visuel centré
-    nullptr,       // TR latéralisé
-    nullptr,       // TR latéralisé + Fixation
-    nullptr,       // TR simple binaire
-    nullptr,       // TR double binaire
+    &make<TFormTrl>,  // TR latéralisé
+    &make<TFormTrfc>, // TR latéralisé + Fixation
+    &make<TFormTrs>,  // TR simple binaire
+    &make<TFormTrd>,  // TR double binaire
     nullptr,       // TR auditif
     nullptr,       // TR mixte
     nullptr,       // Attention soutenue
