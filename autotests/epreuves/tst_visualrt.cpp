@@ -1,0 +1,319 @@
+// Whole runs of TR latéralisé, TR latéralisé + Fixation, TR simple binaire and TR
+// double binaire on the fake clock, prepared as the instructions window prepares
+// them, checked byte for byte and, where it matters, by what was drawn and when.
+#include "rt_helpers.h"
+
+#include "epreuves/binaire.h"
+#include "epreuves/lateralise.h"
+#include "platform/messages.h"
+#include "platform/soundplayer.h"
+#include "protocol/resultwriter.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zoka;
+
+namespace {
+
+// Elements 0..3 of a stage; every draw logs which elements came up or went, when.
+class Surface final : public StimulusSurface {
+public:
+    struct Change {
+        quint32 tick;
+        int element;
+        bool shown;
+        QPoint at;
+    };
+    void setShown(int e, bool s) override { shown[e] = s; }
+    bool isShown(int e) const override { return shown[e]; }
+    void moveTo(int e, int l, int t) override { at[e] = QPoint(l, t); }
+    QRect box(int e) const override { return QRect(at[e], QSize(21, 21)); }
+    void setText(int, const QString &) override {}
+    void setFont(int, const QString &, int, bool) override {}
+    void setColours(int, quint32, quint32) override {}
+    bool setPicture(int, const QByteArray &data) override { return data.startsWith("BM"); }
+    bool hasFace(const QString &family) const override { return faceOk && family == "Tahoma"; }
+    void drawNow() override
+    {
+        for (int e = 0; e < 4; ++e)
+            if (drawn[e] != shown[e]) {
+                drawn[e] = shown[e];
+                log.append(Change{zoka::clock().tick(), e, shown[e], at[e]});
+            }
+    }
+    // Ticks at which `element` came up (or went).
+    QList<quint32> ticks(int element, bool up) const
+    {
+        QList<quint32> out;
+        for (const Change &c : log)
+            if (c.element == element && c.shown == up)
+                out << c.tick;
+        return out;
+    }
+    bool shown[4] = {};
+    bool drawn[4] = {};
+    QPoint at[4];
+    QList<Change> log;
+    bool faceOk = true;
+};
+
+class Host final : public ProtocolHost {
+public:
+    void takePointer() override { ++taken; }
+    void restorePointer() override {}
+    void closeWindow() override { ++closed; }
+    int taken = 0, closed = 0;
+};
+
+// One window's programme on the engine: element 0 is Shape1 or Label1, and so on.
+struct Rig {
+    explicit Rig(int test)
+    {
+        timer1 = std::make_unique<rt::SimTimer>(sim);
+        auto p = std::make_unique<FakeSoundPlayer>();
+        player = p.get();
+        if (test == 1)
+            programme = std::make_unique<LateraliseProgramme>(surface, 0);
+        else if (test == 2)
+            programme = std::make_unique<LateraliseFixationProgramme>(surface, 0, 1, 2, *(timer2 = std::make_unique<rt::SimTimer>(sim)));
+        else if (test == 3)
+            programme = std::make_unique<GoNoGoProgramme>(surface, SimpleBinaire::symbols(0, 1), std::move(p));
+        else
+            programme = std::make_unique<GoNoGoProgramme>(surface, DoubleBinaire::symbols({0, 1, 2, 3}), std::move(p));
+        if (test <= 2)
+            player = nullptr;
+        protocol = std::make_unique<TestProtocol>(*programme, *timer1, writer, host);
+        sim.press = [this] { protocol->press(sim.clk.tick()); };
+        sim.key = [this](int code) { protocol->key(code); };
+    }
+    // Starts the run with a picture file in the program directory.
+    void start(const RunSetup &s)
+    {
+        QFile f(s.dataFile("PtFix.bmp"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("BM") == 2);
+        f.close();
+        protocol->start(s);
+    }
+    rt::Sim sim;
+    Surface surface;
+    Host host;
+    ResultWriter writer;
+    FakeSoundPlayer *player = nullptr;
+    std::unique_ptr<rt::SimTimer> timer1, timer2;
+    std::unique_ptr<StimulusProgramme> programme;
+    std::unique_ptr<TestProtocol> protocol;
+};
+
+QList<QByteArray> repeated(const QByteArray &line, int n) { return QList<QByteArray>(n, line); }
+
+const QString Trs = "++0+++0+0++0++00++0+00+++0++0++00++0++0+++00+0++00++0++0+0+++0++";
+
+} // namespace
+
+class TestVisualRt : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale(QLocale::French, QLocale::France)); }
+
+    void runs_data()
+    {
+        QTest::addColumn<int>("test");
+        QTest::addColumn<int>("count"); // 0: the practice run
+        QTest::addColumn<bool>("endless");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<int>("sounds");
+        QTest::addColumn<int>("upAtEnd"); // element still up when the run ended, -1: none
+
+        QTest::newRow("LAT practice, no press") << 1 << 0 << false << "*6(> >)"
+                                                << repeated("3000", 6) + QList<QByteArray>{"0"} << 0 << -1;
+        QTest::newRow("LAT 36, untimely press, stop in a foreperiod")
+            << 1 << 36 << false << "+1000 p > +250 p > +300 p +400 k" << QList<QByteArray>{"250", "300", "-1"} << 0 << -1;
+        QTest::newRow("LAT endless, stop at item 65") << 1 << 64 << true << "*64(> +200 p) > k"
+                                                      << repeated("200", 64) + QList<QByteArray>{"0"} << 0 << 0;
+        QTest::newRow("LFC 36, no press") << 2 << 36 << false << "*36(> >)"
+                                          << repeated("3000", 36) + QList<QByteArray>{"0 0"} << 0 << -1;
+        // Practice item 1: point from 3.0 to 3.5 s of a 5 s foreperiod.
+        QTest::newRow("LFC practice, presses at the point")
+            << 2 << 0 << false << "+3100 p +300 p +1000 p > +200 p *5(> >)"
+            << QList<QByteArray>{"200"} + repeated("3000", 5) + QList<QByteArray>{"-3 2"} << 0 << -1;
+        QTest::newRow("LFC 64, stop with the point up") << 2 << 64 << false << "> +100 p +3200 k"
+                                                        << QList<QByteArray>{"100", "0 0"} << 0 << 2;
+        QTest::newRow("SB practice, cross held, sound at a ring")
+            << 3 << 0 << false << "> > > +700 p > > > +300 p > +400 p > > > +250 p"
+            << QList<QByteArray>{"4700", "2000", "300", "400", "2000", "250", "0 1"} << 1 << -1;
+        QTest::newRow("SB 64, no press") << 3 << 64 << false << "*64(> >)"
+                                         << repeated("2000", 64) + QList<QByteArray>{"0 0"} << 0 << -1;
+        QString ringsOnly;
+        QList<QByteArray> ringLines;
+        for (QChar c : Trs.left(32)) {
+            ringsOnly += c == '0' ? "> +333 p " : "> > ";
+            ringLines << (c == '0' ? "333" : "2000");
+        }
+        QTest::newRow("SB 32, presses at the rings only") << 3 << 32 << false << ringsOnly
+                                                          << ringLines + QList<QByteArray>{"0 12"} << 0 << -1;
+        QTest::newRow("SB three untimely presses, stop with a symbol up")
+            << 3 << 32 << false << "+500 p +500 p +500 p > > > k" << QList<QByteArray>{"2000", "-3 0"} << 0 << 0;
+        // Practice 1 3 4 2: red cross held, red ring left, blue cross pressed, blue ring held.
+        QTest::newRow("DB practice") << 4 << 0 << false << "> > +100 p > > > +300 p > > > +50 p k"
+                                     << QList<QByteArray>{"2100", "2000", "300", "4050", "0 1"} << 1 << -1;
+        QTest::newRow("DB 64, a press at every symbol") << 4 << 64 << false << "*64(> +321 p)"
+                                                        << repeated("321", 64) + QList<QByteArray>{"0 24"} << 0 << -1;
+        QTest::newRow("DB endless, item 65 is the blue ring") << 4 << 64 << true << "*64(> +200 p) > k"
+                                                              << repeated("200", 64) + QList<QByteArray>{"0 24"} << 0 << 1;
+        QTest::newRow("DB stop before the first symbol") << 4 << 32 << false << "+2999 k" << QList<QByteArray>{"0 0"} << 0 << -1;
+    }
+    void runs()
+    {
+        QFETCH(int, test);
+        QFETCH(int, count);
+        QFETCH(bool, endless);
+        QFETCH(QString, script);
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(int, sounds);
+        QFETCH(int, upAtEnd);
+        QTemporaryDir dir;
+        Rig r(test);
+        const RunSetup s = rt::preparedRun(test, count == 0, count, endless, dir.path());
+        r.start(s);
+        QVERIFY2(r.sim.run(script), qPrintable(r.sim.error));
+        QVERIFY(!r.protocol->running());
+        QCOMPARE(rt::fileBytes(s.outputFile), rt::resultFile(s, QList<QByteArray>{"0"} + lines));
+        QCOMPARE(r.host.closed, 1);
+        for (rt::SimTimer *t : r.sim.timers)
+            QVERIFY(!t->active);
+        if (r.player) {
+            QCOMPARE(r.player->playCount(), sounds);
+            QVERIFY(!r.player->isOpen());
+        }
+        for (int e = 0; e < 3; ++e)
+            QCOMPARE(r.surface.drawn[e], e == upAtEnd || (test == 2 && e == 1));
+    }
+
+    // The square of item k, when it comes up, is at the cell of the run's layout.
+    void squarePlaces_data()
+    {
+        QTest::addColumn<int>("test");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("endless");
+        QTest::addColumn<int>("item"); // presented item number, from 1
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("36: item 1") << 1 << 36 << false << 1 << QPoint(462, 240);
+        QTest::newRow("36: item 2") << 1 << 36 << false << 2 << QPoint(602, 555);
+        QTest::newRow("36: item 10, first cell") << 2 << 36 << false << 10 << QPoint(42, 30);
+        QTest::newRow("64: item 1") << 1 << 64 << false << 1 << QPoint(342, 330);
+        QTest::newRow("64: item 2") << 2 << 64 << false << 2 << QPoint(42, 30);
+        QTest::newRow("practice: item 2") << 1 << 0 << false << 2 << QPoint(642, 30);
+        QTest::newRow("practice: item 6") << 2 << 0 << false << 6 << QPoint(442, 330);
+        QTest::newRow("endless: item 64") << 1 << 64 << true << 64 << QPoint(242, 330);
+        QTest::newRow("endless: item 65 is item 1") << 1 << 64 << true << 65 << QPoint(342, 330);
+    }
+    void squarePlaces()
+    {
+        QFETCH(int, test);
+        QFETCH(int, count);
+        QFETCH(bool, endless);
+        QFETCH(int, item);
+        QFETCH(QPoint, at);
+        QTemporaryDir dir;
+        Rig r(test);
+        r.start(rt::preparedRun(test, count == 0, count, endless, dir.path()));
+        QVERIFY(r.sim.run(QString("*%1(> +150 p) >").arg(item - 1)));
+        QCOMPARE(r.surface.log.last().element, 0);
+        QVERIFY(r.surface.log.last().shown);
+        QCOMPARE(r.surface.log.last().at, at);
+    }
+
+    // Fixation point and square of item k, from the start of its foreperiod.
+    void fixationTimes_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("pointAt"); // ms, -1: no point
+        QTest::addColumn<int>("squareAt");
+        QTest::newRow("practice item 1") << 0 << 1 << 3000 << 5000;
+        QTest::newRow("practice item 3") << 0 << 3 << -1 << 1000;
+        QTest::newRow("64 item 1") << 64 << 1 << -1 << 3000;
+        QTest::newRow("64 item 2") << 64 << 2 << 3000 << 5000;
+        QTest::newRow("64 item 11") << 64 << 11 << 1000 << 7000;
+        QTest::newRow("64 item 64") << 64 << 64 << 2000 << 5000;
+        QTest::newRow("36 item 2") << 36 << 2 << 3000 << 5000;
+        QTest::newRow("36 item 35") << 36 << 35 << 3000 << 5000;
+        QTest::newRow("36 item 36") << 36 << 36 << -1 << 3000;
+    }
+    void fixationTimes()
+    {
+        QFETCH(int, count);
+        QFETCH(int, item);
+        QFETCH(int, pointAt);
+        QFETCH(int, squareAt);
+        QTemporaryDir dir;
+        Rig r(2);
+        r.start(rt::preparedRun(2, count == 0, count, false, dir.path()));
+        QVERIFY(r.sim.run(QString("*%1(> +150 p)").arg(item - 1)));
+        const quint32 start = r.sim.clk.tick();
+        r.surface.log.clear();
+        QVERIFY(r.sim.run(">"));
+        QCOMPARE(r.surface.ticks(0, true), QList<quint32>{start + quint32(squareAt)});
+        if (pointAt < 0) {
+            QVERIFY(r.surface.ticks(2, true).isEmpty());
+        } else {
+            QCOMPARE(r.surface.ticks(2, true), QList<quint32>{start + quint32(pointAt)});
+            QCOMPARE(r.surface.ticks(2, false), QList<quint32>{start + quint32(pointAt) + 500});
+        }
+    }
+
+    // What a run cannot go without is reported, naming it, before anything is
+    // written; the pointer is never taken and the window closes.
+    void refused_data()
+    {
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no PtFix.bmp") << 2 << "nopicture" << "fichier introuvable";
+        QTest::newRow("PtFix.bmp not a picture") << 2 << "garbage" << "n'est pas une image lisible";
+        QTest::newRow("PtFix.bmp unreadable") << 2 << "directory" << "ne peut pas être lu";
+        QTest::newRow("no SonErr.wav") << 3 << "nosound" << "SonErr.wav";
+        QTest::newRow("no Tahoma") << 4 << "noface" << "« Tahoma » n'est pas installée";
+        QTest::newRow("unknown symbol code") << 4 << "code" << "    Erreur de stimulus Id: 5     ";
+    }
+    void refused()
+    {
+        QFETCH(int, test);
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        ScopedScriptedMessages msgs;
+        QTemporaryDir dir;
+        Rig r(test);
+        RunSetup s = rt::preparedRun(test, true, 0, false, dir.path());
+        QFile pic(dir.path() + "/PtFix.bmp");
+        if (fault == "garbage")
+            QVERIFY(pic.open(QIODevice::WriteOnly) && pic.write("GIF89a") == 6);
+        else if (fault == "directory")
+            QVERIFY(QDir(dir.path()).mkdir("PtFix.bmp"));
+        else if (fault != "nopicture")
+            QVERIFY(pic.open(QIODevice::WriteOnly) && pic.write("BM") == 2);
+        pic.close();
+        if (r.player)
+            r.player->checkFiles = fault == "nosound";
+        r.surface.faceOk = fault != "noface";
+        if (fault == "code")
+            s.stimulusSeries[4] = '5';
+        r.protocol->start(s);
+        QCOMPARE(msgs.service.texts().size(), 1);
+        QVERIFY2(msgs.service.texts().first().contains(message), qPrintable(msgs.service.texts().first()));
+        if (test == 2)
+            QVERIFY(msgs.service.texts().first().contains(QDir::toNativeSeparators(dir.path() + "/PtFix.bmp")));
+        QVERIFY(!QFile::exists(s.outputFile));
+        QCOMPARE(r.host.taken, 0);
+        QCOMPARE(r.host.closed, 1);
+        QVERIFY(!r.timer1->active);
+        QVERIFY(!r.protocol->running());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestVisualRt)
+#include "tst_visualrt.moc"
