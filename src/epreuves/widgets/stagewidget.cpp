@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QPainterPath>
 #include <QPainter>
 
 namespace zoka {
@@ -169,7 +170,18 @@ void StageWidget::paintStage(QPainter &p) const
                 p.fillRect(e.box, e.textBackground);
             p.setPen(e.pen);
             p.setFont(e.font);
-            if (e.baseline >= 0) {
+            if (e.baseline >= 0 && e.widen > 0) {
+                QPainterPath glyphs;
+                glyphs.addText(0, 0, e.font, e.text);
+                const QRectF ink = glyphs.boundingRect();
+                glyphs.translate(e.box.left() + (e.box.width() - ink.width()) / 2 - ink.left(), e.box.top() + e.baseline);
+                p.save();
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(QPen(e.pen, e.widen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                p.setBrush(e.pen);
+                p.drawPath(glyphs);
+                p.restore();
+            } else if (e.baseline >= 0) {
                 const qreal advance = QFontMetricsF(e.font).horizontalAdvance(e.text);
                 p.drawText(QPointF(e.box.left() + (e.box.width() - advance) / 2, e.box.top() + e.baseline), e.text);
             } else {

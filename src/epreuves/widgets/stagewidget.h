@@ -32,6 +32,10 @@ public:
         // A text element's baseline, in pixels below the top of its box, as a label
         // of that cell height draws it; -1: the text is centred in the box.
         int baseline = -1;
+        // With a baseline: the glyphs drawn as outlines widened by this many pixels
+        // and centred in the box by their ink (a bold face drawn with its regular
+        // outlines is made bold this way); 0: plain text.
+        qreal widen = 0;
         QImage picture;
         bool shown = false;
     };

@@ -20,6 +20,10 @@ StageWidget::Element symbolLabel(const QString &text, QColor colour, const QRect
     label.pen = colour;
     label.box = box;
     label.baseline = qRound(em * 2049.0 / 2048.0);
+    // A Tahoma Bold with regular strokes is widened by a sixteenth of the em, about
+    // what its bold stems add.
+    static const bool widen = boldDrawnRegular(label.font.family());
+    label.widen = widen ? em / 16.0 : 0;
     label.shown = false;
     return label;
 }

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QStringList>
 
 namespace zoka {
@@ -48,6 +50,21 @@ bool faceInstalled(const QString &family)
         if (drawnIn.compare(a, Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+bool boldDrawnRegular(const QString &family)
+{
+    // The stem of an "l" at a large size, in both weights.
+    auto stem = [&](bool bold) {
+        QFont f(family);
+        f.setPixelSize(1000);
+        f.setBold(bold);
+        const QRawFont raw = QRawFont::fromFont(f);
+        const QList<quint32> glyphs = raw.glyphIndexesForString(QStringLiteral("l"));
+        return glyphs.isEmpty() ? QRectF() : raw.pathForGlyph(glyphs.first()).boundingRect();
+    };
+    const QRectF regular = stem(false);
+    return !regular.isEmpty() && qAbs(stem(true).width() - regular.width()) < 1;
 }
 
 } // namespace zoka

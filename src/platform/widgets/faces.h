@@ -10,4 +10,8 @@ namespace zoka {
 // font configuration's directories: it is added to the program's fonts from there.
 bool faceInstalled(const QString &family);
 
+// Whether the bold weight of `family` is drawn with the outlines of its regular
+// weight (fonts-wine's Tahoma Bold has the bold widths but regular strokes).
+bool boldDrawnRegular(const QString &family);
+
 } // namespace zoka
