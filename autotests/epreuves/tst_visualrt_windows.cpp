@@ -167,6 +167,27 @@ private slots:
         QVERIFY(rt::fileBytes(dir.path() + "/Essais").endsWith(" \xE0 " + headerTimeText(trfc.runSetup().shownAt.time()).toLatin1() + "\r\n0\r\n-1 0\r\n"));
     }
 
+    // The design faces: drawn in themselves or their metric twin, never in a
+    // stand-in the system picks; fonts-wine's Tahoma Bold is known to be regular.
+    void faces_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("boldRegular");
+        QTest::newRow("Tahoma") << "Tahoma" << true << true;
+        QTest::newRow("Times New Roman") << "Times New Roman" << true << false;
+        QTest::newRow("missing face") << "Tahoma Sans Nulle Part" << false << false;
+    }
+    void faces()
+    {
+        QFETCH(QString, family);
+        QFETCH(bool, installed);
+        QFETCH(bool, boldRegular);
+        QCOMPARE(faceInstalled(family), installed);
+        if (installed)
+            QCOMPARE(boldDrawnRegular(family), boldRegular);
+    }
+
     // Each of the four tests has its window: no "not available" message.
     void windowsExist()
     {

@@ -54,7 +54,8 @@ bool GoNoGoProgramme::begin(const RunSetup &setup)
             showError(stimulusCodeErrorText(p <= m_series.size() ? m_series.at(p - 1) : QLatin1Char('?')));
             return false;
         }
-    return m_player->open(setup.dataFile(QLatin1String(SonErrFile)));
+    // The error sound is played in practice only; a test run neither plays nor needs it.
+    return !m_practice || m_player->open(setup.dataFile(QLatin1String(SonErrFile)));
 }
 
 void GoNoGoProgramme::present(int position)
