@@ -135,12 +135,18 @@ def administer(args, items, work):
                             stdout=open(os.path.join(work, "zoka.log"), "w"), stderr=subprocess.STDOUT)
     try:
         wait("Batterie Attention Tessaro")
-        time.sleep(1)
-        if any(n.startswith("Intro_Zoka.") for n in os.listdir(args.prog)):
-            subprocess.run(["xdotool", "mousemove", "640", "400", "click", "--repeat", "2", "--delay", "80", "1"])
-        else:
-            click(164, 372)
-        wait("Batterie Attention Tessaro", present=False)
+        for _ in range(5):  # a loaded machine may take a while to show the title screen
+            time.sleep(1)
+            if any(n.startswith("Intro_Zoka.") for n in os.listdir(args.prog)):
+                subprocess.run(["xdotool", "mousemove", "640", "400", "click", "--repeat", "2", "--delay", "80", "1"])
+            else:
+                click(164, 372)
+            try:
+                wait("Batterie Attention Tessaro", present=False, limit=4)
+                break
+            except SystemExit:
+                pass
+        wait("Batterie Attention Tessaro", present=False, limit=1)
         time.sleep(1)
         click(260, 58)                        # patient name
         subprocess.run(["xdotool", "key", "ctrl+a"])
