@@ -99,7 +99,15 @@ std::optional<QString> GoNoGoProgramme::closingLine(int untimely) const
     return QString::number(untimely) + QLatin1Char(' ') + QString::number(m_falseAlarms);
 }
 
-void GoNoGoProgramme::end() { m_player->close(); }
+void GoNoGoProgramme::end()
+{
+    m_player->close();
+    // A symbol up at the stop key stays until the window closes, which opens on a
+    // blank stage for the next run.
+    if (m_shown >= 0)
+        m_surface.setShown(m_shown, false);
+    m_shown = -1;
+}
 
 QList<GoNoGoProgramme::Symbol> SimpleBinaire::symbols(int label1, int label2)
 {

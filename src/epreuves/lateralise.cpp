@@ -38,6 +38,10 @@ void LateraliseProgramme::withdraw(int)
     m_surface.drawNow();
 }
 
+// The run is over: what is up stays on the screen until the window closes, but the
+// window opens on a blank stage for the next run.
+void LateraliseProgramme::end() { m_surface.setShown(m_shape1, false); }
+
 QString pictureErrorText(const QString &path, const QString &reason)
 {
     return QStringLiteral("L'image « %1 » ne peut pas être affichée : %2.\n\nFichier : %3")
@@ -126,6 +130,8 @@ void LateraliseFixationProgramme::end()
     // A point that is up at the stop key stays until the window closes.
     m_running = false;
     m_timer2.stop();
+    m_surface.setShown(m_ptFix, false);
+    LateraliseProgramme::end();
 }
 
 } // namespace zoka

@@ -26,6 +26,7 @@ public:
     void prepare(int position) override;
     void present(int position) override;
     void withdraw(int position) override;
+    void end() override;
 
 protected:
     StimulusSurface &m_surface;
