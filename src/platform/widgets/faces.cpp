@@ -17,7 +17,7 @@ struct Face {
     QStringList files;    // where Debian installs it, if not known to the system
 };
 
-const Face &faceOf(const QString &family)
+Face faceOf(const QString &family)
 {
     static const QList<Face> faces = {
         {"Tahoma", {QStringLiteral("Tahoma")},
@@ -28,15 +28,13 @@ const Face &faceOf(const QString &family)
     for (const Face &f : faces)
         if (family.compare(QLatin1String(f.family), Qt::CaseInsensitive) == 0)
             return f;
-    static Face other;
-    other.accepted = {family};
-    return other;
+    return {"", {family}, {}};
 }
 } // namespace
 
 bool faceInstalled(const QString &family)
 {
-    const Face &face = faceOf(family);
+    const Face face = faceOf(family);
     static QStringList added;
     if (!QFontDatabase::hasFamily(family)) {
         for (const QString &file : face.files)
