@@ -12,6 +12,8 @@
 #
 #   bash bench/visual_rt.sh [BUILD_DIR [OUT_DIR [RUN...]]]
 #   RUN: TEST:COUNT, TEST one of LAT LFC SB DB (default: LAT:64 LFC:64 SB:64 DB:64)
+# ZOKA_E2E_NICE=-10 (as root) runs the X server, the program and the watcher at a
+# higher priority than other work on the machine.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
