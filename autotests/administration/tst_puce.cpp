@@ -5,7 +5,7 @@
 #include "administration/essailogic.h"
 #include "administration/runstate.h"
 #include "epreuves/widgets/tformtpa.h"
-#include "epreuves/widgets/typefacecheck.h"
+#include "platform/widgets/faces.h"
 #include "platform/clock.h"
 #include "platform/stagegeometry.h"
 #include "platform/trialtimer.h"

@@ -67,6 +67,7 @@ const QList<int> Fixation36 = {
 };
 const QString TrsPractice = QStringLiteral("+0+00+");
 const QString TrmPractice = QStringLiteral("VVAAVA");
+const QString TrdPractice = QStringLiteral("13421342");
 } // namespace
 
 QString runStimulusSeries(TestId id, bool practice, int itemCount)
@@ -79,6 +80,8 @@ QString runStimulusSeries(TestId id, bool practice, int itemCount)
         return practice ? TrmPractice : TrmSeries;
     case TestId::AttentionSoutenue:
         return practice ? SustainedPracticeStream : SustainedTestStream;
+    case TestId::DoubleBinaire:
+        return practice ? TrdPractice : TrdSeries;
     default:
         return {};
     }

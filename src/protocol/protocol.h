@@ -1,6 +1,7 @@
 #pragma once
 #include "battery/testspec.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QPoint>
@@ -70,6 +71,22 @@ public:
     virtual void setText(int element, const QString &text) = 0;
     virtual void setFont(int element, const QString &family, int pixelHeight, bool bold) = 0;
     virtual void setColours(int element, quint32 foreground, quint32 background) = 0;
+    // Puts the picture held in `data` (the bytes of a picture file) into a picture
+    // element, shown at its natural size from the element's top-left corner. False
+    // when the bytes are not a picture the surface can show.
+    virtual bool setPicture(int element, const QByteArray &data)
+    {
+        Q_UNUSED(element);
+        Q_UNUSED(data);
+        return false;
+    }
+    // Whether text in the type face `family` is drawn in that face itself, not in
+    // another one standing in for it (the symbols would not have their sizes).
+    virtual bool hasFace(const QString &family) const
+    {
+        Q_UNUSED(family);
+        return true;
+    }
     // Draws the stage now, synchronously: every change made so far is on the screen
     // when this returns.
     virtual void drawNow() = 0;

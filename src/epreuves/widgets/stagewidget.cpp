@@ -2,8 +2,11 @@
 
 #include "platform/clock.h"
 #include "platform/eventtime.h"
+#include "platform/widgets/faces.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QPainterPath>
 #include <QPainter>
 
 namespace zoka {
@@ -124,6 +127,22 @@ void StageWidget::drawNow()
         repaint(region);
 }
 
+bool StageWidget::setPicture(int id, const QByteArray &data)
+{
+    if (!valid(id))
+        return false;
+    QImage img;
+    if (!img.loadFromData(data) || img.isNull())
+        return false;
+    Element &e = m_elements[size_t(id)];
+    touchIfShown(id);
+    e.picture = img;
+    touchIfShown(id);
+    return true;
+}
+
+bool StageWidget::hasFace(const QString &family) const { return faceInstalled(family); }
+
 void StageWidget::paintStage(QPainter &p) const
 {
     p.fillRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), m_background);
@@ -152,10 +171,27 @@ void StageWidget::paintStage(QPainter &p) const
                 p.fillRect(e.box, e.textBackground);
             p.setPen(e.pen);
             p.setFont(e.font);
-            p.drawText(e.box, Qt::AlignCenter, e.text);
+            if (e.baseline >= 0 && e.widen > 0) {
+                QPainterPath glyphs;
+                glyphs.addText(0, 0, e.font, e.text);
+                const QRectF ink = glyphs.boundingRect();
+                glyphs.translate(e.box.left() + (e.box.width() - ink.width()) / 2 - ink.left(), e.box.top() + e.baseline);
+                p.save();
+                p.setRenderHint(QPainter::Antialiasing);
+                p.setPen(QPen(e.pen, e.widen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+                p.setBrush(e.pen);
+                p.drawPath(glyphs);
+                p.restore();
+            } else if (e.baseline >= 0) {
+                const qreal advance = QFontMetricsF(e.font).horizontalAdvance(e.text);
+                p.drawText(QPointF(e.box.left() + (e.box.width() - advance) / 2, e.box.top() + e.baseline), e.text);
+            } else {
+                p.drawText(e.box, Qt::AlignCenter, e.text);
+            }
             break;
         case Element::Picture:
-            p.drawImage(e.box.topLeft(), e.picture);
+            // At its natural size, cut to the element's box.
+            p.drawImage(e.box.topLeft(), e.picture, QRect(QPoint(0, 0), e.box.size()).intersected(e.picture.rect()));
             break;
         }
     }

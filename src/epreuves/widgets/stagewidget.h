@@ -31,6 +31,13 @@ public:
         QString text;
         QFont font;
         QColor textBackground = Qt::transparent; // a text element's box behind its text
+        // A text element's baseline, in pixels below the top of its box, as a label
+        // of that cell height draws it; -1: the text is centred in the box.
+        int baseline = -1;
+        // With a baseline: the glyphs drawn as outlines widened by this many pixels
+        // and centred in the box by their ink (a bold face drawn with its regular
+        // outlines is made bold this way); 0: plain text.
+        qreal widen = 0;
         QImage picture;
         bool shown = false;
     };
@@ -61,6 +68,8 @@ public:
     void setFont(int element, const QString &family, int pixelHeight, bool bold) override;
     void setColours(int element, quint32 foreground, quint32 background) override;
     void drawNow() override;
+    bool setPicture(int element, const QByteArray &data) override;
+    bool hasFace(const QString &family) const override;
 
     // Called for every mouse press, with the press's tick and the stage point.
     std::function<void(quint32 tick, QPoint stagePos)> onPress;

@@ -7,6 +7,8 @@
 #include "epreuves/widgets/tformtrm.h"
 #include "epreuves/widgets/tformtas.h"
 #include "epreuves/widgets/tformtpa.h"
+#include "epreuves/widgets/tformtrl.h"
+#include "epreuves/widgets/tformtrs.h"
 
 #include <array>
 #include <functional>
@@ -22,15 +24,15 @@ template <typename W> TestWindow *make(QWidget *parent) { return new W(parent); 
 // The window class of each test; nullptr where this version has none.
 const std::array<WindowFactory, TestCount> Factories = {
     &make<TForm1>, // TR visuel centré
-    nullptr,       // TR latéralisé
-    nullptr,       // TR latéralisé + Fixation
-    nullptr,       // TR simple binaire
-    nullptr,       // TR double binaire
-    &make<TFormTra>, // TR auditif
-    &make<TFormTrm>, // TR mixte
-    &make<TFormTas>, // Attention soutenue
-    &make<TFormTpa>, // Puce astérisque
-    &make<TFormTpc>, // Puce carré
+    &make<TFormTrl>,  // TR latéralisé
+    &make<TFormTrfc>, // TR latéralisé + Fixation
+    &make<TFormTrs>,  // TR simple binaire
+    &make<TFormTrd>,  // TR double binaire
+    &make<TFormTra>,  // TR auditif
+    &make<TFormTrm>,  // TR mixte
+    &make<TFormTas>,  // Attention soutenue
+    &make<TFormTpa>,  // Puce astérisque
+    &make<TFormTpc>,  // Puce carré
 };
 
 // The test windows are made once and reused for every run.

@@ -1,6 +1,6 @@
 #include "epreuves/widgets/tformtas.h"
 
-#include "epreuves/widgets/typefacecheck.h"
+#include "platform/widgets/faces.h"
 
 namespace zoka {
 

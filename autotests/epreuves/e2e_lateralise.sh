@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# End-to-end administration of "TR latéralisé", 36 items, in the real program on a
+# 1280 x 1024 screen: a watcher at each item's cell presses at known delays (two
+# items left to time out); the file, the times and the report are checked.
+#   bash e2e_lateralise.sh <builddir> <sourcedir>
+set -euo pipefail
+source "$(dirname "$0")/rt_session.sh"
+rt_session "$1" "$2" LAT 36
