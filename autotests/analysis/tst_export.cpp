@@ -36,8 +36,9 @@ const QString Tool = QDir::cleanPath(QStringLiteral(ZOKA_GENERATED_DATA_DIR "/..
 
 QByteArray runTool(const QStringList &args, int *status, QString *err = nullptr)
 {
+    // The exact bytes, whatever the terminal's encoding.
     QProcess p;
-    p.start(Tool, args);
+    p.start(Tool, QStringList{QStringLiteral("--raw")} + args);
     p.waitForFinished(60000);
     *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     if (err)

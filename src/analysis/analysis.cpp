@@ -51,18 +51,39 @@ bool rereadAnalysis(AnalysisState &st)
     return readFile(st);
 }
 
+namespace {
+// The first "," becomes ".".
+QString withDecimalPoint(QString t)
+{
+    const int comma = int(t.indexOf(u','));
+    if (comma >= 0)
+        t[comma] = u'.';
+    return t;
+}
+
+bool secondsOfLimit(const QString &t, double *seconds)
+{
+    bool ok = false;
+    *seconds = QLocale::c().toDouble(t.trimmed(), &ok);
+    return ok && std::isfinite(*seconds) && *seconds >= 0.1 && *seconds <= 10.0;
+}
+} // namespace
+
+bool limitTextAccepted(const QString &text)
+{
+    double seconds = 0;
+    return text.isEmpty() || secondsOfLimit(withDecimalPoint(text), &seconds);
+}
+
 bool ApplyLimit(AnalysisState &st, const QString &text)
 {
     QString t = text;
     if (t.isEmpty())
         t = (st.TestIndex == 8 || st.TestIndex == 9) ? QStringLiteral("10.0") : QStringLiteral("3.0");
-    const int comma = int(t.indexOf(u','));
-    if (comma >= 0)
-        t[comma] = u'.';
+    t = withDecimalPoint(t);
     st.LimitText = t;
-    bool ok = false;
-    const double seconds = QLocale::c().toDouble(t.trimmed(), &ok);
-    if (!ok || !std::isfinite(seconds) || seconds < 0.1 || seconds > 10.0) {
+    double seconds = 0;
+    if (!secondsOfLimit(t, &seconds)) {
         showMessage(MsgKind::Warning, QStringLiteral("   Mauvais format de limite !    "));
         // The next block must name the limit actually in force, not the refused text.
         st.LimitText = st.AcceptedLimitText;

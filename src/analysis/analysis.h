@@ -33,6 +33,9 @@ bool rereadAnalysis(AnalysisState &st);
 // to 10.0, else shows "   Mauvais format de limite !    ". Returns true when accepted.
 bool ApplyLimit(AnalysisState &st, const QString &text);
 
+// Whether ApplyLimit accepts `text` (an empty text gives the default limit).
+bool limitTextAccepted(const QString &text);
+
 // "Limite" then "Appliquer" with `text`: ApplyLimit, then a new block in every case.
 void applyLimitAndAnalyse(AnalysisState &st, const QString &text);
 

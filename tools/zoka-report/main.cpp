@@ -1,21 +1,26 @@
-// zoka-report [--limit TEXT]... FILE...
-// zoka-report --export data|info FILE...
+// zoka-report [--raw] [--limit TEXT]... FILE...
+// zoka-report [--raw] --export data|info FILE...
 //
 // For each result file: the reading and analysis the analysis window runs when it
 // opens, then each --limit in order as "Limite" then "Appliquer" with that text; the
-// report (the bytes of the report file) goes to standard output. What the window
-// would show in a message box goes to standard error, one line per message. The
-// files are never changed.
+// report goes to standard output. What the window would show in a message box goes
+// to standard error, one line per message. The files are never changed.
 //
-// With --export, the bytes of the window's CSV export go to standard output instead
-// ("data": the data lines only; "info": with the information lines); nothing is
-// written beside the files.
+// With --export, the window's CSV export goes to standard output instead ("data":
+// the data lines only; "info": with the information lines); nothing is written
+// beside the files.
+//
+// On a UTF-8 locale the report (the export) and the messages are written in UTF-8
+// with LF line ends, for a terminal; with --raw, or on any other locale, they are the
+// report file's exact bytes (Windows-1252, CR LF), the messages in the same encoding.
 //
 // Exit status: 0 when every file gave a report (an export), 1 when one could not be
-// read (or its analysis stopped on an internal error), 2 for a wrong command line.
+// read (or its analysis stopped on an internal error), 2 for a wrong command line
+// (nothing is read then).
 
 #include "analysis/analysis.h"
 #include "analysis/export.h"
+#include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
 #include "shell/naming.h"
@@ -23,81 +28,270 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
+#include <QStringDecoder>
 #include <QStringList>
 
+#include <clocale>
 #include <cstdio>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <unistd.h>
 
 using namespace zoka;
 
 namespace {
 
+// How text reaches the terminal: UTF-8 with LF, or the report file's own bytes.
+bool g_utf8 = false;
+
+QByteArray forTerminal(const QString &text)
+{
+    if (g_utf8)
+        return text.toUtf8();
+    QString crlf = text;
+    crlf.replace(u'\n', QStringLiteral("\r\n"));
+    return cp1252::encode(crlf);
+}
+
+// Report or export bytes (Windows-1252, CR LF) as the terminal takes them.
+QByteArray reportForTerminal(const QByteArray &bytes)
+{
+    if (!g_utf8)
+        return bytes;
+    QString text = cp1252::decode(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text.toUtf8();
+}
+
+void writeErr(const QString &text)
+{
+    const QByteArray out = forTerminal(text);
+    std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
+}
+
+QString escapedChar(uint c)
+{
+    switch (c) {
+    case '\t': return QStringLiteral("\\t");
+    case '\n': return QStringLiteral("\\n");
+    case '\r': return QStringLiteral("\\r");
+    default: return QStringLiteral("\\x") + QString::number(c, 16).toUpper().rightJustified(2, u'0');
+    }
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+// A name as a message shows it: control characters as \n, \t, \xHH, and the bytes
+// that are not UTF-8 as \xHH, so that a name never breaks or colours a line.
+QString shownName(const QByteArray &raw)
+{
+    QString out;
+    qsizetype i = 0;
+    while (i < raw.size()) {
+        const uchar lead = uchar(raw.at(i));
+        const int len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (len > 0 && i + len <= raw.size()) {
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            const QString ch = utf8(raw.mid(i, len));
+            if (!utf8.hasError() && !ch.isEmpty()) {
+                const char32_t c = ch.at(0).isHighSurrogate() && ch.size() > 1 ? QChar::surrogateToUcs4(ch.at(0), ch.at(1)) : ch.at(0).unicode();
+                out += isControl(c) ? escapedChar(uint(c)) : ch;
+                i += len;
+                continue;
+            }
+        }
+        out += escapedChar(lead);
+        ++i;
+    }
+    return out;
+}
+
+QString shownName(const QString &name)
+{
+    return shownName(name.toUtf8());
+}
+
 // Message boxes become lines on standard error, prefixed with the file they concern.
 class StderrMessages final : public MessageService {
 public:
-    QString file;
+    QString shown;    // the file as messages name it
+    QString fileName; // its name as the analysis reads it
     MsgAnswer show(MsgKind, const QString &text, MsgButtons buttons) override
     {
         QString line = text;
+        if (const QString shownFileName = shownName(fileName); shownFileName != fileName)
+            line.replace(fileName, shownFileName);
         line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         line.replace(u'\r', u' ');
         line.replace(u'\n', u' ');
-        const QByteArray out = (file + QStringLiteral(": ") + line + u'\n').toLocal8Bit();
-        std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
+        writeErr(shown + QStringLiteral(": ") + line + u'\n');
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
     }
 };
 
 void usage()
 {
-    std::fputs("usage: zoka-report [--limit TEXTE]... FICHIER...\n"
-               "       zoka-report --export data|info FICHIER...\n",
-               stderr);
+    writeErr(QStringLiteral("usage : zoka-report [--raw] [--limit TEXTE]... FICHIER...\n"
+                            "        zoka-report [--raw] --export data|info FICHIER...\n"
+                            "« zoka-report --help » pour l'aide.\n"));
+}
+
+const char16_t HelpText[] =
+    u"usage : zoka-report [--raw] [--limit TEXTE]... FICHIER...\n"
+    u"        zoka-report [--raw] --export data|info FICHIER...\n"
+    u"\n"
+    u"Écrit le rapport d'analyse de chaque fichier de résultats ZOKA, tel que la fenêtre\n"
+    u"« Analyse » le montre, sans modifier les fichiers.\n"
+    u"\n"
+    u"Options :\n"
+    u"  --limit TEXTE        ajoute un bloc d'analyse calculé avec cette limite supérieure\n"
+    u"                       des temps de réponse : un nombre de secondes de 0,1 à 10, avec\n"
+    u"                       un point ou une virgule décimale (2,5 ou 0.6) ; un texte vide\n"
+    u"                       donne 3 secondes (10 pour PAS et PCA). Peut être répétée : un\n"
+    u"                       bloc par limite, dans l'ordre.\n"
+    u"  --export data|info   écrit l'exportation des données (point-virgule) au lieu du\n"
+    u"                       rapport : les lignes de données seules, ou avec les lignes\n"
+    u"                       d'information.\n"
+    u"  --raw                écrit les octets exacts du fichier de rapport (Windows-1252,\n"
+    u"                       fins de ligne CR LF), pour les archives et les scripts ; sans\n"
+    u"                       elle, sur un terminal UTF-8, le texte est écrit en UTF-8 avec\n"
+    u"                       des fins de ligne LF.\n"
+    u"  -h, --help           affiche cette aide.\n"
+    u"  --version            affiche la version.\n"
+    u"\n"
+    u"Codes de retour :\n"
+    u"  0  chaque fichier a donné un rapport (une exportation) ;\n"
+    u"  1  au moins un fichier n'a pas pu être lu ou analysé (les autres sont traités) ;\n"
+    u"  2  ligne de commande incorrecte (option inconnue, limite refusée, aucun\n"
+    u"     fichier) : aucun fichier n'est lu.\n";
+
+void writeOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
 // Output is written in large pieces, the rest at the end.
 void flushWhenLarge(QByteArray &output)
 {
     if (output.size() > (1 << 20)) {
-        std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
+        writeOut(output);
         output.clear();
     }
 }
 
 void complain(const QString &text)
 {
-    const QByteArray out = (QStringLiteral("zoka-report: ") + text + u'\n').toLocal8Bit();
-    std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
+    writeErr(QStringLiteral("zoka-report : ") + text + u'\n');
+}
+
+// A file named on the command line. Its bytes are kept as given: a name that is not
+// UTF-8 does not survive a round trip through QString, so such a file is opened once
+// by its bytes (O_PATH: neither read nor acted upon) and read through /proc/self/fd.
+struct NamedFile {
+    QByteArray raw;
+    QString path; // what the reading opens
+    QString name; // decoded, for the file name rules
+};
+
+NamedFile namedFile(const QByteArray &raw)
+{
+    NamedFile f{raw, QFile::decodeName(raw), QFile::decodeName(raw)};
+    if (QFile::encodeName(f.path) != raw) {
+        const int fd = ::open(raw.constData(), O_PATH | O_CLOEXEC);
+        if (fd >= 0)
+            f.path = QStringLiteral("/proc/self/fd/%1").arg(fd);
+    }
+    return f;
+}
+
+// Whether the terminal takes UTF-8: the locale's character set, or, when the locale
+// named is not installed, the character set its name gives (en_GB.UTF-8).
+bool utf8Locale()
+{
+    if (std::setlocale(LC_CTYPE, "") != nullptr)
+        return QByteArray(nl_langinfo(CODESET)) == "UTF-8";
+    for (const char *var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const QByteArray name = qgetenv(var);
+        if (!name.isEmpty()) {
+            const QByteArray codeset = name.mid(name.indexOf('.') + 1).split('@').first().toLower();
+            return name.contains('.') && (codeset == "utf-8" || codeset == "utf8");
+        }
+    }
+    return false;
+}
+
+// Stands for argument `index` while the command line is parsed; a lone surrogate
+// never comes out of decoding, so it cannot be mistaken for a real argument.
+QString placeholder(int index)
+{
+    return QString(QChar(0xD800)) + QString::number(index);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const QList<QByteArray> rawArgs = [&] {
+        QList<QByteArray> a;
+        for (int i = 0; i < argc; ++i)
+            a.append(QByteArray(argv[i]));
+        return a;
+    }();
     QCoreApplication app(argc, argv);
     useRegionalSettings();
+
+    QStringList args;
+    for (int i = 0; i < rawArgs.size(); ++i) {
+        const QString decoded = QFile::decodeName(rawArgs.at(i));
+        args.append(QFile::encodeName(decoded) == rawArgs.at(i) ? decoded : placeholder(i));
+    }
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QCommandLineOption limitOption(QStringLiteral("limit"), QString(), QStringLiteral("TEXTE"));
     const QCommandLineOption exportOption(QStringLiteral("export"), QString(), QStringLiteral("data|info"));
+    const QCommandLineOption rawOption(QStringLiteral("raw"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOption(limitOption);
-    parser.addOption(exportOption);
-    parser.addOption(helpOption);
-    if (!parser.parse(app.arguments())) {
+    const QCommandLineOption versionOption(QStringLiteral("version"));
+    for (const QCommandLineOption &o : {limitOption, exportOption, rawOption, helpOption, versionOption})
+        parser.addOption(o);
+    const bool parsed = parser.parse(args);
+    g_utf8 = !(parsed && parser.isSet(rawOption)) && utf8Locale();
+    if (!parsed) {
         const QStringList unknown = parser.unknownOptionNames();
         complain(unknown.isEmpty() ? QStringLiteral("ligne de commande incorrecte (%1)").arg(parser.errorText())
-                                   : QStringLiteral("option inconnue : ") + unknown.first());
+                                   : QStringLiteral("option inconnue : ") + shownName(unknown.first()));
         usage();
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        usage();
+        writeOut(forTerminal(QString::fromUtf16(HelpText)));
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        writeOut(forTerminal(QStringLiteral("zoka-report ") + ProgramVersion + u'\n'));
         return 0;
     }
     const QStringList limits = parser.values(limitOption);
-    const QStringList files = parser.positionalArguments();
+    for (const QString &limit : limits) {
+        if (!limitTextAccepted(limit)) {
+            complain(QStringLiteral("limite refusée « %1 » : un nombre de secondes de 0,1 à 10 est attendu "
+                                    "(point ou virgule décimale)")
+                         .arg(limit.startsWith(QChar(0xD800)) ? shownName(rawArgs.at(limit.mid(1).toInt()))
+                                                              : shownName(limit)));
+            usage();
+            return 2;
+        }
+    }
+    QList<NamedFile> files;
+    for (const QString &arg : parser.positionalArguments())
+        files.append(namedFile(arg.startsWith(QChar(0xD800)) ? rawArgs.at(arg.mid(1).toInt()) : QFile::encodeName(arg)));
     if (files.isEmpty()) {
+        complain(QStringLiteral("aucun fichier"));
         usage();
         return 2;
     }
@@ -126,9 +320,10 @@ int main(int argc, char **argv)
     int status = 0;
     QByteArray output;
     AnalysisState st;
-    for (const QString &path : files) {
-        messagesToStderr.file = path;
-        const QString name = FileNameOfPath(path);
+    for (const NamedFile &file : files) {
+        const QString name = FileNameOfPath(file.name);
+        messagesToStderr.shown = shownName(file.raw);
+        messagesToStderr.fileName = name;
         const ResultNameParts parts = parseResultFileName(name);
         if (parts.testIndex < 0) {
             messagesToStderr.show(MsgKind::Warning,
@@ -138,7 +333,8 @@ int main(int argc, char **argv)
             continue;
         }
         const int speed = parts.testIndex == SpeedTestIndex ? (parts.speedValid ? parts.speed : 3) : 1;
-        prepareAnalysis(st, path, parts.testIndex, speed, PatientOfFileName(name), ProgramVersion);
+        prepareAnalysis(st, file.path, parts.testIndex, speed, PatientOfFileName(name), ProgramVersion);
+        st.FileName = name;
         bool ok = openAnalysis(st);
         if (exporting) {
             // The window's export: the file as it stands, with the patient and the
@@ -151,7 +347,7 @@ int main(int argc, char **argv)
                 status = 1;
                 continue;
             }
-            output += bytes;
+            output += reportForTerminal(bytes);
             flushWhenLarge(output);
             continue;
         }
@@ -172,10 +368,10 @@ int main(int argc, char **argv)
             status = 1;
             continue;
         }
-        output += st.Report.bytes();
+        output += reportForTerminal(st.Report.bytes());
         flushWhenLarge(output);
     }
-    std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
+    writeOut(output);
     std::fflush(stdout);
     setMessageService(nullptr);
     return status;
