@@ -30,11 +30,17 @@ public:
     QString file;
     MsgAnswer show(MsgKind, const QString &text, MsgButtons buttons) override
     {
-        QString line = text;
+        // A line break becomes a blank, any other control character (a file name may
+        // hold any byte) a "?": one message is one line, and nothing reaches the
+        // terminal that it would take as a command.
+        QString line = file + QStringLiteral(": ") + text;
         line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         line.replace(u'\r', u' ');
         line.replace(u'\n', u' ');
-        const QByteArray out = (file + QStringLiteral(": ") + line + u'\n').toLocal8Bit();
+        for (QChar &c : line)
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0))
+                c = u'?';
+        const QByteArray out = (line + u'\n').toLocal8Bit();
         std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
     }
