@@ -400,14 +400,22 @@ private slots:
         QTest::newRow("a directory") << "/tmp" << QString::fromUtf8("Accès au fichier refusé");
         QTest::newRow("disk full") << "/dev/full" << "Disque plein";
         QTest::newRow("empty name") << "" << "Nom de fichier incorrect";
+        // "ro:": in a read-only directory (the practice file in the program directory).
+        QTest::newRow("read-only directory") << "ro:/Essais" << QString::fromUtf8("Accès au fichier refusé");
     }
     void fileCannotBeCreated()
     {
         QFETCH(QString, path);
         QFETCH(QString, words);
+        QTemporaryDir dir;
+        ScratchDisk disk(dir.path());
+        if (path.startsWith("ro:")) {
+            if (!(disk.mounted() && disk.makeReadOnly()))
+                QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
+            path = dir.path() + path.mid(3);
+        }
         const QString message = "Le fichier " + path + " ne peut être écrit : " + words + ".";
         ScopedScriptedMessages msgs;
-        QTemporaryDir dir;
         Rig r;
         RunSetup s = r.setup(dir.path(), false, 16);
         s.outputFile = path;
