@@ -318,6 +318,16 @@ private slots:
         QCOMPARE(fingerprint(path), before);
     }
 
+    // Reports lost on a full disk make a failure, said as such.
+    void reportsThatCannotBeWrittenAreAFailure()
+    {
+        const Run r = runShell({QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$1\" >/dev/full"), Tool,
+                                DataDir + QStringLiteral("Dupont_32.VC")});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.errLines, QStringList{QStringLiteral("zoka-report: les rapports ne peuvent être écrits sur la "
+                                                        "sortie standard : disque plein.")});
+    }
+
     void commandLineErrors()
     {
         QCOMPARE(run({}).status, 2);

@@ -7,9 +7,11 @@
 // files are never changed.
 //
 // Exit status: 0 when every file gave a report, 1 when one could not be read (or its
-// analysis stopped on an internal error), 2 for a wrong command line.
+// analysis stopped on an internal error) or the reports could not all be written
+// (a full disk), 2 for a wrong command line.
 
 #include "analysis/analysis.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
 #include "shell/naming.h"
@@ -18,6 +20,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
 
 using namespace zoka;
@@ -45,6 +48,16 @@ public:
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
     }
 };
+
+// Writes `bytes` to standard output and hands them to the system; 0, or the error.
+int writeOut(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        || std::fflush(stdout) != 0)
+        return errno ? errno : EIO;
+    return 0;
+}
 
 void usage()
 {
@@ -95,6 +108,7 @@ int main(int argc, char **argv)
 
     int status = 0;
     QByteArray output;
+    int writeError = 0;
     AnalysisState st;
     for (const QString &path : files) {
         messagesToStderr.file = path;
@@ -129,12 +143,20 @@ int main(int argc, char **argv)
         }
         output += st.Report.bytes();
         if (output.size() > (1 << 20)) {
-            std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
+            if (writeError == 0)
+                writeError = writeOut(output);
             output.clear();
         }
     }
-    std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
-    std::fflush(stdout);
+    if (writeError == 0)
+        writeError = writeOut(output);
     setMessageService(nullptr);
+    if (writeError != 0) {
+        // A report lost on the way is a failure, not a success.
+        const QByteArray text = (QStringLiteral("zoka-report: les rapports ne peuvent être écrits sur la sortie standard : ")
+                                 + fileErrorPhrase(writeError) + QStringLiteral(".\n")).toLocal8Bit();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        return 1;
+    }
     return status;
 }
