@@ -4,6 +4,7 @@
 #include "platform/safewrite.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -95,7 +96,12 @@ void ResultWriter::abandon()
 
 QString ResultWriter::errorText() const { return fileErrorText(m_errno); }
 
-QString ResultWriter::errorMessage() const { return fileWriteErrorText(m_path, m_errno); }
+QString ResultWriter::errorMessage() const
+{
+    // A result file is named relative to the results directory: the message gives
+    // the whole path.
+    return fileWriteErrorText(m_path.isEmpty() ? m_path : QFileInfo(m_path).absoluteFilePath(), m_errno);
+}
 
 namespace {
 QLocale regional(const QLocale &locale)
