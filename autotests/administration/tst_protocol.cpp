@@ -8,6 +8,7 @@
 #include "shell/sharedstate.h"
 #include "protocol/resultwriter.h"
 #include "epreuves/visuelcentre.h"
+#include "scratchdisk.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -389,23 +390,32 @@ private slots:
         QVERIFY(fileBytes(dir.path() + "/Dupont_16.VC").endsWith("\r\n168\r\n169\r\n0\r\n"));
     }
 
-    // The result file cannot be created: the error is shown in the run-time words,
-    // nothing is armed, the pointer comes back and the window closes.
+    // The result file cannot be created: the error names the file in the run-time
+    // words, nothing is armed, the pointer comes back and the window closes.
     void fileCannotBeCreated_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("words");
         QTest::newRow("missing directory") << "/nonexistent-dir/Dupont_16.VC" << "Fichier introuvable";
         QTest::newRow("a directory") << "/tmp" << QString::fromUtf8("Accès au fichier refusé");
         QTest::newRow("disk full") << "/dev/full" << "Disque plein";
         QTest::newRow("empty name") << "" << "Nom de fichier incorrect";
+        // "ro:": in a read-only directory (the practice file in the program directory).
+        QTest::newRow("read-only directory") << "ro:/Essais" << QString::fromUtf8("Accès au fichier refusé");
     }
     void fileCannotBeCreated()
     {
         QFETCH(QString, path);
-        QFETCH(QString, message);
-        ScopedScriptedMessages msgs;
+        QFETCH(QString, words);
         QTemporaryDir dir;
+        ScratchDisk disk(dir.path());
+        if (path.startsWith("ro:")) {
+            if (!(disk.mounted() && disk.makeReadOnly()))
+                QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
+            path = dir.path() + path.mid(3);
+        }
+        const QString message = "Le fichier " + path + " ne peut être écrit : " + words + ".";
+        ScopedScriptedMessages msgs;
         Rig r;
         RunSetup s = r.setup(dir.path(), false, 16);
         s.outputFile = path;
@@ -422,43 +432,69 @@ private slots:
         QCOMPARE(r.host.closed, 1);
     }
 
-    // A write fails in the middle of the run (file size limit reached): the run stops
-    // at once, the file keeps the lines written before, no timer is left armed, and
-    // later events do nothing.
-    void writeFailsMidRun()
+    // The disk refuses a line during the run (a file size limit, a disk full before
+    // the first line or filling up during an endless run): the run stops at once,
+    // the file keeps the whole lines written before (a line the disk took in part is
+    // cut away), the test file is marked not analysed, the message names the file,
+    // no timer is left armed and later events do nothing.
+    void diskRefusesALineMidRun_data()
     {
+        QTest::addColumn<int>("fault"); // 0 size limit, 1 full at the start, 2 fills up
+        QTest::addColumn<int>("items"); // item lines the file keeps, -1 none and no header
+        QTest::addColumn<int>("err");
+        const int header = (Header + " #\r\n1\r\n").size();
+        QTest::newRow("size limit, in the middle of a line") << 0 << 2 << int(EFBIG);
+        QTest::newRow("full disk from the start") << 1 << -1 << int(ENOSPC);
+        // The file's one block of the tmpfs takes whole lines of "3000" up to its end.
+        QTest::newRow("disk fills up during the run")
+            << 2 << int((::sysconf(_SC_PAGESIZE) - header) / 6) << int(ENOSPC);
+    }
+    void diskRefusesALineMidRun()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, items);
+        QFETCH(int, err);
         ScopedScriptedMessages msgs;
         QTemporaryDir dir;
+        ScratchDisk disk(dir.path());
+        if (fault != 0 && !disk.mounted())
+            QSKIP("a full disk needs a tmpfs of its own, which only the superuser can mount");
         Rig r;
         const QString path = dir.path() + "/Dupont_16.VC";
-        const QByteArray before = lines({Header, "1", "250", "260"});
+        QList<QByteArray> expected = {Header + " #", "1"};
+        for (int i = 0; i < items; ++i)
+            expected << "3000";
         ::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
-        rlimit lim = old;
-        lim.rlim_cur = rlim_t(before.size());
-        setrlimit(RLIMIT_FSIZE, &lim);
-        r.protocol.start(r.setup(dir.path(), false, 16));
-        r.elapse();
-        r.pressAfter(250);
-        r.elapse();
-        r.pressAfter(260);
-        QVERIFY(r.protocol.running());
-        r.elapse();
-        r.pressAfter(270); // this line no longer fits
+        if (fault == 0) {
+            rlimit lim = old;
+            lim.rlim_cur = rlim_t(lines(expected).size() + 2);
+            setrlimit(RLIMIT_FSIZE, &lim);
+        } else if (fault == 1) {
+            QCOMPARE(disk.fill(), ENOSPC);
+        }
+        r.protocol.start(r.setup(dir.path(), false, 16, true));
+        for (int i = 0; i < 4000 && r.protocol.running(); ++i) {
+            if (fault == 2 && i == 6)
+                QCOMPARE(disk.fill(), ENOSPC); // three items in
+            r.elapse();
+        }
         setrlimit(RLIMIT_FSIZE, &old);
-        QCOMPARE(msgs.service.texts(), QStringList({QStringLiteral("Erreur E/S %1").arg(EFBIG)}));
+        QCOMPARE(msgs.service.texts(), QStringList({"Le fichier " + path + " ne peut être écrit : "
+                                                    + fileErrorText(err) + "."}));
+        QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(!r.protocol.running());
         QVERIFY(!r.timer.isActive());
         QCOMPARE(r.host.closed, 1);
         QVERIFY(!r.host.hidden);
-        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(fileBytes(path), items < 0 ? QByteArray() : lines(expected));
         QVERIFY(marked(path)); // the data written is kept as not analysed
         r.timer.start(10);
         r.timer.fire();
         r.pressAfter(10);
         r.protocol.key(27);
-        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(fileBytes(path), items < 0 ? QByteArray() : lines(expected));
         QCOMPARE(msgs.service.texts().size(), 1);
     }
 

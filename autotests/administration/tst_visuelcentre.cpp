@@ -215,7 +215,7 @@ private slots:
             w.resize(800, 600);
             w.setRunSetup(currentRunSetup(0));
             w.show();
-            QTRY_COMPARE(msgs.service.texts(), QStringList({"Fichier introuvable"}));
+            QTRY_COMPARE(msgs.service.texts(), QStringList({"Le fichier " + OutputFile + " ne peut être écrit : Fichier introuvable."}));
             QVERIFY(!w.isVisible());
             QVERIFY(!timer->isActive());
             QCOMPARE(QGuiApplication::overrideCursor(), nullptr);

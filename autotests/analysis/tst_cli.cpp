@@ -1,5 +1,7 @@
-// The command-line report tool: output, messages, exit status, files left untouched.
+// The command-line report tool: output, messages, exit status, files left untouched;
+// hostile files for the tool and the analysis window.
 #include "analysis/analysis.h"
+#include "analysis/analysiswindowlogic.h"
 #include "analysis/reportwriter.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -17,8 +19,11 @@
 
 #include "report_helpers.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace zoka;
 
@@ -89,12 +94,61 @@ Run runShell(const QString &script, const QString &dir)
     return r;
 }
 
+// Runs the tool through bash, to hand it file names of any bytes.
+Run runShell(const QStringList &args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.setChildProcessModifier([] {
+        const rlimit limit{256 << 20, 256 << 20};
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    p.start(QStringLiteral("bash"), args);
+    if (!p.waitForFinished(10000))
+        p.kill();
+    p.waitForFinished();
+    Run r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.errLines = QString::fromLocal8Bit(p.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    return r;
+}
+
+// What a file is, with its link and the link's target: type, size, modes, dates of
+// change, and the bytes of a small regular file (not reached through a link).
+QByteArray fingerprint(const QByteArray &path)
+{
+    QByteArray out;
+    struct stat st {};
+    bool regular = false;
+    for (const bool follow : {false, true}) {
+        if ((follow ? ::stat(path, &st) : ::lstat(path, &st)) != 0)
+            return out + "missing";
+        regular = follow ? regular : S_ISREG(st.st_mode);
+        out += QByteArray::number(st.st_mode) + ' ' + QByteArray::number(qint64(st.st_size)) + ' '
+               + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec))
+               + ' ' + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.'
+               + QByteArray::number(qint64(st.st_ctim.tv_nsec)) + ';';
+    }
+    if (regular && st.st_size < (1 << 20)) {
+        const int fd = ::open(path, O_RDONLY);
+        char buf[4096];
+        for (ssize_t n; fd >= 0 && (n = ::read(fd, buf, sizeof buf)) > 0;)
+            out.append(buf, n);
+        ::close(fd);
+    }
+    return out;
+}
+
 } // namespace
 
 class TstCli : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    bool m_hostileMade = false;
 
 private slots:
     void initTestCase()
@@ -103,6 +157,9 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         QVERIFY2(QFileInfo::exists(Tool), qPrintable(QStringLiteral("build the zoka-report target first: ") + Tool));
     }
+
+    // A name the system's encoding cannot spell is removed by its bytes.
+    void cleanupTestCase() { ::unlink(QFile::encodeName(m_dir.path()) + "/Dup\xFFont_32.VC"); }
 
     void reportOnStandardOutput()
     {
@@ -203,36 +260,105 @@ private slots:
         QCOMPARE(r.errLines, QStringList{file + QStringLiteral(":       Err1: Le nom de fichier a un mauvais format          ")});
     }
 
-    void filesThatAreNotResultFilesAreRefusedAtOnce_data()
+    // Hostile files: refused at once by the tool (status 1, one line on standard
+    // error, nothing on standard output, within 10 s and 256 MiB of memory) and by
+    // the analysis window (one message, no report, nothing written on closing); the
+    // file, a link and its target are left exactly as they were.
+    void hostileFilesAreRefusedAtOnceAndLeftAlone_data()
     {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("FIFO") << "Tube_16.VC" << "Nom de fichier incorrect";
-        QTest::newRow("link to a FIFO") << "Lien_16.VC" << "Nom de fichier incorrect";
+        const QString incorrect = QStringLiteral("Nom de fichier incorrect");
+        QTest::newRow("FIFO") << QByteArray("Tube_16.VC") << incorrect;
+        QTest::newRow("link to a FIFO") << QByteArray("Lien_16.VC") << incorrect;
         // Files of /proc say they are regular and empty; some block (/proc/kmsg).
-        QTest::newRow("link to a file of /proc") << "Proc_16.VC" << "Nom de fichier incorrect";
-        QTest::newRow("16 MiB of bare line ends") << "Vide_16.VC" << "Fichier de plus de 65536 lignes";
+        QTest::newRow("link to a file of /proc") << QByteArray("Proc_16.VC") << incorrect;
+        QTest::newRow("directory") << QByteArray("Dossier_16.VC") << incorrect;
+        QTest::newRow("link to a directory") << QByteArray("VersDossier_16.VC") << incorrect;
+        QTest::newRow("device") << QByteArray("Null_16.VC") << incorrect;
+        QTest::newRow("link to /dev/zero") << QByteArray("Zero_16.VC") << incorrect;
+        QTest::newRow("link to /dev/urandom") << QByteArray("Hasard_16.VC") << incorrect;
+        QTest::newRow("16 MiB of bare line ends") << QByteArray("Vide_16.VC") << "Fichier de plus de 65536 lignes";
+        QTest::newRow("100 MB") << QByteArray("Gros_16.VC") << "Fichier trop volumineux";
+        // Result files whose names no result file has.
+        QTest::newRow("line feed in the name") << QByteArray("Du\npont_32.VC") << incorrect;
+        QTest::newRow("terminal command in the name") << QByteArray("Du\x1B[2Jpont_32.VC") << incorrect;
+        QTest::newRow("bell and DEL in the name") << QByteArray("Du\apont\x7F_32.VC") << incorrect;
     }
-    void filesThatAreNotResultFilesAreRefusedAtOnce()
+    void hostileFilesAreRefusedAtOnceAndLeftAlone()
     {
-        // Neither blocks (a FIFO without a writer), nor takes memory by the line.
-        QFETCH(QString, name);
+        QFETCH(QByteArray, name);
         QFETCH(QString, refusal);
-        const QString fifo = m_dir.filePath(QStringLiteral("Tube_16.VC"));
-        if (!QFileInfo::exists(fifo)) {
-            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-            QVERIFY(QFile::link(fifo, m_dir.filePath(QStringLiteral("Lien_16.VC"))));
-            QVERIFY(QFile::link(QStringLiteral("/proc/self/status"), m_dir.filePath(QStringLiteral("Proc_16.VC"))));
+        const QByteArray path = QFile::encodeName(m_dir.path()) + '/' + name;
+        if (!m_hostileMade) {
+            m_hostileMade = true;
+            const QByteArray d = QFile::encodeName(m_dir.path()) + '/';
+            QCOMPARE(::mkfifo(d + "Tube_16.VC", 0600), 0);
+            QCOMPARE(::symlink(d + "Tube_16.VC", d + "Lien_16.VC"), 0);
+            QCOMPARE(::symlink("/proc/self/status", d + "Proc_16.VC"), 0);
+            QCOMPARE(::mkdir(d + "Dossier_16.VC", 0700), 0);
+            QCOMPARE(::symlink(d + "Dossier_16.VC", d + "VersDossier_16.VC"), 0);
+            if (::mknod(d + "Null_16.VC", S_IFCHR | 0666, makedev(1, 3)) != 0) // as /dev/null
+                QCOMPARE(::symlink("/dev/null", d + "Null_16.VC"), 0);
+            QCOMPARE(::symlink("/dev/zero", d + "Zero_16.VC"), 0);
+            QCOMPARE(::symlink("/dev/urandom", d + "Hasard_16.VC"), 0);
             QFile f(m_dir.filePath(QStringLiteral("Vide_16.VC")));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(16 * 1024 * 1024, '\n'));
+            f.close();
+            QFile big(m_dir.filePath(QStringLiteral("Gros_16.VC")));
+            QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(100 * 1000 * 1000)); // sparse
+            const QByteArray good = readAll(DataDir + QStringLiteral("Dupont_32.VC"));
+            for (const QByteArray n : {"Du\npont_32.VC", "Du\x1B[2Jpont_32.VC", "Du\apont\x7F_32.VC"}) {
+                const int fd = ::open(d + n, O_WRONLY | O_CREAT | O_EXCL, 0644);
+                QVERIFY(fd >= 0 && ::write(fd, good.constData(), size_t(good.size())) == good.size());
+                ::close(fd);
+            }
         }
-        const QString path = m_dir.filePath(name);
-        const Run r = run({path}, QStringLiteral("en_GB.UTF-8"), true);
+        const QByteArray before = fingerprint(path);
+
+        // The tool gets the name's very bytes (a QString argument would re-encode it).
+        QByteArray escaped;
+        for (const char c : name)
+            escaped += c > 0x20 && c < 0x7F && c != '\\' ? QByteArray(1, c)
+                                                          : QByteArray("\\x") + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        const Run r = runShell({QStringLiteral("-c"), QStringLiteral("cd \"$1\" && exec \"$0\" -- \"$(printf %b \"$2\")\""),
+                                Tool, m_dir.path(), QString::fromLatin1(escaped)});
         QCOMPARE(r.status, 1);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(r.errLines.size(), 1);
-        QVERIFY2(r.errLines.first().startsWith(path + QStringLiteral(": ") + refusal), qPrintable(r.errLines.first()));
+        QString shown; // control characters escaped: \n, \t, \r, \xHH
+        for (const char c : name)
+            shown += c == '\n' ? QStringLiteral("\\n")
+                     : (uchar(c) < 0x20 || c == 0x7F) ? QStringLiteral("\\x") + QString::number(uchar(c), 16).toUpper().rightJustified(2, u'0')
+                                                     : QString(QLatin1Char(c));
+        QVERIFY2(r.errLines.first().startsWith(shown + QStringLiteral(": ") + refusal), qPrintable(r.errLines.first()));
+
+        // The analysis window, opened and closed on it.
+        ScopedScriptedMessages msgs;
+        Config.ProgramDir = m_dir.path();
+        AnalysisWindowLogic logic;
+        ::alarm(20); // a hang ends the test
+        logic.show(QFile::decodeName(path), 0, 1, QStringLiteral("Dupont"), ProgramVersion);
+        const auto closed = logic.closeSequence({QStringLiteral("[Notes]"), QStringLiteral("note")});
+        ::alarm(0);
+        QCOMPARE(closed, AnalysisWindowLogic::CloseOutcome::Closed);
+        QVERIFY(logic.reportText().isEmpty());
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QVERIFY2(msgs.service.shown().first().text.startsWith(refusal), qPrintable(msgs.service.shown().first().text));
+        QCOMPARE(fingerprint(path), before);
+    }
+
+    // Reports lost on a full disk make a failure, said as such.
+    void reportsThatCannotBeWrittenAreAFailure()
+    {
+        if (::access("/dev/full", W_OK) != 0)
+            QSKIP("/dev/full cannot be written here");
+        const Run r = runShell({QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$1\" >/dev/full"), Tool,
+                                DataDir + QStringLiteral("Dupont_32.VC")});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.errLines, QStringList{QStringLiteral("zoka-report : les rapports ne peuvent être écrits sur la "
+                                                        "sortie standard : disque plein.")});
     }
 
     void encodings_data()
@@ -306,7 +432,7 @@ private slots:
         QCOMPARE(r.status, 1);
         QCOMPARE(withPlaceholderDate(asReportBytes(r.out)), readAll(DataDir + QStringLiteral("Leroy_16.AUD.expected")));
         QCOMPARE(r.errLines.size(), 1);
-        QVERIFY2(r.errLines.first().startsWith(m_dir.path() + QStringLiteral("/d\\xE9\\x01/Ab\\x1Bsent_16.VC: Fichier introuvable")),
+        QVERIFY2(r.errLines.first().startsWith(m_dir.path() + QStringLiteral("/d\\xE9\\x01/Ab\\x1Bsent_16.VC: Nom de fichier incorrect")),
                  qPrintable(r.errLines.first()));
     }
 

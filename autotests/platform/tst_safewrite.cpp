@@ -1,27 +1,30 @@
-// Files rewritten whole (a result file with its notes, Zoka.ini, AnaTemp.txt) when the
-// disk refuses the new bytes: the old file stays whole, nothing is left beside it, and
-// the examiner is told which file and why, in French.
+// Files rewritten whole (a result file with its notes, Zoka.ini from "Quitter" or
+// the options, AnaTemp.txt) when the disk refuses the new bytes, or their directory
+// is read-only or gone: the old file stays whole, nothing is left beside it, and the
+// examiner is told which file and why, in French.
 #include "analysis/analysiswindowlogic.h"
 #include "analysis/reportwriter.h"
 #include "platform/messages.h"
 #include "shell/configfile.h"
+#include "shell/mainlogic.h"
+#include "shell/optionslogic.h"
 #include "shell/sharedstate.h"
 #include "battery/testspec.h"
+#include "scratchdisk.h"
 
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/mount.h>
+#include <memory>
 #include <sys/resource.h>
-#include <unistd.h>
 
 using namespace zoka;
 
 namespace {
 
-enum Writer { Notes, Configuration, Report };
+enum Writer { Notes, Configuration, Report, Options, Quit };
+enum Fault { FullDisk, SizeLimit, ReadOnly, Missing };
 
 QByteArray bytesOf(const QString &path)
 {
@@ -45,37 +48,53 @@ private slots:
     void oldFileStaysWholeAndTheCauseIsShown_data()
     {
         QTest::addColumn<int>("writer");
-        QTest::addColumn<bool>("fullDisk"); // else a file-size limit (no superuser needed)
+        QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("cause");
         const QString tooBig = QStringLiteral("Erreur E/S %1").arg(EFBIG);
-        QTest::newRow("notes, full disk") << int(Notes) << true << "Disque plein";
-        QTest::newRow("configuration, full disk") << int(Configuration) << true << "Disque plein";
-        QTest::newRow("report, full disk") << int(Report) << true << "Disque plein";
-        QTest::newRow("notes, size limit") << int(Notes) << false << tooBig;
-        QTest::newRow("configuration, size limit") << int(Configuration) << false << tooBig;
-        QTest::newRow("report, size limit") << int(Report) << false << tooBig;
+        const QString refused = QStringLiteral("Accès au fichier refusé");
+        const QString missing = QStringLiteral("Fichier introuvable");
+        QTest::newRow("notes, full disk") << int(Notes) << int(FullDisk) << "Disque plein";
+        QTest::newRow("configuration, full disk") << int(Configuration) << int(FullDisk) << "Disque plein";
+        QTest::newRow("report, full disk") << int(Report) << int(FullDisk) << "Disque plein";
+        QTest::newRow("options, full disk") << int(Options) << int(FullDisk) << "Disque plein";
+        QTest::newRow("quit, full disk") << int(Quit) << int(FullDisk) << "Disque plein";
+        QTest::newRow("notes, size limit") << int(Notes) << int(SizeLimit) << tooBig;
+        QTest::newRow("configuration, size limit") << int(Configuration) << int(SizeLimit) << tooBig;
+        QTest::newRow("report, size limit") << int(Report) << int(SizeLimit) << tooBig;
+        QTest::newRow("notes, read-only results directory") << int(Notes) << int(ReadOnly) << refused;
+        QTest::newRow("report, read-only program directory") << int(Report) << int(ReadOnly) << refused;
+        QTest::newRow("options, read-only program directory") << int(Options) << int(ReadOnly) << refused;
+        QTest::newRow("quit, read-only program directory") << int(Quit) << int(ReadOnly) << refused;
+        QTest::newRow("notes, results directory gone") << int(Notes) << int(Missing) << missing;
+        QTest::newRow("report, program directory gone") << int(Report) << int(Missing) << missing;
+        QTest::newRow("quit, program directory gone") << int(Quit) << int(Missing) << missing;
     }
     void oldFileStaysWholeAndTheCauseIsShown()
     {
         QFETCH(int, writer);
-        QFETCH(bool, fullDisk);
+        QFETCH(int, fault);
         QFETCH(QString, cause);
-        QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (fullDisk && ::mount("zoka-test", mountPoint.constData(), "tmpfs", 0, "size=256k") != 0)
-            QSKIP("a full disk needs a tmpfs of its own, which only the superuser can mount");
-        const auto unmount = qScopeGuard([&] {
-            if (fullDisk)
-                ::umount2(mountPoint.constData(), MNT_DETACH);
-        });
+        QTemporaryDir tmp;
+        // The directory of the files (program and results directory at once) is the
+        // faulty one; the options' results directory lies elsewhere.
+        const QDir dir(tmp.filePath(QStringLiteral("zoka")));
+        QVERIFY(QDir().mkpath(dir.path()) && QDir().mkpath(tmp.filePath(QStringLiteral("Epreuves"))));
+        std::unique_ptr<ScratchDisk> disk;
+        if (fault == FullDisk || fault == ReadOnly) {
+            disk = std::make_unique<ScratchDisk>(dir.path());
+            if (!disk->mounted())
+                QSKIP("a full disk or a read-only directory needs a tmpfs of its own, which only the superuser can mount");
+        }
 
         Config = defaultConfigRecord(dir.path());
+        Config.ResultsDir = tmp.filePath(QStringLiteral("Epreuves"));
         const QString result = dir.filePath(QStringLiteral("Dupont_16.VC"));
         put(result, "Dupont: 01/12/2026 \xE0 10:00:00\r\n0\r\n" + QByteArray("400\r\n").repeated(16)
                         + "0\r\n[Notes]\r\nancienne note\r\n");
         put(dir.filePath(ConfigFileName), QByteArray(392, '\1'));
         put(reportFilePath(), "ancien rapport\r\n");
-        const QString target = QStringList{result, dir.filePath(ConfigFileName), reportFilePath()}.at(writer);
+        const QString config = dir.filePath(ConfigFileName);
+        const QString target = QStringList{result, config, reportFilePath(), config, config}.at(writer);
         const QByteArray before = bytesOf(target);
 
         ScopedScriptedMessages msgs;
@@ -83,34 +102,55 @@ private slots:
         logic.markAnalysed = [](const QString &) { return true; };
         if (writer == Notes)
             logic.show(result, 0, 1, QStringLiteral("Dupont"), ProgramVersion);
+        OptionsLogic options;
+        options.formShow();
+        bool quitted = false;
+        MainLogic main;
+        main.hooks().quit = [&] { quitted = true; };
+        main.configurationLoaded = true;
+        const QString startDir = QDir::currentPath();
+        const auto back = qScopeGuard([&] { QDir::setCurrent(startDir); });
 
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);
-        if (fullDisk) {
-            const int fd = ::open(QFile::encodeName(dir.filePath(QStringLiteral("plein"))).constData(),
-                                  O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-            const QByteArray block(4096, 'x');
-            while (::write(fd, block.constData(), size_t(block.size())) > 0) {
-            }
-            QCOMPARE(errno, ENOSPC);
-            ::close(fd);
+        if (fault == FullDisk) {
+            QCOMPARE(disk->fill(), ENOSPC);
+        } else if (fault == ReadOnly) {
+            QVERIFY(disk->makeReadOnly());
+        } else if (fault == Missing) {
+            QVERIFY(QDir(dir.path()).removeRecursively());
         } else {
             const rlimit small{64, saved.rlim_max}; // shorter than every new content
             ::setrlimit(RLIMIT_FSIZE, &small);
         }
         msgs.service.clear();
-        if (writer == Notes)
+        switch (writer) {
+        case Notes:
             logic.closeSequence({QStringLiteral("[Notes]"), QStringLiteral("nouvelle note")});
-        else if (writer == Configuration)
+            break;
+        case Configuration:
             SaveConfiguration();
-        else
-            logic.show(result, 0, 1, QStringLiteral("Dupont"), ProgramVersion);
+            break;
+        case Report:
+            logic.show(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Dupont_32.VC"), 0, 1,
+                       QStringLiteral("Dupont"), ProgramVersion);
+            break;
+        case Options:
+            QCOMPARE(options.accepterClick(true), OptionsLogic::Outcome::Close);
+            break;
+        case Quit:
+            main.QuitterClick();
+            QVERIFY(!quitted); // the program stays, the examiner may make room
+            break;
+        }
         ::setrlimit(RLIMIT_FSIZE, &saved);
 
-        QCOMPARE(bytesOf(target), before);
+        QCOMPARE(bytesOf(target), fault == Missing ? QByteArray() : before); // old file whole, or absent as it was
         QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         left.removeOne(QStringLiteral("plein"));
-        QCOMPARE(left, (QStringList{QStringLiteral("AnaTemp.txt"), QStringLiteral("Dupont_16.VC"), ConfigFileName}));
+        const QStringList all = {QStringLiteral("AnaTemp.txt"), QStringLiteral("Dupont_16.VC"), ConfigFileName};
+        QCOMPARE(left, fault == Missing ? QStringList() : all);
+        QVERIFY(fault != Missing || !QFileInfo::exists(dir.path())); // not made again
         QCOMPARE(msgs.service.shown().size(), 1);
         const QString text = msgs.service.shown().first().text;
         QVERIFY2(text.contains(QDir::toNativeSeparators(target)) && text.contains(cause), qPrintable(text));

@@ -7,6 +7,7 @@
 #include "shell/maintexts.h"
 #include "shell/sharedstate.h"
 #include "battery/testspec.h"
+#include "scratchdisk.h"
 #include "shell/widgets/tmain.h"
 
 #include <QLabel>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <optional>
 
 using namespace zoka;
 using namespace zoka::maintext;
@@ -421,19 +424,31 @@ private slots:
         QCOMPARE(fx.logic.focus, MainFocus::Nom);
     }
 
+    void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation_data()
+    {
+        QTest::addColumn<bool>("readOnly"); // else removed
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("gone") << false << "Fichier introuvable";
+        QTest::newRow("read-only") << true << "Accès au fichier refusé";
+    }
     void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation()
     {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, cause);
         Fixture fx;
+        std::optional<ScratchDisk> disk;
+        if (readOnly && !disk.emplace(fx.results).mounted())
+            QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
         ScopedScriptedMessages msgs;
         fx.start(msgs);
         fx.logic.setNomText("Dupont");
-        QVERIFY(QDir(fx.results).removeRecursively());
+        QVERIFY(readOnly ? disk->makeReadOnly() : QDir(fx.results).removeRecursively());
         msgs.service.clear();
         fx.logic.PassationClick();
         QVERIFY(fx.calls.isEmpty());
         QCOMPARE(msgs.service.texts(),
                  QStringList{"Aucun fichier de résultats ne peut être créé dans le répertoire des résultats <" + fx.results
-                             + "> : Fichier introuvable.\rChoisissez un autre répertoire dans la fenêtre [Options]."});
+                             + "> : " + cause + ".\rChoisissez un autre répertoire dans la fenêtre [Options]."});
     }
 
     void analysisChoosesTheFile()

@@ -4,6 +4,7 @@
 #include "shell/optionslogic.h"
 #include "shell/sharedstate.h"
 #include "shell/stopkey.h"
+#include "scratchdisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,6 +84,38 @@ private slots:
         ConfigRecord back;
         QVERIFY(readConfigFile(m_prog + "/Zoka.ini", &back));
         QCOMPARE(back.Version, QStringLiteral("4.0b"));
+    }
+
+    // The results directory is taken and the options saved even when its Export
+    // folder cannot be made; the examiner is told why, naming the folder.
+    void anExportFolderThatCannotBeMadeIsTold_data()
+    {
+        QTest::addColumn<bool>("readOnly"); // else a file named Export is in the way
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("read-only results directory") << true << "Accès au fichier refusé";
+        QTest::newRow("a file named Export") << false << "Un fichier de ce nom existe déjà";
+    }
+    void anExportFolderThatCannotBeMadeIsTold()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(QString, cause);
+        const QString results = m_prog + "/Epreuves";
+        QVERIFY(QDir().mkdir(results));
+        ScratchDisk disk(results);
+        if (readOnly && !(disk.mounted() && disk.makeReadOnly()))
+            QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
+        if (!readOnly) {
+            QFile f(results + "/Export");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        ScopedScriptedMessages msgs;
+        OptionsLogic o;
+        o.formShow();
+        QCOMPARE(o.accepterClick(true), OptionsLogic::Outcome::Close);
+        QCOMPARE(msgs.service.texts(), QStringList{"Le répertoire " + results + "/Export ne peut être créé : " + cause + "."});
+        QCOMPARE(ResultsDirPath, results);
+        QCOMPARE(QFileInfo(m_prog + "/Zoka.ini").size(), 392);
+        QDir::setCurrent(m_prog); // lets the tmpfs go
     }
 
     void accepterAnsweredNoStaysAndUncheckedSavesNothing()

@@ -1,5 +1,6 @@
 #include "platform/messages.h"
 #include "shell/programdir.h"
+#include "scratchdisk.h"
 
 #include <QtTest>
 
@@ -91,6 +92,9 @@ private slots:
         QTest::newRow("target is a file") << "share" << "afile" << "un fichier de ce nom existe déjà.";
         QTest::newRow("target below a file") << "share" << "afile/zoka" << "ne peut être créé";
         QTest::newRow("no installed files") << "nowhere" << "mine" << "« %1/nowhere » est introuvable.";
+        // "ro": a read-only file system.
+        QTest::newRow("target in a read-only directory") << "share" << "ro/zoka" << "ne peut être créé : Accès au fichier refusé.";
+        QTest::newRow("target read-only") << "share" << "ro" << "n'est pas accessible en écriture.";
     }
     void failuresAreExplained()
     {
@@ -100,6 +104,10 @@ private slots:
         const QDir root(m_tmp.path());
         write(root.filePath("share/Aide.txt"), "help");
         write(root.filePath("afile"), "x");
+        QVERIFY(root.mkpath("ro"));
+        ScratchDisk disk(root.filePath("ro"));
+        if (to.startsWith("ro") && !(disk.mounted() && disk.makeReadOnly()))
+            QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
         QString error;
         QVERIFY(!copyMissingDataFiles(root.filePath(from), root.filePath(to), &error));
         QVERIFY2(error.contains(words.arg(m_tmp.path())), qPrintable(error));

@@ -7,6 +7,8 @@
 #include "platform/messages.h"
 #include "battery/testspec.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 
 namespace zoka {
@@ -42,6 +44,15 @@ const QString IncompleteFileText = QStringLiteral(
 bool loadResultLines(const QString &path, QStringList *lines, QString *error)
 {
     lines->clear();
+    // The program never gives a result file a name with a control character (a
+    // patient's name cannot hold one): such a file is not read, and its name never
+    // reaches a report.
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        if (error)
+            *error = fileErrorText(EINVAL) + QStringLiteral(" : ") + path;
+        return false;
+    }
     // Only a regular file is read (a directory, a FIFO or a device is not a result
     // file, and reading one could hang), and within bounds.
     QList<QByteArray> raw;

@@ -51,8 +51,14 @@ LineReadResult readLinesBounded(const QString &path, const LineReadLimits &limit
     // The type is checked before opening (opening a FIFO for reading waits for a
     // writer, opening some devices acts on them), and again on what was opened.
     struct stat st {};
-    if (::stat(name.constData(), &st) != 0)
+    if (::stat(name.constData(), &st) != 0) {
+        // A name whose bytes were not valid in the system's encoding came here with
+        // replacement characters: it names no file, and saying it is missing would
+        // mislead (the file is there, under a name the program cannot spell).
+        if (errno == ENOENT && path.contains(QChar::ReplacementCharacter))
+            return refuse(LineReadStatus::OpenFailed, EILSEQ);
         return refuse(LineReadStatus::OpenFailed, errno);
+    }
     if (!S_ISREG(st.st_mode))
         return refuse(LineReadStatus::NotRegularFile);
     Fd file;

@@ -319,7 +319,7 @@ void TestProtocol::finish()
         ok = m_writer.close() && ok;
     }
     if (!ok)
-        m_fileError = m_writer.errorText();
+        m_fileError = m_writer.errorMessage();
     if (m_setup.isTestFile() && m_writer.wasCreated())
         MarkNotAnalysed(m_setup.outputFile);
     m_host.restorePointer();
@@ -335,7 +335,7 @@ void TestProtocol::finish()
 // pointer comes back, the window closes and the error is shown.
 void TestProtocol::fail()
 {
-    m_fileError = m_writer.errorText();
+    m_fileError = m_writer.errorMessage();
     m_state = State::Finished;
     m_timer.stop();
     m_programme.end();

@@ -1,8 +1,10 @@
 #include "protocol/resultwriter.h"
 
 #include "platform/cp1252.h"
+#include "platform/safewrite.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,6 +19,7 @@ bool ResultWriter::create(const QString &path)
     abandon();
     m_path = path;
     m_lines = 0;
+    m_size = 0;
     m_errno = 0;
     m_created = false;
     if (path.isEmpty()) {
@@ -53,11 +56,16 @@ bool ResultWriter::writeLine(const QString &line)
             if (errno == EINTR)
                 continue;
             m_errno = errno;
+            // The part of the line already written is taken away (a device such as
+            // /dev/full cannot be cut and has nothing to cut).
+            if (::ftruncate(m_fd, m_size) == 0)
+                ::lseek(m_fd, m_size, SEEK_SET);
             return false;
         }
         p += n;
         left -= n;
     }
+    m_size += bytes.size();
     ++m_lines;
     return true;
 }
@@ -87,6 +95,13 @@ void ResultWriter::abandon()
 }
 
 QString ResultWriter::errorText() const { return fileErrorText(m_errno); }
+
+QString ResultWriter::errorMessage() const
+{
+    // A result file is named relative to the results directory: the message gives
+    // the whole path.
+    return fileWriteErrorText(m_path.isEmpty() ? m_path : QFileInfo(m_path).absoluteFilePath(), m_errno);
+}
 
 namespace {
 QLocale regional(const QLocale &locale)

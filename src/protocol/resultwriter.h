@@ -10,7 +10,8 @@ namespace zoka {
 // Writes one result file (or the practice scratch file) line by line: Windows-1252
 // text, CR LF after every line. Each line is handed to the system as soon as it is
 // written, so that an item's line is on disk when the item ends and nothing is lost
-// if the program stops in the middle of a run.
+// if the program stops in the middle of a run. A line the disk takes only in part
+// (a full disk) is cut away again: the file holds whole lines only.
 //
 // Errors are kept as the system's error number; errorText() gives the run-time
 // words the user sees ("Disque plein", "Accès au fichier refusé", ...).
@@ -23,7 +24,8 @@ public:
 
     // Creates `path`, replacing any file of that name. False on failure.
     bool create(const QString &path);
-    // Appends `line` + CR LF. False on failure (or when no file is open).
+    // Appends `line` + CR LF. False on failure (or when no file is open); the file is
+    // then as it was before the call.
     bool writeLine(const QString &line);
     // Closes the file (data flushed to the disk first). False when closing failed.
     // Closing a writer that has no open file does nothing and succeeds.
@@ -39,11 +41,14 @@ public:
 
     int lastError() const { return m_errno; }
     QString errorText() const;
+    // The message the user sees: "Le fichier <path> ne peut être écrit : " + errorText() + ".".
+    QString errorMessage() const;
 
 private:
     int m_fd = -1;
     int m_errno = 0;
     int m_lines = 0;
+    qint64 m_size = 0; // bytes of the whole lines written
     bool m_created = false;
     QString m_path;
 };

@@ -21,6 +21,12 @@
 #include "analysis/analysis.h"
 #include "analysis/export.h"
 #include "platform/cp1252.h"
+// Exit status: 0 when every file gave a report, 1 when one could not be read (or its
+// analysis stopped on an internal error) or the reports could not all be written
+// (a full disk), 2 for a wrong command line.
+
+#include "analysis/analysis.h"
+#include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
 #include "shell/naming.h"
@@ -33,6 +39,7 @@
 #include <QStringList>
 
 #include <clocale>
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <langinfo.h>
@@ -133,6 +140,16 @@ public:
     }
 };
 
+// Writes `bytes` to standard output and hands them to the system; 0, or the error.
+int writeOut(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        || std::fflush(stdout) != 0)
+        return errno ? errno : EIO;
+    return 0;
+}
+
 void usage()
 {
     writeErr(QStringLiteral("usage : zoka-report [--raw] [--limit TEXTE]... FICHIER...\n"
@@ -169,16 +186,13 @@ const char16_t HelpText[] =
     u"  2  ligne de commande incorrecte (option inconnue, limite refusée, aucun\n"
     u"     fichier) : aucun fichier n'est lu.\n";
 
-void writeOut(const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-}
-
-// Output is written in large pieces, the rest at the end.
-void flushWhenLarge(QByteArray &output)
+// Output is written in large pieces, the rest at the end. The first error of a
+// write is kept in `error` (0 while none), and nothing more is written after it.
+void flushWhenLarge(QByteArray &output, int &error)
 {
     if (output.size() > (1 << 20)) {
-        writeOut(output);
+        if (error == 0)
+            error = writeOut(output);
         output.clear();
     }
 }
@@ -319,6 +333,7 @@ int main(int argc, char **argv)
 
     int status = 0;
     QByteArray output;
+    int writeError = 0;
     AnalysisState st;
     for (const NamedFile &file : files) {
         const QString name = FileNameOfPath(file.name);
@@ -348,7 +363,7 @@ int main(int argc, char **argv)
                 continue;
             }
             output += reportForTerminal(bytes);
-            flushWhenLarge(output);
+            flushWhenLarge(output, writeError);
             continue;
         }
         if (ok && st.LimiteEnabled && parts.testIndex != SpeedTestIndex) {
@@ -369,10 +384,16 @@ int main(int argc, char **argv)
             continue;
         }
         output += reportForTerminal(st.Report.bytes());
-        flushWhenLarge(output);
+        flushWhenLarge(output, writeError);
     }
-    writeOut(output);
-    std::fflush(stdout);
+    if (writeError == 0)
+        writeError = writeOut(output);
     setMessageService(nullptr);
+    if (writeError != 0) {
+        // A report lost on the way is a failure, not a success.
+        complain(QStringLiteral("les rapports ne peuvent être écrits sur la sortie standard : ")
+                 + fileErrorPhrase(writeError) + u'.');
+        return 1;
+    }
     return status;
 }
