@@ -172,67 +172,44 @@ private slots:
         }
     }
 
-    // Where the square of item k comes up, in the run's layout.
-    void squarePlaces_data()
+    // Item k of a run: the cell its square comes up at, and when the fixation point
+    // and the square come up, in ms from the start of its foreperiod.
+    void items_data()
     {
         QTest::addColumn<int>("test");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("item"); // presented item, 65 in an endless series is item 1
+        QTest::addColumn<int>("count"); // 0: practice; an item past 64 is in an endless series
+        QTest::addColumn<int>("item");
         QTest::addColumn<QPoint>("at");
-        QTest::newRow("36: item 1") << 1 << 36 << 1 << QPoint(462, 240);
-        QTest::newRow("36: item 2") << 1 << 36 << 2 << QPoint(602, 555);
-        QTest::newRow("36: item 10, first cell") << 2 << 36 << 10 << QPoint(42, 30);
-        QTest::newRow("64: item 1") << 1 << 64 << 1 << QPoint(342, 330);
-        QTest::newRow("64: item 2") << 2 << 64 << 2 << QPoint(42, 30);
-        QTest::newRow("practice: item 2") << 1 << 0 << 2 << QPoint(642, 30);
-        QTest::newRow("practice: item 6") << 2 << 0 << 6 << QPoint(442, 330);
-        QTest::newRow("endless: item 64") << 1 << 64 << 64 << QPoint(242, 330);
-        QTest::newRow("endless: item 65") << 1 << 64 << 65 << QPoint(342, 330);
+        QTest::addColumn<int>("pointAt"); // -1: none
+        QTest::addColumn<int>("squareAt");
+        QTest::newRow("36: item 1") << 1 << 36 << 1 << QPoint(462, 240) << -1 << 3000;
+        QTest::newRow("36: item 2") << 2 << 36 << 2 << QPoint(602, 555) << 3000 << 5000;
+        QTest::newRow("36: item 10, first cell") << 1 << 36 << 10 << QPoint(42, 30) << -1 << 1000;
+        QTest::newRow("36: item 35") << 2 << 36 << 35 << QPoint(322, 135) << 3000 << 5000;
+        QTest::newRow("64: item 1") << 2 << 64 << 1 << QPoint(342, 330) << -1 << 3000;
+        QTest::newRow("64: item 2") << 2 << 64 << 2 << QPoint(42, 30) << 3000 << 5000;
+        QTest::newRow("64: item 11") << 2 << 64 << 11 << QPoint(442, 480) << 1000 << 7000;
+        QTest::newRow("practice: item 1") << 2 << 0 << 1 << QPoint(342, 330) << 3000 << 5000;
+        QTest::newRow("practice: item 2") << 1 << 0 << 2 << QPoint(642, 30) << -1 << 3000;
+        QTest::newRow("endless: item 64") << 1 << 64 << 64 << QPoint(242, 330) << -1 << 5000;
+        QTest::newRow("endless: item 65 is item 1") << 1 << 64 << 65 << QPoint(342, 330) << -1 << 3000;
     }
-    void squarePlaces()
+    void items()
     {
         QFETCH(int, test);
         QFETCH(int, count);
         QFETCH(int, item);
         QFETCH(QPoint, at);
-        QTemporaryDir dir;
-        Rig r(test);
-        r.start(rt::preparedRun(test, count, item > 64, dir.path()));
-        QVERIFY(r.sim.run(QString("*%1(> +150 p) >").arg(item - 1)));
-        QCOMPARE(r.surface.log.last().element, 0);
-        QVERIFY(r.surface.log.last().shown);
-        QCOMPARE(r.surface.log.last().at, at);
-    }
-
-    // Fixation point and square of item k, in ms from the start of its foreperiod.
-    void fixationTimes_data()
-    {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("item");
-        QTest::addColumn<int>("pointAt"); // -1: none
-        QTest::addColumn<int>("squareAt");
-        QTest::newRow("practice item 1") << 0 << 1 << 3000 << 5000;
-        QTest::newRow("practice item 3") << 0 << 3 << -1 << 1000;
-        QTest::newRow("64 item 1") << 64 << 1 << -1 << 3000;
-        QTest::newRow("64 item 2") << 64 << 2 << 3000 << 5000;
-        QTest::newRow("64 item 11") << 64 << 11 << 1000 << 7000;
-        QTest::newRow("64 item 64") << 64 << 64 << 2000 << 5000;
-        QTest::newRow("36 item 35") << 36 << 35 << 3000 << 5000;
-        QTest::newRow("36 item 36") << 36 << 36 << -1 << 3000;
-    }
-    void fixationTimes()
-    {
-        QFETCH(int, count);
-        QFETCH(int, item);
         QFETCH(int, pointAt);
         QFETCH(int, squareAt);
         QTemporaryDir dir;
-        Rig r(2);
-        r.start(rt::preparedRun(2, count, false, dir.path()));
+        Rig r(test);
+        r.start(rt::preparedRun(test, count, item > 64, dir.path()));
         QVERIFY(r.sim.run(QString("*%1(> +150 p)").arg(item - 1)));
         const quint32 t0 = r.sim.clk.tick();
         r.surface.log.clear();
         QVERIFY(r.sim.run(">"));
+        QCOMPARE(r.surface.log.last().at, at);
         QCOMPARE(r.surface.ticks(0, true), QList<quint32>{t0 + squareAt});
         QCOMPARE(r.surface.ticks(2, true), pointAt < 0 ? QList<quint32>() : QList<quint32>{t0 + pointAt});
         QCOMPARE(r.surface.ticks(2, false), pointAt < 0 ? QList<quint32>() : QList<quint32>{t0 + pointAt + 500});
