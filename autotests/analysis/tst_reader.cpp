@@ -434,6 +434,7 @@ private slots:
         const QStringList report = open(st, path, 0);
         QCOMPARE(st.AnalysisError, AnalysisReadFailure);
         QVERIFY(report.isEmpty());
+        QVERIFY(!st.LimiteEnabled); // no statistics of a refused file, not even after "Limite"
         QCOMPARE(shown().size(), 1);
         QVERIFY2(shown().first().contains(QStringLiteral("ligne 9")), qPrintable(shown().first()));
         QVERIFY(shown().first().contains(QStringLiteral("Dupont_16.VC")));
