@@ -15,6 +15,8 @@ PACKAGES=(
   # tests: virtual X server, input injection, null sound sink, image and sound checks
   xvfb xauth xdotool x11-utils x11-xserver-utils pulseaudio pulseaudio-utils
   libxtst-dev libx11-dev python3 imagemagick sox poppler-utils
+  # fuzz targets: clang with libFuzzer and the sanitizer run-times
+  clang libclang-rt-14-dev ccache
 )
 
 missing=()
