@@ -11,3 +11,10 @@ add_compile_options(-fsanitize=address,undefined -fsanitize=fuzzer-no-link
 add_link_options(-fsanitize=address,undefined)
 # The logic under test declares no QObject: no moc step.
 set(CMAKE_AUTOMOC OFF)
+# -DZOKA_FUZZ_COVERAGE=ON adds source-based coverage, for bench/fuzz-coverage.sh:
+# which lines of the readers the corpora reach.
+option(ZOKA_FUZZ_COVERAGE "Fuzz build with source-based coverage" OFF)
+if(ZOKA_FUZZ_COVERAGE)
+  add_compile_options(-fprofile-instr-generate -fcoverage-mapping)
+  add_link_options(-fprofile-instr-generate)
+endif()
