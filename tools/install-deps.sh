@@ -23,6 +23,8 @@ PACKAGES=(
   # the Debian package (make package) and its checks: libraries the programs need,
   # desktop entry, AppStream metadata, Debian policy
   dpkg-dev file gzip desktop-file-utils appstream lintian
+  # fuzz targets: clang with libFuzzer and the sanitizer run-times
+  clang libclang-rt-14-dev
 )
 
 missing=()

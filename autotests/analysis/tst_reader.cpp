@@ -455,6 +455,7 @@ private slots:
         const QStringList report = open(st, path, 0);
         QCOMPARE(st.AnalysisError, AnalysisReadFailure);
         QVERIFY(report.isEmpty());
+        QVERIFY(!st.LimiteEnabled); // no statistics of a refused file, not even after "Limite"
         QCOMPARE(shown().size(), 1);
         QVERIFY2(shown().first().contains(QStringLiteral("ligne 9")), qPrintable(shown().first()));
         QVERIFY(shown().first().contains(QStringLiteral("Dupont_16.VC")));
@@ -463,6 +464,35 @@ private slots:
         // Closing the window afterwards rewrites the file unchanged.
         QVERIFY(SaveNotes(st));
         QCOMPARE(bytesOf(path), bytes);
+    }
+
+    // A first line "[Notes]" (a file analysed while empty, written to later): closing
+    // the window keeps every line, twice over.
+    void firstLineNotes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QStringList>("body");
+        const QStringList closing{QStringLiteral("0"), QStringLiteral("vu")};
+        QTest::newRow("complete") << "Roux_16.VC" << 0 << QStringList{"1"} + valueLines(times(16)) + closing;
+        QTest::newRow("incomplete") << "Roux_16.VC" << 0 << QStringList{"1"} + valueLines(times(5));
+        QTest::newRow("count 0") << "Roux_0.VC" << 0 << QStringList{"1", "0", "vu"};
+        QTest::newRow("sustained") << "Roux_228-1.AS" << 7
+                                   << QStringList{"1"} + QStringList(228, QStringLiteral("k 0")) + closing;
+    }
+    void firstLineNotes()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, test);
+        QFETCH(QStringList, body);
+        const QByteArray bytes = cp1252::encodeLines(QStringList{NotesMarker} + body);
+        const QString path = writeBytes(name, bytes);
+        for (int pass = 1; pass <= 2; ++pass) {
+            AnalysisState st;
+            open(st, path, test);
+            QVERIFY(SaveNotes(st));
+            QCOMPARE(bytesOf(path), bytes);
+        }
     }
 
     void missingFile()

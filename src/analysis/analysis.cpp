@@ -24,15 +24,23 @@ void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex, 
 }
 
 namespace {
+// A refused file is not analysed: no "Limite" may make statistics of what was read
+// of it before the refusal.
+bool refuse(AnalysisState &st)
+{
+    st.LimiteEnabled = false;
+    return false;
+}
+
 bool readFile(AnalysisState &st)
 {
     if (st.TestIndex == 7) {
         if (!ReadSustainedAttentionFile(st))
-            return false;
+            return refuse(st);
     } else {
         ReadResultFile(st);
     }
-    return st.AnalysisError != AnalysisReadFailure;
+    return st.AnalysisError != AnalysisReadFailure || refuse(st);
 }
 } // namespace
 

@@ -92,6 +92,12 @@ int indexOfNotes(const QStringList &lines, int from)
 
 void ReadAfterData(AnalysisState &st, const QStringList &lines, int next)
 {
+    // A first line "[Notes]" (a file analysed while it was empty, written to later):
+    // no line of it is a data line kept, so all that follows is notes.
+    if (!lines.isEmpty() && lines.first() == NotesMarker) {
+        ReadNotes(st, lines, 1);
+        return;
+    }
     if (next >= lines.size())
         return;
     if (lines.at(next) == NotesMarker) {

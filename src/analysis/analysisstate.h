@@ -96,7 +96,8 @@ int indexOfNotes(const QStringList &lines, int from);
 
 // What follows the last expected line of a result file, at index `next`: the notes
 // section, or extra lines (error 4, then the analysis goes on; notes standing after
-// the extra lines are loaded too, so that closing the window does not lose them).
+// the extra lines are loaded too, so that closing the window does not lose them). A
+// file whose first line is "[Notes]" keeps no data line: all its lines are notes.
 void ReadAfterData(AnalysisState &st, const QStringList &lines, int next);
 
 // Rewrites the result file (FilePath) as DStr, "[Notes]" (when Notes does not start

@@ -207,16 +207,13 @@ void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString 
 
     int idx = notesAsLine2 ? 1 : 2;
     int k = 0;
-    int notesAt = -1;
     while (idx < lines.size()) {
         ++k;
         if (unlimited && k > shownCount)
             break;
         const QString &l = lines.at(idx++);
-        if (l == NotesMarker) {
-            notesAt = idx - 1;
+        if (l == NotesMarker)
             break;
-        }
         if (l.startsWith(u'0')) {
             w.line(QStringLiteral("Pas d'appui intempestif"));
         } else if (l.startsWith(u'-')) {
@@ -229,8 +226,9 @@ void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString 
             w.line(fmtInt(k, 4) + QStringLiteral(" :  ") + l);
         }
     }
-    if (notesAt < 0)
-        notesAt = indexOfNotes(lines, idx);
+    // The notes follow the file's first "[Notes]" line, the one the data lines kept
+    // end at - its very first line in a file that held nothing else when analysed.
+    const int notesAt = indexOfNotes(lines, 0);
     if (notesAt >= 0)
         ReadNotes(st, lines, notesAt + 1);
     CollectDataLines(st, lines);
