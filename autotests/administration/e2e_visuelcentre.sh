@@ -47,8 +47,6 @@ write_config "$PROG"
 
 shot() { import -window root "$SHOTS/$1.png"; }
 click() { xdotool mousemove "$1" "$2" click 1; }
-# The screen is 800 x 600: the windows' centred pages take the whole screen, so page
-# and screen positions are the same.
 # Waits (at most 20 s) for a visible window whose title holds $1.
 await() {
     for _ in $(seq 100); do
