@@ -56,7 +56,7 @@ for speed in $SPEEDS; do
     gone "FormEssai"
     sleep 1
     file=$PROG/Epreuves/Dupont_228-$idx.AS
-    LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" "$file" >"$WORK/$speed-report.txt" 2>/dev/null || true
+    LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" --raw "$file" >"$WORK/$speed-report.txt" 2>/dev/null || true
     echo "== $speed ($ms ms a character, $((ms + 250)) ms onset to onset)"
     python3 "$here/autotests/administration/stream_check.py" --speed-ms "$ms" \
         --file "$file" --practice 0 --rows "$WORK/$speed.txt" --script "$SCRIPT" --items 228 --runs-before 0 \

@@ -72,7 +72,7 @@ convert "$WORK/practice-char.ppm" "$SHOTS/08-character.png"
 
 RESULT=$PROG/Epreuves/Dupont_228-2.AS
 [ -f "$RESULT" ] || { echo "FAIL: no $RESULT"; ls -l "$PROG/Epreuves"; exit 1; }
-LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" "$RESULT" >"$WORK/report.txt" 2>"$WORK/report.err" || true
+LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" --raw "$RESULT" >"$WORK/report.txt" 2>"$WORK/report.err" || true
 python3 "$(dirname "$0")/stream_check.py" --speed-ms 750 --bounds \
     --file "$PROG/Essais" --practice 1 --rows "$WORK/practice.txt" --script "$PRACTICE" --items 25 --runs-before 0 \
     --file "$RESULT" --practice 0 --rows "$WORK/test.txt" --script "$TEST" --items 49 --runs-before 1 \

@@ -81,7 +81,7 @@ wait "$ZOKA_PID" 2>/dev/null || true
 ZOKA_PID=
 
 [ -f "$FILE" ] || fail "no result file after the kill"
-"$BUILD/bin/zoka-report" "$FILE" >"$WORK/report.txt" 2>"$WORK/report.err" || fail "zoka-report: status $?"
+"$BUILD/bin/zoka-report" --raw "$FILE" >"$WORK/report.txt" 2>"$WORK/report.err" || fail "zoka-report: status $?"
 python3 - "$FILE" "$DELAYS" "$WORK/report.txt" <<'PY' || fail "result file after the kill"
 import re, sys
 data = open(sys.argv[1], "rb").read()

@@ -303,7 +303,7 @@ def main():
 
 
 def report(args, path, items, omission, fix_presses, false_alarms, work, check):
-    rep = subprocess.run([os.path.join(args.build, "bin", "zoka-report"), path], stdout=subprocess.PIPE,
+    rep = subprocess.run([os.path.join(args.build, "bin", "zoka-report"), "--raw", path], stdout=subprocess.PIPE,
                          stderr=subprocess.PIPE)
     check(rep.returncode == 0, "zoka-report failed: %r" % rep.stderr)
     text = rep.stdout.decode("cp1252").replace("\r\n", "\n")
