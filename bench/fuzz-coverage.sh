@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Line coverage of the logic under fuzzing by the corpora of bench/fuzz.sh: builds the
 # fuzz targets once more with source-based coverage (BUILD_DIR-cov), runs each over
-# its corpus and seeds without fuzzing, and prints the coverage of each source file
+# its corpus and inputs without fuzzing, and prints the coverage of each source file
 # of the fuzz build, then the total.
 #
 #   bash bench/fuzz-coverage.sh [BUILD_DIR]      (default build/fuzz)
@@ -25,7 +25,7 @@ objects=()
 for src in "$here"/fuzz/fuzz_*.cpp; do
     t=$(basename "$src" .cpp)
     t=${t#fuzz_}
-    dirs=("$cov/seeds/$t")
+    dirs=("$cov/start/$t")
     [ -d "$build/corpus/$t" ] && dirs+=("$build/corpus/$t")
     LLVM_PROFILE_FILE="$cov/profiles/$t.profraw" "$cov/fuzz_$t" -runs=0 "${dirs[@]}" \
         > "$cov/profiles/$t.log" 2>&1

@@ -97,8 +97,8 @@ public:
             }
             pa_threaded_mainloop_wait(m_loop);
         }
-        pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
-        m_stream = pa_stream_new(m_ctx, "monitor", &spec, nullptr);
+        pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 1};
+        m_stream = pa_stream_new(m_ctx, "monitor", &format, nullptr);
         pa_stream_set_read_callback(m_stream, [](pa_stream *s, size_t, void *u) {
             static_cast<Listener *>(u)->read(s);
         }, this);
@@ -338,14 +338,14 @@ public:
             }
             pa_threaded_mainloop_wait(m_loop);
         }
-        pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(m_pcm.rate), uint8_t(m_pcm.channels)};
-        m_stream = pa_stream_new(m_ctx, "tone", &spec, nullptr);
+        pa_sample_spec format{PA_SAMPLE_S16LE, uint32_t(m_pcm.rate), uint8_t(m_pcm.channels)};
+        m_stream = pa_stream_new(m_ctx, "tone", &format, nullptr);
         pa_stream_set_state_callback(m_stream, [](pa_stream *, void *u) {
             pa_threaded_mainloop_signal(static_cast<PulsePlayer *>(u)->m_loop, 0);
         }, this);
         pa_buffer_attr attr{};
         attr.maxlength = uint32_t(m_pcm.bytes.size() * 2);
-        attr.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(m_latencyMs) * 1000, &spec));
+        attr.tlength = uint32_t(pa_usec_to_bytes(pa_usec_t(m_latencyMs) * 1000, &format));
         attr.prebuf = 0;
         attr.minreq = uint32_t(-1);
         attr.fragsize = uint32_t(-1);

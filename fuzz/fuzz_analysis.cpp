@@ -13,7 +13,7 @@
 #include "fuzzcommon.h"
 
 #include "analysis/analysis.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 #include "platform/cp1252.h"
 #include "shell/naming.h"
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, sanitizers) in BUILD_DIR when needed and runs each
-# one over its seed corpus with the libFuzzer options given:
+# one over its starting corpus with the libFuzzer options given:
 #
 #   bash fuzz/run.sh BUILD_DIR [LIBFUZZER_OPTION]...     e.g.  build/fuzz -runs=2000 -seed=1
 #
@@ -56,7 +56,7 @@ for t in $targets; do
     log=$logs/$t.log
     start=$(date +%s.%N)
     "$build/fuzz_$t" -dict="$src/fuzz/zoka.dict" -artifact_prefix="$build/findings/$t-" \
-        -print_final_stats=1 "$@" "$corpora/$t" "$build/seeds/$t" > "$log" 2>&1
+        -print_final_stats=1 "$@" "$corpora/$t" "$build/start/$t" > "$log" 2>&1
     rc=$?
     end=$(date +%s.%N)
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

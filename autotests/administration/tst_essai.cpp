@@ -8,7 +8,7 @@
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,7 +63,7 @@ class TestEssai : public QObject {
         TestIndex = test;
         ItemCount = count;
         FileItemCount = test == 6 ? 65 : count;
-        ResultFileName = QStringLiteral("Dupont_%1.%2").arg(FileItemCount).arg(testSpecAt(test)->extension);
+        ResultFileName = QStringLiteral("Dupont_%1.%2").arg(FileItemCount).arg(testEntryAt(test)->extension);
         EssaiLogic::beginAdministration();
         m_logic->FormShow();
     }
@@ -227,11 +227,11 @@ private slots:
             m_logic->ContinuerClick();
             QCOMPARE(m_launches.size(), 1);
             QCOMPARE(m_launches[0].test, t);
-            QCOMPARE(m_launches[0].items, testSpecAt(t)->practiceItems);
+            QCOMPARE(m_launches[0].items, testEntryAt(t)->practiceItems);
         }
-        QCOMPARE(testSpec(TestId::AttentionSoutenue).practiceItems, 25);
-        QCOMPARE(testSpec(TestId::PuceAsterisque).practiceItems, 10);
-        QCOMPARE(testSpec(TestId::DoubleBinaire).practiceItems, 8);
+        QCOMPARE(testEntry(TestId::AttentionSoutenue).practiceItems, 25);
+        QCOMPARE(testEntry(TestId::PuceAsterisque).practiceItems, 10);
+        QCOMPARE(testEntry(TestId::DoubleBinaire).practiceItems, 8);
     }
 
     void realRunSeriesByTest_data()

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(QList<int>(PracticeSequence.begin(), PracticeSequence.begin() + 8),
                  QList<int>({5, 3, 1, 7, 1, 5, 7, 3}));
         QList<int> practice;
-        for (const TestSpec &s : testSpecs())
+        for (const TestEntry &s : testTable())
             practice << s.practiceItems;
         QCOMPARE(practice, QList<int>({6, 6, 6, 6, 8, 6, 6, 25, 10, 10}));
     }

@@ -5,7 +5,7 @@
 #include "platform/soundplayer.h"
 #include "platform/widgets/soundplayer_pulse.h"
 #include "platform/widgets/soundplayer_qt.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,7 +138,7 @@ private slots:
         // The tone outlasts the auditory tests' 3 s response window, so it never ends
         // before the time-out; it is low, and audible from its first milliseconds
         // (the reaction time counts from the play command).
-        const int window = testSpec(TestId::Auditif).timeLimitSeconds * 1000;
+        const int window = testEntry(TestId::Auditif).timeLimitSeconds * 1000;
         const QList<double> tone = samplesOf(generated("Songrave.wav"));
         QVERIFY(readWaveInfo(generated("Songrave.wav")).durationMs > window);
         QVERIFY(peak(tone, 0, 441) > 0.3);

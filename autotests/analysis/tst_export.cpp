@@ -8,7 +8,7 @@
 #include "platform/messages.h"
 #include "platform/widgets/desktopopen.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QGroupBox>

@@ -79,7 +79,7 @@ RunSetup preparedRun(int test, int count, bool endless, const QString &dir)
     TestIndex = test;
     ItemCount = FileItemCount = count ? count : 64; // 64 for an endless series too
     UnlimitedChosen = endless;
-    ResultFileName = dir + QStringLiteral("/Dupont.") + testSpecAt(test)->extension;
+    ResultFileName = dir + QStringLiteral("/Dupont.") + testEntryAt(test)->extension;
     EssaiLogic::beginAdministration();
     PracticeMode = count == 0;
     if (PracticeMode)

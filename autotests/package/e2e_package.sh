@@ -29,7 +29,7 @@ DEB=${debs[0]}
 
 # ---- Metadata ------------------------------------------------------------------
 field() { dpkg-deb -f "$DEB" "$1"; }
-program_version=$(sed -n 's/.*ProgramVersion = QStringLiteral("\([^"]*\)").*/\1/p' "$SRC/src/battery/testspec.h")
+program_version=$(sed -n 's/.*ProgramVersion = QStringLiteral("\([^"]*\)").*/\1/p' "$SRC/src/battery/testtable.h")
 deb_version=$(echo "$program_version" | sed 's/^\([0-9][0-9.]*\)\([A-Za-z]\)/\1~\2/')
 [ "$(field Package)" = zoka ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$deb_version" ] || fail "Version $(field Version), expected $deb_version"

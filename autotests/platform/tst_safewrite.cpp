@@ -9,7 +9,7 @@
 #include "shell/mainlogic.h"
 #include "shell/optionslogic.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 #include "scratchdisk.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "platform/messages.h"
 #include "shell/configfile.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "shell/mainlogic.h"
 #include "shell/maintexts.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 #include "scratchdisk.h"
 #include "shell/widgets/tmain.h"
 

@@ -3,7 +3,7 @@
 #include "shell/filelists.h"
 #include "shell/maintexts.h"
 #include "shell/naming.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QtTest>
 

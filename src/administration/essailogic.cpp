@@ -6,7 +6,7 @@
 #include "platform/messages.h"
 #include "platform/soundplayer.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,8 +44,8 @@ QString instructionErrorText(const QString &path)
 
 QString instructionFileName(int testIndex)
 {
-    const TestSpec *spec = testSpecAt(testIndex);
-    return spec ? QStringLiteral("Cons_") + spec->extension + QStringLiteral(".txt") : QString();
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry ? QStringLiteral("Cons_") + entry->extension + QStringLiteral(".txt") : QString();
 }
 
 QString practiceScratchFile() { return programFile(QStringLiteral("Essais")); }
@@ -62,8 +62,8 @@ QStringList messageLines(int n, const QString &text)
 
 bool usesStimulusGrid(int testIndex)
 {
-    const TestSpec *spec = testSpecAt(testIndex);
-    return spec && spec->grid;
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->grid;
 }
 
 void FillStimulusGrid(bool practice, int fileItemCount)
@@ -87,8 +87,8 @@ void FillStimulusGrid(bool practice, int fileItemCount)
 void preparePracticeRun(int testIndex)
 {
     std::copy(PracticeSequence.begin(), PracticeSequence.end(), ItemSequence.begin() + 1);
-    const TestSpec *spec = testSpecAt(testIndex);
-    RunItemCount = spec ? spec->practiceItems : 0;
+    const TestEntry *entry = testEntryAt(testIndex);
+    RunItemCount = entry ? entry->practiceItems : 0;
     UnlimitedActive = false;
     OutputFile = practiceScratchFile();
 }
@@ -100,8 +100,8 @@ void prepareRealRun(int testIndex)
     // The series hold 64 items (65 with item 0); a larger count never comes from the
     // main window, and must not run past the tables.
     const int n = std::clamp(ItemCount, 0, 64);
-    const TestSpec *spec = testSpecAt(testIndex);
-    const ForeperiodSeries series = spec ? spec->series : ForeperiodSeries::None;
+    const TestEntry *entry = testEntryAt(testIndex);
+    const ForeperiodSeries series = entry ? entry->series : ForeperiodSeries::None;
     if (series == ForeperiodSeries::Master) {
         std::copy(MasterSequence.begin(), MasterSequence.begin() + n + 1, ItemSequence.begin());
     } else if (series == ForeperiodSeries::MasterGrid) {
@@ -142,7 +142,7 @@ void EssaiLogic::FormShow()
     m_view.continuerCaption = essaitexts::Continuer;
     m_view.continuerVisible = true;
     m_view.nonVisible = false;
-    if (const TestSpec *spec = testSpecAt(TestIndex); spec && spec->responseRulePicture) {
+    if (const TestEntry *entry = testEntryAt(TestIndex); entry && entry->responseRulePicture) {
         m_view.imageTop = 320;
         m_view.imageVisible = true;
         m_view.consHeight = 140;

@@ -39,14 +39,14 @@ RunSetup currentRunSetup(int testIndex)
     s.foreperiods = ItemSequence;
     s.stimulusTop = StimulusTop;
     s.stimulusLeft = StimulusLeft;
-    if (const TestSpec *spec = testSpecAt(testIndex)) {
-        s.stimulusSeries = runStimulusSeries(spec->id, PracticeMode, ItemCount);
-        s.fixationSeconds = runFixationSchedule(spec->id, PracticeMode, ItemCount);
-        if (spec->counts == CountChoice::Speed) {
+    if (const TestEntry *entry = testEntryAt(testIndex)) {
+        s.stimulusSeries = runStimulusSeries(entry->id, PracticeMode, ItemCount);
+        s.fixationSeconds = runFixationSchedule(entry->id, PracticeMode, ItemCount);
+        if (entry->counts == CountChoice::Speed) {
             s.speedIndex = (SpeedIndex >= 0 && SpeedIndex < int(SpeedTable.size())) ? SpeedIndex : 3;
             s.responseWindowMs = SpeedTable[size_t(s.speedIndex)];
         } else {
-            s.responseWindowMs = spec->timeLimitSeconds * 1000;
+            s.responseWindowMs = entry->timeLimitSeconds * 1000;
         }
     }
     s.patient = PatientName;

@@ -3,7 +3,7 @@
 #include "analysis/report.h"
 #include "analysis/resultreader.h"
 #include "platform/messages.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QFileInfo>
 #include <QLocale>

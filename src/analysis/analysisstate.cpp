@@ -4,7 +4,7 @@
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "platform/safewrite.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 namespace zoka {
 
@@ -43,7 +43,7 @@ void AnalysisState::resetForShow()
     resetReading();
     LimiteEnabled = true;
     ExportWithoutInfo = true;
-    const int limit = testSpecAt(TestIndex) ? testSpecAt(TestIndex)->timeLimitSeconds : 3;
+    const int limit = testEntryAt(TestIndex) ? testEntryAt(TestIndex)->timeLimitSeconds : 3;
     LimitText = QString::number(limit) + QStringLiteral(".0");
     AcceptedLimitText = LimitText;
     RejectLimitMs = limit * 1000.0;

@@ -7,7 +7,7 @@
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 namespace zoka {
 

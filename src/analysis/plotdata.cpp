@@ -4,7 +4,7 @@
 #include "analysis/report.h"
 #include "analysis/stats.h"
 #include "analysis/sustainedtally.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <cstdlib>
 
@@ -140,7 +140,7 @@ PlotData buildPlotData(const AnalysisState &st)
     d.testIndex = t;
     d.itemCount = st.N;
     d.limitMs = st.RejectLimitMs;
-    d.timeoutMs = testSpecAt(t) ? testSpecAt(t)->timeLimitSeconds * 1000 : 0;
+    d.timeoutMs = testEntryAt(t) ? testEntryAt(t)->timeLimitSeconds * 1000 : 0;
 
     if (st.AnalysisError == AnalysisUnlimited) {
         d.unavailableReason = QStringLiteral("Nombre non limité d'items : pas de graphique.");

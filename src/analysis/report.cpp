@@ -2,7 +2,7 @@
 
 #include "battery/series.h"
 #include "analysis/analysis.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <cmath>
 
@@ -11,8 +11,8 @@ namespace zoka {
 namespace {
 bool isGridTest(int t)
 {
-    const TestSpec *spec = testSpecAt(t);
-    return spec && spec->grid;
+    const TestEntry *entry = testEntryAt(t);
+    return entry && entry->grid;
 }
 bool isPointingTest(int t) { return t == 8 || t == 9; }
 int cellWidth(int t) { return isPointingTest(t) ? 5 : 4; }
@@ -73,7 +73,7 @@ int omissionCount(const AnalysisState &st)
 {
     if (st.TestIndex < 0 || st.TestIndex >= TestCount)
         return 0;
-    const int limit = testSpecAt(st.TestIndex)->timeLimitSeconds * 1000;
+    const int limit = testEntryAt(st.TestIndex)->timeLimitSeconds * 1000;
     int count = 0;
     for (int item = 1; item <= qMin(st.N, MaxItemValues); ++item)
         if (isGoItem(st.TestIndex, item) && st.RawValues[item - 1] >= limit)

@@ -5,7 +5,7 @@
 #include "platform/cp1252.h"
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,7 +5,7 @@
 #include "analysis/resultreader.h"
 #include "analysis/stats.h"
 #include "platform/messages.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <algorithm>
 
@@ -58,7 +58,7 @@ void WriteSustainedReport(AnalysisState &st, const SustainedTally &tally)
     r.clear();
     r.line(bannerLine(st.Version));
     r.line();
-    r.line(st.PatientName + QStringLiteral("    ") + testSpec(TestId::AttentionSoutenue).title
+    r.line(st.PatientName + QStringLiteral("    ") + testEntry(TestId::AttentionSoutenue).title
            + QStringLiteral("   ") + fmtInt(n) + QStringLiteral(" items (durée: ")
            + fmtInt(speed) + QStringLiteral(" msec)"));
     r.line(QStringLiteral("Passation de l'épreuve le ") + st.AdministrationDate);

@@ -1,5 +1,5 @@
 #pragma once
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QList>
 #include <QString>

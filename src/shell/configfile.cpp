@@ -6,7 +6,7 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFile>

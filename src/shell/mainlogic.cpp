@@ -8,7 +8,7 @@
 #include "shell/maintexts.h"
 #include "shell/naming.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,8 +53,8 @@ MainLogic::MainLogic(Hooks hooks)
     : m_hooks(std::move(hooks))
 {
     nomText = NomInit;
-    for (const TestSpec &spec : testSpecs())
-        epreuves.items << spec.listCaption;
+    for (const TestEntry &entry : testTable())
+        epreuves.items << entry.listCaption;
     epreuves.enabled = false;
     nbItems3.items = {Items16, Items32, Items64};
     nbItems2.items = {Items32, Items64};
@@ -323,8 +323,8 @@ void MainLogic::SetupItemCountChoice()
     nbItems2.visible = false;
     nbItems3.visible = false;
     ItemCount = 0;
-    const TestSpec *spec = testSpecAt(TestIndex);
-    switch (spec ? spec->counts : CountChoice::Speed) {
+    const TestEntry *entry = testEntryAt(TestIndex);
+    switch (entry ? entry->counts : CountChoice::Speed) {
     case CountChoice::Choice16_32_64:
         nbItems3.items = {Items16, Items32, Items64};
         nbItems3.visible = true;
@@ -425,7 +425,7 @@ void MainLogic::Label1DblClick()
         clearFileSelection();
         SelectedFile.clear();
     }
-    if (startupFailed || !testSpecAt(TestIndex) || !testSpecAt(TestIndex)->endlessAllowed)
+    if (startupFailed || !testEntryAt(TestIndex) || !testEntryAt(TestIndex)->endlessAllowed)
         return;
     if (ask(MsgKind::Confirmation, AskEndless)) {
         UnlimitedChosen = true;
@@ -450,8 +450,8 @@ void MainLogic::Label1DblClick()
 
 bool MainLogic::countChoiceIs(CountChoice c) const
 {
-    const TestSpec *spec = testSpecAt(TestIndex);
-    return spec && spec->counts == c;
+    const TestEntry *entry = testEntryAt(TestIndex);
+    return entry && entry->counts == c;
 }
 
 bool MainLogic::repairTestIndex()

@@ -1,6 +1,6 @@
 #include "shell/naming.h"
 
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 #include "platform/cp1252.h"
 #include "shell/maintexts.h"
 
@@ -16,7 +16,7 @@ QString buildResultFileName(const QString &patient, int testIndex, int fileItemC
     if (testIndex == SpeedTestIndex)
         name += QLatin1Char('-') + QString::number(speedIndex);
     if (testIndex >= 0 && testIndex < TestCount)
-        name += QLatin1Char('.') + testSpecAt(testIndex)->extension;
+        name += QLatin1Char('.') + testEntryAt(testIndex)->extension;
     return name;
 }
 

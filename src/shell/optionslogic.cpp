@@ -6,7 +6,7 @@
 #include "shell/internalerror.h"
 #include "shell/sharedstate.h"
 #include "shell/stopkey.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // exactly under the invisible areas of the title screen, which shows the picture
 // centred in an 800 x 580 frame (so picture row y is frame row y - 10).
 #include "shell/intrologic.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QDir>
 #include <QGuiApplication>

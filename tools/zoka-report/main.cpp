@@ -30,7 +30,7 @@
 #include "platform/messages.h"
 #include "platform/regional.h"
 #include "shell/naming.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

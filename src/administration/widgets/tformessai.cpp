@@ -5,7 +5,7 @@
 #include "platform/messages.h"
 #include "platform/widgets/soundplayer_qt.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 #include "shell/widgets/windows.h"
 #include "protocol/testrunner.h"
 

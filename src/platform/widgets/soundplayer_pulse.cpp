@@ -157,9 +157,9 @@ bool PulseSoundPlayer::connectStream(QString *why)
         return false;
     }
 
-    const pa_sample_spec spec{sampleFormat(m_info.bitsPerSample), uint32_t(m_info.sampleRate),
+    const pa_sample_spec format{sampleFormat(m_info.bitsPerSample), uint32_t(m_info.sampleRate),
                               uint8_t(m_info.channels)};
-    c->stream = pa_sample_spec_valid(&spec) ? pa_stream_new(c->context, "Stimulus", &spec, nullptr) : nullptr;
+    c->stream = pa_sample_spec_valid(&format) ? pa_stream_new(c->context, "Stimulus", &format, nullptr) : nullptr;
     if (!c->stream) {
         c->unlock();
         *why = QStringLiteral("le système audio n'accepte pas ce format");
@@ -174,7 +174,7 @@ bool PulseSoundPlayer::connectStream(QString *why)
     }, raw);
     // A small target buffer and no pre-buffering: the stream plays at once whatever
     // is written, and silence while it is empty. The whole tone fits in the queue.
-    const uint32_t target = uint32_t(pa_usec_to_bytes(pa_usec_t(TargetLatencyMs) * 1000, &spec));
+    const uint32_t target = uint32_t(pa_usec_to_bytes(pa_usec_t(TargetLatencyMs) * 1000, &format));
     pa_buffer_attr attr{};
     attr.tlength = target;
     attr.minreq = target / 2;

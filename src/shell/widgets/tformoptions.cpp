@@ -3,7 +3,7 @@
 #include "platform/widgets/displaymode.h"
 #include "shell/configfile.h"
 #include "shell/sharedstate.h"
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 #include "shell/widgets/windows.h"
 
 #include <QCheckBox>

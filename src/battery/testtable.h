@@ -53,7 +53,7 @@ enum class ForeperiodSeries {
     None,       // no foreperiods (stream)
 };
 
-struct TestSpec {
+struct TestEntry {
     TestId id;
     QString listCaption;   // caption in the main window's list
     QString title;         // instructions window and report title
@@ -70,10 +70,10 @@ struct TestSpec {
 };
 
 // The table of the ten tests, by test index.
-std::span<const TestSpec, TestCount> testSpecs();
-const TestSpec &testSpec(TestId id);
+std::span<const TestEntry, TestCount> testTable();
+const TestEntry &testEntry(TestId id);
 // nullptr for an index that names no test.
-const TestSpec *testSpecAt(int testIndex);
+const TestEntry *testEntryAt(int testIndex);
 
 // Count of an endless series' block.
 constexpr int EndlessItemCount = 64;

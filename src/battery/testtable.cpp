@@ -1,4 +1,4 @@
-#include "battery/testspec.h"
+#include "battery/testtable.h"
 
 namespace zoka {
 
@@ -7,7 +7,7 @@ using C = CountChoice;
 using F = ForeperiodSeries;
 using S = ProtocolScheme;
 
-const std::array<TestSpec, TestCount> Specs = {{
+const std::array<TestEntry, TestCount> Specs = {{
     {TestId::VisuelCentre, QStringLiteral("TR visuel centré"), QStringLiteral("TR Visuel Centré"),
      QStringLiteral("VC"), 3, C::Choice16_32_64, true, false, F::Master, 6, S::ReactionTime, "TForm1", false},
     {TestId::Lateralise, QStringLiteral("TR latéralisé"), QStringLiteral("TR Latéralisé"),
@@ -31,11 +31,11 @@ const std::array<TestSpec, TestCount> Specs = {{
 }};
 } // namespace
 
-std::span<const TestSpec, TestCount> testSpecs() { return Specs; }
+std::span<const TestEntry, TestCount> testTable() { return Specs; }
 
-const TestSpec &testSpec(TestId id) { return Specs[size_t(id)]; }
+const TestEntry &testEntry(TestId id) { return Specs[size_t(id)]; }
 
-const TestSpec *testSpecAt(int testIndex)
+const TestEntry *testEntryAt(int testIndex)
 {
     return isTestIndex(testIndex) ? &Specs[size_t(testIndex)] : nullptr;
 }
@@ -44,7 +44,7 @@ const std::array<int, 4> SpeedTable = {1250, 1000, 750, 1000};
 
 int testIndexOfExtension(const QString &ext)
 {
-    for (const TestSpec &s : Specs)
+    for (const TestEntry &s : Specs)
         if (s.extension == ext)
             return index(s.id);
     return -1;
@@ -52,7 +52,7 @@ int testIndexOfExtension(const QString &ext)
 
 QString testTitle(int testIndex)
 {
-    const TestSpec *s = testSpecAt(testIndex);
+    const TestEntry *s = testEntryAt(testIndex);
     return s ? s->title : QString();
 }
 

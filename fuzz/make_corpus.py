@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-# Makes the seed corpora of the fuzz targets from the test data:
+# Makes the starting corpora of the fuzz targets from the test data:
 #
-#   python3 fuzz/make_seeds.py SOURCE_DIR OUTPUT_DIR
+#   python3 fuzz/make_corpus.py SOURCE_DIR OUTPUT_DIR
 #
-# OUTPUT_DIR/<target>/ gets one file per seed. The inputs of the file-reading targets
+# OUTPUT_DIR/<target>/ gets one file per input. The inputs of the file-reading targets
 # are "<file name>\n" (then "<limits>\n" for the analysis) followed by the result
 # file's bytes (see fuzz/fuzzcommon.h); the configuration target takes the records
-# as they are. Every file of fuzz/seeds/<target>/ (inputs that once found a fault)
+# as they are. Every file of fuzz/corpus/<target>/ (inputs that once found a fault)
 # is copied as it is.
 import os
 import shutil
@@ -52,14 +52,14 @@ for n in sorted(os.listdir(data)):
     if n.endswith(".bin"):
         add("config", n, read(os.path.join(data, n)))
 
-for target, seeds in corpora.items():
+for target, inputs in corpora.items():
     d = os.path.join(out, target)
     shutil.rmtree(d, ignore_errors=True)
     os.makedirs(d)
-    for name, content in seeds.items():
+    for name, content in inputs.items():
         with open(os.path.join(d, name), "wb") as f:
             f.write(content)
-    extra = os.path.join(src, "fuzz", "seeds", target)
+    extra = os.path.join(src, "fuzz", "corpus", target)
     if os.path.isdir(extra):
         for name in sorted(os.listdir(extra)):
             shutil.copy(os.path.join(extra, name), os.path.join(d, "found-" + name))
