@@ -40,3 +40,23 @@ put(272, 30, "Courier New"); struct.pack_into('<i', rec, 304, 8); struct.pack_in
 open(prog + "/Zoka.ini", "wb").write(rec)
 PY
 }
+
+# Screenshots into $SHOTS, clicks at screen points, and waiting for windows by title.
+shot() { import -window root "$SHOTS/$1.png"; }
+click() { xdotool mousemove "$1" "$2" click 1; }
+# Waits (at most 20 s) for a visible window whose title holds $1.
+await() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+        sleep 0.2
+    done
+    echo "no window \"$1\""; shot "missing-window"; exit 1
+}
+# Waits (at most 20 s) until no visible window's title holds $1.
+gone() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    echo "window \"$1\" still there"; shot "window-left"; exit 1
+}

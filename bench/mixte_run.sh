@@ -38,7 +38,6 @@ cp "$here"/data/* "$PROG"/
 cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
 write_config "$PROG"
 
-click() { xdotool mousemove "$1" "$2" click 1; }
 await() {
     for _ in $(seq 100); do
         xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0

@@ -43,22 +43,6 @@ cp "$SRC"/data/* "$PROG"/
 cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
 write_config "$PROG"
 
-shot() { import -window root "$SHOTS/$1.png"; }
-click() { xdotool mousemove "$1" "$2" click 1; }
-await() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
-        sleep 0.2
-    done
-    echo "no window \"$1\""; shot "missing-window"; exit 1
-}
-gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.2
-    done
-    echo "window \"$1\" still there"; shot "window-left"; exit 1
-}
 
 (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
 ZOKA_PID=$!

@@ -11,6 +11,8 @@
 //   <item>:<ms>: an untimely press <ms> after the stimulus before item <item> ended
 // Output, one line per item: item onset press_sent gone kind (ms, -1 if none; kind
 // A = tone, V = square).
+#include "../e2e_x11.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -26,23 +28,10 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
+using e2e::nowMs;
+using e2e::sleepUntil;
 
-void sleepUntil(double t)
-{
-    for (;;) {
-        const double left = t - nowMs();
-        if (left <= 0)
-            return;
-        if (left > 2)
-            usleep(useconds_t((left - 1.5) * 1000));
-    }
-}
+
 
 constexpr int Threshold = 4; // of 32767: the null sink's silence is exact zeros
 constexpr double OnsetSilenceMs = 30;

@@ -35,7 +35,6 @@ cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
 write_config "$PROG"
 
 shot() { import -window root "$SHOTS/$1.png" 2>/dev/null || true; }
-click() { xdotool mousemove "$1" "$2" click 1; }
 # Waits (at most 20 s) for a visible window whose title matches $1.
 await() {
     for _ in $(seq 100); do

@@ -10,6 +10,8 @@
 // Output, one line per item: item row col seen click outside moved x0 y0 x1 y1
 // (ms of the monotonic clock, -1 when none; row and column from 1; x0..y1 the dark
 // pixels of the target in stage pixels).
+#include "../e2e_x11.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -27,26 +29,14 @@
 
 namespace {
 
+using e2e::nowMs;
+using e2e::sleepUntil;
+using e2e::screenshot;
+
 constexpr double Scale = 1.6;
 constexpr double OffsetY = 32;
 
-double nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
 
-void sleepUntil(double t)
-{
-    for (;;) {
-        const double left = t - nowMs();
-        if (left <= 0)
-            return;
-        if (left > 2)
-            usleep(useconds_t((left - 1.5) * 1000));
-    }
-}
 
 bool dark(unsigned long p) { return ((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255) < 3 * 100; }
 
@@ -142,25 +132,6 @@ void clickAt(Display *d, int x, int y)
     XFlush(d);
 }
 
-void screenshot(Display *d, Window root, const char *path)
-{
-    XImage *img = XGetImage(d, root, 0, 0, 1280, 1024, AllPlanes, ZPixmap);
-    if (!img)
-        return;
-    if (FILE *f = std::fopen(path, "wb")) {
-        std::fprintf(f, "P6\n1280 1024\n255\n");
-        for (int y = 0; y < 1024; ++y)
-            for (int x = 0; x < 1280; ++x) {
-                const unsigned long p = XGetPixel(img, x, y);
-                const unsigned char rgb[3] = {static_cast<unsigned char>((p >> 16) & 255),
-                                              static_cast<unsigned char>((p >> 8) & 255),
-                                              static_cast<unsigned char>(p & 255)};
-                std::fwrite(rgb, 1, 3, f);
-            }
-        std::fclose(f);
-    }
-    XDestroyImage(img);
-}
 
 } // namespace
 

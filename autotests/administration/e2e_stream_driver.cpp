@@ -15,6 +15,8 @@
 // dark_pixels (ms; -1 when none). dark_pixels: pixels of the box darker than grey
 // while the character was up (a character was drawn). The last character ends when
 // most of those pixels are gone.
+#include "../e2e_x11.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -30,12 +32,10 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
+using e2e::nowMs;
+using e2e::sleepUntil;
+using e2e::screenshot;
+
 
 enum Colour { Yellow, White, Other };
 
@@ -62,16 +62,6 @@ double waitColour(Display *d, Window root, int x, int y, Colour c, bool want, do
     return -1;
 }
 
-void sleepUntil(double t)
-{
-    for (;;) {
-        const double left = t - nowMs();
-        if (left <= 0)
-            return;
-        if (left > 2)
-            usleep(useconds_t((left - 1.5) * 1000));
-    }
-}
 
 void press(Display *d)
 {
@@ -95,27 +85,6 @@ int darkPixels(Display *d, Window root, int bx, int by, int bw, int bh)
     return n;
 }
 
-void screenshot(Display *d, Window root, const std::string &path)
-{
-    XWindowAttributes a;
-    XGetWindowAttributes(d, root, &a);
-    XImage *img = XGetImage(d, root, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
-    if (!img)
-        return;
-    if (FILE *f = std::fopen(path.c_str(), "wb")) {
-        std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) {
-                const unsigned long p = XGetPixel(img, x, y);
-                const unsigned char rgb[3] = {static_cast<unsigned char>((p >> 16) & 255),
-                                              static_cast<unsigned char>((p >> 8) & 255),
-                                              static_cast<unsigned char>(p & 255)};
-                std::fwrite(rgb, 1, 3, f);
-            }
-        std::fclose(f);
-    }
-    XDestroyImage(img);
-}
 
 struct Step {
     int mask = -1; // ms after the mask went up

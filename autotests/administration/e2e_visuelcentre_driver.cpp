@@ -6,6 +6,8 @@
 //   driver <items> <delays> <x> <y> [<screenshot.ppm> <item>]
 //   delays: comma-separated milliseconds per item, -1 = no press (let it time out)
 // Output, one line per item: item onset_seen press_sent gone_seen (ms, -1 if none).
+#include "../e2e_x11.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -20,12 +22,10 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
+using e2e::nowMs;
+using e2e::sleepUntil;
+using e2e::screenshot;
+
 
 bool isBlack(Display *d, Window root, int x, int y)
 {
@@ -50,40 +50,7 @@ double waitFor(Display *d, Window root, int x, int y, bool black, double timeout
     return -1;
 }
 
-void sleepUntil(double t)
-{
-    for (;;) {
-        const double left = t - nowMs();
-        if (left <= 0)
-            return;
-        if (left > 2)
-            usleep(useconds_t((left - 1.5) * 1000));
-        // the last 1.5 ms are spun for precision
-    }
-}
 
-void screenshot(Display *d, Window root, const char *path)
-{
-    XWindowAttributes a;
-    XGetWindowAttributes(d, root, &a);
-    XImage *img = XGetImage(d, root, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
-    if (!img)
-        return;
-    FILE *f = std::fopen(path, "wb");
-    if (f) {
-        std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) {
-                const unsigned long p = XGetPixel(img, x, y);
-                const unsigned char rgb[3] = {static_cast<unsigned char>((p >> 16) & 255),
-                                              static_cast<unsigned char>((p >> 8) & 255),
-                                              static_cast<unsigned char>(p & 255)};
-                std::fwrite(rgb, 1, 3, f);
-            }
-        std::fclose(f);
-    }
-    XDestroyImage(img);
-}
 
 } // namespace
 

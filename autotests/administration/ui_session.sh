@@ -12,23 +12,6 @@ stage_px() { python3 -c "import sys; x, y = map(float, sys.argv[1:]); print(int(
 PROBE=$(stage_px 335 225)
 BOX="520,380,240,281"
 
-shot() { import -window root "$SHOTS/$1.png"; }
-click() { xdotool mousemove "$1" "$2" click 1; }
-# Waits (at most 20 s) for a visible window whose title holds $1.
-await() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
-        sleep 0.2
-    done
-    echo "no window \"$1\""; shot "missing-window"; exit 1
-}
-gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.2
-    done
-    echo "window \"$1\" still there"; shot "window-left"; exit 1
-}
 
 # Starts the program in $PROG, passes the title screen and types the patient Dupont.
 start_program() {

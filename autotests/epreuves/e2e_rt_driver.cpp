@@ -19,6 +19,8 @@
 //   item onset press gone fixation_on fixation_off centre
 //   (ms; -1 when none; centre: 1 when the middle pixel of the area had the stimulus
 //   colour at the onset, which tells a cross from a ring)
+#include "../e2e_x11.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -36,12 +38,9 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
+using e2e::nowMs;
+using e2e::sleepUntil;
+
 
 struct Area {
     int x = 0, y = 0, w = 0, h = 0;
@@ -89,17 +88,6 @@ bool seen(const Area &a, char colour, bool *centre = nullptr)
     return any;
 }
 
-void sleepUntil(double t)
-{
-    for (;;) {
-        const double left = t - nowMs();
-        if (left <= 0)
-            return;
-        if (left > 2)
-            usleep(useconds_t((left - 1.5) * 1000));
-        // the last 1.5 ms are spun for precision
-    }
-}
 
 void press()
 {

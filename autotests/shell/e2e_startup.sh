@@ -27,7 +27,6 @@ fail() { echo "FAIL: $*"; [ -f "$WORK/zoka.log" ] && cat "$WORK/zoka.log"; exit 
 
 start_xvfb 141 190 1024x768x24 "$WORK/xvfb.log"
 
-shot() { import -window root "$SHOTS/$1.png"; }
 
 # The close box of a window manager: WM_DELETE_WINDOW sent to the window.
 close_box() { "$BUILD/e2e/e2e_wmclose" "$(xdotool search --name "$1" | head -1)"; }

@@ -69,12 +69,7 @@ void TestProtocol::start(const RunSetup &setup)
         m_state = State::Prepared;
         break;
     case ProtocolScheme::Stream:
-        m_responded = false;
-        m_timed = false;
-        m_sign = 1;
-        m_reaction = 1;
-        m_programme.prepare(m_position);
-        m_state = State::Mask;
+        startStreamItem();
         // The run's phases are timed from the moment the first mask is up.
         m_phaseEnd = clock().tick();
         armStreamPhase(StreamMaskMs);
@@ -275,14 +270,20 @@ void TestProtocol::streamCharacterEnd()
             finish();
         return;
     }
+    startStreamItem();
+    armStreamPhase(StreamMaskMs);
+    writeItemLine(ended, value);
+}
+
+// Stream scheme: the item at m_position begins with its mask; nothing is pressed yet.
+void TestProtocol::startStreamItem()
+{
     m_responded = false;
     m_timed = false;
     m_sign = 1;
     m_reaction = 1;
     m_programme.prepare(m_position);
     m_state = State::Mask;
-    armStreamPhase(StreamMaskMs);
-    writeItemLine(ended, value);
 }
 
 bool TestProtocol::writeItemLine(int position, qint64 value)

@@ -214,6 +214,7 @@ private:
     void endItem(qint64 value, bool responded);
     void pointingNext(qint64 value);
     void streamCharacterEnd();
+    void startStreamItem();
     void armStreamPhase(int durationMs);
     void finish();
     void fail();

@@ -24,6 +24,18 @@ void StageWidget::setBackground(const QColor &c)
     update();
 }
 
+StageWidget::Element StageWidget::blackSquare(const QRect &box)
+{
+    Element square;
+    square.kind = Element::Filled;
+    square.box = box;
+    square.fill = Qt::black;
+    square.pen = Qt::black;
+    square.penWidth = 1;
+    square.shown = false;
+    return square;
+}
+
 int StageWidget::addElement(const Element &e)
 {
     m_elements.push_back(e);

@@ -50,6 +50,9 @@ public:
     QColor background() const { return m_background; }
 
     int addElement(const Element &e);
+    // The stimulus square of the reaction-time tests: filled black with a black
+    // outline, hidden, at `box`.
+    static Element blackSquare(const QRect &box);
     Element &element(int id) { return m_elements[size_t(id)]; }
     const Element &element(int id) const { return m_elements[size_t(id)]; }
     int elementCount() const { return int(m_elements.size()); }

@@ -2,22 +2,10 @@
 
 namespace zoka {
 
-namespace {
-int addShape1(StageWidget *stage)
-{
-    StageWidget::Element square;
-    square.kind = StageWidget::Element::Filled;
-    square.box = VisuelCentreProgramme::Shape1Box;
-    square.fill = Qt::black;
-    square.pen = Qt::black;
-    square.penWidth = 1;
-    square.shown = false;
-    return stage->addElement(square);
-}
-} // namespace
-
 TForm1::TForm1(QWidget *parent)
-    : TestWindow(TestId::VisuelCentre, parent), m_shape1(addShape1(stage())), m_programme(*stage(), m_shape1)
+    : TestWindow(TestId::VisuelCentre, parent),
+      m_shape1(stage()->addElement(StageWidget::blackSquare(VisuelCentreProgramme::Shape1Box))),
+      m_programme(*stage(), m_shape1)
 {
     setObjectName(QStringLiteral("Form1"));
     setProgramme(&m_programme);

@@ -2,21 +2,9 @@
 
 namespace zoka {
 
-StageWidget::Element blackSquare(QSize size)
-{
-    StageWidget::Element square;
-    square.kind = StageWidget::Element::Filled;
-    square.box = QRect(QPoint(0, 0), size);
-    square.fill = Qt::black;
-    square.pen = Qt::black;
-    square.penWidth = 1;
-    square.shown = false;
-    return square;
-}
-
 TFormTrl::TFormTrl(QWidget *parent)
     : TestWindow(TestId::Lateralise, parent),
-      m_shape1(stage()->addElement(blackSquare(LateraliseProgramme::Shape1Size))),
+      m_shape1(stage()->addElement(StageWidget::blackSquare(QRect(QPoint(0, 0), LateraliseProgramme::Shape1Size)))),
       m_programme(*stage(), m_shape1)
 {
     setObjectName(QStringLiteral("FormTrl"));
@@ -49,7 +37,7 @@ StageWidget::Element fixationFrame()
 // (whose box reaches one pixel over the frame's right and bottom lines) is up.
 TFormTrfc::TFormTrfc(QWidget *parent)
     : TestWindow(TestId::LateraliseFixation, parent),
-      m_shape1(stage()->addElement(blackSquare(LateraliseProgramme::Shape1Size))),
+      m_shape1(stage()->addElement(StageWidget::blackSquare(QRect(QPoint(0, 0), LateraliseProgramme::Shape1Size)))),
       m_ptFix(stage()->addElement(fixationPoint())),
       m_shape2(stage()->addElement(fixationFrame())),
       m_timer2(makeTrialTimer()),

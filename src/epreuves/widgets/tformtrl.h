@@ -36,7 +36,4 @@ private:
     LateraliseFixationProgramme m_programme;
 };
 
-// The black square of the lateralised tests, hidden, its corner at (0, 0).
-StageWidget::Element blackSquare(QSize size);
-
 } // namespace zoka

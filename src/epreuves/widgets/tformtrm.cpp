@@ -2,23 +2,9 @@
 
 namespace zoka {
 
-namespace {
-int addShape1(StageWidget *stage)
-{
-    StageWidget::Element square;
-    square.kind = StageWidget::Element::Filled;
-    square.box = MixteProgramme::Shape1Box;
-    square.fill = Qt::black;
-    square.pen = Qt::black;
-    square.penWidth = 1;
-    square.shown = false;
-    return stage->addElement(square);
-}
-} // namespace
-
 TFormTrm::TFormTrm(QWidget *parent)
     : TestWindow(TestId::Mixte, parent),
-      m_shape1(addShape1(stage())),
+      m_shape1(stage()->addElement(StageWidget::blackSquare(MixteProgramme::Shape1Box))),
       m_mediaPlayer1(makeSoundPlayer()),
       m_programme(*stage(), m_shape1, *m_mediaPlayer1)
 {
