@@ -107,11 +107,11 @@ private slots:
             QVERIFY(!w->Cons->isEnabled());
             QCOMPARE(w->Cons->focusPolicy(), Qt::NoFocus);
             // The pointer over the memo is the "no" pointer, although the memo is disabled.
-            QWidget *over = w->childAt(w->Cons->geometry().center());
+            QWidget *over = w->childAt(w->Cons->mapTo(w, w->Cons->rect().center()));
             QVERIFY(over && over->isEnabled());
             QCOMPARE(over->cursor().shape(), Qt::ForbiddenCursor);
-            QVERIFY(!w->childAt(w->Imagedb->geometry().center())
-                    || w->childAt(w->Imagedb->geometry().center()) == w->Imagedb);
+            const QPoint image = w->Imagedb->mapTo(w, w->Imagedb->rect().center());
+            QVERIFY(!w->childAt(image) || w->childAt(image) == w->Imagedb);
             QCOMPARE(w->Cons->font().pointSize(), 12);
             QVERIFY(w->Cons->font().bold());
             QCOMPARE(w->Cons->document()->defaultTextOption().alignment(), Qt::AlignHCenter);

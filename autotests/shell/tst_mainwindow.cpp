@@ -791,6 +791,49 @@ private slots:
         QCOMPARE(w.FileListEpreuves->currentRow(), 2);
     }
 
+    void controlsCentredOnTheScreen_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QPoint>("pageAt");
+        QTest::newRow("800 x 600 display, less a title bar") << QSize(800, 570) << QPoint(0, 0);
+        QTest::newRow("1280 x 1024 display") << QSize(1280, 1024) << QPoint(240, 212);
+    }
+    void controlsCentredOnTheScreen()
+    {
+        QFETCH(QSize, window);
+        QFETCH(QPoint, pageAt);
+        Fixture fx;
+        ScopedScriptedMessages msgs;
+        TMain w;
+        w.logic().hooks() = fx.logic.hooks();
+        w.resize(window);
+        w.show();
+        QCOMPARE(w.Passation->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(104, 128));
+        QCOMPARE(w.Epreuves->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(520, 32));
+    }
+
+    void altLettersPressTheButtons()
+    {
+        // Alt+O opens the options and Alt+Q quits, even from the name field, which
+        // takes no letter.
+        Fixture fx;
+        ScopedScriptedMessages msgs;
+        TMain w;
+        w.logic().hooks() = fx.logic.hooks();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.runFormShow();
+        fx.calls.clear();
+        w.Nom->setFocus();
+        const QString before = w.Nom->text();
+        QTest::keyClick(w.Nom, Qt::Key_O, Qt::AltModifier);
+        QTRY_COMPARE(fx.calls, QStringList({"options"})); // the button's click is animated
+        QTest::keyClick(w.Nom, Qt::Key_Q, Qt::AltModifier);
+        QTRY_COMPARE(fx.calls, QStringList({"options", "save", "quit"}));
+        QCOMPARE(w.Nom->text(), before);
+    }
+
     void startupFailureDisablesTheWindow()
     {
         Fixture fx;

@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include "platform/widgets/centredpage.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
@@ -27,8 +29,9 @@ TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
     QFont base = font();
     base.setPointSize(8);
     setFont(base);
+    QWidget *page = makeCentredPage(this);
 
-    Titre = new QLabel(this);
+    Titre = new QLabel(page);
     Titre->setObjectName(QStringLiteral("Titre"));
     Titre->setGeometry(216, 88, 353, 41);
     Titre->setAlignment(Qt::AlignCenter);
@@ -37,7 +40,7 @@ TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
     titleFont.setBold(true);
     Titre->setFont(titleFont);
 
-    Cons = new QTextEdit(this);
+    Cons = new QTextEdit(page);
     Cons->setObjectName(QStringLiteral("Cons"));
     Cons->setGeometry(158, 168, 469, 265);
     Cons->setReadOnly(true);
@@ -64,29 +67,29 @@ TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
     Cons->setPalette(pal);
     // A disabled widget never shows its own pointer (its parent's is used): an
     // enabled, empty cover over the memo shows the "no" pointer and takes the clicks.
-    m_consCover = new QWidget(this);
+    m_consCover = new QWidget(page);
     m_consCover->setObjectName(QStringLiteral("ConsCover"));
     m_consCover->setGeometry(Cons->geometry());
     m_consCover->setCursor(Qt::ForbiddenCursor);
     m_consCover->setFocusPolicy(Qt::NoFocus);
 
-    Imagedb = new QLabel(this);
+    Imagedb = new QLabel(page);
     Imagedb->setObjectName(QStringLiteral("Imagedb"));
     Imagedb->setGeometry(240, 213, 321, 65);
     Imagedb->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Imagedb->setPixmap(QPixmap::fromImage(responseRulePicture()));
     Imagedb->hide();
 
-    Continuer = new QPushButton(essaitexts::Continuer, this);
+    Continuer = new QPushButton(essaitexts::Continuer, page);
     Continuer->setObjectName(QStringLiteral("Continuer"));
     Continuer->setGeometry(216, 464, 105, 33);
 
-    Non = new QPushButton(essaitexts::Passer, this);
+    Non = new QPushButton(essaitexts::Passer, page);
     Non->setObjectName(QStringLiteral("Non"));
     Non->setGeometry(352, 464, 105, 33);
     Non->hide();
 
-    Quitter = new QPushButton(essaitexts::Quitter, this);
+    Quitter = new QPushButton(essaitexts::Quitter, page);
     Quitter->setObjectName(QStringLiteral("Quitter"));
     Quitter->setGeometry(496, 464, 89, 33);
 

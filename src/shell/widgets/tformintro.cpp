@@ -85,6 +85,10 @@ TFormIntro::TFormIntro(QWidget *parent, QSize screen)
     Aide = button(intro::HelpToggle::closedCaption(), this, intro::Aide);
     Aide->setFont(QFont(QStringLiteral("Comic Sans MS"), 8));
     Quitter = button(QStringLiteral("Quitter"), this, intro::Quitter);
+    // Return continues, whichever button has the focus.
+    for (QPushButton *b : {Continuer, Aide, Quitter})
+        b->setAutoDefault(false);
+    Continuer->setDefault(true);
 
     AideMemo = new QTextEdit(this);
     AideMemo->setGeometry(intro::AideMemo);

@@ -1,5 +1,6 @@
 #include "shell/widgets/tmain.h"
 
+#include "platform/widgets/centredpage.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/maintexts.h"
 #include "shell/sharedstate.h"
@@ -88,9 +89,10 @@ void RadioGroup::arrange()
 // ---- TMain ---------------------------------------------------------------------------
 
 namespace {
+// The first letter is the button's Alt key (Alt+P: Passation).
 QPushButton *makeButton(const QString &text, QWidget *parent, const QRect &r, bool underlined)
 {
-    auto *b = new QPushButton(text, parent);
+    auto *b = new QPushButton(u'&' + text, parent);
     b->setGeometry(r);
     if (underlined) {
         QFont f = b->font();
@@ -114,40 +116,41 @@ TMain::TMain(QWidget *parent)
     : QWidget(parent)
 {
     resize(760, 580);
+    QWidget *page = makeCentredPage(this);
 
-    BoxNom = new QGroupBox(maintext::BoxNom, this);
+    BoxNom = new QGroupBox(maintext::BoxNom, page);
     BoxNom->setGeometry(88, 24, 345, 57);
     Nom = new QLineEdit(NomInit, BoxNom);
     Nom->setGeometry(16, 24, 313, 21);
 
-    GroupBox1 = new QGroupBox(maintext::GroupBox1, this);
+    GroupBox1 = new QGroupBox(maintext::GroupBox1, page);
     GroupBox1->setGeometry(88, 104, 345, 73);
-    Passation = makeButton(maintext::Passation, this, QRect(104, 128, 89, 33), true);
-    Analyses = makeButton(maintext::Analyses, this, QRect(216, 128, 89, 33), true);
-    Gestion = makeButton(maintext::Gestion, this, QRect(328, 128, 89, 33), true);
+    Passation = makeButton(maintext::Passation, page, QRect(104, 128, 89, 33), true);
+    Analyses = makeButton(maintext::Analyses, page, QRect(216, 128, 89, 33), true);
+    Gestion = makeButton(maintext::Gestion, page, QRect(328, 128, 89, 33), true);
 
-    ListPassation = new QGroupBox(maintext::ListPassation, this);
+    ListPassation = new QGroupBox(maintext::ListPassation, page);
     ListPassation->setGeometry(88, 200, 345, 233);
     ListPatients = makeList(ListPassation, QRect(16, 21, 145, 201));
     FileListPatients = makeList(ListPassation, QRect(16, 21, 145, 201));
     FileListPatients->hide();
     FileListEpreuves = makeList(ListPassation, QRect(184, 21, 145, 201));
 
-    GroupBox4 = new QGroupBox(this);
+    GroupBox4 = new QGroupBox(page);
     GroupBox4->setGeometry(88, 456, 345, 73);
     Quitter = makeButton(maintext::Quitter, GroupBox4, QRect(208, 24, 113, 33), false);
-    Options = makeButton(maintext::Options, this, QRect(120, 480, 113, 33), false);
+    Options = makeButton(maintext::Options, page, QRect(120, 480, 113, 33), false);
 
-    Epreuves = new RadioGroup(maintext::Epreuves, this);
+    Epreuves = new RadioGroup(maintext::Epreuves, page);
     Epreuves->setGeometry(520, 32, 177, 385);
-    NbItems3 = new RadioGroup(NbItemsCaption, this);
+    NbItems3 = new RadioGroup(NbItemsCaption, page);
     NbItems3->setGeometry(520, 432, 113, 97);
-    NbItems2 = new RadioGroup(NbItemsCaption, this);
+    NbItems2 = new RadioGroup(NbItemsCaption, page);
     NbItems2->setGeometry(520, 432, 113, 97);
-    VitesseAS = new RadioGroup(Vitesse, this);
+    VitesseAS = new RadioGroup(Vitesse, page);
     VitesseAS->setGeometry(520, 432, 113, 97);
 
-    GroupBox2 = new QGroupBox(GroupBox2Items, this);
+    GroupBox2 = new QGroupBox(GroupBox2Items, page);
     GroupBox2->setGeometry(640, 432, 57, 97);
     Label1 = new QLabel(GroupBox2);
     Label1->setGeometry(8, 39, 41, 24);
