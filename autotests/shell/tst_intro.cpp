@@ -222,8 +222,12 @@ private slots:
             w.show();
             QTest::keyClick(&w, Qt::Key_Escape); // Esc does not leave the title screen
             QVERIFY(w.isVisible());
+            QTest::keyClick(w.Aide, Qt::Key_Return); // Return continues, from any button
+            QVERIFY(!w.isVisible());
+            QCOMPARE(w.result(), int(QDialog::Accepted));
             QVERIFY(!w.Quitter->isVisible()); // a picture is shown: no real buttons
             QCOMPARE(ended, 0);
+            w.show();
             QTest::mouseClick(w.Shape3, Qt::LeftButton);
             QCOMPARE(ended, 1);
         }

@@ -85,10 +85,9 @@ TFormIntro::TFormIntro(QWidget *parent, QSize screen)
     Aide = button(intro::HelpToggle::closedCaption(), this, intro::Aide);
     Aide->setFont(QFont(QStringLiteral("Comic Sans MS"), 8));
     Quitter = button(QStringLiteral("Quitter"), this, intro::Quitter);
-    // Return continues, whichever button has the focus.
+    // Return continues (keyPressEvent), whichever button has the focus.
     for (QPushButton *b : {Continuer, Aide, Quitter})
         b->setAutoDefault(false);
-    Continuer->setDefault(true);
 
     AideMemo = new QTextEdit(this);
     AideMemo->setGeometry(intro::AideMemo);
@@ -167,6 +166,16 @@ void TFormIntro::FormShow()
 
 // Continue: the window closes with the result OK and start-up goes on.
 void TFormIntro::ContinuerClick() { done(QDialog::Accepted); }
+
+void TFormIntro::keyPressEvent(QKeyEvent *e)
+{
+    // Return continues, whether the buttons are drawn in the picture or shown.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        ContinuerClick();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
 void TFormIntro::Shape1MouseUp() { done(QDialog::Accepted); }
 void TFormIntro::Image1DblClick() { done(QDialog::Accepted); }
 

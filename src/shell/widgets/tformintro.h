@@ -61,6 +61,7 @@ public slots:
     void Shape3MouseUp();
 
 protected:
+    void keyPressEvent(QKeyEvent *e) override;
     void showEvent(QShowEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void reject() override; // Esc does not leave the title screen
