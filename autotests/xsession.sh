@@ -44,6 +44,20 @@ PY
 # Screenshots into $SHOTS, clicks at screen points, and waiting for windows by title.
 shot() { import -window root "$SHOTS/$1.png"; }
 click() { xdotool mousemove "$1" "$2" click 1; }
+# page_click TITLE X Y [BUTTON ARGS]: a click at (X, Y) of the 800 x 600 page that the
+# main and instructions windows keep centred in the window whose title matches TITLE
+# (the screen's own point on an 800 x 600 screen).
+page_click() {
+    local wid X Y WIDTH HEIGHT dx dy
+    wid=$(xdotool search --onlyvisible --name "$1" | head -1)
+    [ -n "$wid" ] || { echo "no window \"$1\" to click in"; shot "missing-window"; exit 1; }
+    eval "$(xdotool getwindowgeometry --shell "$wid" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    dx=$(( (WIDTH - 800) / 2 )); dy=$(( (HEIGHT - 600) / 2 ))
+    [ "$dx" -ge 0 ] || dx=0; [ "$dy" -ge 0 ] || dy=0
+    xdotool mousemove $((X + dx + $2)) $((Y + dy + $3)) click ${4:-1}
+}
+main_click() { page_click '^Zoka v' "$@"; }
+essai_click() { page_click '^FormEssai$' "$@"; }
 # Waits (at most 20 s) for a visible window whose title holds $1.
 await() {
     for _ in $(seq 100); do

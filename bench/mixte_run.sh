@@ -52,23 +52,23 @@ await "Batterie Attention Tessaro"
 sleep 1
 xdotool mousemove 400 150 click --repeat 2 --delay 80 1
 sleep 2
-xdotool mousemove 260 58 click 1
+main_click 260 58
 xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"
-click 560 282                      # "TR mixte"
+main_click 560 282                 # "TR mixte"
 sleep 0.5
-click 148 144                      # Passation
+main_click 148 144                 # Passation
 await "FormEssai"
 sleep 1
-click 268 480                      # Continuer
+essai_click 268 480                # Continuer
 sleep 1
-click 404 480                      # Passer
+essai_click 404 480                # Passer
 sleep 1
 mkfifo "$WORK/ear"
 parec -d null.monitor --raw --format=s16le --channels=1 --rate=44100 --latency-msec=1 >"$WORK/ear" 2>/dev/null &
 REC_PID=$!
 xdotool mousemove 790 590
-click 268 480                      # test run
+essai_click 268 480                # test run
 DELAYS=$(python3 -c "
 d = [250, 180, 320, 400, 210, 150, 275, 230, 500, 190, 350, 260]
 print(','.join(str(-1 if i % 9 == 5 else d[i % 12]) for i in range($ITEMS)))")

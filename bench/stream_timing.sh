@@ -40,19 +40,19 @@ for speed in $SPEEDS; do
     case $speed in lente) idx=0 ms=1250 ;; moyenne) idx=1 ms=1000 ;; rapide) idx=2 ms=750 ;;
         *) echo "unknown speed $speed" >&2; exit 2 ;; esac
     choose_test 7 "$speed"
-    click 148 144                  # Passation
+    main_click 148 144             # Passation
     await "FormEssai"
     sleep 1
-    click 268 480                  # Continuer: "Prêt pour les essais?"
+    essai_click 268 480            # Continuer: "Prêt pour les essais?"
     sleep 1
-    click 404 480                  # Passer: "Prêt pour l'épreuve?"
+    essai_click 404 480            # Passer: "Prêt pour l'épreuve?"
     sleep 1
     watch_stream 228 "$SCRIPT" 0 "$WORK/$speed.txt"
-    click 268 480                  # Continuer: the test run
+    essai_click 268 480            # Continuer: the test run
     xdotool mousemove 640 1000
     wait_stream
     sleep 2
-    click 540 480                  # Quitter
+    essai_click 540 480            # Quitter
     gone "FormEssai"
     sleep 1
     file=$PROG/Epreuves/Dupont_228-$idx.AS

@@ -43,26 +43,26 @@ source "$(dirname "$0")/ui_session.sh"
 
 start_program
 choose_test 7 rapide
-click 148 144                      # Passation
+main_click 148 144                 # Passation
 await "FormEssai"
 sleep 1
-click 268 480                      # Continuer: "Prêt pour les essais?"
+essai_click 268 480                # Continuer: "Prêt pour les essais?"
 sleep 1
 # Practice: mask presses, mask then character, characters, the 3s
 # (positions 10, 13, 19, 20, 25) pressed once or left alone. The watcher is up
 # before the run starts, so that it sees the first mask come.
 PRACTICE="c300,c420,m80,c250,m60,m100c300,c380,-,c500,c300,c200,m120,-,c350,c280,c320,c260,c240,c300,-,c310,c330,c290,c270,-"
 watch_stream 25 "$PRACTICE" 0 "$WORK/practice.txt" "$WORK/practice" 2
-click 268 480                      # Continuer: practice run
+essai_click 268 480                # Continuer: practice run
 xdotool mousemove 640 1000         # on the test window, away from the stage's middle
 wait_stream
 sleep 1.5
 shot 05-redo
-click 404 480                      # Non: "Prêt pour l'épreuve?"
+essai_click 404 480                # Non: "Prêt pour l'épreuve?"
 sleep 1
 TEST="c300,c350,c400,m100,m100c320,c280,-,c450,c310,c330,-"
 watch_stream 228 "$TEST" 50 "$WORK/test.txt"
-click 268 480                      # Continuer: test run
+essai_click 268 480                # Continuer: test run
 xdotool mousemove 640 1000
 wait_stream
 sleep 2

@@ -55,18 +55,18 @@ else
 fi
 gone "Batterie Attention Tessaro"
 sleep 1
-xdotool mousemove 260 58 click 1   # patient name
+main_click 260 58                  # patient name
 xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"
-click 560 246                      # "TR auditif" in the list of tests
+main_click 560 246                 # "TR auditif" in the list of tests
 sleep 0.5
 shot 01-main
-click 148 144                      # Passation
+main_click 148 144                 # Passation
 await "FormEssai"
 sleep 1
-click 268 480                      # Continuer: "Prêt pour les essais?"
+essai_click 268 480                # Continuer: "Prêt pour les essais?"
 sleep 1
-click 404 480                      # Passer: "Prêt pour l'épreuve?"
+essai_click 404 480                # Passer: "Prêt pour l'épreuve?"
 sleep 1
 shot 02-ready
 
@@ -75,7 +75,7 @@ mkfifo "$WORK/ear"
 parec -d null.monitor --raw --format=s16le --channels=1 --rate=44100 --latency-msec=1 >"$WORK/ear" 2>/dev/null &
 REC_PID=$!
 xdotool mousemove 790 590
-click 268 480                      # Continuer: test run
+essai_click 268 480                # Continuer: test run
 sleep 1.5
 shot 03-run                        # the window of the run: nothing but its colour
 DELAYS=250,180,320,400,210,-1,150,275,230,500,190,350,-1,260,220,300

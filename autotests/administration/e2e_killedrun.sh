@@ -56,21 +56,21 @@ start() {
 
 # ---- The run, killed ------------------------------------------------------------------
 start
-xdotool mousemove 260 58 click 1   # patient name
+main_click 260 58                  # patient name
 xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"
-click 560 485                      # 32 items (second button of the count group)
+main_click 560 485                 # 32 items (second button of the count group)
 sleep 0.3
 shot 01-main
-click 148 144                      # Passation
+main_click 148 144                 # Passation
 await "FormEssai"
 sleep 1
-click 268 480                      # Continuer: "Prêt pour les essais?"
+essai_click 268 480                # Continuer: "Prêt pour les essais?"
 sleep 1
-click 404 480                      # Passer: "Prêt pour l'épreuve?"
+essai_click 404 480                # Passer: "Prêt pour l'épreuve?"
 sleep 1
 xdotool mousemove 790 590
-click 268 480                      # Continuer: the test run
+essai_click 268 480                # Continuer: the test run
 DELAYS=250,300,350
 "$BUILD/e2e/e2e_visuelcentre_driver" 3 $DELAYS 400 300 >"$WORK/test.txt" || fail "the driver did not see three items"
 sleep 0.5                          # item 4's foreperiod (7 s) has begun
@@ -101,12 +101,12 @@ PY
 
 # ---- The next start -----------------------------------------------------------------
 start
-xdotool mousemove 260 58 click 1
+main_click 260 58
 xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"   # the file list shows Dupont's files
 sleep 0.5
 shot 03-restarted
-xdotool mousemove 300 230 click --repeat 2 --delay 80 1   # first entry of the file list
+main_click 300 230 "--repeat 2 --delay 80 1" # first entry of the file list
 # The file is incomplete: a message box ("ZOKA") comes first, then the window.
 for _ in $(seq 50); do
     xdotool search --onlyvisible --name "Analyse de Dupont_32\.VC" >/dev/null 2>&1 && break
@@ -129,7 +129,7 @@ for i, v in enumerate(lines[2:5], 1):
 PY
 "$BUILD/e2e/e2e_wmclose" "$(xdotool search --onlyvisible --name "Analyse de Dupont_32\.VC" | head -1)"
 sleep 1
-click 352 496                      # Quitter
+main_click 352 496                 # Quitter
 for _ in $(seq 100); do kill -0 "$ZOKA_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$ZOKA_PID" 2>/dev/null && fail "Quitter did not end the program"
 rc=0; wait "$ZOKA_PID" || rc=$?

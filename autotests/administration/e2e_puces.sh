@@ -39,7 +39,7 @@ point() {
     "$POINTER" "$items" "$@" >"$rows" &
     DRIVER_PID=$!
     sleep 0.5
-    click 268 480
+    essai_click 268 480
     local rc=0
     wait "$DRIVER_PID" || rc=$?
     DRIVER_PID=
@@ -51,29 +51,29 @@ T_DELAYS=$(python3 -c "print(','.join(str(200 + (k * 37) % 260) for k in range(6
 
 start_program
 choose_test 8                      # Puce Astérisque
-click 148 144                      # Passation
+main_click 148 144                 # Passation
 await "FormEssai"
 sleep 1
-click 268 480                      # Continuer: "Prêt pour les essais?"
+essai_click 268 480                # Continuer: "Prêt pour les essais?"
 sleep 1
 point "$WORK/pas-practice.txt" 10 27,61 "$P_DELAYS" 5 "$WORK/asterisk.ppm" 2
 sleep 1.5
-click 404 480                      # Non: "Prêt pour l'épreuve?"
+essai_click 404 480                # Non: "Prêt pour l'épreuve?"
 sleep 1
 point "$WORK/pas-test.txt" 64 27,61 "$T_DELAYS" 7,40
 sleep 1.5
 shot 05-thanks
-click 540 480                      # Quitter
+essai_click 540 480                # Quitter
 gone "FormEssai"
 sleep 1
 
 choose_test 9                      # Puce Carré
-click 148 144
+main_click 148 144
 await "FormEssai"
 sleep 1
-click 268 480                      # Continuer: "Prêt pour les essais?"
+essai_click 268 480                # Continuer: "Prêt pour les essais?"
 sleep 1
-click 404 480                      # Passer: "Prêt pour l'épreuve?"
+essai_click 404 480                # Passer: "Prêt pour l'épreuve?"
 sleep 1
 point "$WORK/pca-test.txt" 64 21,21 "$T_DELAYS" 12 "$WORK/square.ppm" 3
 sleep 1.5

@@ -58,27 +58,27 @@ else
 fi
 gone "Batterie Attention Tessaro"
 sleep 1
-xdotool mousemove 260 58 click 1   # patient name
+main_click 260 58                  # patient name
 xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"
 sleep 0.3
 shot 02-main
-click 148 144                      # Passation
+main_click 148 144                 # Passation
 await "FormEssai"
 sleep 1
 shot 03-instructions
-click 268 480                      # Continuer: "Prêt pour les essais?"
+essai_click 268 480                # Continuer: "Prêt pour les essais?"
 sleep 1
 shot 04-ready
 xdotool mousemove 790 590          # out of the way; presses land anywhere
-click 268 480                      # Continuer: practice run
+essai_click 268 480                # Continuer: practice run
 # Practice: item 1 left to time out (screenshot of the square), then presses.
 "$DRIVER" 6 -1,300,280,260,240,220 400 300 "$WORK/square.ppm" 1 >"$WORK/practice.txt"
 sleep 1.5
 shot 05-redo
-click 404 480                      # Non: "Prêt pour l'épreuve?"
+essai_click 404 480                # Non: "Prêt pour l'épreuve?"
 sleep 1
-click 268 480                      # Continuer: test run
+essai_click 268 480                # Continuer: test run
 DELAYS=250,180,320,400,210,600,150,-1,275,230,500,190,350,260,-1,220
 "$DRIVER" 16 $DELAYS 400 300 >"$WORK/test.txt"
 sleep 2

@@ -23,7 +23,7 @@ start_program() {
     xdotool mousemove 640 350 click --repeat 2 --delay 80 1   # the title picture: double click
     gone "Batterie Attention Tessaro"
     sleep 1
-    xdotool mousemove 260 58 click 1
+    main_click 260 58
     xdotool key ctrl+a
     xdotool type --delay 20 "Dupont"
     sleep 0.3
@@ -31,12 +31,12 @@ start_program() {
 
 # choose_test INDEX [lente|moyenne|rapide]: the test in the list, and its speed.
 choose_test() {
-    click 535 $((67 + 36 * $1))
+    main_click 535 $((67 + 36 * $1))
     sleep 0.5
     case "${2:-}" in
-        lente) click 535 459 ;;
-        moyenne) click 535 485 ;;
-        rapide) click 535 511 ;;
+        lente) main_click 535 459 ;;
+        moyenne) main_click 535 485 ;;
+        rapide) main_click 535 511 ;;
     esac
     sleep 0.3
     shot "02-main-test$1"

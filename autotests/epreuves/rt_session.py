@@ -106,8 +106,25 @@ def plan(test, count, practice=False):
     return items
 
 
+MAIN, ESSAI = "^Zoka v", "^FormEssai$"
+
+
 def click(x, y):
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+
+
+def page_click(title, x, y):
+    """A click at (x, y) of the 800 x 600 page centred in the window titled title."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                         stdout=subprocess.PIPE, text=True).stdout.split()
+    if not out:
+        raise SystemExit("no window %r to click in" % title)
+    geo = dict(l.split("=", 1) for l in subprocess.run(
+        ["xdotool", "getwindowgeometry", "--shell", out[0]],
+        stdout=subprocess.PIPE, text=True, check=True).stdout.split())
+    dx = max(0, (int(geo["WIDTH"]) - 800) // 2)
+    dy = max(0, (int(geo["HEIGHT"]) - 600) // 2)
+    click(int(geo["X"]) + dx + x, int(geo["Y"]) + dy + y)
 
 
 def visible(title):
@@ -148,29 +165,29 @@ def administer(args, items, work):
                 pass
         wait("Batterie Attention Tessaro", present=False, limit=1)
         time.sleep(1)
-        click(260, 58)                        # patient name
+        page_click(MAIN, 260, 58)             # patient name
         subprocess.run(["xdotool", "key", "ctrl+a"])
         subprocess.run(["xdotool", "type", "--delay", "20", "Dupont"])
-        click(534, 66 + 36 * test_index)      # the test in the list
+        page_click(MAIN, 534, 66 + 36 * test_index)  # the test in the list
         time.sleep(0.3)
         if args.count == 64:
-            click(534, 505)                   # the second count
+            page_click(MAIN, 534, 505)        # the second count
         time.sleep(0.3)
         shot(args.shots, "%s-01-main" % args.test)
-        click(148, 144)                       # Passation
+        page_click(MAIN, 148, 144)            # Passation
         wait("FormEssai")
         time.sleep(1)
         shot(args.shots, "%s-02-instructions" % args.test)
-        click(268, 480)                       # Continuer: "Prêt pour les essais?"
+        page_click(ESSAI, 268, 480)           # Continuer: "Prêt pour les essais?"
         time.sleep(0.8)
         if not args.practice:
-            click(404, 480)                   # Passer: "Prêt pour l'épreuve?"
+            page_click(ESSAI, 404, 480)       # Passer: "Prêt pour l'épreuve?"
             time.sleep(0.8)
         subprocess.run(["xdotool", "mousemove", "1275", "1019"])
         planfile = os.path.join(work, "plan.txt")
         with open(planfile, "w") as f:
             f.write("\n".join(it["line"] for it in items) + "\n")
-        click(268, 480)                       # Continuer: the test (or practice) run
+        page_click(ESSAI, 268, 480)           # Continuer: the test (or practice) run
         prefix = os.path.join(args.shots, "%s-item" % args.test) if args.shots else ""
         out = subprocess.run([os.path.join(args.build, "e2e", "e2e_rt_driver"), planfile, prefix],
                              stdout=subprocess.PIPE, text=True)

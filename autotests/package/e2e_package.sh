@@ -109,16 +109,6 @@ wait_title() {
     done
     return 1
 }
-# A click at (x, y) of the main window's 800 x 600 page, which is centred in the window.
-page_click() { # window title, x, y
-    local wid dx dy
-    wid=$(xdotool search --onlyvisible --name "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$wid" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    dx=$(( (WIDTH - 800) / 2 )); dy=$(( (HEIGHT - 600) / 2 ))
-    [ "$dx" -ge 0 ] || dx=0; [ "$dy" -ge 0 ] || dy=0
-    xdotool mousemove $((X + dx + $2)) $((Y + dy + $3)) click 1
-}
-
 click_in() { # window title, x, y in the window
     local wid X Y
     wid=$(xdotool search --onlyvisible --name "$1" | head -1)
@@ -150,7 +140,7 @@ done
 # "Quitter" (in the lower group box, as in e2e_startup) writes the configuration
 # into the user's directory.
 sleep 0.5
-page_click '^Zoka v' 352 496
+main_click 352 496
 for _ in $(seq 100); do kill -0 "$ZOKA_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$ZOKA_PID" 2>/dev/null && fail "the program did not end"
 rc=0; wait "$ZOKA_PID" || rc=$?; ZOKA_PID=

@@ -59,16 +59,6 @@ make_prog() {
     printf 'x' > "$PROG/Epreuves/Martin_36.LAT"
 }
 
-# A click at (x, y) of the main window's 800 x 600 page, which is centred in the window.
-page_click() { # window title, x, y
-    local wid dx dy
-    wid=$(xdotool search --onlyvisible --name "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$wid" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
-    dx=$(( (WIDTH - 800) / 2 )); dy=$(( (HEIGHT - 600) / 2 ))
-    [ "$dx" -ge 0 ] || dx=0; [ "$dy" -ge 0 ] || dy=0
-    xdotool mousemove $((X + dx + $2)) $((Y + dy + $3)) click 1
-}
-
 start() {
     (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
     ZOKA_PID=$!
@@ -91,11 +81,11 @@ wait_title '^Zoka v4\.0$' 100 || { shot 01-failed; fail "no main window titled Z
 sleep 0.5
 shot 02-main
 # The first patient of the list (Dupont): the name field follows.
-page_click '^Zoka v' 175 231
+main_click 175 231
 sleep 0.5
 shot 03-patient
 # "Quitter" (in the lower group box).
-page_click '^Zoka v' 352 496
+main_click 352 496
 wait_exit 0
 [ "$(stat -c %s "$PROG/Zoka.ini")" = 392 ] || fail "Zoka.ini is not 392 bytes after Quitter"
 [ -f "$PROG/Epreuves/Dupont_16.VC" ] || fail "a result file went missing"
@@ -131,7 +121,7 @@ done
 sleep 0.5
 shot 12-damaged
 kill -0 "$ZOKA_PID" 2>/dev/null || fail "the program ended after a damaged Zoka.ini"
-page_click '^Zoka v' 352 496
+main_click 352 496
 wait_exit 0
 [ "$(stat -c %s "$PROG/Zoka.ini")" = 40 ] || fail "the damaged Zoka.ini was overwritten"
 echo "e2e_startup: OK"
