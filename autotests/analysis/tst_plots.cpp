@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -157,24 +158,42 @@ private slots:
     }
 
     // A narrow window shows the plots instead of the report on demand; a wide one
-    // beside it.
+    // beside it. Either way the page of controls is centred above the status bar.
+    void placeOfThePlots_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("800 x 600") << QSize(800, 600) << false;
+        QTest::newRow("1280 x 1024") << QSize(1280, 1024) << true;
+        QTest::newRow("1920 x 1080") << QSize(1920, 1080) << true;
+    }
     void placeOfThePlots()
     {
+        QFETCH(QSize, window);
+        QFETCH(bool, beside);
         const QString path = m_dir.filePath(QStringLiteral("Dupont_32.VC"));
         ScopedScriptedMessages msgs;
         TFormAnalyse w;
         w.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
-        w.resize(800, 600);
+        w.resize(window);
         w.show();
-        QVERIFY(w.Graphiques->isVisible());
-        QVERIFY(w.Data->isVisible() && !w.Plots->isVisible());
-        w.Graphiques->click();
-        QVERIFY(!w.Data->isVisible() && w.Plots->isVisible());
-        QCOMPARE(w.Plots->geometry(), w.Data->geometry());
-        w.resize(1400, 800);
-        QVERIFY(!w.Graphiques->isVisible());
-        QVERIFY(w.Data->isVisible() && w.Plots->isVisible());
-        QVERIFY(w.Plots->x() > w.Data->geometry().right());
+        QCOMPARE(w.Graphiques->isVisible(), !beside);
+        QVERIFY(w.Data->isVisible());
+        QCOMPARE(w.Plots->isVisible(), beside);
+        if (beside) {
+            QVERIFY(w.Plots->x() > w.Data->geometry().right());
+        } else {
+            w.Graphiques->click();
+            QVERIFY(!w.Data->isVisible() && w.Plots->isVisible());
+            QCOMPARE(w.Plots->geometry(), w.Data->geometry());
+        }
+        const QWidget *page = w.findChild<QWidget *>(QStringLiteral("CentredPage"));
+        const QRect p = page->geometry();
+        const int above = w.StatusBar1->y();
+        QVERIFY2(qAbs(p.left() - (w.width() - 1 - p.right())) <= 1, qPrintable(QString::number(p.left())));
+        QVERIFY2(qAbs(p.top() - (above - 1 - p.bottom())) <= 1, qPrintable(QString::number(p.top())));
+        for (const QWidget *c : {static_cast<QWidget *>(w.Plots), static_cast<QWidget *>(w.Quitter)})
+            QVERIFY(page->rect().contains(c->geometry()));
         w.logic().markAnalysed = [](const QString &) { return true; };
         w.QuitterClick();
     }

@@ -17,7 +17,7 @@ namespace zoka {
 
 void TFormAnalyse::createExportGroup()
 {
-    GroupExport = new QGroupBox(QStringLiteral("Choix du mode d'exportation"), this);
+    GroupExport = new QGroupBox(QStringLiteral("Choix du mode d'exportation"), m_page);
     GroupExport->setObjectName(QStringLiteral("GroupExport"));
     // One line more than the three modes of the data: the report as a PDF.
     GroupExport->setGeometry(176, 160, 297, 217);

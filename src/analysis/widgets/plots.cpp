@@ -484,23 +484,30 @@ QList<QChartView *> AnalysisPlots::views() const
 // ---- the plots in the analysis window -----------------------------------------
 
 namespace {
-// The report text keeps its place (left 40, 705 wide); the plots take what is right
-// of it when that is wide enough to read them.
+// The page holds the report (left 40, 705 wide, as on an 800 x 600 screen), the
+// notes and the buttons, down to y 537; the plots go right of the report when the
+// window leaves them room to be read, as tall as the report, notes and buttons.
+constexpr int PageWidth = 785;
+constexpr int PageHeight = 550;
 constexpr int PlotsLeft = 40 + 705 + 16;
+constexpr int PlotsTop = 32;
+constexpr int PlotsHeight = 537 - PlotsTop;
 constexpr int PlotsMinimumWidth = 360;
+constexpr int PlotsMaximumWidth = 705;
+constexpr int RightMargin = 40;
 } // namespace
 
 void TFormAnalyse::createPlots()
 {
-    Plots = new AnalysisPlots(this);
-    Graphiques = new QPushButton(QStringLiteral("Graphiques"), this);
+    Plots = new AnalysisPlots(m_page);
+    Graphiques = new QPushButton(QStringLiteral("Graphiques"), m_page);
     Graphiques->setObjectName(QStringLiteral("Graphiques"));
     Graphiques->setToolTip(QStringLiteral("Afficher les graphiques à la place du rapport"));
     Graphiques->setCheckable(true);
     Graphiques->setAutoDefault(false);
     Graphiques->setGeometry(40 + 705 - 110, 4, 110, 24);
     connect(Graphiques, &QPushButton::clicked, this, &TFormAnalyse::GraphiquesClick);
-    layoutPlots();
+    layoutPage();
 }
 
 void TFormAnalyse::refreshPlots()
@@ -510,20 +517,24 @@ void TFormAnalyse::refreshPlots()
 
 void TFormAnalyse::GraphiquesClick()
 {
-    layoutPlots();
+    layoutPage();
 }
 
-void TFormAnalyse::layoutPlots()
+void TFormAnalyse::layoutPage()
 {
     if (!Plots)
         return;
-    const int bottom = height() - StatusBar1->sizeHint().height() - 8;
-    const int room = width() - PlotsLeft - 12;
-    if (room >= PlotsMinimumWidth) {
+    const int above = height() - StatusBar1->sizeHint().height();
+    const int room = qMin(width() - PlotsLeft - RightMargin, PlotsMaximumWidth);
+    const bool beside = room >= PlotsMinimumWidth;
+    const QSize page(beside ? PlotsLeft + room + RightMargin : PageWidth, PageHeight);
+    m_page->setGeometry(qMax(0, (width() - page.width()) / 2), qMax(0, (above - page.height()) / 2),
+                        page.width(), page.height());
+    if (beside) {
         Graphiques->hide();
         Graphiques->setChecked(false);
         Data->show();
-        Plots->setGeometry(PlotsLeft, 32, room, qMax(bottom - 32, 385));
+        Plots->setGeometry(PlotsLeft, PlotsTop, room, PlotsHeight);
         Plots->show();
         return;
     }

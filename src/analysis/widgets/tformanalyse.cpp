@@ -60,44 +60,48 @@ TFormAnalyse::TFormAnalyse(QWidget *parent)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setModal(true);
     resize(785, 600);
+    // Everything but the status bar lies on one page, centred in the window
+    // (layoutPage).
+    m_page = new QWidget(this);
+    m_page->setObjectName(QStringLiteral("CentredPage"));
 
-    Data = new QPlainTextEdit(this);
+    Data = new QPlainTextEdit(m_page);
     Data->setObjectName(QStringLiteral("Data"));
     Data->setGeometry(40, 32, 705, 385);
     Data->setReadOnly(true);
     Data->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Data->setFont(QFont(QStringLiteral("Courier New"), 10));
 
-    Label2 = new QLabel(QStringLiteral("Notes:"), this);
+    Label2 = new QLabel(QStringLiteral("Notes:"), m_page);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->move(42, 417);
 
-    Notes = new QPlainTextEdit(this);
+    Notes = new QPlainTextEdit(m_page);
     Notes->setObjectName(QStringLiteral("Notes"));
     Notes->setGeometry(140, 432, 601, 57);
     Notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Notes->setToolTip(NotesHint);
 
-    Limite = makeButton(this, QStringLiteral("Limite"), QRect(80, 504, 89, 33),
+    Limite = makeButton(m_page, QStringLiteral("Limite"), QRect(80, 504, 89, 33),
                         QStringLiteral("Changer la limite supérieure des temps"));
     Limite->setObjectName(QStringLiteral("Limite"));
-    Effacer = makeButton(this, QStringLiteral("Effacer"), QRect(192, 504, 89, 33),
+    Effacer = makeButton(m_page, QStringLiteral("Effacer"), QRect(192, 504, 89, 33),
                          QStringLiteral("Reprendre l'analyse initiale des données"));
     Effacer->setObjectName(QStringLiteral("Effacer"));
-    Imprimer = makeButton(this, QStringLiteral("Imprimer"), QRect(304, 504, 81, 33),
+    Imprimer = makeButton(m_page, QStringLiteral("Imprimer"), QRect(304, 504, 81, 33),
                           QStringLiteral("Imprime les résultats de l'analyse"));
     Imprimer->setObjectName(QStringLiteral("Imprimer"));
-    Exporter = makeButton(this, QStringLiteral("Exporter"), QRect(408, 504, 89, 33),
+    Exporter = makeButton(m_page, QStringLiteral("Exporter"), QRect(408, 504, 89, 33),
                           QStringLiteral("Exporter les données brutes vers Excel ou le bloc notes"));
     Exporter->setObjectName(QStringLiteral("Exporter"));
-    Options = makeButton(this, QStringLiteral("Options"), QRect(520, 504, 89, 33),
+    Options = makeButton(m_page, QStringLiteral("Options"), QRect(520, 504, 89, 33),
                          QStringLiteral("Ouvrir le fenêtre de configuration"));
     Options->setObjectName(QStringLiteral("Options"));
-    Quitter = makeButton(this, QStringLiteral("Quitter"), QRect(624, 504, 89, 33),
+    Quitter = makeButton(m_page, QStringLiteral("Quitter"), QRect(624, 504, 89, 33),
                          QStringLiteral("Fermer et revenir à la fenêtre principale"));
     Quitter->setObjectName(QStringLiteral("Quitter"));
 
-    NouvLimite = new QLabel(QStringLiteral("Nouvelle limite :"), this);
+    NouvLimite = new QLabel(QStringLiteral("Nouvelle limite :"), m_page);
     NouvLimite->setObjectName(QStringLiteral("NouvLimite"));
     QFont bold = NouvLimite->font();
     bold.setBold(true);
@@ -106,12 +110,12 @@ TFormAnalyse::TFormAnalyse(QWidget *parent)
     NouvLimite->adjustSize();
     NouvLimite->hide();
 
-    LimitVal = new QLineEdit(this);
+    LimitVal = new QLineEdit(m_page);
     LimitVal->setObjectName(QStringLiteral("LimitVal"));
     LimitVal->setGeometry(56, 468, 57, 21);
     LimitVal->hide();
 
-    Label3 = new QLabel(QStringLiteral("(sec : )"), this);
+    Label3 = new QLabel(QStringLiteral("(sec : )"), m_page);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->move(18, 471);
     Label3->adjustSize();
@@ -308,7 +312,7 @@ void TFormAnalyse::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     const int h = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, height() - h, width(), h);
-    layoutPlots();
+    layoutPage();
 }
 
 TFormAnalyse *analysisWindow()

@@ -108,9 +108,10 @@ private:
     bool runPrintDialog(QPrinter &printer, PrintTarget *target);
     void createPlots();
     void refreshPlots();
-    void layoutPlots();
+    void layoutPage(); // the page centred, the plots beside the report or in its place
 
     AnalysisWindowLogic m_logic;
+    QWidget *m_page = nullptr;
 };
 
 // The window instance (created at the first call).
