@@ -32,6 +32,17 @@ void touch(const QString &path, const QByteArray &content = "x")
     f.write(content);
 }
 
+// The main window shown, active (it takes the keys) and through its first showing.
+bool showActive(TMain &w)
+{
+    w.show();
+    QApplication::setActiveWindow(&w);
+    if (!QTest::qWaitForWindowActive(&w))
+        return false;
+    w.runFormShow();
+    return true;
+}
+
 // A main window's logic over a temporary results directory, with every outside
 // window replaced by a recorder.
 struct Fixture {
@@ -767,10 +778,7 @@ private slots:
         ScopedScriptedMessages msgs;
         TMain w;
         w.logic().hooks() = fx.logic.hooks();
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.runFormShow();
+        QVERIFY(showActive(w));
         msgs.service.clear();
 
         // Entering the list chooses nothing by itself.
@@ -820,10 +828,7 @@ private slots:
         ScopedScriptedMessages msgs;
         TMain w;
         w.logic().hooks() = fx.logic.hooks();
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.runFormShow();
+        QVERIFY(showActive(w));
         fx.calls.clear();
         w.Nom->setFocus();
         const QString before = w.Nom->text();
