@@ -2,7 +2,7 @@
 # Builds the fuzz targets (clang, sanitizers) in BUILD_DIR when needed and runs each
 # one over its starting corpus with the libFuzzer options given:
 #
-#   bash fuzz/run.sh BUILD_DIR [LIBFUZZER_OPTION]...     e.g.  build/fuzz -runs=2000 -seed=1
+#   bash fuzz/run.sh BUILD_DIR [LIBFUZZER_OPTION]...     e.g.  build/fuzz -runs=2000
 #
 # Environment:
 #   ZOKA_FUZZ_TARGETS   targets to run (names without "fuzz_"), default all

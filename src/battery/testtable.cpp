@@ -7,7 +7,7 @@ using C = CountChoice;
 using F = ForeperiodSeries;
 using S = ProtocolScheme;
 
-const std::array<TestEntry, TestCount> Specs = {{
+const std::array<TestEntry, TestCount> Entries = {{
     {TestId::VisuelCentre, QStringLiteral("TR visuel centré"), QStringLiteral("TR Visuel Centré"),
      QStringLiteral("VC"), 3, C::Choice16_32_64, true, false, F::Master, 6, S::ReactionTime, "TForm1", false},
     {TestId::Lateralise, QStringLiteral("TR latéralisé"), QStringLiteral("TR Latéralisé"),
@@ -31,20 +31,20 @@ const std::array<TestEntry, TestCount> Specs = {{
 }};
 } // namespace
 
-std::span<const TestEntry, TestCount> testTable() { return Specs; }
+std::span<const TestEntry, TestCount> testTable() { return Entries; }
 
-const TestEntry &testEntry(TestId id) { return Specs[size_t(id)]; }
+const TestEntry &testEntry(TestId id) { return Entries[size_t(id)]; }
 
 const TestEntry *testEntryAt(int testIndex)
 {
-    return isTestIndex(testIndex) ? &Specs[size_t(testIndex)] : nullptr;
+    return isTestIndex(testIndex) ? &Entries[size_t(testIndex)] : nullptr;
 }
 
 const std::array<int, 4> SpeedTable = {1250, 1000, 750, 1000};
 
 int testIndexOfExtension(const QString &ext)
 {
-    for (const TestEntry &s : Specs)
+    for (const TestEntry &s : Entries)
         if (s.extension == ext)
             return index(s.id);
     return -1;
