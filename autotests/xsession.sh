@@ -24,6 +24,48 @@ start_xvfb() {
     xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; exit 1; }
 }
 
+# e2e_setup NAME BUILD SRC: BUILD and SRC made absolute, ZOKA (the program, checked),
+# a scratch directory WORK (removed at the end unless ZOKA_E2E_KEEP is set), the
+# program directory PROG (every data file and a configuration record, results in
+# PROG/Epreuves) and SHOTS (ZOKA_E2E_SHOTS, or WORK/shots). At the end, the processes
+# of WATCH_PID, DRIVER_PID, REC_PID, ZOKA_PID, PA_PID and XVFB_PID are stopped.
+e2e_setup() {
+    BUILD=$(cd "$2" && pwd)
+    SRC=$(cd "$3" && pwd)
+    ZOKA=$BUILD/bin/zoka
+    [ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
+    WORK=$(mktemp -d "/tmp/zoka-e2e-$1.XXXXXX")
+    PROG=$WORK/prog
+    SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
+    mkdir -p "$PROG/Epreuves" "$SHOTS"
+    WATCH_PID=; DRIVER_PID=; REC_PID=; ZOKA_PID=; PA_PID=; XVFB_PID=
+    trap e2e_cleanup EXIT
+    cp "$SRC"/data/* "$PROG"/
+    cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
+    write_config "$PROG"
+}
+e2e_cleanup() {
+    local p pids="$WATCH_PID $DRIVER_PID $REC_PID $ZOKA_PID $PA_PID $XVFB_PID"
+    for p in $pids; do kill "$p" 2>/dev/null || true; done
+    wait $pids 2>/dev/null || true
+    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
+}
+
+# start_pulse [required]: a sound server of the run's own, whose only output is a null
+# sink (PA_PID). Without pulseaudio, or when the server does not answer, the run goes
+# on without sound, unless sound is required.
+start_pulse() {
+    export PULSE_RUNTIME_PATH=$WORK/pulse
+    mkdir -p "$PULSE_RUNTIME_PATH"
+    if command -v pulseaudio >/dev/null; then
+        HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
+            --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
+        PA_PID=$!
+        for _ in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+    fi
+    [ "${1:-}" != required ] || { echo "the sound server did not start"; exit 1; }
+}
+
 # write_config PROG: a 392-byte Zoka.ini of this version in PROG, results in
 # PROG/Epreuves, written independently of the program's own code.
 write_config() {
@@ -58,6 +100,10 @@ page_click() {
 }
 main_click() { page_click '^Zoka v' "$@"; }
 essai_click() { page_click '^FormEssai$' "$@"; }
+# "Passation", then "Continuer" on the instructions, which then ask "Prêt pour les
+# essais?"; skip_practice: "Passer", which leads to "Prêt pour l'épreuve?".
+open_instructions() { main_click 148 144; await "FormEssai"; sleep 1; essai_click 268 480; sleep 1; }
+skip_practice() { essai_click 404 480; sleep 1; }
 # Waits (at most 20 s) for a visible window whose title holds $1.
 await() {
     for _ in $(seq 100); do

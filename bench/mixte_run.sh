@@ -10,41 +10,13 @@
 #                                                  end the run with the stop key)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(cd "${1:-$here/build}" && pwd)
 ITEMS=${2:-65}
 source "$here/autotests/xsession.sh"
-ZOKA=$BUILD/bin/zoka
+e2e_setup mixte "${1:-$here/build}" "$here"
 DRIVER=$BUILD/e2e/e2e_auditif_driver
-[ -x "$ZOKA" ] && [ -x "$DRIVER" ] || { echo "build the program and $DRIVER first" >&2; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-mixte.XXXXXX)
-PROG=$WORK/prog
-mkdir -p "$PROG/Epreuves" "$WORK/pulse"
-XVFB_PID=; PA_PID=; ZOKA_PID=; REC_PID=
-cleanup() {
-    for p in $REC_PID $ZOKA_PID $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait $REC_PID $ZOKA_PID $PA_PID $XVFB_PID 2>/dev/null || true
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
+[ -x "$DRIVER" ] || { echo "build $DRIVER first" >&2; exit 1; }
 start_xvfb 291 340 800x600x24 "$WORK/xvfb.log"
-export PULSE_RUNTIME_PATH=$WORK/pulse
-HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-    --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
-PA_PID=$!
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-cp "$here"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
-
-await() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
-        sleep 0.2
-    done
-    echo "no window \"$1\"" >&2; exit 1
-}
+start_pulse required
 
 (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
 ZOKA_PID=$!
@@ -57,13 +29,8 @@ xdotool key ctrl+a
 xdotool type --delay 20 "Dupont"
 main_click 560 282                 # "TR mixte"
 sleep 0.5
-main_click 148 144                 # Passation
-await "FormEssai"
-sleep 1
-essai_click 268 480                # Continuer
-sleep 1
-essai_click 404 480                # Passer
-sleep 1
+open_instructions
+skip_practice
 mkfifo "$WORK/ear"
 parec -d null.monitor --raw --format=s16le --channels=1 --rate=44100 --latency-msec=1 >"$WORK/ear" 2>/dev/null &
 REC_PID=$!

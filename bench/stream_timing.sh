@@ -9,27 +9,11 @@
 #   bash bench/stream_timing.sh [BUILD_DIR] [SPEEDS]   (default: build, "lente moyenne rapide")
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=$(cd "${1:-$here/build}" && pwd)
 SPEEDS=${2:-lente moyenne rapide}
 source "$here/autotests/xsession.sh"
-[ -x "$BUILD/bin/zoka" ] && [ -x "$BUILD/e2e/e2e_stream_driver" ] || { echo "build first: $BUILD" >&2; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-bench-as.XXXXXX)
-PROG=$WORK/prog
-SHOTS=$WORK/shots
-mkdir -p "$PROG/Epreuves" "$SHOTS"
-XVFB_PID=; ZOKA_PID=; WATCH_PID=
-cleanup() {
-    for p in $WATCH_PID $ZOKA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_BENCH_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
-
+e2e_setup bench-as "${1:-$here/build}" "$here"
+[ -x "$BUILD/e2e/e2e_stream_driver" ] || { echo "build first: $BUILD" >&2; exit 1; }
 start_xvfb 261 300 1280x1024x24 "$WORK/xvfb.log"
-cp "$here"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
 source "$here/autotests/administration/ui_session.sh"
 
 # Presses on most letters at various times, some in the masks, the 3s mostly left.
@@ -40,13 +24,8 @@ for speed in $SPEEDS; do
     case $speed in lente) idx=0 ms=1250 ;; moyenne) idx=1 ms=1000 ;; rapide) idx=2 ms=750 ;;
         *) echo "unknown speed $speed" >&2; exit 2 ;; esac
     choose_test 7 "$speed"
-    main_click 148 144             # Passation
-    await "FormEssai"
-    sleep 1
-    essai_click 268 480            # Continuer: "Prêt pour les essais?"
-    sleep 1
-    essai_click 404 480            # Passer: "Prêt pour l'épreuve?"
-    sleep 1
+    open_instructions
+    skip_practice
     watch_stream 228 "$SCRIPT" 0 "$WORK/$speed.txt"
     essai_click 268 480            # Continuer: the test run
     xdotool mousemove 640 1000

@@ -11,43 +11,14 @@
 # Full-length runs with their timing figures: bench/stream_timing.sh.
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-ZOKA=$BUILD/bin/zoka
-[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-e2e-as.XXXXXX)
-PROG=$WORK/prog
-SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
-mkdir -p "$PROG/Epreuves" "$SHOTS" "$WORK/pulse"
-XVFB_PID=; PA_PID=; ZOKA_PID=; WATCH_PID=
-cleanup() {
-    for p in $WATCH_PID $ZOKA_PID $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
-
+e2e_setup as "$1" "$2"
 start_xvfb 192 240 1280x1024x24 "$WORK/xvfb.log"
-export PULSE_RUNTIME_PATH=$WORK/pulse
-if command -v pulseaudio >/dev/null; then
-    HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-        --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
-    PA_PID=$!
-    sleep 1
-fi
-cp "$SRC"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
+start_pulse
 source "$(dirname "$0")/ui_session.sh"
 
 start_program
 choose_test 7 rapide
-main_click 148 144                 # Passation
-await "FormEssai"
-sleep 1
-essai_click 268 480                # Continuer: "Prêt pour les essais?"
-sleep 1
+open_instructions
 # Practice: mask presses, mask then character, characters, the 3s
 # (positions 10, 13, 19, 20, 25) pressed once or left alone. The watcher is up
 # before the run starts, so that it sees the first mask come.

@@ -10,38 +10,12 @@
 #   bash e2e_auditif.sh <builddir> <sourcedir>
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-ZOKA=$BUILD/bin/zoka
+e2e_setup aud "$1" "$2"
 DRIVER=$BUILD/e2e/e2e_auditif_driver
-[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || { echo "pulseaudio and parec are needed"; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-e2e-aud.XXXXXX)
-PROG=$WORK/prog
-SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
-mkdir -p "$PROG/Epreuves" "$SHOTS" "$WORK/pulse"
-XVFB_PID=; PA_PID=; ZOKA_PID=; REC_PID=
-cleanup() {
-    for p in $REC_PID $ZOKA_PID $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait $REC_PID $ZOKA_PID $PA_PID $XVFB_PID 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
-
 start_xvfb 241 290 800x600x24 "$WORK/xvfb.log"
-
 # A sound server of our own: one null sink, the program's only output.
-export PULSE_RUNTIME_PATH=$WORK/pulse
-HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-    --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
-PA_PID=$!
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || { echo "the sound server did not start"; exit 1; }
-
-cp "$SRC"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
+start_pulse required
 
 
 (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &
@@ -61,13 +35,8 @@ xdotool type --delay 20 "Dupont"
 main_click 560 246                 # "TR auditif" in the list of tests
 sleep 0.5
 shot 01-main
-main_click 148 144                 # Passation
-await "FormEssai"
-sleep 1
-essai_click 268 480                # Continuer: "Prêt pour les essais?"
-sleep 1
-essai_click 404 480                # Passer: "Prêt pour l'épreuve?"
-sleep 1
+open_instructions
+skip_practice
 shot 02-ready
 
 # The patient listens to the sink's output from now on.

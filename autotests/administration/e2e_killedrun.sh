@@ -9,30 +9,10 @@
 #   bash e2e_killedrun.sh <builddir> <sourcedir>
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-ZOKA=$BUILD/bin/zoka
-[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-e2e-kill.XXXXXX)
-PROG=$WORK/prog
+e2e_setup kill "$1" "$2"
 FILE=$PROG/Epreuves/Dupont_32.VC
-SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
-mkdir -p "$PROG/Epreuves" "$SHOTS"
-XVFB_PID=; ZOKA_PID=
-cleanup() {
-    for p in $ZOKA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; shot failure; [ -f "$WORK/zoka.log" ] && cat "$WORK/zoka.log"; exit 1; }
-
 start_xvfb 91 140 800x600x24 "$WORK/xvfb.log"
-
-cp "$SRC"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
 
 shot() { import -window root "$SHOTS/$1.png" 2>/dev/null || true; }
 # Waits (at most 20 s) for a visible window whose title matches $1.
@@ -62,13 +42,8 @@ xdotool type --delay 20 "Dupont"
 main_click 560 485                 # 32 items (second button of the count group)
 sleep 0.3
 shot 01-main
-main_click 148 144                 # Passation
-await "FormEssai"
-sleep 1
-essai_click 268 480                # Continuer: "Prêt pour les essais?"
-sleep 1
-essai_click 404 480                # Passer: "Prêt pour l'épreuve?"
-sleep 1
+open_instructions
+skip_practice
 xdotool mousemove 790 590
 essai_click 268 480                # Continuer: the test run
 DELAYS=250,300,350

@@ -10,26 +10,8 @@
 #   bash e2e_puces.sh <builddir> <sourcedir>
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-[ -x "$BUILD/bin/zoka" ] || { echo "no program in $BUILD/bin"; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-e2e-puces.XXXXXX)
-PROG=$WORK/prog
-SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
-mkdir -p "$PROG/Epreuves" "$SHOTS"
-XVFB_PID=; ZOKA_PID=; DRIVER_PID=
-cleanup() {
-    for p in $DRIVER_PID $ZOKA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
-
+e2e_setup puces "$1" "$2"
 start_xvfb 301 340 1280x1024x24 "$WORK/xvfb.log"
-cp "$SRC"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
 source "$(dirname "$0")/ui_session.sh"
 
 # point ROWS BOX DELAYS OUTSIDE [SHOT ITEM]: the driver in the background, up before
@@ -51,11 +33,7 @@ T_DELAYS=$(python3 -c "print(','.join(str(200 + (k * 37) % 260) for k in range(6
 
 start_program
 choose_test 8                      # Puce Astérisque
-main_click 148 144                 # Passation
-await "FormEssai"
-sleep 1
-essai_click 268 480                # Continuer: "Prêt pour les essais?"
-sleep 1
+open_instructions
 point "$WORK/pas-practice.txt" 10 27,61 "$P_DELAYS" 5 "$WORK/asterisk.ppm" 2
 sleep 1.5
 essai_click 404 480                # Non: "Prêt pour l'épreuve?"
@@ -68,13 +46,8 @@ gone "FormEssai"
 sleep 1
 
 choose_test 9                      # Puce Carré
-main_click 148 144
-await "FormEssai"
-sleep 1
-essai_click 268 480                # Continuer: "Prêt pour les essais?"
-sleep 1
-essai_click 404 480                # Passer: "Prêt pour l'épreuve?"
-sleep 1
+open_instructions
+skip_practice
 point "$WORK/pca-test.txt" 64 21,21 "$T_DELAYS" 12 "$WORK/square.ppm" 3
 sleep 1.5
 convert "$WORK/asterisk.ppm" "$SHOTS/06-asterisk.png"

@@ -8,42 +8,13 @@
 #   bash e2e_visuelcentre.sh <builddir> <sourcedir>
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-ZOKA=$BUILD/bin/zoka
-[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-e2e-vc.XXXXXX)
-PROG=$WORK/prog
-SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
-mkdir -p "$PROG/Epreuves" "$SHOTS" "$WORK/pulse"
-XVFB_PID=; PA_PID=; ZOKA_PID=
-cleanup() {
-    for p in $ZOKA_PID $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-# A display of our own.
+e2e_setup vc "$1" "$2"
+# A display of our own, and a sound server with a null sink (the end sound is played).
 start_xvfb 91 140 800x600x24 "$WORK/xvfb.log"
-
-# A private sound server with a null sink (the end sound is played).
-export PULSE_RUNTIME_PATH=$WORK/pulse
-if command -v pulseaudio >/dev/null; then
-    HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-        --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
-    PA_PID=$!
-    sleep 1
-fi
+start_pulse
 
 # The patient's side.
 DRIVER=$BUILD/e2e/e2e_visuelcentre_driver
-
-# A fresh program directory with a ready configuration record.
-cp "$SRC"/data/* "$PROG"/
-cp "$BUILD"/data/* "$PROG"/ 2>/dev/null || true
-write_config "$PROG"
 
 
 (cd "$PROG" && exec "$ZOKA") >"$WORK/zoka.log" 2>&1 &

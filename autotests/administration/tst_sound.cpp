@@ -6,6 +6,7 @@
 #include "platform/widgets/soundplayer_pulse.h"
 #include "platform/widgets/soundplayer_qt.h"
 #include "battery/testtable.h"
+#include "../../tools/mkdata/littleendian.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,20 +19,6 @@
 using namespace zoka;
 
 namespace {
-
-void put32(QByteArray &b, quint32 v)
-{
-    char c[4];
-    qToLittleEndian<quint32>(v, c);
-    b.append(c, 4);
-}
-
-void put16(QByteArray &b, quint16 v)
-{
-    char c[2];
-    qToLittleEndian<quint16>(v, c);
-    b.append(c, 2);
-}
 
 QByteArray fmtChunk(quint16 format, int channels, int rate, int bits)
 {

@@ -96,27 +96,7 @@ void press()
     XFlush(dpy);
 }
 
-void screenshot(const std::string &path)
-{
-    XWindowAttributes a;
-    XGetWindowAttributes(dpy, root, &a);
-    XImage *img = XGetImage(dpy, root, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
-    if (!img)
-        return;
-    if (FILE *f = std::fopen(path.c_str(), "wb")) {
-        std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) {
-                const unsigned long p = XGetPixel(img, x, y);
-                const unsigned char rgb[3] = {static_cast<unsigned char>((p >> 16) & 255),
-                                              static_cast<unsigned char>((p >> 8) & 255),
-                                              static_cast<unsigned char>(p & 255)};
-                std::fwrite(rgb, 1, 3, f);
-            }
-        std::fclose(f);
-    }
-    XDestroyImage(img);
-}
+void screenshot(const std::string &path) { e2e::screenshot(dpy, root, path); }
 
 Area area(std::istringstream &in)
 {

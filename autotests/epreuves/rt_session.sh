@@ -9,28 +9,13 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../xsession.sh"
 
 rt_session() {
-    local build src test count
-    build=$(cd "$1" && pwd); src=$(cd "$2" && pwd); test=$3; count=$4; shift 4
-    [ -x "$build/bin/zoka" ] || { echo "no program at $build/bin/zoka"; return 1; }
-    WORK=$(mktemp -d "/tmp/zoka-e2e-$test.XXXXXX")
-    local prog=$WORK/prog shots=${ZOKA_E2E_SHOTS:-}
-    mkdir -p "$prog/Epreuves" "$WORK/pulse"
-    XVFB_PID=; PA_PID=
-    trap 'for p in $PA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null || true;
-          [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"' EXIT
+    local test=$3 count=$4
+    e2e_setup "$test" "$1" "$2"
+    shift 4
     start_xvfb 91 140 1280x1024x24 "$WORK/xvfb.log"
-    export PULSE_RUNTIME_PATH=$WORK/pulse
-    if command -v pulseaudio >/dev/null; then
-        HOME=$WORK pulseaudio --daemonize=no --exit-idle-time=-1 -n --load=module-null-sink \
-            --load=module-native-protocol-unix >"$WORK/pulse.log" 2>&1 &
-        PA_PID=$!
-        sleep 1
-    fi
-    cp "$src"/data/* "$prog"/
-    cp "$build"/data/* "$prog"/ 2>/dev/null || true
-    write_config "$prog"
-    local nice=${ZOKA_E2E_NICE:-0}
+    start_pulse
+    local nice=${ZOKA_E2E_NICE:-0} shots=${ZOKA_E2E_SHOTS:-}
     [ "$nice" = 0 ] || renice -n "$nice" -p "$XVFB_PID" ${PA_PID:+"$PA_PID"} >/dev/null
-    nice -n "$nice" python3 "$(dirname "${BASH_SOURCE[0]}")/rt_session.py" --build "$build" --prog "$prog" \
+    nice -n "$nice" python3 "$(dirname "${BASH_SOURCE[0]}")/rt_session.py" --build "$BUILD" --prog "$PROG" \
         --test "$test" --count "$count" ${shots:+--shots "$shots"} "$@"
 }

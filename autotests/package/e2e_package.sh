@@ -8,17 +8,7 @@
 #   bash e2e_package.sh <builddir> <sourcedir>
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-
-WORK=$(mktemp -d /tmp/zoka-e2e-package.XXXXXX)
-XVFB_PID=; ZOKA_PID=
-cleanup() {
-    for p in $ZOKA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
+e2e_setup package "$1" "$2"
 fail() { echo "FAIL: $*"; [ -f "$WORK/zoka.log" ] && cat "$WORK/zoka.log"; exit 1; }
 
 # ---- Build ---------------------------------------------------------------------

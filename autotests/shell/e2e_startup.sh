@@ -8,21 +8,7 @@
 #   bash e2e_startup.sh <builddir> <sourcedir>
 set -euo pipefail
 source "$(dirname "$0")/../xsession.sh"
-BUILD=$(cd "$1" && pwd)
-SRC=$(cd "$2" && pwd)
-ZOKA=$BUILD/bin/zoka
-[ -x "$ZOKA" ] || { echo "no program at $ZOKA"; exit 1; }
-
-WORK=$(mktemp -d /tmp/zoka-e2e-startup.XXXXXX)
-SHOTS=${ZOKA_E2E_SHOTS:-$WORK/shots}
-mkdir -p "$SHOTS"
-XVFB_PID=; ZOKA_PID=
-cleanup() {
-    for p in $ZOKA_PID $XVFB_PID; do kill "$p" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [ -n "${ZOKA_E2E_KEEP:-}" ] || rm -rf "$WORK"
-}
-trap cleanup EXIT
+e2e_setup startup "$1" "$2"
 fail() { echo "FAIL: $*"; [ -f "$WORK/zoka.log" ] && cat "$WORK/zoka.log"; exit 1; }
 
 start_xvfb 141 190 1024x768x24 "$WORK/xvfb.log"

@@ -1,6 +1,8 @@
 // Writes the fixation point "PtFix.bmp" into the directory given as the only
 // argument: a red plus sign on white, 25 x 23 pixels, 24-bit, bars 3 pixels thick,
 // the horizontal bar 17 pixels wide, the vertical bar 16 pixels tall.
+#include "littleendian.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -18,20 +20,6 @@ bool red(int x, int y)
     const bool across = x >= 4 && x <= 20 && y >= 9 && y <= 11;
     const bool down = x >= 11 && x <= 13 && y >= 3 && y <= 18;
     return across || down;
-}
-
-void put32(QByteArray &b, quint32 v)
-{
-    char c[4];
-    qToLittleEndian<quint32>(v, c);
-    b.append(c, 4);
-}
-
-void put16(QByteArray &b, quint16 v)
-{
-    char c[2];
-    qToLittleEndian<quint16>(v, c);
-    b.append(c, 2);
 }
 
 } // namespace

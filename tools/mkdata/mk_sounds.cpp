@@ -5,6 +5,8 @@
 //   SonErr.wav   - practice error sound: a short low buzz, 0.3 s
 // All 16-bit PCM mono at 44100 Hz, computed from formulas only (the same bytes on
 // every build).
+#include "littleendian.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -19,20 +21,6 @@ namespace {
 
 constexpr int Rate = 44100;
 constexpr double Pi = 3.14159265358979323846;
-
-void put32(QByteArray &b, quint32 v)
-{
-    char c[4];
-    qToLittleEndian<quint32>(v, c);
-    b.append(c, 4);
-}
-
-void put16(QByteArray &b, quint16 v)
-{
-    char c[2];
-    qToLittleEndian<quint16>(v, c);
-    b.append(c, 2);
-}
 
 // Scales the signal so that its peak is `peak` (0..1 of full scale) and writes it.
 bool writeWave(const QString &path, std::vector<double> samples, double peak)
