@@ -1,5 +1,6 @@
 #pragma once
 #include "battery/testtable.h"
+#include "protocol/runtiming.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -53,6 +54,7 @@ struct RunSetup {
 struct RunOutcome {
     bool ran = false;   // the run took place (its file was written, perhaps cut short)
     QString fileError;  // the error shown when the run ended on a file error
+    RunTiming timing;   // how well the run was timed (the timing journal)
 };
 
 // Where a programme draws its stimuli: the elements of the test window's 800 x 600
