@@ -1,5 +1,10 @@
 #include "analysis/printlayout.h"
 
+#include "analysis/export.h"
+
+#include <QDir>
+#include <QFileInfo>
+
 #include <cmath>
 
 namespace zoka {
@@ -60,11 +65,61 @@ QString printingPageText(int page)
     return QStringLiteral("Impression de la page ") + QString::number(page);
 }
 
-QString printedText(int copies, int pages)
+namespace {
+// " ( 2 copies de 3 pages )"
+QString countsText(int copies, int pages)
 {
-    return QStringLiteral("Impression terminée ( ") + QString::number(copies)
+    return QStringLiteral(" ( ") + QString::number(copies)
         + (copies > 1 ? QStringLiteral(" copies de ") : QStringLiteral(" copie de "))
         + QString::number(pages) + (pages > 1 ? QStringLiteral(" pages )") : QStringLiteral(" page )"));
+}
+} // namespace
+
+QString printedText(int copies, int pages)
+{
+    return QStringLiteral("Impression terminée") + countsText(copies, pages);
+}
+
+QString queuedText(JobProgress progress, const QString &printer, int copies, int pages)
+{
+    const QString counts = countsText(copies, pages);
+    switch (progress) {
+    case JobProgress::Accepted:
+        break;
+    case JobProgress::Held:
+        return QStringLiteral("Impression en attente : travail retenu par l'imprimante ") + printer + counts;
+    case JobProgress::QueueStopped:
+        return QStringLiteral("Impression en attente : imprimante ") + printer + QStringLiteral(" arrêtée") + counts;
+    case JobProgress::Unknown:
+        return QStringLiteral("Impression envoyée à ") + printer + QStringLiteral(", non confirmée") + counts;
+    }
+    return printedText(copies, pages);
+}
+
+QString queuedWarning(JobProgress progress, const QString &printer)
+{
+    switch (progress) {
+    case JobProgress::Held:
+        return QStringLiteral("Le rapport a été envoyé à l'imprimante %1, mais le système d'impression le retient : "
+                              "il ne sera imprimé qu'une fois libéré dans la file d'attente de l'imprimante.")
+            .arg(printer);
+    case JobProgress::QueueStopped:
+        return QStringLiteral("Le rapport attend dans la file de l'imprimante %1, qui est arrêtée : "
+                              "il ne sera imprimé qu'une fois l'imprimante remise en marche.")
+            .arg(printer);
+    case JobProgress::Accepted:
+    case JobProgress::Unknown:
+        break;
+    }
+    return QString();
+}
+
+QString printFileProposal(const QString &resultFilePath)
+{
+    const QFileInfo result(resultFilePath);
+    const QString name = result.fileName() + QStringLiteral(".pdf");
+    const QDir exportDir(exportDirectory(resultFilePath));
+    return (exportDir.exists() ? exportDir : result.absoluteDir()).absoluteFilePath(name);
 }
 
 } // namespace zoka

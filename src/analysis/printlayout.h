@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/printsubmit.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -42,5 +44,18 @@ QList<PrintedPage> paginate(const QStringList &report, const QStringList &notes,
 // "Impression terminée ( 2 copies de 3 pages )".
 QString printingPageText(int page);
 QString printedText(int copies, int pages);
+
+// The status text once the queue `printer` has taken `copies` copies of `pages` pages,
+// as the print system says where the job stands: printedText for a job accepted by a
+// running queue, else what keeps it waiting (or that nothing was confirmed).
+QString queuedText(JobProgress progress, const QString &printer, int copies, int pages);
+// What the examiner is told of a job that waits (held, stopped queue); empty when it
+// does not wait.
+QString queuedWarning(JobProgress progress, const QString &printer);
+
+// The PDF file printing to a file proposes: the result file's whole name + ".pdf"
+// in the Export folder beside it (beside the result file when that folder is
+// missing).
+QString printFileProposal(const QString &resultFilePath);
 
 } // namespace zoka

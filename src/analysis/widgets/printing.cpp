@@ -11,12 +11,17 @@
 #include <QBuffer>
 #include <QChart>
 #include <QDir>
+#include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryFile>
+#include <QThread>
+
+#include <memory>
 
 namespace zoka {
 
@@ -168,14 +173,65 @@ bool TFormAnalyse::runPrintDialog(QPrinter &printer, PrintTarget *target)
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Imprimer le rapport"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Printing to a file proposes the result file's whole name in the Export folder.
+    if (auto *file = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+        file->setText(QDir::toNativeSeparators(printFileProposal(m_logic.state().FilePath)));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     *target = printTargetOf(printer);
     return true;
 }
 
+namespace {
+
+// Runs `work` on a thread of its own while the window's events go on (repaints,
+// the status bar), and returns its result.
+template <typename Result>
+Result awaitOffThread(const std::function<Result()> &work)
+{
+    Result result{};
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create([&result, &work] { result = work(); }));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    thread->start();
+    loop.exec();
+    thread->wait();
+    return result;
+}
+
+} // namespace
+
 void TFormAnalyse::ImprimerClick()
 {
+    if (m_printing)
+        return;
+    m_printing = true;
+    m_page->setEnabled(false);
+    printReport();
+    m_page->setEnabled(true);
+    m_printing = false;
+}
+
+void TFormAnalyse::printReport()
+{
+    auto fail = [this](const QString &text) {
+        m_logic.setStatusMessage(QString());
+        refreshStatus();
+        showError(text);
+    };
+
+    // Building a printer or its dialog asks the scheduler for its queues and waits a
+    // long time for one that does not answer: it is asked first, off the window's
+    // thread, for a short time.
+    m_logic.setStatusMessage(QStringLiteral("Recherche des imprimantes…"));
+    refreshStatus();
+    const int timeout = printQueryTimeoutMs;
+    const PrinterList found = awaitOffThread<PrinterList>([timeout] { return listPrinters(timeout); });
+    if (found.outcome == PrinterList::Outcome::NoAnswer) {
+        fail(QStringLiteral("Le système d'impression ne répond pas : aucune imprimante n'a pu être trouvée, "
+                            "rien n'a été imprimé. Le rapport peut être enregistré en PDF par « Exporter »."));
+        return;
+    }
     m_logic.setStatusMessage(QString());
     refreshStatus();
 
@@ -191,11 +247,6 @@ void TFormAnalyse::ImprimerClick()
         m_logic.setStatusMessage(printingPageText(page));
         refreshStatus();
         StatusPanels[2]->repaint();
-    };
-    auto fail = [this](const QString &text) {
-        m_logic.setStatusMessage(QString());
-        refreshStatus();
-        showError(text);
     };
 
     if (target.outputFile.isEmpty() && target.printerName.isEmpty()) {
@@ -218,28 +269,54 @@ void TFormAnalyse::ImprimerClick()
                      .arg(QDir::toNativeSeparators(target.outputFile), error));
             return;
         }
-    } else {
-        QTemporaryFile file(QDir::temp().filePath(QStringLiteral("zoka-impression-XXXXXX.pdf")));
-        if (!file.open() || file.write(pdf) != pdf.size() || !file.flush()) {
-            fail(QStringLiteral("Impossible de préparer l'impression dans %1 : %2. Rien n'a été imprimé.")
-                     .arg(QDir::toNativeSeparators(QDir::tempPath()), file.errorString()));
-            return;
-        }
-        file.close();
-        const auto submit = submitJob ? submitJob : submitPrintJob;
+        m_logic.setStatusMessage(printedText(copies, pages));
+        refreshStatus();
+        return;
+    }
+    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("zoka-impression-XXXXXX.pdf")));
+    if (!file.open() || file.write(pdf) != pdf.size() || !file.flush()) {
+        fail(QStringLiteral("Impossible de préparer l'impression dans %1 : %2. Rien n'a été imprimé.")
+                 .arg(QDir::toNativeSeparators(QDir::tempPath()), file.errorString()));
+        return;
+    }
+    file.close();
+    // Handing the jobs over and asking where they stand: off the window's thread too.
+    const auto submit = submitJob ? submitJob : submitPrintJob;
+    std::function<JobProgress(const QString &, const QString &)> ask = askJob;
+    if (!ask)
+        ask = [timeout](const QString &printer, const QString &jobId) {
+            return askJobProgress(printer, jobId, timeout);
+        };
+    struct Sent {
+        int refusedCopy = 0; // 0: every copy taken
+        QString error;
+        JobProgress progress = JobProgress::Unknown;
+    };
+    const QString pdfPath = file.fileName();
+    const Sent sent = awaitOffThread<Sent>([&] {
+        Sent s;
+        QString jobId;
         for (int copy = 1; copy <= copies; ++copy) {
-            if (!submit(target.printerName, file.fileName(), doc.title, target.options, &error)) {
-                const QString which = copies > 1
-                    ? QStringLiteral(" (copie %1 sur %2)").arg(copy).arg(copies)
-                    : QString();
-                fail(QStringLiteral("L'imprimante %1 a refusé l'impression du rapport%2 : %3")
-                         .arg(target.printerName, which, error));
-                return;
+            if (!submit(target.printerName, pdfPath, doc.title, target.options, &jobId, &s.error)) {
+                s.refusedCopy = copy;
+                return s;
             }
         }
+        s.progress = ask(target.printerName, jobId);
+        return s;
+    });
+    if (sent.refusedCopy > 0) {
+        const QString which = copies > 1 ? QStringLiteral(" (copie %1 sur %2)").arg(sent.refusedCopy).arg(copies)
+                                         : QString();
+        fail(QStringLiteral("L'imprimante %1 a refusé l'impression du rapport%2 : %3")
+                 .arg(target.printerName, which, sent.error));
+        return;
     }
-    m_logic.setStatusMessage(printedText(copies, pages));
+    m_logic.setStatusMessage(queuedText(sent.progress, target.printerName, copies, pages));
     refreshStatus();
+    const QString warning = queuedWarning(sent.progress, target.printerName);
+    if (!warning.isEmpty())
+        showWarning(warning);
 }
 
 } // namespace zoka

@@ -296,6 +296,8 @@ void TFormAnalyse::QuitterClick()
 
 void TFormAnalyse::reject()
 {
+    if (m_printing) // the window stays while printing waits for the print system
+        return;
     const auto outcome = m_logic.closeSequence(notesBoxLines());
     refreshStatus();
     if (outcome == AnalysisWindowLogic::CloseOutcome::KeptOpen)

@@ -1,5 +1,6 @@
 #pragma once
 #include "analysis/analysiswindowlogic.h"
+#include "platform/printsubmit.h"
 
 #include <QDialog>
 #include <functional>
@@ -67,8 +68,12 @@ public:
     std::function<bool(const QString &path)> openDocument;
     std::function<bool(QPrinter &printer, PrintTarget *target)> printDialog;
     std::function<bool(const QString &printer, const QString &pdfPath, const QString &title,
-                       const QStringList &options, QString *error)>
+                       const QStringList &options, QString *jobId, QString *error)>
         submitJob;
+    // Where a job the queue took stands (empty = askJobProgress).
+    std::function<JobProgress(const QString &printer, const QString &jobId)> askJob;
+    // How long the print system may take to answer a question about its queues.
+    int printQueryTimeoutMs = 5000;
 
 public slots:
     void LimiteClick();
@@ -106,12 +111,14 @@ private:
     QString exportPath(bool pdf) const;
     ReportDocument reportDocument() const;
     bool runPrintDialog(QPrinter &printer, PrintTarget *target);
+    void printReport(); // "Imprimer", the window kept from a second one meanwhile
     void createPlots();
     void refreshPlots();
     void layoutPage(); // the page centred, the plots beside the report or in its place
 
     AnalysisWindowLogic m_logic;
     QWidget *m_page = nullptr;
+    bool m_printing = false; // "Imprimer" waits for the print system
 };
 
 // The window instance (created at the first call).
