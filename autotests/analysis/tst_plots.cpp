@@ -2,12 +2,15 @@
 // against the figures of the report beside them, and kept up to date with the limit.
 #include "analysis/plotdata.h"
 #include "analysis/reportwriter.h"
+#include "battery/series.h"
 #include "analysis/widgets/plots.h"
+#include "analysis/widgets/printing.h"
 #include "analysis/widgets/tformanalyse.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/sharedstate.h"
 
+#include <QChart>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,22 +21,33 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "pdf_helpers.h"
+
 using namespace zoka;
 
 namespace {
 
-// The mean ("[ m ]", two decimals) of the first report line starting with `prefix`.
-QString reportMean(const QString &report, const QString &prefix)
+// The median (the first figure, one decimal) of the first report line starting
+// with `prefix`.
+QString reportMedian(const QString &report, const QString &prefix)
 {
     for (const QString &line : report.split(u'\n'))
         if (line.startsWith(prefix)) {
-            const auto m = QRegularExpression(QStringLiteral("\\[ *([0-9.]+) *\\]")).match(line);
+            const auto m = QRegularExpression(QStringLiteral("= *([0-9.]+) *&")).match(line);
             return m.captured(1);
         }
     return QStringLiteral("(no line %1)").arg(prefix);
 }
 
-QString twoDecimals(double v) { return QString::number(v, 'f', 2); }
+QString oneDecimal(double v) { return QString::number(v, 'f', 1); }
+
+double highestY(const QList<QPointF> &points)
+{
+    double top = 0;
+    for (const QPointF &p : points)
+        top = std::max(top, p.y());
+    return top;
+}
 
 // The integer after `prefix` on its report line, or -1.
 int reportCount(const QString &report, const QString &prefix)
@@ -76,8 +90,10 @@ private slots:
         QTest::newRow("TR mixte") << "Leroy_65.MIX" << 6 << items;
         QTest::newRow("Attention soutenue") << QString::fromUtf8("Dupré_228-1.AS") << 7
                                             << QStringList{QStringLiteral("Le flux"), QStringLiteral("Par partie")};
-        QTest::newRow("Puce astérisque") << "Bernard_64.PAS" << 8 << grid;
-        QTest::newRow("Puce carré") << "Bernard_36.PCA" << 9 << grid;
+        // No foreperiods in the pointing tests: no plot by foreperiod.
+        const QStringList pointing{QStringLiteral("Par item"), QStringLiteral("Par position")};
+        QTest::newRow("Puce astérisque") << "Bernard_64.PAS" << 8 << pointing;
+        QTest::newRow("Puce carré") << "Bernard_36.PCA" << 9 << pointing;
         QTest::newRow("endless series") << "Roux_999.VC" << 0 << QStringList();
         QTest::newRow("incomplete file") << "Roux_16.VC" << 0 << QStringList();
     }
@@ -114,23 +130,128 @@ private slots:
                 QCOMPARE(drawn, d.itemCount);
             else
                 QCOMPARE(int(d.timeouts.size()), reportCount(report, QStringLiteral("Nombre d'omissions: ")));
-            if (test != 6)
+            // The figures drawn are the report's medians.
+            if (test != 6) {
+                QCOMPARE(oneDecimal(d.keptMedian), reportMedian(report, QStringLiteral("Global: Total")));
                 for (const PlotData::ForeperiodBar &bar : d.foreperiods)
-                    QCOMPARE(twoDecimals(bar.mean), reportMean(report, QStringLiteral("        Délai %1 sec= ").arg(bar.seconds)));
+                    QCOMPARE(oneDecimal(bar.median), reportMedian(report, QStringLiteral("        Délai %1 sec= ").arg(bar.seconds)));
+            } else {
+                QCOMPARE(oneDecimal(d.keptMedian), reportMedian(report, QStringLiteral("VISUEL: Total")));
+                QCOMPARE(oneDecimal(d.keptMedianAuditory), reportMedian(report, QStringLiteral("AUDITIF:Total")));
+            }
+            QCOMPARE(d.foreperiods.isEmpty(), test >= 8);
+            // The time scale is the kept times': none above it, none far below.
+            for (const QPointF &p : d.kept + d.keptAuditory)
+                QVERIFY(p.y() <= d.timeScaleTop);
+            QVERIFY(d.timeScaleTop < 2 * std::max(100.0, highestY(d.kept + d.keptAuditory)));
             if (d.gridSide > 0) {
                 QCOMPARE(d.gridValues.size(), d.gridSide * d.gridSide);
-                QCOMPARE(twoDecimals(d.leftMean), reportMean(report, QStringLiteral("Hémichamp Gauche")));
-                QCOMPARE(twoDecimals(d.rightMean), reportMean(report, QStringLiteral("Hémichamp Droit")));
+                QCOMPARE(d.gridCells.size(), d.gridSide * d.gridSide);
+                QCOMPARE(oneDecimal(d.leftMedian), reportMedian(report, QStringLiteral("Hémichamp Gauche")));
+                QCOMPARE(oneDecimal(d.rightMedian), reportMedian(report, QStringLiteral("Hémichamp Droit")));
             }
         }
         if (d.kind == PlotData::Kind::Stream) {
-            QCOMPARE(twoDecimals(d.half1Mean), reportMean(report, QStringLiteral("TR PARTIE 1 Lettres")));
-            QCOMPARE(twoDecimals(d.half2Mean), reportMean(report, QStringLiteral("TR PARTIE 2 Lettres")));
+            QCOMPARE(oneDecimal(d.half1Median), reportMedian(report, QStringLiteral("TR PARTIE 1 Lettres")));
+            QCOMPARE(oneDecimal(d.half2Median), reportMedian(report, QStringLiteral("TR PARTIE 2 Lettres")));
             QCOMPARE(int(d.digitPresses.size()),
                      reportCount(report, QStringLiteral("Nombre de fausses alarmes au chiffre 3= ")));
             QCOMPARE(d.half1.falseAlarms + d.half2.falseAlarms, int(d.digitPresses.size()));
             QCOMPARE(int(d.letterMisses.size()), reportCount(report, QStringLiteral("Lettres= ")));
             QCOMPARE(d.halfAt, 114);
+        }
+        w.logic().markAnalysed = [](const QString &) { return true; };
+        w.QuitterClick();
+    }
+
+    // Runs answered quickly with one item left without an answer until the end of its
+    // response window: the figures and the scales are those of the times the report
+    // keeps, the time-out a mark of its own, counted.
+    void whatTheReportCounts_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QList<int>>("values"); // by item
+        QTest::addColumn<QStringList>("tabs");
+        QList<int> pointing(64);
+        for (int c = 1; c <= 64; ++c) // about 700 ms on the left, 400 on the right
+            pointing[TestGrid64[c - 1] - 1] = ((c - 1) % 8 < 4 ? 680 : 380) + (c % 5) * 10;
+        pointing[TestGrid64[7] - 1] = 30000; // top right
+        QTest::newRow("Puce astérisque, a time-out on the right")
+            << "Durand_64.PAS" << 8 << pointing << QStringList{QStringLiteral("Par item"), QStringLiteral("Par position")};
+        QList<int> centred(32);
+        for (int i = 0; i < 32; ++i)
+            centred[i] = 500 + (i * 37) % 120;
+        centred[5] = 3000;
+        QTest::newRow("TR visuel centré, a time-out")
+            << "Durand_32.VC" << 0 << centred << QStringList{QStringLiteral("Par item"), QStringLiteral("Par délai")};
+    }
+
+    void whatTheReportCounts()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, test);
+        QFETCH(QList<int>, values);
+        QFETCH(QStringList, tabs);
+        QStringList lines{QStringLiteral("Durand: 07/12/2026 à 09:41:12"), QStringLiteral("1")};
+        for (int v : values)
+            lines << QString::number(v);
+        lines << QStringLiteral("0");
+        const QString path = m_dir.filePath(file);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(f.write(cp1252::encodeLines(lines)) > 0);
+        f.close();
+
+        ScopedScriptedMessages msgs;
+        TFormAnalyse w;
+        w.FormShow(path, test, 1, QStringLiteral("Durand"), QStringLiteral("4.0b"));
+        const PlotData &d = w.Plots->data();
+        const QString report = w.logic().reportText();
+        QStringList shown;
+        for (int i = 0; i < w.Plots->tabs()->count(); ++i)
+            shown << w.Plots->tabs()->tabText(i);
+        QCOMPARE(shown, tabs);
+        QCOMPARE(d.timeouts.size(), 1);
+        QVERIFY2(d.timeScaleTop <= 1000, qPrintable(QString::number(d.timeScaleTop)));
+        QCOMPARE(oneDecimal(d.keptMedian), reportMedian(report, QStringLiteral("Global: Total")));
+        const QList<NamedChart> charts = makeAnalysisCharts(d);
+        if (test == 8) {
+            QVERIFY2(d.leftMedian >= 680 && d.leftMedian <= 720, qPrintable(QString::number(d.leftMedian)));
+            QVERIFY2(d.rightMedian >= 380 && d.rightMedian <= 420, qPrintable(QString::number(d.rightMedian)));
+            QCOMPARE(d.gridCells.count(PlotData::Cell::TimedOut), 1);
+            QCOMPARE(d.gridCells[7], PlotData::Cell::TimedOut);
+            QVERIFY(d.gridLow >= 380 && d.gridHigh <= 720);
+            // The heading reads as the report's region lines.
+            QVERIFY2(charts[1].chart->title().contains(
+                         QStringLiteral("hémichamp gauche : %1 ms<br>médiane hémichamp droit : %2 ms")
+                             .arg(reportMedian(report, QStringLiteral("Hémichamp Gauche")),
+                                  reportMedian(report, QStringLiteral("Hémichamp Droit")))),
+                     qPrintable(charts[1].chart->title()));
+        } else {
+            for (const PlotData::ForeperiodBar &bar : d.foreperiods)
+                QVERIFY(bar.median >= 500 && bar.median < 620);
+        }
+        for (const NamedChart &c : charts)
+            delete c.chart;
+
+        // On paper (the PDF of the report with its plots, last page) every text is
+        // read: axis texts about 2.5 mm high (digits), nothing much smaller.
+        ReportDocument doc;
+        doc.report = cp1252::splitLines(w.logic().state().Report.text());
+        doc.title = file;
+        QByteArray pdf;
+        QVERIFY(renderReportPdf(&pdf, doc, exportPageLayout(), 1, &d, {}) > 0);
+        const QString pdfPath = m_dir.filePath(file + QStringLiteral(".pdf"));
+        QFile out(pdfPath);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(pdf) == pdf.size());
+        out.close();
+        const auto words = pdfPageWordHeights(pdfPath, pdfPageCount(pdfPath));
+        QVERIFY(words.size() > 20);
+        for (const auto &[text, height] : words) {
+            QVERIFY2(height >= 3.4, qPrintable(QStringLiteral("%1: %2 mm").arg(text).arg(height)));
+            if (text == QStringLiteral("Item")) // the title of an axis
+                QVERIFY2(height >= 4.0, qPrintable(QStringLiteral("%1: %2 mm").arg(text).arg(height)));
         }
         w.logic().markAnalysed = [](const QString &) { return true; };
         w.QuitterClick();

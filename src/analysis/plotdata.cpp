@@ -6,6 +6,8 @@
 #include "analysis/sustainedtally.h"
 #include "battery/testtable.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace zoka {
@@ -16,9 +18,15 @@ constexpr int SustainedTest = 7;
 
 bool isGridTest(int t) { return t == 1 || t == 2 || t == 8 || t == 9; }
 
-double meanOf(const std::array<int, MaxItemValues> &values, int count)
+double medianOf(const std::array<int, MaxItemValues> &values, int count)
 {
-    return ComputeStats(values, 0, count - 1).mean;
+    return ComputeStats(values, 0, count - 1).median;
+}
+
+bool hasForeperiods(int t)
+{
+    const TestEntry *entry = testEntryAt(t);
+    return entry && entry->scheme == ProtocolScheme::ReactionTime;
 }
 
 void buildItems(const AnalysisState &st, PlotData &d)
@@ -26,10 +34,15 @@ void buildItems(const AnalysisState &st, PlotData &d)
     const int t = st.TestIndex;
     const int n = st.N;
     auto kept = [&](int v) { return v >= 100 && double(v) <= st.RejectLimitMs; };
+    auto auditory = [&](int i) { return t == 6 && seriesChar(TrmSeries, i) == u'A'; };
 
+    // The times the report keeps (its figures), by item.
+    std::array<int, MaxItemValues> visual{}, heard{};
     for (int i = 1; i <= n; ++i) {
         const int v = st.RawValues[i - 1];
         const QPointF p(i, v);
+        if (isGoItem(t, i) && kept(v))
+            (auditory(i) ? heard : visual)[i - 1] = v;
         if (!isGoItem(t, i)) {
             if (v < d.timeoutMs)
                 d.falseAlarms << p;
@@ -37,38 +50,49 @@ void buildItems(const AnalysisState &st, PlotData &d)
             d.timeouts << p;
         } else if (!kept(v)) {
             d.rejects << p;
-        } else if (t == 6 && seriesChar(TrmSeries, i) == u'A') {
+        } else if (auditory(i)) {
             d.keptAuditory << p;
         } else {
             d.kept << p;
         }
     }
+    d.keptMedian = medianOf(visual, n);
+    d.keptMedianAuditory = medianOf(heard, n);
+    double highest = 0;
+    for (const QList<QPointF> *list : {&d.kept, &d.keptAuditory})
+        for (const QPointF &p : *list)
+            highest = std::max(highest, p.y());
+    d.timeScaleTop = roundedScaleTop(highest > 0 ? highest : std::min(d.limitMs, double(d.timeoutMs)));
 
-    // Means by foreperiod, over the times the report keeps (its "Délai" lines).
-    for (const int seconds : {1, 3, 5, 7}) {
-        std::array<int, MaxItemValues> visual{}, auditory{};
-        PlotData::ForeperiodBar bar;
-        bar.seconds = seconds;
+    // Medians by foreperiod, over the times the report keeps (its "Délai" lines).
+    if (hasForeperiods(t)) {
+        std::array<int, MaxItemValues> foreperiod{};
         for (int i = 1; i <= n; ++i) {
             int internalError = 0;
             // TR mixte: line i is item i - 1 of the series, which waits MasterSequence[i - 1].
-            const int fp = t == 6 ? MasterSequence[i - 1] : foreperiodOf(t, n, i, &internalError);
+            foreperiod[i - 1] = t == 6 ? MasterSequence[i - 1] : foreperiodOf(t, n, i, &internalError);
             if (internalError)
                 return;
-            const int v = st.RawValues[i - 1];
-            if (fp != seconds || !isGoItem(t, i) || !kept(v))
-                continue;
-            if (t == 6 && seriesChar(TrmSeries, i) == u'A') {
-                auditory[i - 1] = v;
-                ++bar.countAuditory;
-            } else {
-                visual[i - 1] = v;
-                ++bar.count;
-            }
         }
-        bar.mean = meanOf(visual, n);
-        bar.meanAuditory = meanOf(auditory, n);
-        d.foreperiods << bar;
+        for (const int seconds : {1, 3, 5, 7}) {
+            std::array<int, MaxItemValues> seen{}, sounded{};
+            PlotData::ForeperiodBar bar;
+            bar.seconds = seconds;
+            for (int i = 1; i <= n; ++i) {
+                if (foreperiod[i - 1] != seconds || (visual[i - 1] == 0 && heard[i - 1] == 0))
+                    continue;
+                if (auditory(i)) {
+                    sounded[i - 1] = heard[i - 1];
+                    ++bar.countAuditory;
+                } else {
+                    seen[i - 1] = visual[i - 1];
+                    ++bar.count;
+                }
+            }
+            bar.median = medianOf(seen, n);
+            bar.medianAuditory = medianOf(sounded, n);
+            d.foreperiods << bar;
+        }
     }
 
     if (isGridTest(t) && (n == 36 || n == 64)) {
@@ -78,12 +102,22 @@ void buildItems(const AnalysisState &st, PlotData &d)
         for (int c = 1; c <= k * k; ++c) {
             const int item = n == 36 ? TestGrid36[c - 1] : TestGrid64[c - 1];
             const int v = st.RawValues[item - 1];
-            const int value = kept(v) ? v : 0;
-            d.gridValues << value;
-            ((c - 1) % k < k / 2 ? left : right)[c - 1] = value;
+            // The hemifield figures are the report's; the colours leave time-outs out.
+            ((c - 1) % k < k / 2 ? left : right)[c - 1] = kept(v) ? v : 0;
+            PlotData::Cell cell = PlotData::Cell::Kept;
+            if (v >= d.timeoutMs)
+                cell = PlotData::Cell::TimedOut;
+            else if (!kept(v))
+                cell = PlotData::Cell::Rejected;
+            d.gridCells << cell;
+            d.gridValues << (cell == PlotData::Cell::Kept ? v : 0);
+            if (cell == PlotData::Cell::Kept) {
+                d.gridLow = d.gridLow == 0 ? v : std::min(d.gridLow, v);
+                d.gridHigh = std::max(d.gridHigh, v);
+            }
         }
-        d.leftMean = meanOf(left, k * k);
-        d.rightMean = meanOf(right, k * k);
+        d.leftMedian = medianOf(left, k * k);
+        d.rightMedian = medianOf(right, k * k);
     }
 }
 
@@ -122,16 +156,31 @@ void buildStream(const AnalysisState &st, PlotData &d)
     }
     const std::vector<int> &times = tally.letterTimes();
     const int count = int(times.size());
-    auto mean = [&](int first, int last) { // 1-based items, as the report's PARTIE lines
+    auto median = [&](int first, int last) { // 1-based items, as the report's PARTIE lines
         first = qMax(first, 1);
         last = qMin(last, count);
-        return last < first ? 0.0 : ComputeStats(times.data(), first - 1, last - 1).mean;
+        return last < first ? 0.0 : ComputeStats(times.data(), first - 1, last - 1).median;
     };
-    d.half1Mean = mean(1, n / 2);
-    d.half2Mean = mean(n / 2 + 1, n);
+    d.half1Median = median(1, n / 2);
+    d.half2Median = median(n / 2 + 1, n);
 }
 
 } // namespace
+
+double roundedScaleTop(double highest)
+{
+    if (!(highest > 0))
+        return 100;
+    const double wanted = highest * 1.05;
+    const double power = std::pow(10.0, std::floor(std::log10(wanted / 5)));
+    double step = 10 * power;
+    for (const double m : {1.0, 2.0, 5.0})
+        if (wanted / (m * power) <= 6) {
+            step = m * power;
+            break;
+        }
+    return std::max(100.0, std::ceil(wanted / step) * step);
+}
 
 PlotData buildPlotData(const AnalysisState &st)
 {

@@ -1,5 +1,7 @@
 #include "analysis/widgets/plots.h"
 
+#include "analysis/reportwriter.h"
+
 #include "analysis/widgets/tformanalyse.h"
 
 #include <QAreaSeries>
@@ -11,7 +13,9 @@
 #include <QCoreApplication>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QLinearGradient>
 #include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -45,10 +49,10 @@ QChart *newChart(const QString &title)
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->legend()->setAlignment(Qt::AlignBottom);
     QFont small = chart->legend()->font();
-    small.setPointSizeF(8);
+    small.setPointSizeF(8.5);
     chart->legend()->setFont(small);
     QFont titleFont = chart->titleFont();
-    titleFont.setPointSizeF(10);
+    titleFont.setPointSizeF(9.5);
     titleFont.setBold(true);
     chart->setTitleFont(titleFont);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -62,7 +66,7 @@ QValueAxis *valueAxis(const QString &title, double from, double to)
     axis->setRange(from, to);
     axis->setLabelFormat(QStringLiteral("%d"));
     QFont f = axis->labelsFont();
-    f.setPointSizeF(8);
+    f.setPointSizeF(9);
     axis->setLabelsFont(f);
     axis->setTitleFont(f);
     return axis;
@@ -140,39 +144,72 @@ double highest(std::initializer_list<const QList<QPointF> *> lists)
 
 QString ms(double v) { return QString::number(qRound(v)) + QStringLiteral(" ms"); }
 
+// A median as the report writes it.
+QString medianMs(double v) { return fmtF1(v) + QStringLiteral(" ms"); }
+
+// The marks above the top of the scale are drawn just under it.
+QList<QPointF> underTop(const QList<QPointF> &points, double top)
+{
+    QList<QPointF> out;
+    for (const QPointF &p : points)
+        out << QPointF(p.x(), std::min(p.y(), top * 0.97));
+    return out;
+}
+
+QString counted(const QString &name, qsizetype count)
+{
+    return name + QStringLiteral(" (") + QString::number(count) + u')';
+}
+
 QChart *itemsChart(const PlotData &d)
 {
     QChart *chart = newChart(QStringLiteral("Temps de réaction par item, dans l'ordre de présentation"));
-    const double top = std::max(highest({&d.kept, &d.keptAuditory, &d.timeouts, &d.rejects, &d.falseAlarms}), 100.0)
-        * 1.08;
+    // The scale is that of the kept times: a time-out or a reject above it is a mark
+    // at its top, counted in the legend.
+    const double top = d.timeScaleTop;
     auto *x = valueAxis(QStringLiteral("Item"), 0, d.itemCount + 1);
     setTicks(x, niceStep(d.itemCount, 8));
     auto *y = valueAxis(QStringLiteral("ms"), 0, top);
-    setTicks(y, niceStep(top, 6));
+    setTicks(y, niceStep(top, 5));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
+    const QColor medianColour = KeptColour.darker(140);
     if (d.testIndex == 6) {
-        attach(chart, markers(QStringLiteral("Visuel"), d.kept, KeptColour, QScatterSeries::MarkerShapeCircle, 7), x, y);
-        attach(chart, markers(QStringLiteral("Auditif"), d.keptAuditory, AuditoryColour,
-                              QScatterSeries::MarkerShapeRotatedRectangle, 8), x, y);
+        attach(chart, markers(counted(QStringLiteral("Visuel"), d.kept.size()), d.kept, KeptColour,
+                              QScatterSeries::MarkerShapeCircle, 7), x, y);
+        attach(chart, markers(counted(QStringLiteral("Auditif"), d.keptAuditory.size()), d.keptAuditory,
+                              AuditoryColour, QScatterSeries::MarkerShapeRotatedRectangle, 8), x, y);
+        attach(chart, segment(QStringLiteral("Médiane visuelle ") + medianMs(d.keptMedian), QPointF(0, d.keptMedian),
+                              QPointF(d.itemCount + 1, d.keptMedian), medianColour, Qt::DashLine, 1.5),
+               x, y);
+        attach(chart, segment(QStringLiteral("Médiane auditive ") + medianMs(d.keptMedianAuditory),
+                              QPointF(0, d.keptMedianAuditory), QPointF(d.itemCount + 1, d.keptMedianAuditory),
+                              AuditoryColour.darker(140), Qt::DotLine, 1.5),
+               x, y);
     } else {
         auto *line = new QLineSeries;
-        line->setName(QStringLiteral("Temps retenus"));
+        line->setName(counted(QStringLiteral("Temps retenus"), d.kept.size()));
         line->append(d.kept);
         line->setColor(KeptColour);
         line->setPointsVisible(true);
         attach(chart, line, x, y);
+        attach(chart, segment(QStringLiteral("Médiane ") + medianMs(d.keptMedian), QPointF(0, d.keptMedian),
+                              QPointF(d.itemCount + 1, d.keptMedian), medianColour, Qt::DashLine, 1.5),
+               x, y);
     }
     if (!d.timeouts.isEmpty())
-        attach(chart, markers(QStringLiteral("Absence de réponse"), d.timeouts, TimeoutColour,
-                              QScatterSeries::MarkerShapeRectangle, 8), x, y);
+        attach(chart, markers(counted(QStringLiteral("Absence de réponse en %1 s").arg(d.timeoutMs / 1000), d.timeouts.size()),
+                              underTop(d.timeouts, top), TimeoutColour, QScatterSeries::MarkerShapeRectangle, 9),
+               x, y);
     if (!d.rejects.isEmpty())
-        attach(chart, markers(QStringLiteral("Rejets"), d.rejects, RejectColour,
-                              QScatterSeries::MarkerShapeTriangle, 10), x, y);
+        attach(chart, markers(counted(QStringLiteral("Rejets"), d.rejects.size()), underTop(d.rejects, top),
+                              RejectColour, QScatterSeries::MarkerShapeTriangle, 10),
+               x, y);
     if (!d.falseAlarms.isEmpty())
-        attach(chart, markers(QStringLiteral("Fausses alarmes"), d.falseAlarms, FalseAlarmColour,
-                              QScatterSeries::MarkerShapeStar, 12), x, y);
+        attach(chart, markers(counted(QStringLiteral("Fausses alarmes"), d.falseAlarms.size()),
+                              underTop(d.falseAlarms, top), FalseAlarmColour, QScatterSeries::MarkerShapeStar, 12),
+               x, y);
     if (d.limitMs > 0 && d.limitMs <= top)
         attach(chart, segment(QStringLiteral("Limite ") + ms(d.limitMs), QPointF(0, d.limitMs),
                               QPointF(d.itemCount + 1, d.limitMs), TimeoutColour, Qt::DashLine, 1),
@@ -182,9 +219,9 @@ QChart *itemsChart(const PlotData &d)
 
 QChart *foreperiodChart(const PlotData &d)
 {
-    QChart *chart = newChart(QStringLiteral("Temps moyen par délai"));
+    QChart *chart = newChart(QStringLiteral("Temps médian par délai (temps retenus)"));
     auto *series = new QBarSeries;
-    auto *visual = new QBarSet(d.testIndex == 6 ? QStringLiteral("Visuel") : QStringLiteral("Moyenne"));
+    auto *visual = new QBarSet(d.testIndex == 6 ? QStringLiteral("Visuel") : QStringLiteral("Médiane"));
     visual->setColor(KeptColour);
     QBarSet *auditory = nullptr;
     if (d.testIndex == 6) {
@@ -192,14 +229,15 @@ QChart *foreperiodChart(const PlotData &d)
         auditory->setColor(AuditoryColour);
     }
     QStringList categories;
-    double top = 100;
+    double top = 0;
     for (const PlotData::ForeperiodBar &bar : d.foreperiods) {
-        categories << QString::number(bar.seconds) + QStringLiteral(" s");
-        *visual << std::round(bar.mean);
-        top = std::max(top, bar.mean);
+        categories << (auditory ? QStringLiteral("%1 s (%2 + %3)").arg(bar.seconds).arg(bar.count).arg(bar.countAuditory)
+                                : QStringLiteral("%1 s (%2)").arg(bar.seconds).arg(bar.count));
+        *visual << bar.median;
+        top = std::max(top, bar.median);
         if (auditory) {
-            *auditory << std::round(bar.meanAuditory);
-            top = std::max(top, bar.meanAuditory);
+            *auditory << bar.medianAuditory;
+            top = std::max(top, bar.medianAuditory);
         }
     }
     series->append(visual);
@@ -207,15 +245,22 @@ QChart *foreperiodChart(const PlotData &d)
         series->append(auditory);
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value"));
+    series->setLabelsPrecision(6);
     series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
     for (QBarSet *set : series->barSets())
         set->setLabelColor(Qt::white);
     chart->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
-    x->setTitleText(QStringLiteral("Délai avant le stimulus"));
-    auto *y = valueAxis(QStringLiteral("ms"), 0, top * 1.1);
-    setTicks(y, niceStep(top * 1.1, 5));
+    x->setTitleText(auditory ? QStringLiteral("Délai avant le stimulus (nombre de temps retenus : visuels + auditifs)")
+                             : QStringLiteral("Délai avant le stimulus (nombre de temps retenus)"));
+    QFont f = x->labelsFont();
+    f.setPointSizeF(9);
+    x->setLabelsFont(f);
+    x->setTitleFont(f);
+    top = roundedScaleTop(top);
+    auto *y = valueAxis(QStringLiteral("ms"), 0, top);
+    setTicks(y, niceStep(top, 5));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
@@ -225,58 +270,162 @@ QChart *foreperiodChart(const PlotData &d)
     return chart;
 }
 
-// Keeps the value texts of the field's cells in the middle of their cells.
-class CellLabels : public QObject {
-public:
-    CellLabels(QChart *chart, QAbstractSeries *reference, int side, const QList<int> &values)
-        : QObject(chart), m_chart(chart), m_reference(reference), m_side(side)
-    {
-        QFont f = chart->font();
-        f.setPointSizeF(side > 6 ? 7.5 : 8.5);
-        for (int v : values) {
-            auto *item = new QGraphicsSimpleTextItem(v > 0 ? QString::number(v) : QStringLiteral("-"), chart);
-            item->setFont(f);
-            item->setZValue(10);
-            m_items << item;
-        }
-        connect(chart, &QChart::plotAreaChanged, this, [this] { place(); });
-    }
+const QColor TimedOutCell(70, 70, 70);
 
-    void place()
-    {
-        for (int c = 0; c < m_items.size(); ++c) {
-            const QPointF centre(c % m_side + 0.5, c / m_side + 0.5);
-            const QPointF at = m_chart->mapToPosition(centre, m_reference);
-            const QRectF box = m_items[c]->boundingRect();
-            m_items[c]->setPos(at - QPointF(box.width() / 2, box.height() / 2));
-        }
-    }
-
-private:
-    QChart *m_chart;
-    QAbstractSeries *m_reference;
-    int m_side;
-    QList<QGraphicsSimpleTextItem *> m_items;
-};
-
+// The colour of a kept time between the least and the greatest kept time.
 QColor heat(int v, int low, int high)
 {
-    if (v <= 0)
-        return QColor(225, 225, 225);
-    const double f = high > low ? double(v - low) / (high - low) : 0.5;
+    const double f = high > low ? std::clamp(double(v - low) / (high - low), 0.0, 1.0) : 0.5;
     const QColor a(255, 244, 190), b(190, 40, 30);
     return QColor::fromRgbF(a.redF() + f * (b.redF() - a.redF()), a.greenF() + f * (b.greenF() - a.greenF()),
                             a.blueF() + f * (b.blueF() - a.blueF()));
 }
 
+QBrush cellBrush(const PlotData &d, int c)
+{
+    switch (d.gridCells[c]) {
+    case PlotData::Cell::TimedOut:
+        return TimedOutCell;
+    case PlotData::Cell::Rejected:
+        return QBrush(RejectColour, Qt::BDiagPattern);
+    case PlotData::Cell::Kept:
+        break;
+    }
+    return heat(d.gridValues[c], d.gridLow, d.gridHigh);
+}
+
+QString cellText(const PlotData &d, int c)
+{
+    switch (d.gridCells[c]) {
+    case PlotData::Cell::TimedOut:
+        return QStringLiteral("≥ %1 s").arg(d.timeoutMs / 1000);
+    case PlotData::Cell::Rejected:
+        return QStringLiteral("rejet");
+    case PlotData::Cell::Kept:
+        break;
+    }
+    return QString::number(d.gridValues[c]);
+}
+
+// The texts of the field's cells kept in the middle of their cells, and beside the
+// field the colour scale of the kept times with the marks of the other cells.
+class FieldTexts : public QObject {
+public:
+    FieldTexts(QChart *chart, QAbstractSeries *reference, const PlotData &d)
+        : QObject(chart), m_chart(chart), m_reference(reference), m_side(d.gridSide)
+    {
+        QFont f = chart->font();
+        f.setPointSizeF(m_side > 6 ? 8 : 9);
+        for (int c = 0; c < d.gridValues.size(); ++c) {
+            auto *item = new QGraphicsSimpleTextItem(cellText(d, c), chart);
+            item->setFont(f);
+            item->setBrush(d.gridCells[c] == PlotData::Cell::TimedOut ? Qt::white : Qt::black);
+            item->setZValue(10);
+            m_cells << item;
+        }
+        QFont legend = chart->font();
+        legend.setPointSizeF(8.5);
+        m_title = text(QStringLiteral("Temps retenus"), legend);
+        QLinearGradient gradient(0, 0, 0, 1);
+        gradient.setCoordinateMode(QGradient::ObjectMode);
+        gradient.setColorAt(0, heat(d.gridHigh, d.gridLow, d.gridHigh));
+        gradient.setColorAt(1, heat(d.gridLow, d.gridLow, d.gridHigh));
+        m_bar = new QGraphicsRectItem(chart);
+        m_bar->setBrush(d.gridHigh > 0 ? QBrush(gradient) : QBrush(Qt::NoBrush));
+        m_bar->setPen(QPen(Qt::darkGray, 0));
+        if (d.gridHigh > 0) {
+            // The least and the greatest kept time, and round values between.
+            m_ticks << d.gridLow;
+            const double step = niceStep(d.gridHigh - d.gridLow, 4);
+            for (double v = std::ceil(d.gridLow / step) * step; v < d.gridHigh; v += step)
+                if (v - d.gridLow > step / 3 && d.gridHigh - v > step / 3)
+                    m_ticks << int(v);
+            if (d.gridHigh > d.gridLow)
+                m_ticks << d.gridHigh;
+        }
+        for (int v : m_ticks)
+            m_tickTexts << text(QString::number(v) + QStringLiteral(" ms"), legend);
+        int timedOut = 0, rejected = 0;
+        for (PlotData::Cell cell : d.gridCells) {
+            timedOut += cell == PlotData::Cell::TimedOut;
+            rejected += cell == PlotData::Cell::Rejected;
+        }
+        for (const auto &[brush, name] :
+             {std::pair{QBrush(TimedOutCell), counted(QStringLiteral("sans réponse"), timedOut)},
+              std::pair{QBrush(RejectColour, Qt::BDiagPattern), counted(QStringLiteral("rejets"), rejected)}}) {
+            auto *swatch = new QGraphicsRectItem(chart);
+            swatch->setBrush(brush);
+            swatch->setPen(QPen(Qt::darkGray, 0));
+            m_swatches << swatch;
+            m_swatchTexts << text(name, legend);
+        }
+        m_low = d.gridLow;
+        m_high = d.gridHigh;
+        connect(chart, &QChart::plotAreaChanged, this, [this] { place(); });
+    }
+
+    // Room the scale takes right of the field, in the chart's units.
+    static constexpr int Room = 150;
+
+    void place()
+    {
+        for (int c = 0; c < m_cells.size(); ++c) {
+            const QPointF centre(c % m_side + 0.5, c / m_side + 0.5);
+            const QPointF at = m_chart->mapToPosition(centre, m_reference);
+            const QRectF box = m_cells[c]->boundingRect();
+            m_cells[c]->setPos(at - QPointF(box.width() / 2, box.height() / 2));
+        }
+        const QRectF area = m_chart->plotArea();
+        const double left = area.right() + 14;
+        const double line = m_title->boundingRect().height();
+        m_title->setPos(left, area.top());
+        const QRectF bar(left, area.top() + line * 1.9, 16, std::max(area.height() - line * 5.5, line * 2));
+        m_bar->setRect(bar);
+        for (int i = 0; i < m_ticks.size(); ++i) {
+            const double f = m_high > m_low ? double(m_ticks[i] - m_low) / (m_high - m_low) : 0.5;
+            const double y = bar.bottom() - f * bar.height();
+            m_tickTexts[i]->setPos(bar.right() + 5, y - line / 2);
+        }
+        for (int i = 0; i < m_swatches.size(); ++i) {
+            const double y = bar.bottom() + line * (0.9 + 1.3 * i);
+            m_swatches[i]->setRect(left, y, 16, line * 0.9);
+            m_swatchTexts[i]->setPos(left + 21, y - line * 0.05);
+        }
+    }
+
+private:
+    QGraphicsSimpleTextItem *text(const QString &s, const QFont &f)
+    {
+        auto *item = new QGraphicsSimpleTextItem(s, m_chart);
+        item->setFont(f);
+        item->setZValue(10);
+        return item;
+    }
+
+    QChart *m_chart;
+    QAbstractSeries *m_reference;
+    int m_side;
+    int m_low = 0, m_high = 0;
+    QList<QGraphicsSimpleTextItem *> m_cells;
+    QGraphicsSimpleTextItem *m_title = nullptr;
+    QGraphicsRectItem *m_bar = nullptr;
+    QList<int> m_ticks;
+    QList<QGraphicsSimpleTextItem *> m_tickTexts;
+    QList<QGraphicsRectItem *> m_swatches;
+    QList<QGraphicsSimpleTextItem *> m_swatchTexts;
+};
+
 QChart *gridChart(const PlotData &d)
 {
     const int k = d.gridSide;
     QChart *chart = newChart(QStringLiteral("Temps par position à l'écran (%1 × %1)<br>"
-                                            "hémichamp gauche : %2, hémichamp droit : %3")
+                                            "médiane hémichamp gauche : %2<br>médiane hémichamp droit : %3")
                                  .arg(k)
-                                 .arg(ms(d.leftMean), ms(d.rightMean)));
+                                 .arg(medianMs(d.leftMedian), medianMs(d.rightMedian)));
     chart->legend()->hide();
+    QMargins margins = chart->margins();
+    margins.setRight(margins.right() + FieldTexts::Room);
+    chart->setMargins(margins);
     auto *x = valueAxis(QString(), 0, k);
     auto *y = valueAxis(QString(), 0, k);
     y->setReverse(true);
@@ -288,13 +437,6 @@ QChart *gridChart(const PlotData &d)
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
 
-    int low = 0, high = 0;
-    for (int v : d.gridValues) {
-        if (v <= 0)
-            continue;
-        low = low == 0 ? v : std::min(low, v);
-        high = std::max(high, v);
-    }
     QAbstractSeries *reference = nullptr;
     for (int c = 0; c < d.gridValues.size(); ++c) {
         const double col = c % k, row = c / k;
@@ -305,7 +447,7 @@ QChart *gridChart(const PlotData &d)
         lower->append(col, row + 1);
         lower->append(col + 1, row + 1);
         auto *cell = new QAreaSeries(upper, lower);
-        cell->setColor(heat(d.gridValues[c], low, high));
+        cell->setBrush(cellBrush(d, c));
         cell->setBorderColor(Qt::white);
         attach(chart, cell, x, y);
         reference = cell;
@@ -315,8 +457,8 @@ QChart *gridChart(const PlotData &d)
     attach(chart, segment(QString(), QPointF(k / 2.0, 0), QPointF(k / 2.0, k), dividers, Qt::SolidLine, 2.5), x, y);
     attach(chart, segment(QString(), QPointF(0, k / 2.0), QPointF(k, k / 2.0), dividers, Qt::SolidLine, 2.5), x, y);
     if (reference) {
-        auto *labels = new CellLabels(chart, reference, k, d.gridValues);
-        labels->place();
+        auto *texts = new FieldTexts(chart, reference, d);
+        texts->place();
     }
     return chart;
 }
@@ -324,8 +466,8 @@ QChart *gridChart(const PlotData &d)
 QChart *streamChart(const PlotData &d)
 {
     QChart *chart = newChart(QStringLiteral("Appuis le long du flux de caractères<br>"
-                                            "temps moyen aux lettres : partie 1 : %1, partie 2 : %2")
-                                 .arg(ms(d.half1Mean), ms(d.half2Mean)));
+                                            "temps médian aux lettres : partie 1 : %1, partie 2 : %2")
+                                 .arg(medianMs(d.half1Median), medianMs(d.half2Median)));
     const double top = std::max(highest({&d.letterHits, &d.digitPresses, &d.fastPresses}), 100.0) * 1.08;
     const int n = std::max(d.itemCount, 1);
     auto *x = valueAxis(QStringLiteral("Position dans le flux"), 0, std::max(n, 228) + 1);
@@ -353,11 +495,11 @@ QChart *streamChart(const PlotData &d)
     auto *divider = segment(QString(), QPointF(split, 0), QPointF(split, top), QColor(40, 40, 40), Qt::SolidLine, 2);
     attach(chart, divider, x, y);
     hideFromLegend(chart, divider);
-    // The mean letter time of each half, named in the title.
+    // The median letter time of each half, named in the title.
     const QColor meanColour = KeptColour.darker(140);
-    for (auto *mean : {segment(QString(), QPointF(1, d.half1Mean), QPointF(split, d.half1Mean), meanColour,
+    for (auto *mean : {segment(QString(), QPointF(1, d.half1Median), QPointF(split, d.half1Median), meanColour,
                                Qt::DashLine, 2),
-                       segment(QString(), QPointF(split, d.half2Mean), QPointF(n, d.half2Mean), meanColour,
+                       segment(QString(), QPointF(split, d.half2Median), QPointF(n, d.half2Median), meanColour,
                                Qt::DashLine, 2)}) {
         attach(chart, mean, x, y);
         hideFromLegend(chart, mean);

@@ -49,6 +49,8 @@ QPageLayout exportPageLayout()
 
 namespace {
 
+constexpr double PlotLogicalWidth = 600;
+
 // Two charts a page, below a title line.
 void drawPlotPages(QPainter &painter, QPdfWriter &writer, const QRect &area, const PlotData &plots,
                    const QString &title)
@@ -69,7 +71,9 @@ void drawPlotPages(QPainter &painter, QPdfWriter &writer, const QRect &area, con
         const int top = margin * 3 / 2;
         const int height = (area.height() - top - margin) / 2;
         const QRectF target(margin, top + slot * height, area.width() - 2 * margin, height - margin / 3);
-        const QSizeF logical(1000, 1000 * target.height() / target.width());
+        // Laid out 600 wide: on the sheet (about 18 cm) the labels come out about
+        // 2.5 mm high, to be read on paper.
+        const QSizeF logical(PlotLogicalWidth, PlotLogicalWidth * target.height() / target.width());
         renderChart(charts[i].chart, &painter, target, logical);
     }
     for (const NamedChart &c : charts)
