@@ -61,21 +61,6 @@ QStringList pdfPageLines(const QString &path, int page)
     return lines;
 }
 
-QList<QPair<QString, double>> pdfPageWordHeights(const QString &path, int page)
-{
-    const QString p = QString::number(page);
-    const QString xml = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), p,
-                                                         QStringLiteral("-l"), p, path, QStringLiteral("-")});
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    QList<QPair<QString, double>> words;
-    for (auto m = word.globalMatch(xml); m.hasNext();) {
-        const auto w = m.next();
-        words.append({w.captured(3), (w.captured(2).toDouble() - w.captured(1).toDouble()) * 25.4 / 72});
-    }
-    return words;
-}
-
 QStringList pdfFontsNotEmbedded(const QString &path)
 {
     // name type encoding emb sub uni object ID: the "emb" column is the 4th from the end

@@ -1,7 +1,5 @@
 #pragma once
 #include <QString>
-#include <QList>
-#include <QPair>
 #include <QStringList>
 
 // What poppler's tools read in a PDF file (pdfinfo, pdftotext, pdffonts).
@@ -15,10 +13,6 @@ QString pdfPageSize(const QString &path);
 // The text lines of page `page` (1-based), in their printed order, blank lines left
 // out and runs of blanks made one.
 QStringList pdfPageLines(const QString &path, int page);
-
-// The words of page `page` with the height of their box on the sheet, in mm (the
-// font's whole height, about 1.6 times that of a digit).
-QList<QPair<QString, double>> pdfPageWordHeights(const QString &path, int page);
 
 // Fonts of the file that are not embedded (empty when every font is).
 QStringList pdfFontsNotEmbedded(const QString &path);
