@@ -62,10 +62,6 @@ PrinterList listPrinters(int timeoutMs)
         return list;
     }
     list.outcome = PrinterList::Outcome::Answered;
-    if (r.exitCode == 0)
-        for (const QString &line : r.out.split(u'\n', Qt::SkipEmptyParts))
-            if (!line.trimmed().isEmpty())
-                list.printers << line.trimmed();
     return list;
 }
 

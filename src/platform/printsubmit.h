@@ -9,7 +9,7 @@ namespace zoka {
 // C locale so that their answers can be read, and is bounded in time. None of these
 // calls belongs on a window's thread: a scheduler that does not answer would hold it.
 
-// What asking for the print queues found.
+// Whether the scheduler answers when asked for its queues.
 struct PrinterList {
     enum class Outcome {
         Answered, // the scheduler answered (possibly: no queue, or it is not running)
@@ -17,7 +17,6 @@ struct PrinterList {
         NoClient, // `lpstat` could not be run: nothing is known
     };
     Outcome outcome = Outcome::NoClient;
-    QStringList printers; // queue names
 };
 PrinterList listPrinters(int timeoutMs);
 
