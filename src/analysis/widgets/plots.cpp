@@ -164,6 +164,7 @@ QString counted(const QString &name, qsizetype count)
 QChart *itemsChart(const PlotData &d)
 {
     QChart *chart = newChart(QStringLiteral("Temps de réaction par item, dans l'ordre de présentation"));
+    chart->legend()->setAlignment(Qt::AlignRight); // a list: the names and counts are never cut short
     // The scale is that of the kept times: a time-out or a reject above it is a mark
     // at its top, counted in the legend.
     const double top = d.timeScaleTop;
