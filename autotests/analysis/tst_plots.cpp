@@ -11,6 +11,7 @@
 #include "shell/sharedstate.h"
 
 #include <QChart>
+#include <QChartView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -246,10 +247,12 @@ private slots:
     {
         QFETCH(QSize, window);
         QFETCH(bool, beside);
-        const QString path = m_dir.filePath(QStringLiteral("Dupont_32.VC"));
+        const QString path = m_dir.filePath(QStringLiteral("Martin_64.LAT"));
+        QFile::remove(path);
+        QVERIFY(QFile::copy(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Martin_64.LAT"), path));
         ScopedScriptedMessages msgs;
         TFormAnalyse w;
-        w.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
+        w.FormShow(path, 1, 1, QStringLiteral("Martin"), QStringLiteral("4.0b"));
         w.resize(window);
         w.show();
         QCOMPARE(w.Graphiques->isVisible(), !beside);
@@ -269,6 +272,10 @@ private slots:
         QVERIFY2(qAbs(p.top() - (above - 1 - p.bottom())) <= 1, qPrintable(QString::number(p.top())));
         for (const QWidget *c : {static_cast<QWidget *>(w.Plots), static_cast<QWidget *>(w.Quitter)})
             QVERIFY(page->rect().contains(c->geometry()));
+        w.Plots->tabs()->setCurrentIndex(2); // the field, its last row whole
+        const QChartView *field = w.Plots->views().at(2);
+        QTRY_VERIFY(field->chart()->plotArea().height() > 100);
+        QVERIFY(field->chart()->plotArea().bottom() <= field->viewport()->height());
         w.logic().markAnalysed = [](const QString &) { return true; };
         w.QuitterClick();
     }
