@@ -227,8 +227,6 @@ private slots:
         QFETCH(int, progress);
         QCOMPARE(int(jobProgressFrom(QStringLiteral("printer Bureau is idle.  enabled since Wed Dec  9 2026\n"), jobs,
                                      QStringLiteral("Bureau-12"))), progress);
-        QCOMPARE(jobProgressFrom(QStringLiteral("printer Bureau disabled since Wed Dec  9 2026 -\n"), QString(),
-                                 QStringLiteral("Bureau-12")), JobProgress::QueueStopped);
     }
 
     // What `lp` answers when it refuses a job, said in French without its prefix.
@@ -242,7 +240,6 @@ private slots:
                                        << QStringLiteral("cette imprimante n'existe pas sur le système d'impression");
         QTest::newRow("unknown reason") << QStringLiteral("lp: Something new.")
                                         << QStringLiteral("le système d'impression a refusé le travail (réponse : « Something new. »)");
-        QTest::newRow("nothing said") << QStringLiteral("lp: ") << QStringLiteral("le système d'impression a refusé le travail sans en donner la raison");
     }
 
     void refusalReasons()
