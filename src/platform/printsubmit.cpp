@@ -51,17 +51,17 @@ QString queueOf(const QString &printer) { return printer.section(u'/', 0, 0); }
 
 } // namespace
 
-PrinterList listPrinters(int timeoutMs)
+PrinterQuery queryPrinters(int timeoutMs)
 {
-    PrinterList list;
+    PrinterQuery list;
     const ClientRun r = runClient(QStringLiteral("lpstat"), {QStringLiteral("-e")}, timeoutMs);
     if (!r.started)
         return list;
     if (!r.finished) {
-        list.outcome = PrinterList::Outcome::NoAnswer;
+        list.outcome = PrinterQuery::Outcome::NoAnswer;
         return list;
     }
-    list.outcome = PrinterList::Outcome::Answered;
+    list.outcome = PrinterQuery::Outcome::Answered;
     return list;
 }
 

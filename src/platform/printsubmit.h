@@ -10,7 +10,7 @@ namespace zoka {
 // calls belongs on a window's thread: a scheduler that does not answer would hold it.
 
 // Whether the scheduler answers when asked for its queues.
-struct PrinterList {
+struct PrinterQuery {
     enum class Outcome {
         Answered, // the scheduler answered (possibly: no queue, or it is not running)
         NoAnswer, // nothing within the time allowed: the scheduler hangs
@@ -18,7 +18,7 @@ struct PrinterList {
     };
     Outcome outcome = Outcome::NoClient;
 };
-PrinterList listPrinters(int timeoutMs);
+PrinterQuery queryPrinters(int timeoutMs);
 
 // Hands a finished PDF document to a print queue, and says whether the queue took it.
 // `printer` is a queue name, possibly "queue/instance"; `options` are name=value job

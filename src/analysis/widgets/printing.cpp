@@ -230,8 +230,8 @@ void TFormAnalyse::printReport()
     m_logic.setStatusMessage(QStringLiteral("Recherche des imprimantes…"));
     refreshStatus();
     const int timeout = printQueryTimeoutMs;
-    const PrinterList found = awaitOffThread<PrinterList>([timeout] { return listPrinters(timeout); });
-    if (found.outcome == PrinterList::Outcome::NoAnswer) {
+    const PrinterQuery found = awaitOffThread<PrinterQuery>([timeout] { return queryPrinters(timeout); });
+    if (found.outcome == PrinterQuery::Outcome::NoAnswer) {
         fail(QStringLiteral("Le système d'impression ne répond pas : aucune imprimante n'a pu être trouvée, "
                             "rien n'a été imprimé. Le rapport peut être enregistré en PDF par « Exporter »."));
         return;
