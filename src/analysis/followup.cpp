@@ -483,6 +483,26 @@ QStringList followUpReportLines(const QString &patient, const QList<Administrati
     return out;
 }
 
+FollowUpSeries followUpSeries(const QList<Administration> &all, int testIndex)
+{
+    FollowUpSeries s;
+    s.testIndex = testIndex;
+    s.title = testTitle(testIndex);
+    for (int i : administrationsOfTest(all, testIndex)) {
+        const Administration &a = all.at(i);
+        if (!a.comparable())
+            continue;
+        s.labels << a.when.toString(QStringLiteral("dd/MM/yy"));
+        s.median << a.rt.median;
+        s.sd << a.rt.sd;
+        s.omissions << a.omissions;
+        s.falseAlarms << qMax(0, a.falseAlarms);
+        s.untimely << a.untimely;
+        s.hasFalseAlarms = s.hasFalseAlarms || a.falseAlarms >= 0;
+    }
+    return s;
+}
+
 // ---- zoka-report --summary ------------------------------------------------------
 
 namespace {

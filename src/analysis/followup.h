@@ -113,6 +113,18 @@ QStringList followUpReportLines(const QString &patient, const QList<Administrati
                                 const QList<QPair<int, int>> &pairs, const QString &version,
                                 const QDateTime &now);
 
+// What the plots across sessions show for one test: one point per comparable
+// administration, in date order.
+struct FollowUpSeries {
+    int testIndex = -1;
+    QString title;
+    QStringList labels; // date of each administration ("07/12/26")
+    QList<double> median, sd;
+    QList<int> omissions, falseAlarms, untimely;
+    bool hasFalseAlarms = false;
+};
+FollowUpSeries followUpSeries(const QList<Administration> &all, int testIndex);
+
 // zoka-report --summary: a header row and one tab-separated row per administration
 // (UTF-8, LF), and the description of its columns (JSON).
 QByteArray summaryHeader();

@@ -1,0 +1,42 @@
+// Times what the follow-up window does when it opens: the result files of a results
+// directory and its subdirectories, the patients among them, and every administration
+// of one patient read and measured; then one comparison.
+//
+//   followup_open DIR PATIENT
+#include "analysis/followup.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+
+using namespace zoka;
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: followup_open DIR PATIENT\n");
+        return 2;
+    }
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    const QString patient = QString::fromLocal8Bit(argv[2]);
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList files = resultFilesUnder(dir);
+    const qint64 listed = timer.elapsed();
+    const QStringList patients = patientsOf(files);
+    const QList<Administration> all = loadFollowUp(files, patient);
+    const qint64 read = timer.elapsed();
+    int compared = 0;
+    for (int t = 0; t < 10; ++t) {
+        const QPair<int, int> p = defaultComparison(all, t);
+        if (p.first >= 0 && compareAdministrations(all.at(p.first), all.at(p.second)).valid)
+            ++compared;
+    }
+    const qint64 total = timer.elapsed();
+    std::printf("%lld files, %lld patients, %lld administrations of %s, %d comparisons: "
+                "listed in %.3f s, read in %.3f s, total %.3f s\n",
+                qint64(files.size()), qint64(patients.size()), qint64(all.size()), argv[2], compared,
+                listed / 1000.0, (read - listed) / 1000.0, total / 1000.0);
+    return 0;
+}
