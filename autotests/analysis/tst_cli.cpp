@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QLocale>
@@ -397,7 +399,11 @@ private slots:
         QTest::addColumn<QString>("err");
         const QString missing = QStringLiteral("/nonexistent/Absent_16.VC");
         QTest::newRow("no file") << QStringList{} << 2 << QString() << "aucun fichier";
-        QTest::newRow("limit without text") << QStringList{"--limit"} << 2 << QString() << "usage";
+        QTest::newRow("limit without text") << QStringList{"--limit"} << 2 << QString() << "l'option --limit attend une valeur";
+        QTest::newRow("flag given a value") << QStringList{"--trials=1", missing} << 2 << QString() << "l'option --trials ne prend pas de valeur";
+        QTest::newRow("trials with a limit") << QStringList{"--trials", "--limit", "1", missing} << 2 << QString() << "ni --export ni --limit";
+        QTest::newRow("trials and summary") << QStringList{"--trials", "--summary", missing} << 2 << QString() << "ne vont pas ensemble";
+        QTest::newRow("output alone") << QStringList{"--output", "x", missing} << 2 << QString() << "--output ne sert qu'avec";
         QTest::newRow("unknown option") << QStringList{"--bogus", missing} << 2 << QString() << "option inconnue : bogus";
         // A refused limit stops before any file is read: no "Fichier introuvable".
         QTest::newRow("limit above 10") << QStringList{"--limit", "12", missing} << 2 << QString() << "limite refusée « 12 »";
@@ -420,6 +426,44 @@ private slots:
             QVERIFY(r.errLines.isEmpty());
         else
             QVERIFY2(r.errLines.join(u'\n').contains(err), qPrintable(r.errLines.join(u'\n')));
+    }
+
+    void itemTablesAndTheirDescription()
+    {
+        // Three small files: every item, the closing lines; a missing file is named
+        // on standard error and the others still written.
+        const QStringList files = {DataDir + QStringLiteral("Dupont_32.VC"), DataDir + QStringLiteral("Petit_32.DB"),
+                                   DataDir + QStringLiteral("Martin_36.LAT")};
+        const QString missing = m_dir.filePath(QStringLiteral("Absent_16.VC"));
+        const QByteArray golden = readAll(DataDir + QStringLiteral("trials_beh.tsv"));
+        Run r = run(QStringList{QStringLiteral("--trials")} + files + QStringList{missing});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, golden);
+        QCOMPARE(r.errLines, QStringList{missing + QStringLiteral(": Fichier introuvable : ") + missing});
+
+        // With --output: the table and its description, never through a link.
+        const QString prefix = m_dir.filePath(QStringLiteral("etude"));
+        r = run(QStringList{QStringLiteral("--trials"), QStringLiteral("--output"), prefix} + files);
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(readAll(prefix + QStringLiteral("_beh.tsv")), golden);
+        const QJsonObject columns = QJsonDocument::fromJson(readAll(prefix + QStringLiteral("_beh.json"))).object();
+        for (const QByteArray &name : golden.left(golden.indexOf('\n')).split('\t'))
+            QVERIFY2(columns.value(QString::fromUtf8(name)).toObject().contains(QStringLiteral("Description")), name.constData());
+        QCOMPARE(columns.value(QStringLiteral("response_time")).toObject().value(QStringLiteral("Units")).toString(), QStringLiteral("ms"));
+        const QString elsewhere = m_dir.filePath(QStringLiteral("ailleurs.json"));
+        QFile::remove(prefix + QStringLiteral("_summary.json"));
+        QVERIFY(QFile::link(elsewhere, prefix + QStringLiteral("_summary.json")));
+        r = run(QStringList{QStringLiteral("--summary"), QStringLiteral("--output"), prefix} + files);
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.errLines.join(u' ').contains(QStringLiteral("lien symbolique")));
+        QVERIFY(!QFileInfo::exists(elsewhere) && !QFileInfo::exists(prefix + QStringLiteral("_summary.tsv")));
+        // One row a file with the measures the follow-up shows.
+        r = run(QStringList{QStringLiteral("--summary")} + files);
+        QCOMPARE(r.status, 0);
+        const QList<QByteArray> rows = r.out.split('\n');
+        QCOMPARE(rows.size(), 5); // header, three rows, the end
+        QVERIFY2(rows.at(2).startsWith("Petit\tDB\tTR Double Binaire\tPetit_32.DB\t2026-12-07T09:41:12\t32\tn/a\tcomplet\t"), rows.at(2).constData());
     }
 
     void namesThatAreNotUtf8()

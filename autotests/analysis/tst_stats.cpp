@@ -76,6 +76,62 @@ private slots:
         QVERIFY(!fmtF2(s.sd).contains(QStringLiteral("nan"), Qt::CaseInsensitive));
     }
 
+    // Comparing two administrations, against published worked examples.
+    void comparisonStatistics_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QList<double>>("x");
+        QTest::addColumn<QList<double>>("y");
+        QTest::addColumn<QList<double>>("expected");
+        QTest::addColumn<double>("tolerance");
+        // Hollander & Wolfe, permeability constants of the human chorioamnion (the
+        // example of R's wilcox.test): W = 35, one-sided p = 0.1272, exact, no ties.
+        const QList<double> term = {0.80, 0.83, 1.89, 1.04, 1.45, 1.38, 1.91, 1.64, 0.73, 1.46};
+        const QList<double> early = {1.15, 0.88, 0.90, 0.74, 1.21};
+        QTest::newRow("Mann-Whitney exact") << "mw" << term << early << QList<double>{35, 2 * 0.1272, 1} << 1e-4;
+        // Bonett & Price (2002) as in statpsych's ci.median2: medians 34.5 and 43,
+        // difference -8.5, SE 4.316291, 95 % CI -16.95977 to -0.04022524.
+        const QList<double> g1 = {32, 39, 26, 35, 43, 27, 40, 37, 34, 29};
+        const QList<double> g2 = {36, 44, 47, 42, 49, 39, 46, 31, 33, 48};
+        QTest::newRow("Bonett-Price, n = 10") << "ci" << g1 << g2 << QList<double>{-8.5, 4.316291, -16.95977, -0.04022524} << 1e-5;
+        // Second example (n = 20): difference -85, SE 37.11502, CI -157.7441 to -12.25589.
+        const QList<double> h1 = {70, 394, 43, 95, 62, 128, 2, 203, 81, 436, 85, 35, 156, 1, 3, 27, 63, 181, 184, 18};
+        const QList<double> h2 = {102, 120, 78, 78, 417, 124, 86, 171, 176, 129, 230, 194, 100, 157, 306, 411, 164, 103, 193, 312};
+        QTest::newRow("Bonett-Price, n = 20") << "ci" << h1 << h2 << QList<double>{-85, 37.11502, -157.7441, -12.25589} << 1e-4;
+        // The same samples hold a tie (78, 78): normal approximation. By hand: U = 103,
+        // mean 200, variance 400/12 x (41 - 6/1560) = 1366.54, z = (103 - 200 + 0.5) / 36.967
+        // = -2.6104, p = 2 x Phi(-2.6104) = 0.00904.
+        QTest::newRow("Mann-Whitney, ties") << "mw" << h1 << h2 << QList<double>{103, 0.00904, 0} << 1e-5;
+        // Fisher's tea-tasting lady, 3 1 / 1 3: two-sided p = 17/35.
+        QTest::newRow("Fisher, tea tasting") << "fisher" << QList<double>{3, 1, 1, 3} << QList<double>{} << QList<double>{17.0 / 35} << 1e-9;
+        // Lange's convictions of like-sex twins of criminals (R's fisher.test example):
+        // 2 15 / 10 3, two-sided p = 0.0005367.
+        QTest::newRow("Fisher, convictions") << "fisher" << QList<double>{2, 15, 10, 3} << QList<double>{} << QList<double>{0.0005367} << 1e-7;
+        QTest::newRow("Fisher, nothing changed") << "fisher" << QList<double>{0, 32, 0, 32} << QList<double>{} << QList<double>{1} << 1e-12;
+    }
+    void comparisonStatistics()
+    {
+        QFETCH(QString, method);
+        QFETCH(QList<double>, x);
+        QFETCH(QList<double>, y);
+        QFETCH(QList<double>, expected);
+        QFETCH(double, tolerance);
+        const std::vector<double> a(x.begin(), x.end()), b(y.begin(), y.end());
+        QList<double> got;
+        if (method == u"mw") {
+            const MannWhitney r = mannWhitneyU(a, b);
+            got = {r.u, r.p, r.exact ? 1.0 : 0.0};
+        } else if (method == u"ci") {
+            const MedianDifference r = medianDifference(b, a); // x - y, as the examples give it
+            got = {r.difference, r.se, r.lower, r.upper};
+        } else {
+            got = {fisherExactTwoSided(int(x[0]), int(x[1]), int(x[2]), int(x[3]))};
+        }
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(std::fabs(got.at(i) - expected.at(i)) <= tolerance,
+                     qPrintable(QStringLiteral("value %1: %2, expected %3").arg(i).arg(got.at(i), 0, 'g', 10).arg(expected.at(i))));
+    }
+
     void notations()
     {
         QCOMPARE(fmtInt(85, 4), QStringLiteral("  85"));

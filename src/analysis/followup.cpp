@@ -119,6 +119,17 @@ int countGoItems(int testIndex, int n)
 void measureItems(Administration &a, AnalysisState &st)
 {
     const int n = qMin(st.N, MaxItemValues);
+    // The report's first block keeps a time-out (the omission value) among the times;
+    // a follow-up counts it as an omission only, so that a change in omissions does
+    // not show twice, once as a change in speed.
+    const TestEntry *entry = testEntryAt(st.TestIndex);
+    const int timeout = entry->timeLimitSeconds * 1000;
+    for (int &v : st.KeptValues)
+        if (v >= timeout)
+            v = 0;
+    for (int &v : st.GridValues)
+        if (v >= timeout)
+            v = 0;
     a.rt = ComputeStats(st.KeptValues, 0, n - 1);
     for (int i = 0; i < n; ++i)
         if (st.KeptValues[std::size_t(i)] > 0)
@@ -150,8 +161,7 @@ void measureItems(Administration &a, AnalysisState &st)
     }
     if (st.TestIndex == 2)
         a.groups << ItemGroup{QStringLiteral("Appuis au point de fixation"), Stats{}, st.SecondCount, true};
-    const TestEntry *entry = testEntryAt(st.TestIndex);
-    if (entry && entry->grid && (st.N == 64 || st.N == 36)) {
+    if (entry->grid && (st.N == 64 || st.N == 36)) {
         const std::array<Stats, 8> regions = regionStatistics(st);
         for (int r = 0; r < 8; ++r)
             a.groups << ItemGroup{RegionNames[std::size_t(r)].trimmed(), regions[std::size_t(r)], 0, false};
@@ -343,8 +353,8 @@ namespace {
 QString ms(double v)
 {
     const QLocale fr(QLocale::French, QLocale::France);
-    const double r = std::round(v);
-    return fr.toString(qint64(r));
+    const qint64 r = qint64(std::round(v));
+    return fr.toString(r == 0 ? qint64(0) : r); // never "-0"
 }
 
 QString significance(double p)
@@ -391,11 +401,16 @@ Change compareAdministrations(const Administration &before, const Administration
                  .arg(after.times.size());
     } else {
         const double d = c.median.difference;
+        // The interval is said in the direction of the sentence: "plus rapide de 46 ms
+        // (IC 95 % : 3 à 89 ms)" is faster by 3 to 89 ms.
+        const bool faster = std::round(d) < 0;
         const QString way = std::round(d) > 0 ? QStringLiteral("plus lent de %1 ms").arg(ms(d))
-            : std::round(d) < 0             ? QStringLiteral("plus rapide de %1 ms").arg(ms(-d))
+            : faster                        ? QStringLiteral("plus rapide de %1 ms").arg(ms(-d))
                                             : QStringLiteral("médiane inchangée (0 ms)");
+        const double low = faster ? -c.median.upper : c.median.lower;
+        const double high = faster ? -c.median.lower : c.median.upper;
         rt = QStringLiteral("Temps de réaction médian : %1 (IC 95 % : %2 à %3 ms), %4, %5")
-                 .arg(way, ms(c.median.lower), ms(c.median.upper), significance(c.rtTest.p), pValueText(c.rtTest.p))
+                 .arg(way, ms(low), ms(high), significance(c.rtTest.p), pValueText(c.rtTest.p))
              + QStringLiteral(" (Mann-Whitney, %1).")
                    .arg(c.rtTest.exact ? QStringLiteral("loi exacte") : QStringLiteral("approximation normale"));
     }
@@ -476,7 +491,8 @@ QStringList followUpReportLines(const QString &patient, const QList<Administrati
         }
         out << QString();
     }
-    out << QStringLiteral("Temps en ms (100 ms à la limite de l'épreuve). Om. : omissions ; FA : fausses alarmes ;");
+    out << QStringLiteral("Temps en ms des réponses de 100 ms à la limite de l'épreuve (omissions à part).");
+    out << QStringLiteral("Om. : omissions ; FA : fausses alarmes ;");
     out << QStringLiteral("App. : appuis intempestifs (au masque pour Attention soutenue). * : date du fichier.");
     out << QStringLiteral("IC 95 % de la différence des médianes : méthode de Bonett et Price ; test de Mann-Whitney.");
     out << QString(51, u'*');
@@ -573,7 +589,7 @@ QByteArray summarySidecar()
   "rt_median": {"Description": "Médiane des temps de réaction retenus", "Units": "ms"},
   "rt_mean": {"Description": "Moyenne des temps de réaction retenus", "Units": "ms"},
   "rt_sd": {"Description": "Écart-type (échantillon) des temps de réaction retenus", "Units": "ms"},
-  "rt_kept": {"Description": "Nombre de temps retenus (de 100 ms à la limite de l'épreuve ; Attention soutenue : lettres, 100 ms et plus)"},
+  "rt_kept": {"Description": "Nombre de temps retenus : 100 ms et plus, sous la limite de l'épreuve (les omissions sont à part) ; Attention soutenue : appuis aux lettres de 100 ms et plus"},
   "omissions": {"Description": "Items cibles sans réponse dans le temps imparti (Attention soutenue : lettres sans appui)"},
   "go_items": {"Description": "Nombre d'items cibles"},
   "false_alarms": {"Description": "Appuis aux items non cibles (SB, DB : ligne de clôture ; AS : appuis au chiffre 3)"},

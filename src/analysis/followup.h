@@ -48,7 +48,7 @@ struct Administration {
     FileState state = FileState::Unreadable;
     QString problem;       // why the file is not measured, or warnings of the reader
     int practiceRuns = 0;
-    Stats rt;              // kept reaction times (100 ms to the test's time limit)
+    Stats rt;              // kept reaction times: 100 ms and more, below the test's time limit
     int keptCount = 0;
     int omissions = 0, goItems = 0;
     int falseAlarms = -1, noGoItems = 0; // -1: the test has no no-go item
