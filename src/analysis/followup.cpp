@@ -431,6 +431,25 @@ Change compareAdministrations(const Administration &before, const Administration
 namespace {
 
 QString cell(const QString &text, int width) { return text.leftJustified(width, u' ', true); }
+
+// A sentence on lines of at most `width` characters (the printed report's width), cut
+// at blanks, the lines after the first indented further.
+QStringList wrapped(const QString &text, const QString &indent, int width = 86)
+{
+    QStringList out;
+    QString line = indent;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        if (line.size() > indent.size() && line.size() + 1 + word.size() > width) {
+            out << line;
+            line = indent + QStringLiteral("  ");
+        }
+        if (line.size() > indent.size() && !line.endsWith(QStringLiteral("  ")))
+            line += u' ';
+        line += word;
+    }
+    out << line;
+    return out;
+}
 QString rcell(const QString &text, int width) { return text.rightJustified(width, u' '); }
 
 QString administrationLine(const Administration &a)
@@ -477,7 +496,7 @@ QStringList followUpReportLines(const QString &patient, const QList<Administrati
                                     : QStringLiteral("    %1 = %2").arg(cell(g.label, 22), figuresText(g.stats)));
             }
             if (!a.problem.isEmpty())
-                out << QStringLiteral("    Attention : ") + a.problem;
+                out << wrapped(QStringLiteral("Attention : ") + a.problem, QStringLiteral("    "));
         }
         for (const auto &[x, y] : pairs) {
             if (x < 0 || y < 0 || x >= all.size() || y >= all.size() || all.at(x).testIndex != t)
@@ -487,7 +506,7 @@ QStringList followUpReportLines(const QString &patient, const QList<Administrati
                             all.at(y).when.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
             const Change c = compareAdministrations(all.at(x), all.at(y));
             for (const QString &s : c.valid ? c.sentences : QStringList{c.refusal})
-                out << QStringLiteral("  ") + s;
+                out << wrapped(s, QStringLiteral("  "));
         }
         out << QString();
     }
