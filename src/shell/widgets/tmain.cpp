@@ -125,10 +125,12 @@ TMain::TMain(QWidget *parent)
 
     GroupBox1 = new QGroupBox(maintext::GroupBox1, page);
     GroupBox1->setGeometry(88, 104, 345, 73);
-    Passation = makeButton(maintext::Passation, page, QRect(100, 128, 76, 33), true);
-    Analyses = makeButton(maintext::Analyses, page, QRect(182, 128, 76, 33), true);
-    Suivi = makeButton(maintext::Suivi, page, QRect(264, 128, 76, 33), true);
-    Gestion = makeButton(maintext::Gestion, page, QRect(346, 128, 76, 33), true);
+    Passation = makeButton(maintext::Passation, page, QRect(104, 128, 89, 33), true);
+    Analyses = makeButton(maintext::Analyses, page, QRect(216, 128, 89, 33), true);
+    Gestion = makeButton(maintext::Gestion, page, QRect(328, 128, 89, 33), true);
+    // The follow-up of the patient: in the row of the tasks, in the free space between
+    // their group and the list of the tests.
+    Suivi = makeButton(maintext::Suivi, page, QRect(441, 128, 70, 33), true);
 
     ListPassation = new QGroupBox(maintext::ListPassation, page);
     ListPassation->setGeometry(88, 200, 345, 233);
