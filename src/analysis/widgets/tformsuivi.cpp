@@ -300,7 +300,9 @@ void TFormSuivi::fillTree()
             item->setData(0, Qt::UserRole, t);
             item->setText(ColWhen, whenText(a));
             item->setText(ColFile, a.fileName);
-            item->setText(ColItems, QString::number(a.itemCount));
+            // The count, and for Attention soutenue the speed, as the file name gives them.
+            item->setText(ColItems, a.speedIndex >= 0 ? QStringLiteral("%1 (vitesse %2)").arg(a.itemCount).arg(a.speedIndex)
+                                                      : QString::number(a.itemCount));
             QString state = fileStateText(a.state);
             if (a.state == FileState::Complete) {
                 item->setText(ColMedian, fig(a.rt.median, 1));
