@@ -2,7 +2,8 @@
 # Times the opening of a patient's follow-up: 20 000 result files in a results
 # directory and 100 session folders below it, 200 of them (20 sessions of the ten
 # tests) one patient's; every file listed, the patient's read and measured, and the
-# last two administrations of each test compared (bench/followup_open.cpp).
+# last two administrations of each test compared, then the same through the window
+# (bench/followup_open.cpp; offscreen unless QT_QPA_PLATFORM says otherwise).
 #
 #   bash bench/followup_20000.sh [BUILD_DIR]      (default: build)
 set -euo pipefail
@@ -58,5 +59,5 @@ PY
 
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 for run in 1 2 3; do
-    "$prog" "$work" Dupont
+    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$prog" "$work" Dupont
 done

@@ -1,11 +1,13 @@
-// Times what the follow-up window does when it opens: the result files of a results
-// directory and its subdirectories, the patients among them, and every administration
-// of one patient read and measured; then one comparison.
+// Times the opening of a patient's follow-up: the result files of a results directory
+// and its subdirectories, the patients among them, and every administration of one
+// patient read and measured, then the last two of each test compared; then the same
+// through the window itself (list, plots, comparison, shown and painted).
 //
 //   followup_open DIR PATIENT
 #include "analysis/followup.h"
+#include "analysis/widgets/tformsuivi.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
 
@@ -13,7 +15,7 @@ using namespace zoka;
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: followup_open DIR PATIENT\n");
         return 2;
@@ -38,5 +40,14 @@ int main(int argc, char **argv)
                 "listed in %.3f s, read in %.3f s, total %.3f s\n",
                 qint64(files.size()), qint64(patients.size()), qint64(all.size()), argv[2], compared,
                 listed / 1000.0, (read - listed) / 1000.0, total / 1000.0);
+
+    TFormSuivi window;
+    timer.restart();
+    window.FormShow(dir, patient);
+    window.show();
+    QApplication::processEvents();
+    window.repaint();
+    std::printf("the window: %lld administrations shown in %.3f s\n", qint64(window.administrations().size()),
+                timer.elapsed() / 1000.0);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "platform/messages.h"
 #include "shell/naming.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -291,12 +292,21 @@ QStringList patientsOf(const QStringList &paths)
         if (!name.isEmpty())
             names.insert(name);
     }
-    QStringList out(names.begin(), names.end());
-    // Sorted as a reader expects (accents beside their letter), equal keys by code.
-    std::sort(out.begin(), out.end(), [](const QString &x, const QString &y) {
-        const int c = QString::localeAwareCompare(x, y);
-        return c != 0 ? c < 0 : x < y;
+    // Sorted as a reader expects (accents beside their letter), equal keys by code; the
+    // keys are made once, a directory may hold thousands of patients.
+    const QCollator collator{QLocale()};
+    std::vector<std::pair<QCollatorSortKey, QString>> keyed;
+    keyed.reserve(std::size_t(names.size()));
+    for (const QString &n : names)
+        keyed.emplace_back(collator.sortKey(n), n);
+    std::sort(keyed.begin(), keyed.end(), [](const auto &x, const auto &y) {
+        const int c = x.first.compare(y.first);
+        return c != 0 ? c < 0 : x.second < y.second;
     });
+    QStringList out;
+    out.reserve(qsizetype(keyed.size()));
+    for (const auto &k : keyed)
+        out << k.second;
     return out;
 }
 

@@ -146,7 +146,7 @@ TFormSuivi::TFormSuivi(QWidget *parent)
                                  QStringLiteral("Appuis intempestifs"), QStringLiteral("État")});
     Passations->setRootIsDecorated(true);
     Passations->setAlternatingRowColors(true);
-    Passations->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Passations->header()->setSectionResizeMode(QHeaderView::Interactive);
 
     auto *right = new QWidget;
     auto *rightLayout = new QVBoxLayout(right);
@@ -284,16 +284,18 @@ void TFormSuivi::fillTree()
 {
     m_filling = true;
     Passations->clear();
+    // Made apart and handed over at once, the columns fitted once: hundreds of rows.
+    QList<QTreeWidgetItem *> heads;
     for (int t = 0; t < TestCount; ++t) {
         const QList<int> rows = administrationsOfTest(m_all, t);
         if (rows.isEmpty())
             continue;
-        auto *head = new QTreeWidgetItem(Passations, {testTitle(t)});
+        auto *head = new QTreeWidgetItem(QStringList{testTitle(t)});
+        heads << head;
         head->setData(0, Qt::UserRole, t);
         QFont bold = head->font(0);
         bold.setBold(true);
         head->setFont(0, bold);
-        head->setFirstColumnSpanned(true);
         for (int i : rows) {
             const Administration &a = m_all.at(i);
             auto *item = new QTreeWidgetItem(head);
@@ -339,8 +341,13 @@ void TFormSuivi::fillTree()
             for (int c = ColItems; c < ColState; ++c)
                 item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         }
+    }
+    Passations->addTopLevelItems(heads);
+    for (QTreeWidgetItem *head : std::as_const(heads)) {
+        head->setFirstColumnSpanned(true);
         head->setExpanded(true);
     }
+    Passations->header()->resizeSections(QHeaderView::ResizeToContents);
     m_filling = false;
 }
 
