@@ -466,6 +466,41 @@ private slots:
         QVERIFY2(rows.at(2).startsWith("Petit\tDB\tTR Double Binaire\tPetit_32.DB\t2026-12-07T09:41:12\t32\tn/a\tcomplet\t"), rows.at(2).constData());
     }
 
+    void itemTableStates_data()
+    {
+        QTest::addColumn<QString>("file"); // in the test data, under the name given after "="
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("outcomes"); // counted apart from the program, from the lines
+        QTest::newRow("stopped early") << "Roux_16.VC" << "incomplete" << "hit=4 untimely=1";
+        QTest::newRow("endless series") << "Roux_999.VC" << "endless" << "hit=71 untimely=1";
+        QTest::newRow("sustained attention") << "sustained_input.AS=Durand_228-1.AS" << "complete"
+                                             << "correct_rejection=23 false_alarm=6 hit=8 mask_press=2 omission=189";
+    }
+    void itemTableStates()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, state);
+        QFETCH(QString, outcomes);
+        const QStringList names = file.split(u'=');
+        const QString path = m_dir.filePath(names.last());
+        QFile::remove(path);
+        QVERIFY(QFile::copy(DataDir + names.first(), path));
+        const Run r = run({QStringLiteral("--trials"), path});
+        QCOMPARE(r.status, 0);
+        QMap<QString, int> counted;
+        const QList<QByteArray> rows = r.out.trimmed().split('\n');
+        for (const QByteArray &row : rows.mid(1)) {
+            const QList<QByteArray> cells = row.split('\t');
+            QCOMPARE(cells.size(), 19);
+            QCOMPARE(QString::fromUtf8(cells.at(7)), state);
+            ++counted[QString::fromUtf8(cells.at(18))];
+        }
+        QStringList got;
+        for (auto it = counted.cbegin(); it != counted.cend(); ++it)
+            got << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        QCOMPARE(got.join(u' '), outcomes);
+    }
+
     void namesThatAreNotUtf8()
     {
         // Found by their bytes; control characters and stray bytes escaped.

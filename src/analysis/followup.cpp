@@ -416,7 +416,7 @@ Change compareAdministrations(const Administration &before, const Administration
         const bool faster = std::round(d) < 0;
         const QString way = std::round(d) > 0 ? QStringLiteral("plus lent de %1 ms").arg(ms(d))
             : faster                        ? QStringLiteral("plus rapide de %1 ms").arg(ms(-d))
-                                            : QStringLiteral("médiane inchangée (0 ms)");
+                                            : QStringLiteral("médiane inchangée");
         const double low = faster ? -c.median.upper : c.median.lower;
         const double high = faster ? -c.median.lower : c.median.upper;
         rt = QStringLiteral("Temps de réaction médian : %1 (IC 95 % : %2 à %3 ms), %4, %5")
