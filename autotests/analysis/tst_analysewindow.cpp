@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QComboBox>
+#include <QPrinter>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -386,7 +387,6 @@ private slots:
         TFormSuivi w;
         w.openDocument = [](const QString &) { return true; };
         w.FormShow(m_dir.filePath(QStringLiteral("suivi")), QStringLiteral("Dupont"));
-        ::close(fd);
         QVERIFY(messages.texts().isEmpty());
         QCOMPARE(w.Patients->count(), 3);
         QCOMPARE(w.Patients->currentText(), QStringLiteral("Dupont"));
@@ -421,6 +421,40 @@ private slots:
         w.ExporterPdfClick();
         QVERIFY(messages.texts().isEmpty());
         QCOMPARE(pdfPageCount(w.exportPdfPath()), 3); // the text, two charts of each of two tests
+        QVERIFY(pdfPageLines(w.exportPdfPath(), 1).contains(QStringLiteral("Suivi du patient Dupont")));
+
+        // "Imprimer" to a queue: one PDF handed over per copy, the same pages.
+        QStringList jobs;
+        w.printDialog = [](QPrinter &printer, PrintTarget *target) {
+            printer.setCopyCount(2);
+            *target = printTargetOf(printer);
+            target->printerName = QStringLiteral("cabinet");
+            target->outputFile.clear();
+            return true;
+        };
+        w.submitJob = [&](const QString &queue, const QString &pdf, const QString &title, const QStringList &, QString *) {
+            jobs << QStringLiteral("%1 %2 %3").arg(queue, title).arg(pdfPageCount(pdf));
+            return true;
+        };
+        w.ImprimerClick();
+        QCOMPARE(jobs, (QStringList{"cabinet ZOKA - Suivi de Dupont 3", "cabinet ZOKA - Suivi de Dupont 3"}));
+
+        // The items of every administration, with their description, in Export; the
+        // file still being written is in the table, marked.
+        w.ExporterItemsClick();
+        const QByteArray table = readBytes(m_dir.filePath(QStringLiteral("suivi/Export/Suivi_Dupont_beh.tsv")));
+        QCOMPARE(table.count('\n'), 1 + 17 * 5 + 8); // header; five files of 16 items and a closing line; 8 items
+        QVERIFY(table.contains("\tbeing_written\t") && table.contains("\tincomplete\t"));
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("suivi/Export/Suivi_Dupont_beh.json"))));
+        QVERIFY(messages.texts().isEmpty());
+
+        // Another patient chosen in the list; a directory without any result file.
+        w.Patients->setCurrentIndex(w.Patients->findText(QStringLiteral("Dupönt")));
+        QCOMPARE(w.administrations().size(), 1);
+        QCOMPARE(w.Changement->text(), QStringLiteral("Il faut deux passations complètes de cette épreuve pour une comparaison."));
+        w.FormShow(m_dir.filePath(QStringLiteral("vide")), QStringLiteral("Dupont"));
+        QVERIFY(w.administrations().isEmpty() && !w.Imprimer->isEnabled());
         setMessageService(nullptr);
     }
 };

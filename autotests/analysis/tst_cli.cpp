@@ -434,12 +434,20 @@ private slots:
         // on standard error and the others still written.
         const QStringList files = {DataDir + QStringLiteral("Dupont_32.VC"), DataDir + QStringLiteral("Petit_32.DB"),
                                    DataDir + QStringLiteral("Martin_36.LAT")};
+        // A file broken after some items gives no row at all, not a part of its items.
         const QString missing = m_dir.filePath(QStringLiteral("Absent_16.VC"));
+        const QString broken = m_dir.filePath(QStringLiteral("Casse_16.VC"));
+        {
+            QFile f(broken);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Casse: 01/12/2026 \xe0 10:00:00\r\n0\r\n300\r\n310\r\nabc\r\n");
+        }
         const QByteArray golden = readAll(DataDir + QStringLiteral("trials_beh.tsv"));
-        Run r = run(QStringList{QStringLiteral("--trials")} + files + QStringList{missing});
+        Run r = run(QStringList{QStringLiteral("--trials"), broken} + files + QStringList{missing});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out, golden);
-        QCOMPARE(r.errLines, QStringList{missing + QStringLiteral(": Fichier introuvable : ") + missing});
+        QCOMPARE(r.errLines, (QStringList{broken + QStringLiteral(": Format numérique incorrect, ligne 5 : « abc » n'est pas un nombre : ") + broken,
+                                          missing + QStringLiteral(": Fichier introuvable : ") + missing}));
 
         // With --output: the table and its description, never through a link.
         const QString prefix = m_dir.filePath(QStringLiteral("etude"));
