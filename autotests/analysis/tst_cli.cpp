@@ -471,7 +471,7 @@ private slots:
         QCOMPARE(r.status, 0);
         const QList<QByteArray> rows = r.out.split('\n');
         QCOMPARE(rows.size(), 5); // header, three rows, the end
-        QVERIFY2(rows.at(2).startsWith("Petit\tDB\tTR Double Binaire\tPetit_32.DB\t2026-12-07T09:41:12\t32\tn/a\tcomplet\t"), rows.at(2).constData());
+        QVERIFY2(rows.at(2).startsWith("Petit\tDB\tTR Double Binaire\tPetit_32.DB\t2026-12-07T09:41:12\t32\tn/a\tcomplete\t"), rows.at(2).constData());
     }
 
     void itemTableStates_data()

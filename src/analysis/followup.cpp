@@ -36,6 +36,18 @@ QString fileStateText(FileState s)
     return QString();
 }
 
+QString fileStateCode(FileState s)
+{
+    switch (s) {
+    case FileState::Complete: return QStringLiteral("complete");
+    case FileState::Incomplete: return QStringLiteral("incomplete");
+    case FileState::Endless: return QStringLiteral("endless");
+    case FileState::BeingWritten: return QStringLiteral("being_written");
+    case FileState::Unreadable: return QStringLiteral("unreadable");
+    }
+    return QString();
+}
+
 bool lockedByWriter(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -586,7 +598,7 @@ QByteArray summaryRow(const Administration &a)
         a.dateFromFile ? na : a.when.toString(Qt::ISODate),
         QString::number(a.itemCount),
         a.speedIndex >= 0 ? QString::number(a.speedIndex) : na,
-        fileStateText(a.state),
+        fileStateCode(a.state),
         measured ? QString::number(a.practiceRuns) : na,
         measured ? num(a.rt.median, 1) : na,
         measured ? num(a.rt.mean, 2) : na,
@@ -613,7 +625,7 @@ QByteArray summarySidecar()
   "datetime": {"Description": "Date et heure de la passation (première ligne du fichier), ISO 8601, heure locale"},
   "item_count": {"Description": "Nombre d'items du nom du fichier (999 : série illimitée)"},
   "speed": {"Description": "Attention soutenue : vitesse du nom du fichier (0 lente, 1 moyenne, 2 rapide)"},
-  "state": {"Description": "État du fichier", "Levels": {"complet": "passation complète", "incomplet": "arrêtée avant le dernier item", "série illimitée": "série illimitée, non mesurée", "en cours d'écriture": "un enregistrement écrit encore le fichier", "illisible": "fichier refusé par la lecture"}},
+  "state": {"Description": "État du fichier", "Levels": {"complete": "passation complète", "incomplete": "arrêtée avant le dernier item, non mesurée", "endless": "série illimitée, non mesurée", "being_written": "un enregistrement écrit encore le fichier"}},
   "practice_runs": {"Description": "Nombre de séries d'essais avant la passation"},
   "rt_median": {"Description": "Médiane des temps de réaction retenus", "Units": "ms"},
   "rt_mean": {"Description": "Moyenne des temps de réaction retenus", "Units": "ms"},

@@ -24,6 +24,9 @@ enum class FileState {
 
 // French word of a state, as the follow-up lists it ("complet", "incomplet", ...).
 QString fileStateText(FileState s);
+// Its code in the tables for research ("complete", "incomplete", "endless",
+// "being_written", "unreadable"), as the item table writes it.
+QString fileStateCode(FileState s);
 
 // Statistics of one group of items (a modality, a half, a region) of an administration.
 struct ItemGroup {

@@ -181,7 +181,7 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
     const int dataEnd = notesAt >= 0 ? notesAt : int(lines.size());
 
     QByteArray out;
-    QString state = QStringLiteral("complete");
+    FileState state = FileState::Complete;
     int idx = 1;
     int practice = 0;
     QString problem;
@@ -201,7 +201,7 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
             ++idx;
         }
         if (item < SustainedItemCount)
-            state = QStringLiteral("incomplete");
+            state = FileState::Incomplete;
     } else {
         const int block = endless ? EndlessItemCount : n;
         int item = 0;
@@ -235,17 +235,17 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
             ++idx;
         }
         if (!endless && (item < n || !closed))
-            state = QStringLiteral("incomplete");
+            state = FileState::Incomplete;
         if (endless)
-            state = QStringLiteral("endless");
+            state = FileState::Endless;
     }
     if (lockedByWriter(path))
-        state = QStringLiteral("being_written");
+        state = FileState::BeingWritten;
 
     FileColumns f;
     f.leading = QStringList{tsv(patient), entry->extension, entry->title, tsv(fileName),
                             when.isValid() ? when.toString(Qt::ISODate) : NA, QString::number(n),
-                            t == SpeedTestIndex && parts.speedValid ? QString::number(parts.speed) : NA, state}
+                            t == SpeedTestIndex && parts.speedValid ? QString::number(parts.speed) : NA, fileStateCode(state)}
                     .join(u'\t');
     for (const ItemRow &r : std::as_const(items))
         appendRow(&out, f, r);
