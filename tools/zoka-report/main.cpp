@@ -24,15 +24,15 @@
 // not be read (or its analysis stopped on an internal error) or the output could not
 // all be written (a full disk), 2 for a wrong command line (nothing is read then).
 
+#include "analysis/analysis.h"
 #include "analysis/export.h"
 #include "analysis/followup.h"
 #include "analysis/trials.h"
 #include "platform/cp1252.h"
-#include "platform/safewrite.h"
-#include "analysis/analysis.h"
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
+#include "platform/safewrite.h"
 #include "shell/naming.h"
 #include "battery/testtable.h"
 
@@ -186,8 +186,9 @@ const char16_t HelpText[] =
     u"                       temps de réaction, issue ; plus une ligne par ligne de clôture\n"
     u"                       (appuis intempestifs).\n"
     u"  --summary            écrit un tableau (TSV, UTF-8) d'une ligne par fichier : les\n"
-    u"                       mesures du rapport (médiane, moyenne, écart-type, omissions,\n"
-    u"                       fausses alarmes, appuis intempestifs, groupements).\n"
+    u"                       mesures du suivi du patient (médiane, moyenne, écart-type des\n"
+    u"                       temps de réponse, omissions, fausses alarmes, appuis\n"
+    u"                       intempestifs, groupements).\n"
     u"  --output PRÉFIXE     avec --trials ou --summary : écrit le tableau dans\n"
     u"                       PRÉFIXE_beh.tsv (PRÉFIXE_summary.tsv) et la description de\n"
     u"                       ses colonnes et unités dans PRÉFIXE_beh.json\n"
