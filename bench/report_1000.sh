@@ -5,6 +5,10 @@
 # (--summary).
 #
 #   bash bench/report_1000.sh [BUILD_DIR]      (default: build)
+#
+# Measured on the 2-core build machine (RelWithDebInfo): idle (load 3.7), reports
+# 0.15 s, --trials 0.16 s (48 400 rows), --summary 0.15 s; with five other builds on the
+# two cores (load 6-7), 0.50 s, 0.42 s and 0.41 s. The bound for --trials is 1 s.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)

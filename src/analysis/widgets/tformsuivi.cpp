@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <QTemporaryFile>
 #include <QTreeWidget>
@@ -133,6 +134,8 @@ TFormSuivi::TFormSuivi(QWidget *parent)
     Patients->setObjectName(QStringLiteral("Patients"));
     Patients->setMinimumContentsLength(24);
     Patients->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_patients = new QStringListModel(this);
+    Patients->setModel(m_patients);
     top->addWidget(Patients);
     Resume = new QLabel;
     top->addWidget(Resume, 1);
@@ -231,8 +234,8 @@ void TFormSuivi::FormShow(const QString &dir, const QString &patient)
     m_files = resultFilesUnder(dir);
     const QStringList patients = patientsOf(m_files);
     m_filling = true;
-    Patients->clear();
-    Patients->addItems(patients);
+    // A plain list model: a results directory may hold thousands of patients.
+    m_patients->setStringList(patients);
     m_filling = false;
     StatusBar1->clearMessage();
     const int at = int(patients.indexOf(patient));

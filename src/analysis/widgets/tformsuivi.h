@@ -9,6 +9,7 @@ class QLabel;
 class QPrinter;
 class QPushButton;
 class QStatusBar;
+class QStringListModel;
 class QTabWidget;
 class QTreeWidget;
 
@@ -77,6 +78,7 @@ private:
     void showCharts();
     QList<QPair<int, int>> printedPairs() const;
 
+    QStringListModel *m_patients = nullptr;
     QString m_dir;
     QStringList m_files;
     QString m_patient;
