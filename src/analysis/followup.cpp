@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <cmath>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zoka {
@@ -50,6 +51,10 @@ QString fileStateCode(FileState s)
 
 bool lockedByWriter(const QString &path)
 {
+    // Only a regular file is opened (never a device or a FIFO a link may name).
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;

@@ -196,8 +196,11 @@ TFormSuivi::TFormSuivi(QWidget *parent)
     ExporterItems->setToolTip(QStringLiteral("Tableau d'une ligne par item de chaque passation (TSV) et sa description (JSON), "
                                              "dans le dossier Export"));
     Fermer = new QPushButton(QStringLiteral("Fermer"));
-    for (QPushButton *b : {Imprimer, ExporterPdf, ExporterItems})
+    for (QPushButton *b : {Imprimer, ExporterPdf, ExporterItems}) {
+        b->setAutoDefault(false); // the Enter key never prints nor exports by mistake
         buttons->addWidget(b);
+    }
+    Fermer->setDefault(true);
     buttons->addStretch(1);
     buttons->addWidget(Fermer);
 
