@@ -180,6 +180,11 @@ TFormSuivi::TFormSuivi(QWidget *parent)
     Changement->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Changement->setFrameShape(QFrame::StyledPanel);
     Changement->setMinimumHeight(90);
+    Changement->setToolTip(QStringLiteral("Différence des médianes (seconde moins première passation) et son intervalle de "
+                                          "confiance à 95 % selon Bonett et Price (2002) ; test de Mann-Whitney des temps "
+                                          "de réaction (loi exacte jusqu'à 49 temps par passation sans ex aequo, sinon "
+                                          "approximation normale) ; test exact de Fisher des omissions et fausses alarmes. "
+                                          "Les omissions ne comptent pas parmi les temps."));
     Changement->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     rightLayout->addWidget(Changement);
 
