@@ -171,10 +171,10 @@ void measureItems(Administration &a, AnalysisState &st)
         return std::make_pair(ComputeStats(v, 0, n - 1), count);
     };
     if (st.TestIndex == 6) {
-        for (const auto &[modality, label] : {std::pair{u'V', QStringLiteral("Visuel")},
-                                              std::pair{u'A', QStringLiteral("Auditif")}}) {
-            const auto [s, count] = keptOf([&](int item) { return seriesChar(TrmSeries, item) == modality; });
-            a.groups << ItemGroup{label, s, count, false};
+        for (const auto &part : {std::pair{u'V', QStringLiteral("Visuel")}, std::pair{u'A', QStringLiteral("Auditif")}}) {
+            const char16_t modality = part.first;
+            const auto [s, count] = keptOf([modality](int item) { return seriesChar(TrmSeries, item) == modality; });
+            a.groups << ItemGroup{part.second, s, count, false};
         }
     }
     if (st.TestIndex == 2)
