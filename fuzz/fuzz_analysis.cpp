@@ -8,17 +8,24 @@
 // accepted one always gives a report; the statistics never print a NaN or an
 // infinity; no file ends in an internal error; the file read with a state that has
 // just analysed another file (zoka-report reads all its files with one) gives the
-// same report as with a fresh one.
+// same report as with a fresh one. The follow-up's reading agrees with the analysis
+// (refused files unreadable, measured files with numbers only, comparable with
+// themselves), and the long table of its items either takes the file whole, every row
+// with all its columns, or refuses it and adds nothing.
 
 #include "fuzzcommon.h"
 
 #include "analysis/analysis.h"
+#include "analysis/followup.h"
+#include "analysis/trials.h"
 #include "battery/testtable.h"
 #include "platform/cp1252.h"
 #include "shell/naming.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <cmath>
 
 using namespace zoka;
 
@@ -132,6 +139,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 "the state of a previous file changed the report",
                 QString::fromLatin1(firstReport) + QStringLiteral("\n----\n")
                     + QString::fromLatin1(reused.Report.bytes()));
+
+    const Administration a = readAdministration(path);
+    fuzz::check(!refused || a.state == FileState::Unreadable, "the follow-up measured a refused file");
+    fuzz::check(!a.comparable() || (std::isfinite(a.rt.median) && std::isfinite(a.rt.sd) && std::isfinite(a.rt.mean)),
+                "a follow-up figure is not a number");
+    if (a.comparable()) {
+        const Change c = compareAdministrations(a, a);
+        fuzz::check(c.valid && c.rtTest.p >= 0 && c.rtTest.p <= 1 && c.omissionP >= 0 && c.omissionP <= 1
+                        && !fuzz::holdsNonNumber(c.sentences.join(u' ')),
+                    "an administration compared with itself", c.sentences.join(u'\n'));
+    }
+    QByteArray rows = "x";
+    QString error, warning;
+    if (appendTrials(path, name, &rows, &error, &warning)) {
+        for (const QByteArray &row : rows.mid(1).split('\n'))
+            fuzz::check(row.isEmpty() || row.count('\t') == trialsHeader().count('\t'), "a row of the item table",
+                        QString::fromUtf8(row));
+    } else {
+        fuzz::check(rows == "x" && !error.isEmpty(), "a refused file left rows or no reason");
+    }
 
     fuzz::check(fuzz::readWhole(path) == in.content, "the analysis changed the result file");
     fuzz::removeScratch(path);

@@ -64,6 +64,7 @@ int main(int argc, char **argv)
     zoka::setConfigOptionsWindowHook([] { zoka::ShowOptionsWindow(); });
     zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
     zoka::setAnalysisWindow([] { return zoka::ShowAnalysisWindow(); });
+    zoka::setFollowUpWindow([](const QString &patient) { zoka::ShowFollowUpWindow(patient); });
     zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
     zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::PulseSoundPlayer>(); });
     // Presses are timed by their input events' own times where the display server

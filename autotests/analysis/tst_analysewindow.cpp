@@ -1,5 +1,8 @@
 #include "analysis/reportwriter.h"
+#include "pdf_helpers.h"
 #include "analysis/widgets/tformanalyse.h"
+#include "analysis/widgets/printing.h"
+#include "analysis/widgets/tformsuivi.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "shell/filelists.h"
@@ -10,7 +13,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QComboBox>
+#include <QPrinter>
+#include <QTreeWidget>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace zoka;
 
@@ -344,6 +353,109 @@ private slots:
         w.QuitterClick();
         QCOMPARE(marks, 0);
         QVERIFY(!QFile::exists(path));
+    }
+
+    void followUpOfAPatient()
+    {
+        // Dupont's TR visuel centré in three sessions (two archived in folders), one run
+        // stopped early, one still being written (a run holds its lock), a file whose
+        // first line names someone else; "dupont" and "Dupönt" are other patients.
+        auto items = [](QString header, int base, int step) {
+            QStringList l{header, QStringLiteral("0")};
+            for (int i = 0; i < 16; ++i)
+                l << QString::number(i == 5 ? 3000 : base + step * (i % 8));
+            return l << QStringLiteral("-1");
+        };
+        put(QStringLiteral("Dupont_16.VC"), items(QStringLiteral("Dupont: 02/12/2026 à 10:00:00"), 400, 10), QStringLiteral("suivi"));
+        put(QStringLiteral("Dupont_16.VC"), items(QStringLiteral("Dupont: 03/09/2026 à 10:00:00"), 520, 12), QStringLiteral("suivi/2026-09"));
+        put(QStringLiteral("Dupont_16.VC"), items(QStringLiteral("Dupont: 15/10/2026 à 10:00:00"), 450, 10), QStringLiteral("suivi/2026-10"));
+        put(QStringLiteral("Dupont_32.VC"), items(QStringLiteral("Dupont: 01/12/2026 à 09:00:00"), 450, 10).mid(0, 10), QStringLiteral("suivi"));
+        const QString writing = put(QStringLiteral("Dupont_64.VC"), items(QStringLiteral("Dupont: 03/12/2026 à 09:00:00"), 450, 10), QStringLiteral("suivi"));
+        put(QStringLiteral("Dupont_16.AUD"), items(QStringLiteral("Durand: 02/12/2026 à 11:00:00"), 300, 5), QStringLiteral("suivi"));
+        put(QStringLiteral("dupont_16.VC"), items(QStringLiteral("dupont: 02/12/2026 à 10:00:00"), 300, 5), QStringLiteral("suivi"));
+        put(QStringLiteral("Dupönt_16.VC"), items(QStringLiteral("Dupönt: 02/12/2026 à 10:00:00"), 300, 5), QStringLiteral("suivi"));
+        const int fd = ::open(QFile::encodeName(writing).constData(), O_RDWR);
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        // An open-file-description lock: held as another program's run holds its own,
+        // whatever this process opens and closes on the file.
+        QVERIFY(fd >= 0 && ::fcntl(fd, F_OFD_SETLK, &lock) == 0);
+
+        ScriptedMessageService messages;
+        setMessageService(&messages);
+        TFormSuivi w;
+        w.openDocument = [](const QString &) { return true; };
+        w.FormShow(m_dir.filePath(QStringLiteral("suivi")), QStringLiteral("Dupont"));
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(w.Patients->count(), 3);
+        QCOMPARE(w.Patients->currentText(), QStringLiteral("Dupont"));
+        QCOMPARE(w.administrations().size(), 6);
+        QString states;
+        for (const Administration &a : w.administrations())
+            states += QStringLiteral("%1 %2 %3;").arg(a.fileName, a.when.toString(QStringLiteral("MM-dd")), fileStateText(a.state));
+        QCOMPARE(states, QStringLiteral("Dupont_16.VC 09-03 complet;Dupont_16.VC 10-15 complet;Dupont_32.VC 12-01 incomplet;"
+                                        "Dupont_16.VC 12-02 complet;Dupont_64.VC 12-03 en cours d'écriture;"
+                                        "Dupont_16.AUD 12-02 complet;"));
+        QTreeWidgetItem *vc = w.Passations->topLevelItem(0);
+        QCOMPARE(vc->child(2)->text(9), QStringLiteral("incomplet, non comparé (!)"));
+        QVERIFY(vc->child(2)->toolTip(0).contains(QStringLiteral("Le fichier est incomplet")));
+        QCOMPARE(vc->child(4)->text(9), QStringLiteral("en cours d'écriture, non comparé (!)"));
+        QVERIFY(w.Passations->topLevelItem(1)->child(0)->toolTip(0).contains(QStringLiteral("« Durand »")));
+        // The last two complete sessions, by default; omissions left out of the times.
+        // By hand: medians 480 and 430 of 15 times each; order statistics 4 and 12 span
+        // 50 ms, P(Bin(15, 1/2) <= 3) = 576/32768, z = 2.106: SE 16.8, CI 50 -/+ 33.
+        QCOMPARE(w.comparedPair(), qMakePair(1, 3));
+        QCOMPARE(w.Changement->text(),
+                 QStringLiteral("Temps de réaction médian : plus rapide de 50 ms (IC 95 % : 17 à 83 ms), différence significative, "
+                                "p < 0,001 (Mann-Whitney, approximation normale).\n"
+                                "Omissions : 1 sur 16, puis 1 sur 16 ; pas de changement, p = 1 (test exact de Fisher)."));
+        w.PassationA->setCurrentIndex(0);
+        QVERIFY(w.Changement->text().startsWith(QStringLiteral("Temps de réaction médian : plus rapide de 126 ms")));
+
+        // The printout: the report's layout, the pair on screen, then the plots.
+        const QStringList lines = w.document().report;
+        QVERIFY(lines.contains(QStringLiteral("Suivi du patient Dupont")));
+        QVERIFY(lines.contains(QStringLiteral("Changement du 03/09/2026 10:00 au 02/12/2026 10:00 :")));
+        QDir(m_dir.filePath(QStringLiteral("suivi"))).mkpath(QStringLiteral("Export"));
+        w.ExporterPdfClick();
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(pdfPageCount(w.exportPdfPath()), 3); // the text, two charts of each of two tests
+        QVERIFY(pdfPageLines(w.exportPdfPath(), 1).contains(QStringLiteral("Suivi du patient Dupont")));
+
+        // "Imprimer" to a queue: one PDF handed over per copy, the same pages.
+        QStringList jobs;
+        w.printDialog = [](QPrinter &printer, PrintTarget *target) {
+            printer.setCopyCount(2);
+            *target = printTargetOf(printer);
+            target->printerName = QStringLiteral("cabinet");
+            target->outputFile.clear();
+            return true;
+        };
+        w.submitJob = [&](const QString &queue, const QString &pdf, const QString &title, const QStringList &, QString *) {
+            jobs << QStringLiteral("%1 %2 %3").arg(queue, title).arg(pdfPageCount(pdf));
+            return true;
+        };
+        w.ImprimerClick();
+        QCOMPARE(jobs, (QStringList{"cabinet ZOKA - Suivi de Dupont 3", "cabinet ZOKA - Suivi de Dupont 3"}));
+
+        // The items of every administration, with their description, in Export; the
+        // file still being written is in the table, marked.
+        w.ExporterItemsClick();
+        const QByteArray table = readBytes(m_dir.filePath(QStringLiteral("suivi/Export/Suivi_Dupont_beh.tsv")));
+        QCOMPARE(table.count('\n'), 1 + 17 * 5 + 8); // header; five files of 16 items and a closing line; 8 items
+        QVERIFY(table.contains("\tbeing_written\t") && table.contains("\tincomplete\t"));
+        ::close(fd);
+        QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("suivi/Export/Suivi_Dupont_beh.json"))));
+        QVERIFY(messages.texts().isEmpty());
+
+        // Another patient chosen in the list; a directory without any result file.
+        w.Patients->setCurrentIndex(w.Patients->findText(QStringLiteral("Dupönt")));
+        QCOMPARE(w.administrations().size(), 1);
+        QCOMPARE(w.Changement->text(), QStringLiteral("Il faut deux passations complètes de cette épreuve pour une comparaison."));
+        w.FormShow(m_dir.filePath(QStringLiteral("vide")), QStringLiteral("Dupont"));
+        QVERIFY(w.administrations().isEmpty() && !w.Imprimer->isEnabled());
+        setMessageService(nullptr);
     }
 };
 

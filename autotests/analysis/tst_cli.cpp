@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QLocale>
@@ -397,7 +399,11 @@ private slots:
         QTest::addColumn<QString>("err");
         const QString missing = QStringLiteral("/nonexistent/Absent_16.VC");
         QTest::newRow("no file") << QStringList{} << 2 << QString() << "aucun fichier";
-        QTest::newRow("limit without text") << QStringList{"--limit"} << 2 << QString() << "usage";
+        QTest::newRow("limit without text") << QStringList{"--limit"} << 2 << QString() << "l'option --limit attend une valeur";
+        QTest::newRow("flag given a value") << QStringList{"--trials=1", missing} << 2 << QString() << "l'option --trials ne prend pas de valeur";
+        QTest::newRow("trials with a limit") << QStringList{"--trials", "--limit", "1", missing} << 2 << QString() << "ni --export ni --limit";
+        QTest::newRow("trials and summary") << QStringList{"--trials", "--summary", missing} << 2 << QString() << "ne vont pas ensemble";
+        QTest::newRow("output alone") << QStringList{"--output", "x", missing} << 2 << QString() << "--output ne sert qu'avec";
         QTest::newRow("unknown option") << QStringList{"--bogus", missing} << 2 << QString() << "option inconnue : bogus";
         // A refused limit stops before any file is read: no "Fichier introuvable".
         QTest::newRow("limit above 10") << QStringList{"--limit", "12", missing} << 2 << QString() << "limite refusée « 12 »";
@@ -420,6 +426,87 @@ private slots:
             QVERIFY(r.errLines.isEmpty());
         else
             QVERIFY2(r.errLines.join(u'\n').contains(err), qPrintable(r.errLines.join(u'\n')));
+    }
+
+    void itemTablesAndTheirDescription()
+    {
+        // Three small files: every item, the closing lines; a missing file is named
+        // on standard error and the others still written.
+        const QStringList files = {DataDir + QStringLiteral("Dupont_32.VC"), DataDir + QStringLiteral("Petit_32.DB"),
+                                   DataDir + QStringLiteral("Martin_36.LAT")};
+        // A file broken after some items gives no row at all, not a part of its items.
+        const QString missing = m_dir.filePath(QStringLiteral("Absent_16.VC"));
+        const QString broken = m_dir.filePath(QStringLiteral("Casse_16.VC"));
+        {
+            QFile f(broken);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("Casse: 01/12/2026 \xe0 10:00:00\r\n0\r\n300\r\n310\r\nabc\r\n");
+        }
+        const QByteArray golden = readAll(DataDir + QStringLiteral("trials_beh.tsv"));
+        Run r = run(QStringList{QStringLiteral("--trials"), broken} + files + QStringList{missing});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.out, golden);
+        QCOMPARE(r.errLines, (QStringList{broken + QStringLiteral(": Format numérique incorrect, ligne 5 : « abc » n'est pas un nombre : ") + broken,
+                                          missing + QStringLiteral(": Fichier introuvable : ") + missing}));
+
+        // With --output: the table and its description, never through a link.
+        const QString prefix = m_dir.filePath(QStringLiteral("etude"));
+        r = run(QStringList{QStringLiteral("--trials"), QStringLiteral("--output"), prefix} + files);
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(readAll(prefix + QStringLiteral("_beh.tsv")), golden);
+        const QJsonObject columns = QJsonDocument::fromJson(readAll(prefix + QStringLiteral("_beh.json"))).object();
+        for (const QByteArray &name : golden.left(golden.indexOf('\n')).split('\t'))
+            QVERIFY2(columns.value(QString::fromUtf8(name)).toObject().contains(QStringLiteral("Description")), name.constData());
+        QCOMPARE(columns.value(QStringLiteral("response_time")).toObject().value(QStringLiteral("Units")).toString(), QStringLiteral("ms"));
+        const QString elsewhere = m_dir.filePath(QStringLiteral("ailleurs.json"));
+        QFile::remove(prefix + QStringLiteral("_summary.json"));
+        QVERIFY(QFile::link(elsewhere, prefix + QStringLiteral("_summary.json")));
+        r = run(QStringList{QStringLiteral("--summary"), QStringLiteral("--output"), prefix} + files);
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.errLines.join(u' ').contains(QStringLiteral("lien symbolique")));
+        QVERIFY(!QFileInfo::exists(elsewhere) && !QFileInfo::exists(prefix + QStringLiteral("_summary.tsv")));
+        // One row a file with the measures the follow-up shows.
+        r = run(QStringList{QStringLiteral("--summary")} + files);
+        QCOMPARE(r.status, 0);
+        const QList<QByteArray> rows = r.out.split('\n');
+        QCOMPARE(rows.size(), 5); // header, three rows, the end
+        QVERIFY2(rows.at(2).startsWith("Petit\tDB\tTR Double Binaire\tPetit_32.DB\t2026-12-07T09:41:12\t32\tn/a\tcomplete\t"), rows.at(2).constData());
+    }
+
+    void itemTableStates_data()
+    {
+        QTest::addColumn<QString>("file"); // in the test data, under the name given after "="
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("outcomes"); // counted apart from the program, from the lines
+        QTest::newRow("stopped early") << "Roux_16.VC" << "incomplete" << "hit=4 untimely=1";
+        QTest::newRow("endless series") << "Roux_999.VC" << "endless" << "hit=71 untimely=1";
+        QTest::newRow("sustained attention") << "sustained_input.AS=Durand_228-1.AS" << "complete"
+                                             << "correct_rejection=23 false_alarm=6 hit=8 mask_press=2 omission=189";
+    }
+    void itemTableStates()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, state);
+        QFETCH(QString, outcomes);
+        const QStringList names = file.split(u'=');
+        const QString path = m_dir.filePath(names.last());
+        QFile::remove(path);
+        QVERIFY(QFile::copy(DataDir + names.first(), path));
+        const Run r = run({QStringLiteral("--trials"), path});
+        QCOMPARE(r.status, 0);
+        QMap<QString, int> counted;
+        const QList<QByteArray> rows = r.out.trimmed().split('\n');
+        for (const QByteArray &row : rows.mid(1)) {
+            const QList<QByteArray> cells = row.split('\t');
+            QCOMPARE(cells.size(), 19);
+            QCOMPARE(QString::fromUtf8(cells.at(7)), state);
+            ++counted[QString::fromUtf8(cells.at(18))];
+        }
+        QStringList got;
+        for (auto it = counted.cbegin(); it != counted.cend(); ++it)
+            got << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        QCOMPARE(got.join(u' '), outcomes);
     }
 
     void namesThatAreNotUtf8()

@@ -1,5 +1,6 @@
 // Reading result files back: checks, error codes, raw listings, notes.
 #include "analysis/analysis.h"
+#include "analysis/followup.h"
 #include "analysis/resultreader.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -10,7 +11,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <cmath>
 
 using namespace zoka;
 
@@ -534,6 +538,89 @@ private slots:
         report = cp1252::splitLines(st.Report.text());
         QCOMPARE(report.at(7), QString()); // no "Scores bruts:" after the first pass
         QVERIFY(report.contains(QStringLiteral("Rejet(s) (>1 sec. ou <100 msec.): 0")));
+    }
+
+    // A follow-up reads each file through the analysis. Its times leave a time-out out
+    // (an omission only) and keep 100 ms and more; figures worked out apart from the
+    // program, from the files' lines and the go/no-go series.
+    void followUpMeasures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QList<double>>("figures"); // median, mean, SD, kept times
+        QTest::addColumn<QList<int>>("counts");     // omissions, go items, false alarms, untimely
+        QTest::addColumn<QStringList>("groups");
+        QTest::newRow("VC, a time-out and a reject") << "Dupont_32.VC" << "complet" << QList<double>{457.5, 488.67, 196.12, 30}
+                                                     << QList<int>{1, 32, -1, 2} << QStringList{};
+        QTest::newRow("SB, no-go items apart") << "Petit_64.SB" << "complet" << QList<double>{480, 472.59, 120.92, 37}
+                                               << QList<int>{2, 40, 2, 1} << QStringList{};
+        QTest::newRow("DB") << "Petit_32.DB" << "complet" << QList<double>{525, 575.84, 197.27, 19} << QList<int>{1, 20, 3, 0}
+                            << QStringList{};
+        QTest::newRow("MIX, by modality") << "Leroy_65.MIX" << "complet" << QList<double>{775, 818.41, 343.17, 63}
+                                          << QList<int>{1, 65, -1, 4} << QStringList{"Visuel=731.0/32", "Auditif=816.0/31"};
+        QTest::newRow("PAS, 30 s window, regions") << "Bernard_64.PAS" << "complet" << QList<double>{13259, 13532.02, 6096.55, 61}
+                                                   << QList<int>{2, 64, -1, 1} << QStringList{"Hémichamp Gauche", "Hémichamp Droit",
+                                                                                              "Moitié Supérieure", "Moitié Inférieure",
+                                                                                              "Quadrant Sup. Gauche", "Quadrant Inf. Gauche",
+                                                                                              "Quadrant Sup. Droit", "Quadrant Inf. Droit"};
+        QTest::newRow("stopped early") << "Roux_16.VC" << "incomplet" << QList<double>{} << QList<int>{} << QStringList{};
+        QTest::newRow("endless") << "Roux_999.VC" << "série illimitée" << QList<double>{} << QList<int>{} << QStringList{};
+    }
+    void followUpMeasures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, state);
+        QFETCH(QList<double>, figures);
+        QFETCH(QList<int>, counts);
+        QFETCH(QStringList, groups);
+        const Administration a = readAdministration(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/") + file);
+        QVERIFY(m_msgs->service.shown().isEmpty());
+        QCOMPARE(fileStateText(a.state), state);
+        QCOMPARE(a.comparable(), !figures.isEmpty());
+        QCOMPARE(a.when, QDateTime(QDate(2026, 12, 7), QTime(9, 41, 12)));
+        if (figures.isEmpty())
+            return;
+        const QList<double> got = {a.rt.median, a.rt.mean, a.rt.sd, double(a.times.size())};
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::fabs(got[i] - figures[i]) < 0.006, qPrintable(QStringLiteral("%1: %2").arg(i).arg(got[i])));
+        QCOMPARE((QList<int>{a.omissions, a.goItems, a.falseAlarms, a.untimely}), counts);
+        QStringList gotGroups;
+        for (const ItemGroup &g : a.groups)
+            gotGroups << (groups.value(0).contains(u'=') ? QStringLiteral("%1=%2/%3").arg(g.label).arg(g.stats.median, 0, 'f', 1).arg(g.count)
+                                                         : g.label);
+        QCOMPARE(gotGroups, groups);
+    }
+
+    void followUpFilesAndDates()
+    {
+        // Session folders are searched, "Export" and links to folders are not; names
+        // that differ by case or accents are different patients.
+        QTemporaryDir dir;
+        QDir d(dir.path());
+        for (const QString &p : {"Dupont_16.VC", "2026-10/Dupont_32.VC", "2026-10/dupont_16.VC", "2026-10/Dupönt_16.VC",
+                                 "Export/Dupont_16.VC", "Dupont_16.TXT", "Martin_36.LAT"}) {
+            d.mkpath(QFileInfo(d.filePath(p)).path());
+            QFile f(d.filePath(p));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(d.filePath(QStringLiteral("2026-10")), d.filePath(QStringLiteral("lien"))));
+        QStringList found = resultFilesUnder(dir.path());
+        for (QString &f : found)
+            f = d.relativeFilePath(f);
+        found.sort();
+        QCOMPARE(found, (QStringList{"2026-10/Dupont_32.VC", "2026-10/Dupönt_16.VC", "2026-10/dupont_16.VC", "Dupont_16.VC",
+                                     "Martin_36.LAT"}));
+        QCOMPARE(patientsOf(found), (QStringList{"dupont", "Dupont", "Dupönt", "Martin"}));
+        QCOMPARE(loadFollowUp(found.replaceInStrings(QRegularExpression("^"), dir.path() + u'/'), QStringLiteral("Dupont")).size(), 2);
+
+        // The regional date the runs write, other usual short dates, else nothing.
+        const QDateTime at(QDate(2026, 12, 7), QTime(9, 41, 12));
+        QCOMPARE(parseAdministrationDate(QStringLiteral("07/12/2026 à 09:41:12")), at);
+        QCOMPARE(parseAdministrationDate(QStringLiteral("2026-12-07 à 09:41:12")), at);
+        QCOMPARE(parseAdministrationDate(QStringLiteral("07.12.2026 à 9:41:12")), at);
+        QCOMPARE(parseAdministrationDate(QStringLiteral("07/12/26 à 09:41:12")), at);
+        QVERIFY(!parseAdministrationDate(QStringLiteral("hier à midi")).isValid());
+        QVERIFY(!parseAdministrationDate(QStringLiteral("07/12/2026")).isValid());
     }
 };
 

@@ -1,5 +1,6 @@
 // Statistics, number notations of the report, and the limit change.
 #include "analysis/analysis.h"
+#include "analysis/followup.h"
 #include "analysis/report.h"
 #include "analysis/reportwriter.h"
 #include "analysis/stats.h"
@@ -74,6 +75,131 @@ private slots:
         const Stats s = ComputeStats(nearlyEqual.data(), 0, 2);
         QVERIFY(!std::isnan(s.sd) && s.sd >= 0);
         QVERIFY(!fmtF2(s.sd).contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+    }
+
+    // Comparing two administrations, against published worked examples.
+    void comparisonStatistics_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QList<double>>("x");
+        QTest::addColumn<QList<double>>("y");
+        QTest::addColumn<QList<double>>("expected");
+        QTest::addColumn<double>("tolerance");
+        // Hollander & Wolfe, permeability constants of the human chorioamnion (the
+        // example of R's wilcox.test): W = 35, one-sided p = 0.1272, exact, no ties.
+        const QList<double> term = {0.80, 0.83, 1.89, 1.04, 1.45, 1.38, 1.91, 1.64, 0.73, 1.46};
+        const QList<double> early = {1.15, 0.88, 0.90, 0.74, 1.21};
+        QTest::newRow("Mann-Whitney exact") << "mw" << term << early << QList<double>{35, 2 * 0.1272, 1} << 1e-4;
+        // Bonett & Price (2002) as in statpsych's ci.median2: medians 34.5 and 43,
+        // difference -8.5, SE 4.316291, 95 % CI -16.95977 to -0.04022524.
+        const QList<double> g1 = {32, 39, 26, 35, 43, 27, 40, 37, 34, 29};
+        const QList<double> g2 = {36, 44, 47, 42, 49, 39, 46, 31, 33, 48};
+        QTest::newRow("Bonett-Price, n = 10") << "ci" << g1 << g2 << QList<double>{-8.5, 4.316291, -16.95977, -0.04022524} << 1e-5;
+        // Second example (n = 20): difference -85, SE 37.11502, CI -157.7441 to -12.25589.
+        const QList<double> h1 = {70, 394, 43, 95, 62, 128, 2, 203, 81, 436, 85, 35, 156, 1, 3, 27, 63, 181, 184, 18};
+        const QList<double> h2 = {102, 120, 78, 78, 417, 124, 86, 171, 176, 129, 230, 194, 100, 157, 306, 411, 164, 103, 193, 312};
+        QTest::newRow("Bonett-Price, n = 20") << "ci" << h1 << h2 << QList<double>{-85, 37.11502, -157.7441, -12.25589} << 1e-4;
+        // The same samples hold a tie (78, 78): normal approximation. By hand: U = 103,
+        // mean 200, variance 400/12 x (41 - 6/1560) = 1366.54, z = (103 - 200 + 0.5) / 36.967
+        // = -2.6104, p = 2 x Phi(-2.6104) = 0.00904.
+        QTest::newRow("Mann-Whitney, ties") << "mw" << h1 << h2 << QList<double>{103, 0.00904, 0} << 1e-5;
+        // Fisher's tea-tasting lady, 3 1 / 1 3: two-sided p = 17/35.
+        QTest::newRow("Fisher, tea tasting") << "fisher" << QList<double>{3, 1, 1, 3} << QList<double>{} << QList<double>{17.0 / 35} << 1e-9;
+        // Lange's convictions of like-sex twins of criminals (R's fisher.test example):
+        // 2 15 / 10 3, two-sided p = 0.0005367.
+        QTest::newRow("Fisher, convictions") << "fisher" << QList<double>{2, 15, 10, 3} << QList<double>{} << QList<double>{0.0005367} << 1e-7;
+        QTest::newRow("Fisher, nothing changed") << "fisher" << QList<double>{0, 32, 0, 32} << QList<double>{} << QList<double>{1} << 1e-12;
+        // By hand: three values all below three others, 1 ordering of 20 each way.
+        QTest::newRow("Mann-Whitney, apart") << "mw" << QList<double>{1, 2, 3} << QList<double>{4, 5, 6} << QList<double>{0, 0.1, 1} << 1e-12;
+        // Every value equal: nothing tells the samples apart (no division by zero).
+        QTest::newRow("Mann-Whitney, all equal") << "mw" << QList<double>{500, 500} << QList<double>{500, 500, 500}
+                                                 << QList<double>{3, 1, 0} << 0.0;
+        QTest::newRow("Bonett-Price, one value") << "ci" << QList<double>{400} << QList<double>{420, 430} << QList<double>{0} << 0.0;
+        QTest::newRow("normal quantile") << "quantile" << QList<double>{0.975, 0.5, 1e-10} << QList<double>{}
+                                         << QList<double>{1.959963985, 0, -6.361340902} << 1e-8;
+    }
+    void comparisonStatistics()
+    {
+        QFETCH(QString, method);
+        QFETCH(QList<double>, x);
+        QFETCH(QList<double>, y);
+        QFETCH(QList<double>, expected);
+        QFETCH(double, tolerance);
+        const std::vector<double> a(x.begin(), x.end()), b(y.begin(), y.end());
+        QList<double> got;
+        if (method == u"mw") {
+            const MannWhitney r = mannWhitneyU(a, b);
+            got = {r.u, r.p, r.exact ? 1.0 : 0.0};
+        } else if (method == u"ci") {
+            const MedianDifference r = medianDifference(b, a); // x - y, as the examples give it
+            got = r.valid ? QList<double>{r.difference, r.se, r.lower, r.upper} : QList<double>{0};
+        } else if (method == u"quantile") {
+            for (double p : x)
+                got << normalQuantile(p);
+        } else {
+            got = {fisherExactTwoSided(int(x[0]), int(x[1]), int(x[2]), int(x[3]))};
+        }
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(std::fabs(got.at(i) - expected.at(i)) <= tolerance,
+                     qPrintable(QStringLiteral("value %1: %2, expected %3").arg(i).arg(got.at(i), 0, 'g', 10).arg(expected.at(i))));
+    }
+
+    // The change between two administrations, in the clinician's words.
+    void changeSentences_data()
+    {
+        QTest::addColumn<int>("shift");      // ms added to every time of the second one
+        QTest::addColumn<int>("secondState"); // FileState of the second one
+        QTest::addColumn<QStringList>("sentences");
+        // 20 distinct times 400..419, then shifted: exact Mann-Whitney; Bonett-Price by
+        // hand: c = 6, order statistics 405 and 414, P(Bin(20, 1/2) <= 5) = 0.0207,
+        // z = 2.040, SE = 3.12, CI = shift -/+ 6.
+        const QString fa = QStringLiteral("Fausses alarmes : 0 sur 24, puis 6 sur 24 ; différence significative, p = 0,02 (test exact de Fisher).");
+        const QString om = QStringLiteral("Omissions : 1 sur 20, puis 1 sur 20 ; pas de changement, p = 1 (test exact de Fisher).");
+        QTest::newRow("slower") << 50 << int(FileState::Complete)
+                                << QStringList{"Temps de réaction médian : plus lent de 50 ms (IC 95 % : 44 à 56 ms), différence significative, "
+                                               "p < 0,001 (Mann-Whitney, loi exacte).", om, fa};
+        QTest::newRow("faster") << -50 << int(FileState::Complete)
+                                << QStringList{"Temps de réaction médian : plus rapide de 50 ms (IC 95 % : 44 à 56 ms), différence significative, "
+                                               "p < 0,001 (Mann-Whitney, loi exacte).", om, fa};
+        QTest::newRow("the same times") << 0 << int(FileState::Complete)
+                                        << QStringList{"Temps de réaction médian : médiane inchangée (IC 95 % : -6 à 6 ms), différence non significative, "
+                                                       "p = 1 (Mann-Whitney, approximation normale).", om, fa};
+        QTest::newRow("second stopped early") << 50 << int(FileState::Incomplete)
+                                              << QStringList{"La passation Dupont_64.SB (02/12/2026 à 10:00:00) n'est pas comparée : fichier incomplet."};
+    }
+    void changeSentences()
+    {
+        QFETCH(int, shift);
+        QFETCH(int, secondState);
+        QFETCH(QStringList, sentences);
+        Administration before;
+        before.testIndex = 3;
+        before.state = FileState::Complete;
+        before.fileName = QStringLiteral("Dupont_64.SB");
+        before.omissions = 1;
+        before.goItems = 20;
+        before.falseAlarms = 0;
+        before.noGoItems = 24;
+        for (int i = 0; i < 20; ++i)
+            before.times.push_back(400 + i);
+        Administration after = before;
+        after.state = FileState(secondState);
+        after.dateText = QStringLiteral("02/12/2026 à 10:00:00");
+        after.falseAlarms = 6;
+        for (double &t : after.times)
+            t += shift;
+        const Change c = compareAdministrations(before, after);
+        QCOMPARE(c.valid ? c.sentences : QStringList{c.refusal}, sentences);
+        QCOMPARE(compareAdministrations(before, Administration{}).valid, false); // another test
+    }
+
+    void pValues()
+    {
+        QCOMPARE(pValueText(0.0004), QStringLiteral("p < 0,001"));
+        QCOMPARE(pValueText(0.004), QStringLiteral("p = 0,004"));
+        QCOMPARE(pValueText(0.0449), QStringLiteral("p = 0,04"));
+        QCOMPARE(pValueText(0.31), QStringLiteral("p = 0,31"));
+        QCOMPARE(pValueText(0.999), QStringLiteral("p = 1"));
     }
 
     void notations()

@@ -767,6 +767,12 @@ private slots:
         QCOMPARE(SelectedFile, QString("Dupont_16.VC"));
         QCOMPARE(w.Epreuves->itemIndex(), 0);
         QCOMPARE(w.FileListEpreuves->currentRow(), 0);
+
+        // "Suivi" opens the follow-up of the patient in the name field.
+        QString followed = QStringLiteral("(none)");
+        w.logic().hooks().showFollowUp = [&](const QString &patient) { followed = patient; };
+        w.Suivi->click();
+        QCOMPARE(followed, QString("Dupont"));
     }
 
     void keyboardInTheFileListChoosesLikeTheMouse()

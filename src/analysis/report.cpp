@@ -168,8 +168,9 @@ void WriteRejectLine(AnalysisState &st)
     w.line(QStringLiteral("                     Médiane & Ecart-type [Moyenne]"));
 }
 
-void WriteRegionStatistics(AnalysisState &st)
+std::array<Stats, 8> regionStatistics(const AnalysisState &st)
 {
+    std::array<Stats, 8> out;
     const int k = st.N == 36 ? 6 : 8;
     const int half = k / 2;
     const int cells = qMin(st.N, qMin(k * k, MaxItemValues));
@@ -194,9 +195,16 @@ void WriteRegionStatistics(AnalysisState &st)
             if (in)
                 values[c - 1] = st.GridValues[c - 1];
         }
-        st.Report.line(RegionNames[region] + QStringLiteral("= ")
-                       + figuresText(ComputeStats(values, 0, cells - 1)));
+        out[std::size_t(region)] = ComputeStats(values, 0, cells - 1);
     }
+    return out;
+}
+
+void WriteRegionStatistics(AnalysisState &st)
+{
+    const std::array<Stats, 8> regions = regionStatistics(st);
+    for (int region = 0; region < 8; ++region)
+        st.Report.line(RegionNames[region] + QStringLiteral("= ") + figuresText(regions[std::size_t(region)]));
 }
 
 bool WriteStatistics(AnalysisState &st)

@@ -48,6 +48,8 @@ void WriteScoreTable(AnalysisState &st, int cellsPerRow);
 void WriteRejectLine(AnalysisState &st);
 bool WriteStatistics(AnalysisState &st);       // false after an internal error
 void WriteRegionStatistics(AnalysisState &st);
+// Statistics of the eight regions (RegionNames) from GridValues (after a score table).
+std::array<Stats, 8> regionStatistics(const AnalysisState &st);
 void WriteMixedStatistics(AnalysisState &st);
 
 // The cross-modal differences of TR mixte (V->A and A->V switches, in item order).

@@ -561,6 +561,15 @@ bool MainLogic::CheckBeforeAdministration()
     return true;
 }
 
+void MainLogic::SuiviClick()
+{
+    if (startupFailed) // no results directory to look into
+        return;
+    beforeModal();
+    if (m_hooks.showFollowUp)
+        m_hooks.showFollowUp(nomText.trimmed());
+}
+
 void MainLogic::AnalysesClick()
 {
     bool testKnown = true;

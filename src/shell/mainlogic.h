@@ -48,6 +48,8 @@ public:
         std::function<void()> startAdministration;
         // Returns the patient name the analysed file's header gave (empty if none).
         std::function<QString()> showAnalysis;
+        // The follow-up of a patient (the name in the name field, may be empty).
+        std::function<void(const QString &)> showFollowUp;
         std::function<bool()> saveConfiguration;
         std::function<bool(int, int)> switchScreenMode;
         std::function<QSize()> screenSize;
@@ -106,6 +108,7 @@ public:
     void Label1DblClick();
     void PassationClick();
     void AnalysesClick();
+    void SuiviClick();
     void OptionsClick();
     void QuitterClick();
     void ListPatientsClick();

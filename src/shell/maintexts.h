@@ -47,6 +47,7 @@ inline const QString BoxNom = QStringLiteral("Nom du patient");
 inline const QString GroupBox1 = QStringLiteral("Tâche à réaliser:");
 inline const QString Passation = QStringLiteral("Passation");
 inline const QString Analyses = QStringLiteral("Analyse");
+inline const QString Suivi = QStringLiteral("Suivi");
 inline const QString Gestion = QStringLiteral("Suppression");
 inline const QString ListPassation = QStringLiteral("Liste des Patients et des Epreuves passées");
 inline const QString Quitter = QStringLiteral("Quitter");

@@ -1,40 +1,45 @@
 // zoka-report [--raw] [--limit TEXT]... FILE...
 // zoka-report [--raw] --export data|info FILE...
+// zoka-report --trials|--summary [--output PREFIX] FILE...
 //
 // For each result file: the reading and analysis the analysis window runs when it
 // opens, then each --limit in order as "Limite" then "Appliquer" with that text; the
 // report goes to standard output. What the window would show in a message box goes
-// to standard error, one line per message. The files are never changed.
+// to standard error, one line per message. The result files are never changed.
 //
 // With --export, the window's CSV export goes to standard output instead ("data":
 // the data lines only; "info": with the information lines); nothing is written
 // beside the files.
 //
+// With --trials, one tab-separated table of every item of every file (UTF-8); with
+// --summary, one row per file with its measures. They go to standard output, or with
+// --output PREFIX to PREFIX_beh.tsv and its description PREFIX_beh.json (--summary:
+// PREFIX_summary.tsv and PREFIX_summary.json), never through a symbolic link.
+//
 // On a UTF-8 locale the report (the export) and the messages are written in UTF-8
 // with LF line ends, for a terminal; with --raw, or on any other locale, they are the
 // report file's exact bytes (Windows-1252, CR LF), the messages in the same encoding.
 //
-// Exit status: 0 when every file gave a report (an export), 1 when one could not be
-// read (or its analysis stopped on an internal error), 2 for a wrong command line
-// (nothing is read then).
+// Exit status: 0 when every file gave a report (an export, its rows), 1 when one could
+// not be read (or its analysis stopped on an internal error) or the output could not
+// all be written (a full disk), 2 for a wrong command line (nothing is read then).
 
 #include "analysis/analysis.h"
 #include "analysis/export.h"
+#include "analysis/followup.h"
+#include "analysis/trials.h"
 #include "platform/cp1252.h"
-// Exit status: 0 when every file gave a report, 1 when one could not be read (or its
-// analysis stopped on an internal error) or the reports could not all be written
-// (a full disk), 2 for a wrong command line.
-
-#include "analysis/analysis.h"
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "platform/regional.h"
+#include "platform/safewrite.h"
 #include "shell/naming.h"
 #include "battery/testtable.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -154,12 +159,14 @@ void usage()
 {
     writeErr(QStringLiteral("usage : zoka-report [--raw] [--limit TEXTE]... FICHIER...\n"
                             "        zoka-report [--raw] --export data|info FICHIER...\n"
+                            "        zoka-report --trials|--summary [--output PRÉFIXE] FICHIER...\n"
                             "« zoka-report --help » pour l'aide.\n"));
 }
 
 const char16_t HelpText[] =
     u"usage : zoka-report [--raw] [--limit TEXTE]... FICHIER...\n"
     u"        zoka-report [--raw] --export data|info FICHIER...\n"
+    u"        zoka-report --trials|--summary [--output PRÉFIXE] FICHIER...\n"
     u"\n"
     u"Écrit le rapport d'analyse de chaque fichier de résultats ZOKA, tel que la fenêtre\n"
     u"« Analyse » le montre, sans modifier les fichiers.\n"
@@ -173,6 +180,20 @@ const char16_t HelpText[] =
     u"  --export data|info   écrit l'exportation des données (point-virgule) au lieu du\n"
     u"                       rapport : les lignes de données seules, ou avec les lignes\n"
     u"                       d'information.\n"
+    u"  --trials             écrit un tableau (TSV, UTF-8) d'une ligne par item de chaque\n"
+    u"                       fichier : patient, épreuve, fichier, date (ISO 8601), nombre\n"
+    u"                       d'items, vitesse, item, stimulus présenté, délai, valeur,\n"
+    u"                       temps de réaction, issue ; plus une ligne par ligne de clôture\n"
+    u"                       (appuis intempestifs).\n"
+    u"  --summary            écrit un tableau (TSV, UTF-8) d'une ligne par fichier : les\n"
+    u"                       mesures du suivi du patient (médiane, moyenne, écart-type des\n"
+    u"                       temps de réponse, omissions, fausses alarmes, appuis\n"
+    u"                       intempestifs, groupements).\n"
+    u"  --output PRÉFIXE     avec --trials ou --summary : écrit le tableau dans\n"
+    u"                       PRÉFIXE_beh.tsv (PRÉFIXE_summary.tsv) et la description de\n"
+    u"                       ses colonnes et unités dans PRÉFIXE_beh.json\n"
+    u"                       (PRÉFIXE_summary.json) au lieu de la sortie standard ; un\n"
+    u"                       lien symbolique n'est jamais suivi.\n"
     u"  --raw                écrit les octets exacts du fichier de rapport (Windows-1252,\n"
     u"                       fins de ligne CR LF), pour les archives et les scripts ; sans\n"
     u"                       elle, sur un terminal UTF-8, le texte est écrit en UTF-8 avec\n"
@@ -182,9 +203,10 @@ const char16_t HelpText[] =
     u"\n"
     u"Codes de retour :\n"
     u"  0  chaque fichier a donné un rapport (une exportation) ;\n"
-    u"  1  au moins un fichier n'a pas pu être lu ou analysé (les autres sont traités) ;\n"
-    u"  2  ligne de commande incorrecte (option inconnue, limite refusée, aucun\n"
-    u"     fichier) : aucun fichier n'est lu.\n";
+    u"  1  au moins un fichier n'a pas pu être lu ou analysé (les autres sont traités),\n"
+    u"     ou la sortie n'a pas pu être écrite en entier ;\n"
+    u"  2  ligne de commande incorrecte (option inconnue, valeur manquante, limite\n"
+    u"     refusée, aucun fichier) : aucun fichier n'est lu.\n";
 
 // Output is written in large pieces, the rest at the end. The first error of a
 // write is kept in `error` (0 while none), and nothing more is written after it.
@@ -245,6 +267,89 @@ QString placeholder(int index)
     return QString(QChar(0xD800)) + QString::number(index);
 }
 
+// What is wrong with a command line QCommandLineParser refused for another reason
+// than an unknown option, in French: an option without its value, a value given to
+// an option that takes none.
+QString commandLineProblem(const QStringList &args, const QList<QCommandLineOption> &withValue)
+{
+    QStringList valued;
+    for (const QCommandLineOption &o : withValue)
+        valued << QStringLiteral("--") + o.names().first();
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QStringLiteral("--"))
+            break;
+        if (valued.contains(a) && i + 1 == args.size())
+            return QStringLiteral("l'option %1 attend une valeur").arg(a);
+        const int eq = int(a.indexOf(u'='));
+        if (a.startsWith(QStringLiteral("--")) && eq > 0 && !valued.contains(a.left(eq)))
+            return QStringLiteral("l'option %1 ne prend pas de valeur").arg(shownName(a.left(eq)));
+    }
+    return QStringLiteral("ligne de commande incorrecte");
+}
+
+// A table (--trials or --summary): standard output, or PREFIX_*.tsv and its
+// description PREFIX_*.json through the safe write.
+int writeTables(const QList<NamedFile> &files, bool trials, const QString &prefix)
+{
+    StderrMessages messagesToStderr;
+    QByteArray table = trials ? trialsHeader() : summaryHeader();
+    int status = 0;
+    for (const NamedFile &file : files) {
+        const QString name = FileNameOfPath(file.name);
+        messagesToStderr.shown = shownName(file.raw);
+        messagesToStderr.fileName = name;
+        auto refuse = [&](const QString &why) {
+            messagesToStderr.show(MsgKind::Error, why, MsgButtons::Ok);
+            status = 1;
+        };
+        if (trials) {
+            QString error, warning;
+            if (!appendTrials(file.path, name, &table, &error, &warning)) {
+                refuse(error.replace(file.path, messagesToStderr.shown));
+                continue;
+            }
+            if (!warning.isEmpty())
+                messagesToStderr.show(MsgKind::Warning, warning, MsgButtons::Ok);
+            continue;
+        }
+        const Administration a = readAdministration(file.path, name);
+        if (a.testIndex < 0 || a.state == FileState::Unreadable) {
+            refuse(a.problem.isEmpty() ? QStringLiteral("fichier illisible") : a.problem);
+            continue;
+        }
+        if (!a.problem.isEmpty())
+            messagesToStderr.show(MsgKind::Warning, a.problem, MsgButtons::Ok);
+        table += summaryRow(a);
+    }
+    if (prefix.isEmpty()) {
+        if (const int e = writeOut(table)) {
+            complain(QStringLiteral("le tableau ne peut être écrit sur la sortie standard : ") + fileErrorPhrase(e) + u'.');
+            return 1;
+        }
+        return status;
+    }
+    const QString suffix = trials ? QStringLiteral("_beh") : QStringLiteral("_summary");
+    const QList<QPair<QString, QByteArray>> outputs = {
+        {prefix + suffix + QStringLiteral(".tsv"), table},
+        {prefix + suffix + QStringLiteral(".json"), trials ? trialsSidecar() : summarySidecar()},
+    };
+    for (const auto &[path, bytes] : outputs) {
+        if (QFileInfo(path).isSymLink()) {
+            complain(QStringLiteral("%1 est un lien symbolique : rien n'est écrit à travers un lien").arg(shownName(path)));
+            return 1;
+        }
+    }
+    for (const auto &[path, bytes] : outputs) {
+        QString error;
+        if (!writeFileSafely(path, bytes, &error)) {
+            complain(error);
+            return 1;
+        }
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -271,13 +376,17 @@ int main(int argc, char **argv)
     const QCommandLineOption rawOption(QStringLiteral("raw"));
     const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versionOption(QStringLiteral("version"));
-    for (const QCommandLineOption &o : {limitOption, exportOption, rawOption, helpOption, versionOption})
+    const QCommandLineOption trialsOption(QStringLiteral("trials"));
+    const QCommandLineOption summaryOption(QStringLiteral("summary"));
+    const QCommandLineOption outputOption(QStringLiteral("output"), QString(), QStringLiteral("PRÉFIXE"));
+    for (const QCommandLineOption &o : {limitOption, exportOption, rawOption, helpOption, versionOption, trialsOption,
+                                        summaryOption, outputOption})
         parser.addOption(o);
     const bool parsed = parser.parse(args);
     g_utf8 = !(parsed && parser.isSet(rawOption)) && utf8Locale();
     if (!parsed) {
         const QStringList unknown = parser.unknownOptionNames();
-        complain(unknown.isEmpty() ? QStringLiteral("ligne de commande incorrecte (%1)").arg(parser.errorText())
+        complain(unknown.isEmpty() ? commandLineProblem(args.mid(1), {limitOption, exportOption, outputOption})
                                    : QStringLiteral("option inconnue : ") + shownName(unknown.first()));
         usage();
         return 2;
@@ -308,6 +417,25 @@ int main(int argc, char **argv)
         complain(QStringLiteral("aucun fichier"));
         usage();
         return 2;
+    }
+    const bool trials = parser.isSet(trialsOption);
+    const bool summary = parser.isSet(summaryOption);
+    if (trials || summary || parser.isSet(outputOption)) {
+        QString problem;
+        if (trials && summary)
+            problem = QStringLiteral("--trials et --summary ne vont pas ensemble");
+        else if (!trials && !summary)
+            problem = QStringLiteral("--output ne sert qu'avec --trials ou --summary");
+        else if (parser.isSet(exportOption) || !limits.isEmpty())
+            problem = QStringLiteral("--trials et --summary ne prennent ni --export ni --limit");
+        else if (parser.values(outputOption).size() > 1 || (parser.isSet(outputOption) && parser.value(outputOption).isEmpty()))
+            problem = QStringLiteral("--output attend un seul préfixe, non vide");
+        if (!problem.isEmpty()) {
+            complain(problem);
+            usage();
+            return 2;
+        }
+        return writeTables(files, trials, parser.isSet(outputOption) ? parser.value(outputOption) : QString());
     }
     bool exporting = false;
     bool withInfo = false;

@@ -1,5 +1,6 @@
 #include "analysis/widgets/plots.h"
 
+#include "analysis/followup.h"
 #include "analysis/reportwriter.h"
 
 #include "analysis/widgets/tformanalyse.h"
@@ -8,6 +9,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
@@ -691,6 +693,107 @@ void TFormAnalyse::layoutPage()
     Data->setVisible(!plotsShown);
     if (plotsShown)
         Plots->raise();
+}
+
+} // namespace zoka
+
+// ---- follow-up across sessions --------------------------------------------------
+
+namespace zoka {
+
+namespace {
+
+QCategoryAxis *sessionAxis(const QStringList &labels)
+{
+    auto *axis = new QCategoryAxis;
+    axis->setTitleText(QStringLiteral("Passation"));
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (int i = 0; i < labels.size(); ++i)
+        axis->append(QStringLiteral("%1. %2").arg(i + 1).arg(labels.at(i)), i + 1);
+    axis->setRange(0.5, labels.size() + 0.5);
+    QFont f = axis->labelsFont();
+    f.setPointSizeF(7.5);
+    axis->setLabelsFont(f);
+    axis->setTitleFont(f);
+    axis->setLabelsAngle(labels.size() > 6 ? -45 : 0);
+    return axis;
+}
+
+QLineSeries *pointLine(const QString &name, const QList<double> &ys, const QColor &colour, Qt::PenStyle style)
+{
+    auto *s = new QLineSeries;
+    s->setName(name);
+    for (int i = 0; i < ys.size(); ++i)
+        s->append(i + 1, ys.at(i));
+    QPen pen(colour);
+    pen.setWidthF(2);
+    pen.setStyle(style);
+    s->setPen(pen);
+    s->setPointsVisible(true);
+    return s;
+}
+
+} // namespace
+
+QList<NamedChart> makeFollowUpCharts(const FollowUpSeries &d)
+{
+    QList<NamedChart> charts;
+    const int n = int(d.labels.size());
+    if (n == 0)
+        return charts;
+
+    QChart *rt = newChart(QStringLiteral("%1 : temps de réaction médian par passation").arg(d.title));
+    QList<double> low, high;
+    double top = 0;
+    for (int i = 0; i < n; ++i) {
+        low << std::max(0.0, d.median.at(i) - d.sd.at(i));
+        high << d.median.at(i) + d.sd.at(i);
+        top = std::max(top, high.last());
+    }
+    auto *lower = pointLine(QString(), low, Qt::transparent, Qt::NoPen);
+    auto *upper = pointLine(QString(), high, Qt::transparent, Qt::NoPen);
+    lower->setPointsVisible(false);
+    upper->setPointsVisible(false);
+    auto *band = new QAreaSeries(upper, lower);
+    band->setName(QStringLiteral("Médiane ± écart-type"));
+    band->setColor(QColor(70, 130, 200, 60));
+    band->setBorderColor(QColor(70, 130, 200, 120));
+    auto *median = pointLine(QStringLiteral("Médiane"), d.median, QColor(30, 80, 160), Qt::SolidLine);
+    QCategoryAxis *x = sessionAxis(d.labels);
+    const double step = niceStep(top * 1.1, 6);
+    QValueAxis *y = valueAxis(QStringLiteral("ms"), 0, std::ceil(std::max(top * 1.1, 100.0) / step) * step);
+    setTicks(y, step);
+    rt->addAxis(x, Qt::AlignBottom);
+    rt->addAxis(y, Qt::AlignLeft);
+    attach(rt, band, x, y);
+    attach(rt, median, x, y);
+    charts << NamedChart{QStringLiteral("Temps de réaction"), rt};
+
+    QChart *errors = newChart(QStringLiteral("%1 : erreurs par passation").arg(d.title));
+    auto toDouble = [](const QList<int> &v) {
+        QList<double> out;
+        for (int x : v)
+            out << x;
+        return out;
+    };
+    QList<QLineSeries *> lines = {pointLine(QStringLiteral("Omissions"), toDouble(d.omissions), TimeoutColour, Qt::SolidLine),
+                                  pointLine(QStringLiteral("Appuis intempestifs"), toDouble(d.untimely), MaskColour, Qt::DashLine)};
+    if (d.hasFalseAlarms)
+        lines << pointLine(QStringLiteral("Fausses alarmes"), toDouble(d.falseAlarms), FalseAlarmColour, Qt::SolidLine);
+    int most = 1;
+    for (const QList<int> *v : {&d.omissions, &d.untimely, &d.falseAlarms})
+        for (int c : *v)
+            most = std::max(most, c);
+    QCategoryAxis *ex = sessionAxis(d.labels);
+    const double estep = std::max(1.0, niceStep(most * 1.2, 5));
+    QValueAxis *ey = valueAxis(QStringLiteral("nombre"), 0, std::ceil(most * 1.2 / estep) * estep);
+    setTicks(ey, estep);
+    errors->addAxis(ex, Qt::AlignBottom);
+    errors->addAxis(ey, Qt::AlignLeft);
+    for (QLineSeries *s : lines)
+        attach(errors, s, ex, ey);
+    charts << NamedChart{QStringLiteral("Erreurs"), errors};
+    return charts;
 }
 
 } // namespace zoka

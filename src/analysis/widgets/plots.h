@@ -51,3 +51,15 @@ private:
 };
 
 } // namespace zoka
+
+namespace zoka {
+
+struct FollowUpSeries;
+
+// The charts of a follow-up for one test, across its administrations: the median
+// reaction time with a band of one standard deviation on each side, and the errors
+// (omissions, false alarms where the test has them, untimely presses). Empty when
+// there is no administration to show. New objects at every call.
+QList<NamedChart> makeFollowUpCharts(const FollowUpSeries &series);
+
+} // namespace zoka

@@ -128,6 +128,9 @@ TMain::TMain(QWidget *parent)
     Passation = makeButton(maintext::Passation, page, QRect(104, 128, 89, 33), true);
     Analyses = makeButton(maintext::Analyses, page, QRect(216, 128, 89, 33), true);
     Gestion = makeButton(maintext::Gestion, page, QRect(328, 128, 89, 33), true);
+    // The follow-up of the patient: in the row of the tasks, in the free space between
+    // their group and the list of the tests.
+    Suivi = makeButton(maintext::Suivi, page, QRect(441, 128, 70, 33), true);
 
     ListPassation = new QGroupBox(maintext::ListPassation, page);
     ListPassation->setGeometry(88, 200, 345, 233);
@@ -169,6 +172,7 @@ TMain::TMain(QWidget *parent)
     h.showOptions = [] { ShowOptionsWindow(); };
     h.startAdministration = [] { runAdministrationWindow(); };
     h.showAnalysis = [] { return runAnalysisWindow(); };
+    h.showFollowUp = [](const QString &patient) { runFollowUpWindow(patient); };
     h.switchScreenMode = [](int w, int hgt) { return SwitchScreenMode(w, hgt); };
     h.screenSize = [] { return currentScreenSize(); };
     h.quit = [this] {
@@ -193,6 +197,7 @@ TMain::TMain(QWidget *parent)
             [this](int i) { handle([&] { m_logic.setVitesseASIndex(i); }); });
     connect(Passation, &QPushButton::clicked, this, [this] { handle([&] { m_logic.PassationClick(); }); });
     connect(Analyses, &QPushButton::clicked, this, [this] { handle([&] { m_logic.AnalysesClick(); }); });
+    connect(Suivi, &QPushButton::clicked, this, [this] { handle([&] { m_logic.SuiviClick(); }); });
     connect(Gestion, &QPushButton::clicked, this, [this] { handle([&] { m_logic.GestionClick(); }); });
     connect(Options, &QPushButton::clicked, this, [this] { handle([&] { m_logic.OptionsClick(); }); });
     connect(Quitter, &QPushButton::clicked, this, [this] { handle([&] { m_logic.QuitterClick(); }); });
@@ -323,6 +328,7 @@ void TMain::syncFromLogic()
     Label1->setText(m.label1Caption);
     Passation->setEnabled(m.passationEnabled);
     Analyses->setEnabled(m.analysesEnabled);
+    Suivi->setEnabled(!m.startupFailed);
     Gestion->setEnabled(m.gestionEnabled);
     fillList(FileListPatients, m.fileListPatients.entries, m.fileListPatients.selected);
     fillList(FileListEpreuves, m.fileListEpreuves.entries, m.fileListEpreuves.selected);

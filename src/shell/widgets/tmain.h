@@ -60,6 +60,7 @@ public:
     QGroupBox *GroupBox1;
     QPushButton *Passation;
     QPushButton *Analyses;
+    QPushButton *Suivi;
     QPushButton *Gestion;
     QGroupBox *ListPassation;
     QListWidget *ListPatients;

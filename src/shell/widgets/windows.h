@@ -21,6 +21,8 @@ void StartAdministration(); // administration/widgets: instructions, practice, t
 // analysis/widgets: analysis of SelectedFile, modal; returns the patient name the
 // file's header gave (empty when none was read).
 QString ShowAnalysisWindow();
+// analysis/widgets: the follow-up of `patient` across the results directory, modal.
+void ShowFollowUpWindow(const QString &patient);
 
 // The main window opens the administration and the analysis through these, which
 // the program installs at start-up (the shell's windows sit below both subsystems).
@@ -28,5 +30,7 @@ void setAdministrationWindow(std::function<void()> open);
 void setAnalysisWindow(std::function<QString()> open);
 void runAdministrationWindow();
 QString runAnalysisWindow();
+void setFollowUpWindow(std::function<void(const QString &)> open);
+void runFollowUpWindow(const QString &patient);
 
 } // namespace zoka
