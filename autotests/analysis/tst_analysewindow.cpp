@@ -432,7 +432,7 @@ private slots:
             target->outputFile.clear();
             return true;
         };
-        w.submitJob = [&](const QString &queue, const QString &pdf, const QString &title, const QStringList &, QString *) {
+        w.submitJob = [&](const QString &queue, const QString &pdf, const QString &title, const QStringList &, QString *, QString *) {
             jobs << QStringLiteral("%1 %2 %3").arg(queue, title).arg(pdfPageCount(pdf));
             return true;
         };

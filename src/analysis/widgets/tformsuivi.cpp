@@ -542,8 +542,9 @@ void TFormSuivi::ImprimerClick()
         }
         file.close();
         const auto submit = submitJob ? submitJob : submitPrintJob;
+        QString jobId;
         for (int copy = 1; copy <= copies; ++copy) {
-            if (!submit(target.printerName, file.fileName(), doc.title, target.options, &error)) {
+            if (!submit(target.printerName, file.fileName(), doc.title, target.options, &jobId, &error)) {
                 showError(QStringLiteral("L'imprimante %1 a refusé l'impression du suivi : %2").arg(target.printerName, error));
                 return;
             }

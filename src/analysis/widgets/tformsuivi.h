@@ -57,7 +57,7 @@ public:
     // empty = the real ones. Tests put theirs.
     std::function<bool(QPrinter &printer, PrintTarget *target)> printDialog;
     std::function<bool(const QString &printer, const QString &pdfPath, const QString &title,
-                       const QStringList &options, QString *error)>
+                       const QStringList &options, QString *jobId, QString *error)>
         submitJob;
     std::function<bool(const QString &path)> openDocument;
 
