@@ -401,7 +401,7 @@ private slots:
         QTest::newRow("disk full") << "/dev/full" << "Disque plein";
         QTest::newRow("empty name") << "" << "Nom de fichier incorrect";
         // "ro:": in a read-only directory (the practice file in the program directory).
-        QTest::newRow("read-only directory") << "ro:/Essais" << QString::fromUtf8("Accès au fichier refusé");
+        QTest::newRow("read-only directory") << "ro:/Essais" << QString::fromUtf8("Système de fichiers en lecture seule");
     }
     void fileCannotBeCreated()
     {

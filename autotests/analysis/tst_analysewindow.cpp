@@ -321,7 +321,7 @@ private slots:
         QVERIFY(!w.logic().closed());
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
-        QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNo);
+        QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
         QVERIFY(w.Notes->toPlainText().contains(QStringLiteral("perdue?")));
 
         msgs.service.queue(MsgAnswer::Yes);

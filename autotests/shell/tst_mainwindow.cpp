@@ -440,7 +440,7 @@ private slots:
         QTest::addColumn<bool>("readOnly"); // else removed
         QTest::addColumn<QString>("cause");
         QTest::newRow("gone") << false << "Fichier introuvable";
-        QTest::newRow("read-only") << true << "Accès au fichier refusé";
+        QTest::newRow("read-only") << true << "Système de fichiers en lecture seule";
     }
     void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation()
     {

@@ -93,7 +93,7 @@ private slots:
         QTest::newRow("target below a file") << "share" << "afile/zoka" << "ne peut être créé";
         QTest::newRow("no installed files") << "nowhere" << "mine" << "« %1/nowhere » est introuvable.";
         // "ro": a read-only file system.
-        QTest::newRow("target in a read-only directory") << "share" << "ro/zoka" << "ne peut être créé : Accès au fichier refusé.";
+        QTest::newRow("target in a read-only directory") << "share" << "ro/zoka" << "ne peut être créé : Système de fichiers en lecture seule.";
         QTest::newRow("target read-only") << "share" << "ro" << "n'est pas accessible en écriture.";
     }
     void failuresAreExplained()

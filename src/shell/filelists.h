@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include "platform/fileattr.h"
 
 namespace zoka {
@@ -37,13 +38,25 @@ void insertSorted(QStringList &list, const QString &name);
 bool isNotAnalysed(const QString &path);
 
 // The deletion of one result file (button "Suppression"), asking first, and a second
-// time when the file has not been analysed yet; the content is truncated to nothing
-// before the directory entry goes.
+// time when the file has not been analysed yet ("Non" is the default of both). Only
+// the directory entry is removed (a symbolic link as a link): on failure the file is
+// as it was. A file a run of another program is writing is refused.
 enum class DeleteOutcome { Deleted, Kept, Failed };
 // On Failed, *error receives the French text to show (not shown here).
 DeleteOutcome DeleteResultFile(const QString &name, QString *error = nullptr);
 
 // The question asked before a not-analysed file is deleted or overwritten.
 QString notAnalysedQuestion(const QString &name);
+// "Ce nom existe déjà ! ..." for a result file about to be replaced by a new run.
+QString existingNameQuestion(const QString &name);
+
+// Before a run writes result file `name`: refused while a run of another program holds
+// it (*refusal gets the French text, not shown here); a file already there is replaced
+// only when `ask` (a question whose default is "Non") says yes to the existing-name
+// question, and to the not-analysed one for a file not yet analysed, whose mark is
+// then cleared so that the run may write it.
+enum class ReplaceOutcome { Agreed, Declined, Refused };
+ReplaceOutcome confirmReplacingResultFile(const QString &name, const std::function<bool(const QString &)> &ask,
+                                          QString *refusal);
 
 } // namespace zoka

@@ -1,6 +1,7 @@
 #include "shell/programdir.h"
 
 #include "platform/fileerrors.h"
+#include "platform/safewrite.h"
 #include "platform/messages.h"
 #include "shell/configfile.h"
 
@@ -46,22 +47,19 @@ bool copyOneFile(const QString &from, const QString &to, QString *error)
         return false;
     }
     QSaveFile out(to);
-    errno = 0;
-    if (!out.open(QIODevice::WriteOnly)) {
-        const int err = errno;
+    int err = 0;
+    if (!openSaveFile(out, QIODevice::WriteOnly, &err)) {
         setError(error, head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     if (out.write(bytes) != bytes.size()) {
-        const int err = errno;
+        err = errno;
         out.cancelWriting();
         setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
-    errno = 0;
-    if (!out.commit()) {
-        const int err = errno;
+    if (!commitSaveFile(out, &err)) {
         setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
