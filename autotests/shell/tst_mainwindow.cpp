@@ -1,5 +1,6 @@
 #include "platform/fileattr.h"
 #include "platform/messages.h"
+#include "platform/runlock.h"
 #include "shell/configfile.h"
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
@@ -17,13 +18,21 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 using namespace zoka;
 using namespace zoka::maintext;
 
 namespace {
 const QString B20(20, ' ');
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
+}
 
 void touch(const QString &path, const QByteArray &content = "x")
 {
@@ -379,7 +388,18 @@ private slots:
             "résultats\n   Non pour changer le nom ou conserver les résultats antérieurs\nWarning:   This name "
             "already exists\n   Press YES to overwrite, NO to change the name");
         QCOMPARE(msgs.service.texts(), QStringList({exists}));
+        QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
         QVERIFY(fx.calls.isEmpty());
+        {
+            // A run of another program writing that file: refused, nothing asked.
+            const int fd = ::open("Dupont_32.VC", O_RDWR);
+            QVERIFY(fd >= 0 && lockForWriting(fd));
+            msgs.service.clear();
+            fx.logic.PassationClick();
+            ::close(fd);
+            QCOMPARE(msgs.service.texts(), QStringList({"Le fichier Dupont_32.VC ne peut être remplacé : " + RunInProgressText + "."}));
+            QVERIFY(fx.calls.isEmpty());
+        }
         msgs.service.clear();
         fx.logic.PassationClick();
         QCOMPARE(msgs.service.shown().size(), 1);
@@ -661,6 +681,50 @@ private slots:
         fx.logic.GestionClick();
         QCOMPARE(msgs.service.texts(), QStringList({B20 + "Le fichier Dupont_16.VC n'est pas trouvé" + B20}));
         QCOMPARE(fx.logic.listPatients, QStringList({"Martin"}));
+    }
+
+    // "Suppression" removes the directory entry only: a folder that refuses leaves the
+    // file whole and says so, a link goes as a link, a file being written stays.
+    void deletionThatCannotBeDoneLeavesTheFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("cause"); // empty: deleted
+        QTest::newRow("read-only folder") << "ro" << "Système de fichiers en lecture seule";
+        QTest::newRow("a symbolic link") << "link" << "";
+        QTest::newRow("held by a run") << "held" << RunInProgressText;
+    }
+    void deletionThatCannotBeDoneLeavesTheFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, cause);
+        Fixture fx;
+        std::optional<ScratchDisk> disk;
+        if (fault == "ro" && !disk.emplace(fx.results).mounted())
+            QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
+        const QString outside = fx.dir.filePath("ailleurs");
+        touch(fault == "link" ? outside : QDir(fx.results).filePath("Dupont_16.VC"), "400\r\n");
+        if (fault == "link")
+            QVERIFY(QFile::link(outside, QDir(fx.results).filePath("Dupont_16.VC")));
+        ScopedScriptedMessages msgs;
+        fx.start(msgs);
+        fx.logic.userClickPatient(0);
+        fx.logic.userClickFile(0);
+        if (fault == "ro")
+            QVERIFY(disk->makeReadOnly());
+        const int fd = fault == "held" ? ::open("Dupont_16.VC", O_RDWR) : -1;
+        QVERIFY(fault != "held" || (fd >= 0 && lockForWriting(fd)));
+        msgs.service.clear();
+        fx.logic.GestionClick();
+        if (fd >= 0)
+            ::close(fd);
+        QCOMPARE(readAll(fault == "link" ? outside : "Dupont_16.VC"), QByteArray("400\r\n"));
+        if (cause.isEmpty()) {
+            QVERIFY(!QFileInfo("Dupont_16.VC").isSymLink());
+            QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
+            return;
+        }
+        QCOMPARE(msgs.service.texts().last(), "Le fichier Dupont_16.VC ne peut être supprimé : " + cause + ". Il est resté tel quel.");
+        QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC"}));
     }
 
     void choosingThePatientShownInTheFieldStillTakesIt()
