@@ -405,6 +405,7 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_32.VC"}));
         QCOMPARE(SelectedFile, QString("Dupont_32.VC"));
+        QCOMPARE(fx.logic.fileListEpreuves.selectedEntry(), QString("Dupont_32.VC"));
         QCOMPARE(fx.logic.focus, MainFocus::Passation);
 
         // Not analysed yet: two questions; No to the second keeps file and mark.
@@ -900,6 +901,28 @@ private slots:
         QTRY_COMPARE(fx.calls, QStringList({"options"})); // the button's click is animated
         QTest::keyClick(w.Nom, Qt::Key_Q, Qt::AltModifier);
         QTRY_COMPARE(fx.calls, QStringList({"options", "save", "quit"}));
+        QCOMPARE(w.Nom->text(), before);
+    }
+
+    // Return presses the button that has the focus; Tab goes from "Options" to
+    // "Quitter"; Alt+letter sent to the name field before the window is active still
+    // presses the button and types nothing.
+    void keyboardPressesTheFocusedButton()
+    {
+        Fixture fx;
+        ScopedScriptedMessages msgs;
+        TMain w;
+        w.logic().hooks() = fx.logic.hooks();
+        QVERIFY(showActive(w));
+        fx.calls.clear();
+        w.Options->setFocus();
+        QTest::keyClick(w.Options, Qt::Key_Return);
+        QCOMPARE(fx.calls, QStringList({"options"}));
+        QCOMPARE(w.Options->nextInFocusChain(), static_cast<QWidget *>(w.Quitter));
+        const QString before = w.Nom->text();
+        QKeyEvent alt(QEvent::KeyPress, Qt::Key_O, Qt::AltModifier, QStringLiteral("o"));
+        QCoreApplication::sendEvent(w.Nom, &alt);
+        QTRY_COMPARE(fx.calls, QStringList({"options", "options"}));
         QCOMPARE(w.Nom->text(), before);
     }
 

@@ -143,6 +143,16 @@ private slots:
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(msgs.service.shown().first().text.endsWith(QString::fromUtf8("\rZOKA va s'arrêter.")));
         qunsetenv("XDG_DATA_HOME");
+
+        // Neither XDG_DATA_HOME nor HOME: refused, nothing made at the root.
+        const QByteArray home = qgetenv("HOME");
+        qunsetenv("HOME");
+        msgs.service.clear();
+        QVERIFY(!enterProgramDirectory(root.filePath("usr/bin")));
+        qputenv("HOME", home);
+        QCOMPARE(msgs.service.texts().size(), 1);
+        QVERIFY(msgs.service.texts().first().contains(QStringLiteral("ni XDG_DATA_HOME ni HOME")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/.local/share/zoka")));
     }
 };
 

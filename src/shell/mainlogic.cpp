@@ -503,6 +503,8 @@ void MainLogic::PassationClick()
     SelectedFile = ResultFileName;
     rereadFileLists();
     RefreshPatientList();
+    // The file just recorded stands chosen in the list, ready for its analysis.
+    fileListEpreuves.selected = int(fileListEpreuves.entries.indexOf(ResultFileName));
     analysesEnabled = true;
 }
 

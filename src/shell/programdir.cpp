@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 
@@ -79,10 +78,15 @@ QString installedDataDir(const QString &executableDir)
 
 QString userProgramDir()
 {
-    // GenericDataLocation is $XDG_DATA_HOME when set to an absolute path, else
-    // ~/.local/share.
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return base.isEmpty() ? QString() : QDir(base).filePath(QStringLiteral("zoka"));
+    // $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share. Without
+    // either there is no such directory (the root's /.local/share is nobody's).
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return QDir(xdg).filePath(QStringLiteral("zoka"));
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || !QDir::isAbsolutePath(home))
+        return QString();
+    return QDir(home).filePath(QStringLiteral(".local/share/zoka"));
 }
 
 bool copyMissingDataFiles(const QString &from, const QString &to, QString *error)
