@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zoka {
@@ -28,8 +30,40 @@ bool lessIgnoringCase(const QString &a, const QString &b)
 int lastFileError() { return errno != 0 ? errno : EACCES; }
 } // namespace
 
-QStringList readFileList(const QString &dir)
+namespace {
+int countUnlistable(const QString &dir)
 {
+    DIR *d = ::opendir(QFile::encodeName(dir).constData());
+    if (!d)
+        return 0;
+    int count = 0;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray raw(e->d_name);
+        if (raw.startsWith('.') || QFile::encodeName(QFile::decodeName(raw)) == raw)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+            ++count;
+    }
+    ::closedir(d);
+    return count;
+}
+} // namespace
+
+QString unlistableFilesText(int count)
+{
+    if (count <= 0)
+        return QString();
+    return count == 1 ? QStringLiteral("1 fichier du répertoire des résultats n'est pas listé : son nom n'est pas "
+                                       "valide dans l'encodage du système.")
+                      : QStringLiteral("%1 fichiers du répertoire des résultats ne sont pas listés : leur nom n'est "
+                                       "pas valide dans l'encodage du système.").arg(count);
+}
+
+QStringList readFileList(const QString &dir, int *unlistable)
+{
+    if (unlistable)
+        *unlistable = 0;
     if (dir.isEmpty())
         return {};
     const QDir d(dir);
@@ -37,6 +71,8 @@ QStringList readFileList(const QString &dir)
         return {};
     QStringList files = d.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     std::sort(files.begin(), files.end(), lessIgnoringCase);
+    if (unlistable)
+        *unlistable = countUnlistable(dir);
     return files;
 }
 

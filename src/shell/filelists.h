@@ -14,8 +14,13 @@ inline const QString AllFilesMask = QStringLiteral("*.*");
 
 // Plain files of `dir` (no directories, no hidden files), sorted by name ignoring
 // case, so that every file of one patient (in any spelling of the name) is adjacent.
-// Empty when `dir` is empty or cannot be read.
-QStringList readFileList(const QString &dir);
+// Empty when `dir` is empty or cannot be read. *unlistable (when given) receives the
+// number of plain files left out because their names are not valid in the system's
+// encoding (no name the program shows could open them).
+QStringList readFileList(const QString &dir, int *unlistable = nullptr);
+
+// The line under the lists when some files could not be listed; empty for none.
+QString unlistableFilesText(int count);
 
 // True when `fileName` matches the list mask: "*.*" (or "*") matches everything;
 // "prefix*" matches names starting with the prefix, ignoring case; anything else must

@@ -650,7 +650,9 @@ void MainLogic::setEpreuvesMask(const QString &mask)
 
 void MainLogic::rereadFileLists()
 {
-    const QStringList all = readFileList(fileListPatients.directory);
+    int unlistable = 0;
+    const QStringList all = readFileList(fileListPatients.directory, &unlistable);
+    listNotice = unlistableFilesText(unlistable);
     fileListPatients.entries = all;
     fileListPatients.selected = -1;
     fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), fileListEpreuves.mask);

@@ -140,6 +140,11 @@ TMain::TMain(QWidget *parent)
     FileListPatients->hide();
     FileListEpreuves = makeList(ListPassation, QRect(184, 21, 145, 201));
 
+    ListNotice = new QLabel(page);
+    ListNotice->setGeometry(88, 536, 620, 48);
+    ListNotice->setWordWrap(true);
+    ListNotice->hide();
+
     GroupBox4 = new QGroupBox(page);
     GroupBox4->setGeometry(88, 456, 345, 73);
     Quitter = makeButton(maintext::Quitter, GroupBox4, QRect(208, 24, 113, 33), false);
@@ -341,6 +346,8 @@ void TMain::syncFromLogic()
     applyGroup(VitesseAS, m.vitesseAS);
     GroupBox2->setTitle(m.groupBox2Caption);
     Label1->setText(m.label1Caption);
+    ListNotice->setText(m.listNotice);
+    ListNotice->setVisible(!m.listNotice.isEmpty());
     Passation->setEnabled(m.passationEnabled);
     Analyses->setEnabled(m.analysesEnabled);
     Gestion->setEnabled(m.gestionEnabled);
