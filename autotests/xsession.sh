@@ -85,14 +85,21 @@ PY
 
 # Screenshots into $SHOTS, clicks at screen points, and waiting for windows by title.
 shot() { import -window root "$SHOTS/$1.png"; }
+# Two programs on one screen: on_program PID makes the helpers below look at the
+# windows of that program only, raising and focusing a window before clicking in it;
+# on_program "" looks at every window again. win_search TITLE: its visible windows.
+E2E_PID=
+on_program() { E2E_PID=$1; }
+win_search() { xdotool search --onlyvisible ${E2E_PID:+--all --pid "$E2E_PID"} --name "$1" 2>/dev/null; }
 click() { xdotool mousemove "$1" "$2" click 1; }
 # page_click TITLE X Y [BUTTON ARGS]: a click at (X, Y) of the 800 x 600 page that the
 # main and instructions windows keep centred in the window whose title matches TITLE
 # (the screen's own point on an 800 x 600 screen).
 page_click() {
     local wid X Y WIDTH HEIGHT dx dy
-    wid=$(xdotool search --onlyvisible --name "$1" | head -1)
+    wid=$(win_search "$1" | head -1)
     [ -n "$wid" ] || { echo "no window \"$1\" to click in"; shot "missing-window"; exit 1; }
+    if [ -n "$E2E_PID" ]; then xdotool windowraise "$wid" windowfocus "$wid"; sleep 0.3; fi
     eval "$(xdotool getwindowgeometry --shell "$wid" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
     dx=$(( (WIDTH - 800) / 2 )); dy=$(( (HEIGHT - 600) / 2 ))
     [ "$dx" -ge 0 ] || dx=0; [ "$dy" -ge 0 ] || dy=0
@@ -107,7 +114,7 @@ skip_practice() { essai_click 404 480; sleep 1; }
 # Waits (at most 20 s) for a visible window whose title holds $1.
 await() {
     for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0
+        [ -n "$(win_search "$1")" ] && return 0
         sleep 0.2
     done
     echo "no window \"$1\""; shot "missing-window"; exit 1
@@ -115,7 +122,7 @@ await() {
 # Waits (at most 20 s) until no visible window's title holds $1.
 gone() {
     for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        [ -n "$(win_search "$1")" ] || return 0
         sleep 0.2
     done
     echo "window \"$1\" still there"; shot "window-left"; exit 1

@@ -6,6 +6,8 @@
 #include "battery/series.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "platform/runlock.h"
+#include "shell/filelists.h"
 #include "platform/soundplayer.h"
 #include "shell/sharedstate.h"
 #include "battery/testtable.h"
@@ -14,6 +16,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace zoka;
 
@@ -171,6 +176,60 @@ private slots:
         QVERIFY(!cons().join(' ').contains(QStringLiteral("Merci")));
         QCOMPARE(m_sound.playCount(), 0);
         QVERIFY(!UnlimitedChosen);
+    }
+
+    // Another program on the same results directory wrote a file of this name after
+    // "Passation": the real run asks again ("Non" the default), and never replaces a
+    // file whose run goes on. The file agreed to at "Passation" is not asked about.
+    void aFileWrittenSincePassationIsAskedAboutAgain_data()
+    {
+        QTest::addColumn<QString>("since");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("written since, Non") << "written" << int(MsgAnswer::No) << false;
+        QTest::newRow("written since, Oui") << "written" << int(MsgAnswer::Yes) << true;
+        QTest::newRow("being written") << "held" << int(MsgAnswer::Yes) << false;
+        QTest::newRow("the file agreed to") << "agreed" << int(MsgAnswer::No) << true;
+    }
+    void aFileWrittenSincePassationIsAskedAboutAgain()
+    {
+        QFETCH(QString, since);
+        QFETCH(int, answer);
+        QFETCH(bool, runs);
+        const QString back = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        const auto restore = qScopeGuard([&] { QDir::setCurrent(back); QFile::remove("Dupont_16.VC"); });
+        const auto write = [] {
+            QFile f("Dupont_16.VC");
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("autre\r\n") == 7);
+        };
+        if (since == "agreed")
+            write();
+        AgreedResultFile = identityOfPath("Dupont_16.VC");
+        begin(0, 16);
+        m_logic->ContinuerClick();
+        m_logic->NonClick();
+        if (since != "agreed")
+            write();
+        const int fd = since == "held" ? ::open("Dupont_16.VC", O_RDWR) : -1;
+        QVERIFY(since != "held" || (fd >= 0 && lockForWriting(fd)));
+        m_msgs->service.queue(MsgAnswer(answer));
+        m_logic->ContinuerClick();
+        if (fd >= 0)
+            ::close(fd);
+        QCOMPARE(m_launches.size(), runs ? 1 : 0);
+        QCOMPARE(m_logic->view().closeRequested, !runs);
+        const QList<ShownMessage> shown = m_msgs->service.shown();
+        if (since == "agreed") {
+            QVERIFY(shown.isEmpty());
+        } else if (since == "held") {
+            QCOMPARE(m_msgs->service.texts(),
+                     QStringList{"Le fichier Dupont_16.VC ne peut être remplacé : " + RunInProgressText + "."});
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first().text, existingNameQuestion("Dupont_16.VC"));
+            QCOMPARE(shown.first().buttons, MsgButtons::YesNoDefaultNo);
+        }
     }
 
     void practiceRunsAreCountedAndRepeatable()

@@ -4,6 +4,7 @@
 #include "administration/runstate.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/runlock.h"
 #include "platform/trialtimer.h"
 #include "shell/sharedstate.h"
 #include "protocol/resultwriter.h"
@@ -15,6 +16,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 using namespace zoka;
@@ -401,7 +404,11 @@ private slots:
         QTest::newRow("disk full") << "/dev/full" << "Disque plein";
         QTest::newRow("empty name") << "" << "Nom de fichier incorrect";
         // "ro:": in a read-only directory (the practice file in the program directory).
-        QTest::newRow("read-only directory") << "ro:/Essais" << QString::fromUtf8("Accès au fichier refusé");
+        // "link:": the name is a symbolic link to a file elsewhere; "held:": a run of
+        // another program holds the file. Either file stays as it was.
+        QTest::newRow("a symbolic link") << "link:/Dupont_16.VC" << QString::fromUtf8("Lien symbolique refusé");
+        QTest::newRow("held by another run") << "held:/Dupont_16.VC" << RunInProgressText;
+        QTest::newRow("read-only directory") << "ro:/Essais" << QString::fromUtf8("Système de fichiers en lecture seule");
     }
     void fileCannotBeCreated()
     {
@@ -413,6 +420,20 @@ private slots:
             if (!(disk.mounted() && disk.makeReadOnly()))
                 QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
             path = dir.path() + path.mid(3);
+        }
+        const QString outside = dir.path() + "/ailleurs";
+        int heldFd = -1;
+        const auto release = qScopeGuard([&] { if (heldFd >= 0) ::close(heldFd); });
+        if (path.startsWith("link:") || path.startsWith("held:")) {
+            const bool link = path.startsWith("link:");
+            path = dir.path() + path.mid(5);
+            QFile f(link ? outside : path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("avant\r\n") == 7);
+            f.close();
+            if (link)
+                QVERIFY(QFile::link(outside, path));
+            heldFd = link ? -1 : ::open(QFile::encodeName(path).constData(), O_RDWR);
+            QVERIFY(link || (heldFd >= 0 && lockForWriting(heldFd)));
         }
         const QString message = "Le fichier " + path + " ne peut être écrit : " + words + ".";
         ScopedScriptedMessages msgs;
@@ -429,6 +450,10 @@ private slots:
         r.protocol.key(27);
         r.pressAfter(5);
         QCOMPARE(msgs.service.texts().size(), 1);
+        if (heldFd >= 0 || QFileInfo(path).isSymLink()) {
+            QCOMPARE(fileBytes(heldFd >= 0 ? path : outside), QByteArray("avant\r\n"));
+            QVERIFY(!marked(heldFd >= 0 ? path : outside));
+        }
         QCOMPARE(r.host.closed, 1);
     }
 
@@ -439,7 +464,7 @@ private slots:
     // no timer is left armed and later events do nothing.
     void diskRefusesALineMidRun_data()
     {
-        QTest::addColumn<int>("fault"); // 0 size limit, 1 full at the start, 2 fills up
+        QTest::addColumn<int>("fault"); // 0 size limit, 1 full at the start, 2 fills up, 3 replaced
         QTest::addColumn<int>("items"); // item lines the file keeps, -1 none and no header
         QTest::addColumn<int>("err");
         const int header = (Header + " #\r\n1\r\n").size();
@@ -448,6 +473,9 @@ private slots:
         // The file's one block of the tmpfs takes whole lines of "3000" up to its end.
         QTest::newRow("disk fills up during the run")
             << 2 << int((::sysconf(_SC_PAGESIZE) - header) / 6) << int(ENOSPC);
+        // Another program puts a new file in its place (its rewrite of the notes): the
+        // line written when that is seen is the last; the new file is left alone.
+        QTest::newRow("file replaced during the run") << 3 << 3 << int(ESTALE);
     }
     void diskRefusesALineMidRun()
     {
@@ -457,7 +485,7 @@ private slots:
         ScopedScriptedMessages msgs;
         QTemporaryDir dir;
         ScratchDisk disk(dir.path());
-        if (fault != 0 && !disk.mounted())
+        if ((fault == 1 || fault == 2) && !disk.mounted())
             QSKIP("a full disk needs a tmpfs of its own, which only the superuser can mount");
         Rig r;
         const QString path = dir.path() + "/Dupont_16.VC";
@@ -478,16 +506,28 @@ private slots:
         for (int i = 0; i < 4000 && r.protocol.running(); ++i) {
             if (fault == 2 && i == 6)
                 QCOMPARE(disk.fill(), ENOSPC); // three items in
+            if (fault == 3 && i == 5) {
+                QVERIFY(QFile::rename(path, path + ".ancien"));
+                QFile other(path);
+                QVERIFY(other.open(QIODevice::WriteOnly) && other.write("autre\r\n") == 7);
+            }
             r.elapse();
         }
         setrlimit(RLIMIT_FSIZE, &old);
-        QCOMPARE(msgs.service.texts(), QStringList({"Le fichier " + path + " ne peut être écrit : "
-                                                    + fileErrorText(err) + "."}));
+        const QString words = err == ESTALE ? " a été remplacé ou supprimé pendant l'épreuve : l'épreuve est arrêtée."
+                                            : " ne peut être écrit : " + fileErrorText(err) + ".";
+        QCOMPARE(msgs.service.texts(), QStringList({"Le fichier " + path + words}));
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(!r.protocol.running());
         QVERIFY(!r.timer.isActive());
         QCOMPARE(r.host.closed, 1);
         QVERIFY(!r.host.hidden);
+        if (fault == 3) {
+            QCOMPARE(fileBytes(path), QByteArray("autre\r\n"));
+            QVERIFY(!marked(path));
+            QCOMPARE(fileBytes(path + ".ancien"), lines(expected));
+            return;
+        }
         QCOMPARE(fileBytes(path), items < 0 ? QByteArray() : lines(expected));
         QVERIFY(marked(path)); // the data written is kept as not analysed
         r.timer.start(10);

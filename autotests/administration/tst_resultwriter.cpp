@@ -93,7 +93,8 @@ private slots:
 
         QCOMPARE(fileErrorText(EMFILE), QString("Trop de fichiers ouverts"));
         QCOMPARE(fileErrorText(EACCES), QString::fromUtf8("Accès au fichier refusé"));
-        QCOMPARE(fileErrorText(EROFS), QString::fromUtf8("Accès au fichier refusé"));
+        QCOMPARE(fileErrorText(EROFS), QString::fromUtf8("Système de fichiers en lecture seule"));
+        QCOMPARE(fileErrorText(ELOOP), QString::fromUtf8("Lien symbolique refusé"));
         QCOMPARE(fileErrorText(EIO), QString("Erreur E/S %1").arg(EIO));
         QCOMPARE(fileErrorText(EEXIST), QString::fromUtf8("Un fichier de ce nom existe déjà"));
         QCOMPARE(fileErrorPhrase(EACCES), QString::fromUtf8("accès au fichier refusé"));

@@ -1,3 +1,4 @@
+#include "platform/runlock.h"
 #include "analysis/reportwriter.h"
 #include "pdf_helpers.h"
 #include "analysis/widgets/tformanalyse.h"
@@ -330,13 +331,44 @@ private slots:
         QVERIFY(!w.logic().closed());
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
-        QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNo);
+        QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
         QVERIFY(w.Notes->toPlainText().contains(QStringLiteral("perdue?")));
 
         msgs.service.queue(MsgAnswer::Yes);
         w.close();
         QVERIFY(!w.isVisible());
         QVERIFY(w.logic().closed());
+    }
+
+    // Read while a run of another program writes it: read-only, said in the status bar;
+    // closing writes nothing and clears no mark, and notes typed are handed back.
+    void fileBeingWrittenElsewhereIsOnlyRead()
+    {
+        ScopedScriptedMessages msgs;
+        TFormAnalyse w;
+        const QString path = put(QStringLiteral("Dupont_16.VC"), visualFile());
+        QVERIFY(MarkNotAnalysed(path));
+        const QByteArray before = readBytes(path);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        QVERIFY(fd >= 0 && lockForReading(fd)); // a reader's lock is no run
+        ::close(fd);
+        const int run = ::open(QFile::encodeName(path).constData(), O_RDWR);
+        QVERIFY(run >= 0 && lockForWriting(run));
+        const auto release = qScopeGuard([run] { ::close(run); });
+        open(w, path, 0);
+        QCOMPARE(w.StatusPanels[2]->text(), RunInProgressText);
+        w.QuitterClick(); // nothing typed: closes silently
+        QVERIFY(msgs.service.shown().isEmpty());
+        open(w, path, 0);
+        typeNote(w, QStringLiteral("à garder"));
+        msgs.service.queue(MsgAnswer::Yes);
+        w.QuitterClick();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(msgs.service.shown().size(), 1);
+        QVERIFY(msgs.service.texts().first().contains(RunInProgressText));
+        QVERIFY(msgs.service.texts().first().contains(QStringLiteral("à garder")));
+        QCOMPARE(readBytes(path), before);
+        QVERIFY(isNotAnalysed(path));
     }
 
     void unreadableFileIsLeftAlone()

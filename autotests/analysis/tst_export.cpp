@@ -299,7 +299,7 @@ private slots:
         const ShownMessage &question = msgs.service.shown().first();
         QCOMPARE(question.text, QStringLiteral("  Ce fichier a déjà été exporté; Voulez-vous le remplacer?   "));
         QCOMPARE(question.kind, withInfo ? MsgKind::Error : MsgKind::Warning);
-        QCOMPARE(question.buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(question.buttons, MsgButtons::YesNoCancelDefaultNo);
         QCOMPARE(readAll(target), replaced ? expected : QByteArray("ouvert dans le tableur\r\n"));
         QCOMPARE(m_opened, opened ? QStringList{target} : QStringList());
         QCOMPARE(entries(exportDir()), QStringList{QStringLiteral("Dupont_32.VC.csv")});
@@ -314,6 +314,7 @@ private slots:
         QTest::newRow("Export is a file") << QStringLiteral("file");
         QTest::newRow("disk full, new file") << QStringLiteral("full");
         QTest::newRow("disk full, replacing") << QStringLiteral("full-replace");
+        QTest::newRow("a link where the export goes") << QStringLiteral("link");
     }
 
     void exportFaults()
@@ -321,7 +322,8 @@ private slots:
         QFETCH(QString, fault);
         ScopedScriptedMessages msgs;
         TFormAnalyse w;
-        const QString path = putResult(QStringLiteral("Dupont_32.VC"), fault.startsWith(QStringLiteral("full")));
+        const QString path = putResult(QStringLiteral("Dupont_32.VC"),
+                                       fault.startsWith(QStringLiteral("full")) || fault == QStringLiteral("link"));
         const QString target = exportDir() + QStringLiteral("/Dupont_32.VC.csv");
         if (fault == QStringLiteral("file")) {
             QFile f(exportDir());
@@ -331,6 +333,12 @@ private slots:
             QFile f(target);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("avant\r\n");
+        }
+        const QString outside = QFileInfo(path).absolutePath() + QStringLiteral("/dehors.txt");
+        if (fault == QStringLiteral("link")) {
+            QFile f(outside);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("dehors\r\n") == 8);
+            QVERIFY(QFile::link(outside, target));
         }
         open(w, path);
         {
@@ -344,6 +352,11 @@ private slots:
         if (fault == QStringLiteral("full-replace")) {
             QCOMPARE(readAll(target), QByteArray("avant\r\n"));
             QCOMPARE(entries(exportDir()), QStringList{QStringLiteral("Dupont_32.VC.csv")});
+        } else if (fault == QStringLiteral("link")) {
+            QCOMPARE(shown.size(), 1); // refused before any question
+            QVERIFY(shown.last().text.contains(QStringLiteral("Lien symbolique refusé")));
+            QCOMPARE(readAll(outside), QByteArray("dehors\r\n"));
+            QVERIFY(QFileInfo(target).isSymLink());
         } else if (fault == QStringLiteral("full")) {
             QVERIFY(shown.last().text.contains(QStringLiteral("Rien n'a été exporté")));
             QVERIFY(entries(exportDir()).isEmpty());

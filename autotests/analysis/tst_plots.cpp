@@ -267,7 +267,8 @@ private slots:
         }
         const QWidget *page = w.findChild<QWidget *>(QStringLiteral("CentredPage"));
         const QRect p = page->geometry();
-        const int above = w.StatusBar1->y();
+        const int above = w.height() - w.StatusBar1->height();
+        QCOMPARE(w.StatusBar1->geometry(), QRect(p.left(), p.bottom() + 1, p.width(), w.StatusBar1->height()));
         QVERIFY2(qAbs(p.left() - (w.width() - 1 - p.right())) <= 1, qPrintable(QString::number(p.left())));
         QVERIFY2(qAbs(p.top() - (above - 1 - p.bottom())) <= 1, qPrintable(QString::number(p.top())));
         for (const QWidget *c : {static_cast<QWidget *>(w.Plots), static_cast<QWidget *>(w.Quitter)})

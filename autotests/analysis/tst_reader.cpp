@@ -170,7 +170,12 @@ private slots:
         }
         QCOMPARE(once.count("[Notes]"), 1);
 
+        // The first reading is out of date now (the file was rewritten since): refused.
+        st.Notes = QStringList{QStringLiteral("sans en-tête")};
+        QVERIFY(!SaveNotes(st));
+        QCOMPARE(bytesOf(path), once);
         // Notes without their first line get it back on saving.
+        open(st, path, 0);
         st.Notes = QStringList{QStringLiteral("sans en-tête")};
         QVERIFY(SaveNotes(st));
         QVERIFY(bytesOf(path).endsWith("[Notes]\r\nsans en-t\xEAte\r\n"));

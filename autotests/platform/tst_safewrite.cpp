@@ -10,12 +10,15 @@
 #include "shell/optionslogic.h"
 #include "shell/sharedstate.h"
 #include "battery/testtable.h"
+#include "platform/runlock.h"
 #include "scratchdisk.h"
 
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <memory>
 #include <sys/resource.h>
 
@@ -24,7 +27,10 @@ using namespace zoka;
 namespace {
 
 enum Writer { Notes, Configuration, Report, Options, Quit };
-enum Fault { FullDisk, SizeLimit, ReadOnly, Missing };
+// Link: the file's name is a symbolic link to a file elsewhere. Rewritten, Altered,
+// Held: after the reading, another program rewrote the file, changed its data keeping
+// its size and time, or holds it for a run.
+enum Fault { FullDisk, SizeLimit, ReadOnly, Missing, Link, Rewritten, Altered, Held };
 
 QByteArray bytesOf(const QString &path)
 {
@@ -51,7 +57,7 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<QString>("cause");
         const QString tooBig = QStringLiteral("Erreur E/S %1").arg(EFBIG);
-        const QString refused = QStringLiteral("Accès au fichier refusé");
+        const QString refused = QStringLiteral("Système de fichiers en lecture seule");
         const QString missing = QStringLiteral("Fichier introuvable");
         QTest::newRow("notes, full disk") << int(Notes) << int(FullDisk) << "Disque plein";
         QTest::newRow("configuration, full disk") << int(Configuration) << int(FullDisk) << "Disque plein";
@@ -68,6 +74,15 @@ private slots:
         QTest::newRow("notes, results directory gone") << int(Notes) << int(Missing) << missing;
         QTest::newRow("report, program directory gone") << int(Report) << int(Missing) << missing;
         QTest::newRow("quit, program directory gone") << int(Quit) << int(Missing) << missing;
+        const QString link = QStringLiteral("Lien symbolique refusé");
+        QTest::newRow("notes, a link") << int(Notes) << int(Link) << link;
+        QTest::newRow("configuration, a link") << int(Configuration) << int(Link) << link;
+        QTest::newRow("report, a link") << int(Report) << int(Link) << link;
+        QTest::newRow("quit, a link") << int(Quit) << int(Link) << link;
+        const QString changed = QStringLiteral("a changé depuis son ouverture");
+        QTest::newRow("notes, rewritten by another window") << int(Notes) << int(Rewritten) << changed;
+        QTest::newRow("notes, data changed in place") << int(Notes) << int(Altered) << changed;
+        QTest::newRow("notes, a run of another program") << int(Notes) << int(Held) << QStringLiteral("Épreuve en cours sur un autre poste");
     }
     void oldFileStaysWholeAndTheCauseIsShown()
     {
@@ -95,7 +110,7 @@ private slots:
         put(reportFilePath(), "ancien rapport\r\n");
         const QString config = dir.filePath(ConfigFileName);
         const QString target = QStringList{result, config, reportFilePath(), config, config}.at(writer);
-        const QByteArray before = bytesOf(target);
+        QByteArray before = bytesOf(target);
 
         ScopedScriptedMessages msgs;
         AnalysisWindowLogic logic;
@@ -111,6 +126,7 @@ private slots:
         const QString startDir = QDir::currentPath();
         const auto back = qScopeGuard([&] { QDir::setCurrent(startDir); });
 
+        int heldFd = -1;
         rlimit saved{};
         ::getrlimit(RLIMIT_FSIZE, &saved);
         if (fault == FullDisk) {
@@ -119,6 +135,26 @@ private slots:
             QVERIFY(disk->makeReadOnly());
         } else if (fault == Missing) {
             QVERIFY(QDir(dir.path()).removeRecursively());
+        } else if (fault == Link) {
+            const QString outside = tmp.filePath(QStringLiteral("ailleurs"));
+            QVERIFY(QFile::rename(target, outside) && QFile::link(outside, target));
+        } else if (fault == Rewritten || fault == Altered) {
+            struct stat was {};
+            QVERIFY(::stat(QFile::encodeName(target).constData(), &was) == 0);
+            before.replace("400\r\n", "500\r\n");
+            if (fault == Rewritten) {
+                QVERIFY(QFile::remove(target));
+                put(target, before);
+            } else {
+                QFile f(target); // in place, same size, the time put back
+                QVERIFY(f.open(QIODevice::ReadWrite) && f.write(before) == before.size());
+                f.close();
+                const timespec times[2] = {was.st_atim, was.st_mtim};
+                QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(target).constData(), times, 0) == 0);
+            }
+        } else if (fault == Held) {
+            heldFd = ::open(QFile::encodeName(target).constData(), O_RDWR);
+            QVERIFY(heldFd >= 0 && lockForWriting(heldFd));
         } else {
             const rlimit small{64, saved.rlim_max}; // shorter than every new content
             ::setrlimit(RLIMIT_FSIZE, &small);
@@ -144,6 +180,8 @@ private slots:
             break;
         }
         ::setrlimit(RLIMIT_FSIZE, &saved);
+        if (heldFd >= 0)
+            ::close(heldFd);
 
         QCOMPARE(bytesOf(target), fault == Missing ? QByteArray() : before); // old file whole, or absent as it was
         QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
@@ -154,6 +192,9 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         const QString text = msgs.service.shown().first().text;
         QVERIFY2(text.contains(QDir::toNativeSeparators(target)) && text.contains(cause), qPrintable(text));
+        // Notes that could not go into a file that changed are handed back to copy.
+        QCOMPARE(text.contains(QStringLiteral("nouvelle note")), writer == Notes && fault >= Link);
+        QVERIFY(!QFileInfo(target).isSymLink() || bytesOf(tmp.filePath(QStringLiteral("ailleurs"))) == before);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "platform/fileattr.h"
 #include "platform/messages.h"
+#include "platform/runlock.h"
 #include "shell/configfile.h"
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
@@ -17,13 +18,21 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 using namespace zoka;
 using namespace zoka::maintext;
 
 namespace {
 const QString B20(20, ' ');
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
+}
 
 void touch(const QString &path, const QByteArray &content = "x")
 {
@@ -379,12 +388,24 @@ private slots:
             "résultats\n   Non pour changer le nom ou conserver les résultats antérieurs\nWarning:   This name "
             "already exists\n   Press YES to overwrite, NO to change the name");
         QCOMPARE(msgs.service.texts(), QStringList({exists}));
+        QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
         QVERIFY(fx.calls.isEmpty());
+        {
+            // A run of another program writing that file: refused, nothing asked.
+            const int fd = ::open("Dupont_32.VC", O_RDWR);
+            QVERIFY(fd >= 0 && lockForWriting(fd));
+            msgs.service.clear();
+            fx.logic.PassationClick();
+            ::close(fd);
+            QCOMPARE(msgs.service.texts(), QStringList({"Le fichier Dupont_32.VC ne peut être remplacé : " + RunInProgressText + "."}));
+            QVERIFY(fx.calls.isEmpty());
+        }
         msgs.service.clear();
         fx.logic.PassationClick();
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_32.VC"}));
         QCOMPARE(SelectedFile, QString("Dupont_32.VC"));
+        QCOMPARE(fx.logic.fileListEpreuves.selectedEntry(), QString("Dupont_32.VC"));
         QCOMPARE(fx.logic.focus, MainFocus::Passation);
 
         // Not analysed yet: two questions; No to the second keeps file and mark.
@@ -440,7 +461,7 @@ private slots:
         QTest::addColumn<bool>("readOnly"); // else removed
         QTest::addColumn<QString>("cause");
         QTest::newRow("gone") << false << "Fichier introuvable";
-        QTest::newRow("read-only") << true << "Accès au fichier refusé";
+        QTest::newRow("read-only") << true << "Système de fichiers en lecture seule";
     }
     void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation()
     {
@@ -663,6 +684,50 @@ private slots:
         QCOMPARE(fx.logic.listPatients, QStringList({"Martin"}));
     }
 
+    // "Suppression" removes the directory entry only: a folder that refuses leaves the
+    // file whole and says so, a link goes as a link, a file being written stays.
+    void deletionThatCannotBeDoneLeavesTheFile_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("cause"); // empty: deleted
+        QTest::newRow("read-only folder") << "ro" << "Système de fichiers en lecture seule";
+        QTest::newRow("a symbolic link") << "link" << "";
+        QTest::newRow("held by a run") << "held" << RunInProgressText;
+    }
+    void deletionThatCannotBeDoneLeavesTheFile()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, cause);
+        Fixture fx;
+        std::optional<ScratchDisk> disk;
+        if (fault == "ro" && !disk.emplace(fx.results).mounted())
+            QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
+        const QString outside = fx.dir.filePath("ailleurs");
+        touch(fault == "link" ? outside : QDir(fx.results).filePath("Dupont_16.VC"), "400\r\n");
+        if (fault == "link")
+            QVERIFY(QFile::link(outside, QDir(fx.results).filePath("Dupont_16.VC")));
+        ScopedScriptedMessages msgs;
+        fx.start(msgs);
+        fx.logic.userClickPatient(0);
+        fx.logic.userClickFile(0);
+        if (fault == "ro")
+            QVERIFY(disk->makeReadOnly());
+        const int fd = fault == "held" ? ::open("Dupont_16.VC", O_RDWR) : -1;
+        QVERIFY(fault != "held" || (fd >= 0 && lockForWriting(fd)));
+        msgs.service.clear();
+        fx.logic.GestionClick();
+        if (fd >= 0)
+            ::close(fd);
+        QCOMPARE(readAll(fault == "link" ? outside : "Dupont_16.VC"), QByteArray("400\r\n"));
+        if (cause.isEmpty()) {
+            QVERIFY(!QFileInfo("Dupont_16.VC").isSymLink());
+            QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
+            return;
+        }
+        QCOMPARE(msgs.service.texts().last(), "Le fichier Dupont_16.VC ne peut être supprimé : " + cause + ". Il est resté tel quel.");
+        QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC"}));
+    }
+
     void choosingThePatientShownInTheFieldStillTakesIt()
     {
         Fixture fx;
@@ -842,6 +907,28 @@ private slots:
         QTRY_COMPARE(fx.calls, QStringList({"options"})); // the button's click is animated
         QTest::keyClick(w.Nom, Qt::Key_Q, Qt::AltModifier);
         QTRY_COMPARE(fx.calls, QStringList({"options", "save", "quit"}));
+        QCOMPARE(w.Nom->text(), before);
+    }
+
+    // Return presses the button that has the focus; Tab goes from "Options" to
+    // "Quitter"; Alt+letter sent to the name field before the window is active still
+    // presses the button and types nothing.
+    void keyboardPressesTheFocusedButton()
+    {
+        Fixture fx;
+        ScopedScriptedMessages msgs;
+        TMain w;
+        w.logic().hooks() = fx.logic.hooks();
+        QVERIFY(showActive(w));
+        fx.calls.clear();
+        w.Options->setFocus();
+        QTest::keyClick(w.Options, Qt::Key_Return);
+        QCOMPARE(fx.calls, QStringList({"options"}));
+        QCOMPARE(w.Options->nextInFocusChain(), static_cast<QWidget *>(w.Quitter));
+        const QString before = w.Nom->text();
+        QKeyEvent alt(QEvent::KeyPress, Qt::Key_O, Qt::AltModifier, QStringLiteral("o"));
+        QCoreApplication::sendEvent(w.Nom, &alt);
+        QTRY_COMPARE(fx.calls, QStringList({"options", "options"}));
         QCOMPARE(w.Nom->text(), before);
     }
 

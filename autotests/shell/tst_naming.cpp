@@ -152,8 +152,16 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("Export"));
         touch(dir.filePath(".hidden_1.VC"));
 
-        const QStringList files = readFileList(dir.path());
+        // A name that is not valid UTF-8 (Latin-1 "é") is counted, not listed.
+        const QByteArray latin1 = QFile::encodeName(dir.path()) + "/Andr\xe9_16.VC";
+        QFile f;
+        QVERIFY(f.open(::fopen(latin1.constData(), "w"), QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        f.close();
+        int unlistable = -1;
+        const QStringList files = readFileList(dir.path(), &unlistable);
         QCOMPARE(files, QStringList({"Dupont_16.VC", "dupont_32.VC", "DupontA_16.VC", "Martin_64.LAT", "Notes"}));
+        QCOMPARE(unlistable, 1);
+        QVERIFY(unlistableFilesText(unlistable).startsWith(QStringLiteral("1 fichier du répertoire des résultats n'est pas listé")));
         QVERIFY(readFileList(dir.filePath("missing")).isEmpty());
         QVERIFY(readFileList(QString()).isEmpty());
 

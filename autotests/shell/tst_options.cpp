@@ -92,7 +92,7 @@ private slots:
     {
         QTest::addColumn<bool>("readOnly"); // else a file named Export is in the way
         QTest::addColumn<QString>("cause");
-        QTest::newRow("read-only results directory") << true << "Accès au fichier refusé";
+        QTest::newRow("read-only results directory") << true << "Système de fichiers en lecture seule";
         QTest::newRow("a file named Export") << false << "Un fichier de ce nom existe déjà";
     }
     void anExportFolderThatCannotBeMadeIsTold()

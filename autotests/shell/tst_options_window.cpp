@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QtTest>
 
 using namespace zoka;
@@ -56,6 +57,9 @@ private slots:
         TFormOptions w;
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("Configuration Zoka v4.0b"));
+        // No main window: its place on an 800 x 600 page centred on the screen.
+        const QRect area = w.screen()->geometry();
+        QCOMPARE(w.pos(), area.topLeft() + QPoint((area.width() - 800) / 2 + 47, (area.height() - 600) / 2 + 209));
         QCOMPARE(w.DirEpr->text(), m_prog + "/Epreuves");
         QCOMPARE(w.MargeG->text(), QStringLiteral("2,5"));
         QCOMPARE(w.KeyStop->text(), QStringLiteral("q"));
@@ -193,7 +197,12 @@ private slots:
         w.MargeG->setText(QStringLiteral("3"));
         QTest::mouseClick(w.Accepter, Qt::LeftButton);
         QVERIFY(w.isVisible()); // error 1 keeps it open
-        QTest::mouseClick(w.Annuler, Qt::LeftButton);
+        QVERIFY(w.isActiveWindow() || QTest::qWaitForWindowActive(&w));
+        w.MargeG->setFocus();
+        QTest::keyClick(w.MargeG, Qt::Key_Return); // Return in a field presses no button
+        QVERIFY(w.isVisible());
+        w.Annuler->setFocus();
+        QTest::keyClick(w.Annuler, Qt::Key_Return); // Return presses the focused button
         QVERIFY(!w.isVisible());
         QCOMPARE(Config.StopKeyText, QStringLiteral("ESC"));
         QCOMPARE(Config.PrintMarginCm, 1.5);

@@ -93,7 +93,7 @@ private slots:
         QTest::newRow("target below a file") << "share" << "afile/zoka" << "ne peut être créé";
         QTest::newRow("no installed files") << "nowhere" << "mine" << "« %1/nowhere » est introuvable.";
         // "ro": a read-only file system.
-        QTest::newRow("target in a read-only directory") << "share" << "ro/zoka" << "ne peut être créé : Accès au fichier refusé.";
+        QTest::newRow("target in a read-only directory") << "share" << "ro/zoka" << "ne peut être créé : Système de fichiers en lecture seule.";
         QTest::newRow("target read-only") << "share" << "ro" << "n'est pas accessible en écriture.";
     }
     void failuresAreExplained()
@@ -143,6 +143,16 @@ private slots:
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(msgs.service.shown().first().text.endsWith(QString::fromUtf8("\rZOKA va s'arrêter.")));
         qunsetenv("XDG_DATA_HOME");
+
+        // Neither XDG_DATA_HOME nor HOME: refused, nothing made at the root.
+        const QByteArray home = qgetenv("HOME");
+        qunsetenv("HOME");
+        msgs.service.clear();
+        QVERIFY(!enterProgramDirectory(root.filePath("usr/bin")));
+        qputenv("HOME", home);
+        QCOMPARE(msgs.service.texts().size(), 1);
+        QVERIFY(msgs.service.texts().first().contains(QStringLiteral("ni XDG_DATA_HOME ni HOME")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/.local/share/zoka")));
     }
 };
 

@@ -4,7 +4,10 @@
 #include "battery/series.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "platform/runlock.h"
+#include "platform/safewrite.h"
 #include "platform/soundplayer.h"
+#include "shell/filelists.h"
 #include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
@@ -250,8 +253,33 @@ bool EssaiLogic::practiceRun()
 bool EssaiLogic::realRun()
 {
     prepareRealRun(TestIndex);
+    if (!mayReplaceResultFile())
+        return false;
     const RunOutcome outcome = LaunchTestWindow();
     return outcome.ran && outcome.fileError.isEmpty();
+}
+
+// Another program on the same results directory may have written a file of this name
+// since "Passation": it is replaced only when the examiner says so again, and never
+// while its run goes on.
+bool EssaiLogic::mayReplaceResultFile()
+{
+    const FileIdentity now = identityOfPath(ResultFileName);
+    if (now == AgreedResultFile || (!now.valid && !QFileInfo::exists(ResultFileName) && !isSymbolicLink(ResultFileName)))
+        return true;
+    QString refusal;
+    const auto ask = [](const QString &q) { return askBeforeDestroying(MsgKind::Warning, q); };
+    switch (confirmReplacingResultFile(ResultFileName, ask, &refusal)) {
+    case ReplaceOutcome::Agreed:
+        AgreedResultFile = identityOfPath(ResultFileName);
+        return true;
+    case ReplaceOutcome::Refused:
+        showError(refusal);
+        return false;
+    case ReplaceOutcome::Declined:
+        return false;
+    }
+    return false;
 }
 
 RunOutcome EssaiLogic::LaunchTestWindow()

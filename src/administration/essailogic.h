@@ -105,6 +105,7 @@ public:
 private:
     bool practiceRun();
     bool realRun();
+    bool mayReplaceResultFile();
     void endAfterFileError();
     void changed();
 

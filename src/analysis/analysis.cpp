@@ -6,6 +6,7 @@
 #include "battery/testtable.h"
 
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QLocale>
 #include <cmath>
 
@@ -34,6 +35,8 @@ bool refuse(AnalysisState &st)
 
 bool readFile(AnalysisState &st)
 {
+    noteIdentityBeforeReading(st);
+    const auto after = qScopeGuard([&st] { checkIdentityAfterReading(st); });
     if (st.TestIndex == 7) {
         if (!ReadSustainedAttentionFile(st))
             return refuse(st);

@@ -4,6 +4,15 @@
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "platform/safewrite.h"
+#include "analysis/resultreader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 #include "battery/testtable.h"
 
 namespace zoka {
@@ -111,24 +120,71 @@ void ReadAfterData(AnalysisState &st, const QStringList &lines, int next)
         ReadNotes(st, lines, notesAt + 1);
 }
 
-bool SaveNotes(const AnalysisState &st, QString *error)
+void noteIdentityBeforeReading(AnalysisState &st)
+{
+    st.ReadIdentity = identityOfPath(st.FilePath);
+    st.HeldByRun = isLockedByRun(st.FilePath);
+}
+
+void checkIdentityAfterReading(AnalysisState &st)
+{
+    if (!(identityOfPath(st.FilePath) == st.ReadIdentity))
+        st.ReadIdentity = {};
+}
+
+NotesSave saveNotesChecked(const AnalysisState &st, QString *error, const std::function<void()> &beforeWrite)
 {
     if (!st.LinesLoaded)
-        return true;
+        return NotesSave::Written;
+    const QString shown = QDir::toNativeSeparators(st.FilePath);
+    const auto refuse = [&](NotesSave why, const QString &text) {
+        if (error)
+            *error = text;
+        return why;
+    };
+    const auto cannot = [&](int err) {
+        return refuse(err == ELOOP ? NotesSave::Link : NotesSave::WriteFailed,
+                      QStringLiteral("Impossible de réécrire le fichier %1 : %2").arg(shown, fileErrorText(err)));
+    };
+    if (isSymbolicLink(st.FilePath))
+        return cannot(ELOOP);
+    const int fd = ::open(QFile::encodeName(st.FilePath).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return cannot(errno);
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    int err = 0;
+    if (st.HeldByRun || !lockForReading(fd, &err))
+        return refuse(NotesSave::HeldByRun,
+                      QStringLiteral("Le fichier %1 n'a pas été réécrit : %2.").arg(shown, RunInProgressText));
+    const auto changed = [&] {
+        return refuse(NotesSave::FileChanged,
+                      QStringLiteral("Le fichier %1 a changé depuis son ouverture dans cette fenêtre (réécrit par "
+                                     "une autre fenêtre d'analyse ou par une nouvelle passation) : il n'a pas été réécrit.")
+                          .arg(shown));
+    };
+    const FileIdentity now = identityOfFd(fd);
+    if (!(now == st.ReadIdentity) || !identityOfPath(st.FilePath).sameFile(now))
+        return changed();
+    QStringList lines;
+    if (!loadResultLines(st.FilePath, &lines, nullptr))
+        return changed();
+    AnalysisState current;
+    CollectDataLines(current, lines);
+    if (current.DStr != st.DStr)
+        return changed();
+
     QStringList out = st.DStr;
     if (st.Notes.isEmpty() || st.Notes.first() != NotesMarker)
         out << NotesMarker;
     out << st.Notes;
     const QByteArray bytes = cp1252::encodeLines(out);
 
-    int err = 0;
-    if (!writeFileSafely(st.FilePath, bytes, nullptr, &err)) {
-        if (error)
-            *error = QStringLiteral("Impossible de réécrire le fichier %1 : %2")
-                         .arg(st.FilePath, fileErrorText(err));
-        return false;
-    }
-    return true;
+    if (beforeWrite)
+        beforeWrite();
+    if (!writeFileSafely(st.FilePath, bytes, nullptr, &err))
+        return cannot(err);
+    return NotesSave::Written;
 }
 
 } // namespace zoka

@@ -1,10 +1,12 @@
 #pragma once
 #include "analysis/reportwriter.h"
+#include "platform/runlock.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 namespace zoka {
 
@@ -43,6 +45,8 @@ struct AnalysisState {
     bool LinesLoaded = false; // the file was read: DStr/Notes hold it (SaveNotes may write)
     QStringList DStr;  // the file's lines before its "[Notes]" line
     QStringList Notes; // "[Notes]" then the note lines
+    FileIdentity ReadIdentity; // the file as it was read (invalid: it changed meanwhile)
+    bool HeldByRun = false;    // a run of another program was writing it when it was read
 
     // ---- statistics (4.2) ----
     std::array<int, MaxItemValues> KeptValues{};
@@ -102,9 +106,28 @@ void ReadAfterData(AnalysisState &st, const QStringList &lines, int next);
 
 // Rewrites the result file (FilePath) as DStr, "[Notes]" (when Notes does not start
 // with it) and Notes, replacing it atomically; on failure the old file is left whole
-// and `error` gets a French message. Returns true on success. Does nothing (and
-// succeeds) when the file could not be read at all (LinesLoaded false): an unread
-// file is never replaced by an empty one.
-bool SaveNotes(const AnalysisState &st, QString *error = nullptr);
+// and `error` gets a French message. Nothing is written (and Written is returned) when
+// the file could not be read at all (LinesLoaded false): an unread file is never
+// replaced by an empty one.
+//
+// The file must still be the one that was read: the same file (device, inode), size
+// and time (ReadIdentity), the same data lines (DStr), not a symbolic link, not held
+// by a run. Otherwise nothing is written and the result says why. `beforeWrite` runs
+// once the file has passed these checks, just before the rewrite (the analysed mark is
+// cleared there, never on a file that is not the one read). The file is held by a read
+// lock from the checks to the rewrite, so that no run starts on it meanwhile.
+enum class NotesSave { Written, WriteFailed, FileChanged, HeldByRun, Link };
+NotesSave saveNotesChecked(const AnalysisState &st, QString *error = nullptr,
+                           const std::function<void()> &beforeWrite = {});
+inline bool SaveNotes(const AnalysisState &st, QString *error = nullptr)
+{
+    return saveNotesChecked(st, error) == NotesSave::Written;
+}
+
+// The identity of FilePath before a reading and whether a run holds it; after the
+// reading, an identity that changed meanwhile is dropped (the notes are then never
+// written back over what was read).
+void noteIdentityBeforeReading(AnalysisState &st);
+void checkIdentityAfterReading(AnalysisState &st);
 
 } // namespace zoka

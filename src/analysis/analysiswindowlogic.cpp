@@ -34,6 +34,7 @@ void AnalysisWindowLogic::show(const QString &filePath, int testIndex, int speed
     prepareAnalysis(m_state, filePath, testIndex, speedIndex, patientName, version);
     const bool produced = openAnalysis(m_state);
     m_fileLoaded = m_state.LinesLoaded;
+    m_notesRead = m_state.Notes;
     publishReport(produced);
 }
 
@@ -52,6 +53,11 @@ bool AnalysisWindowLogic::limitButtonsVisible() const
 bool AnalysisWindowLogic::limitButtonsEnabled() const
 {
     return m_state.LimiteEnabled;
+}
+
+const QString &AnalysisWindowLogic::statusMessage() const
+{
+    return m_statusMessage.isEmpty() && m_state.HeldByRun ? RunInProgressText : m_statusMessage;
 }
 
 QString AnalysisWindowLogic::limitStatus() const
@@ -89,6 +95,7 @@ void AnalysisWindowLogic::effacer(const QStringList &notesBox)
 {
     m_statusMessage.clear();
     const bool produced = rereadAnalysis(m_state);
+    m_notesRead = m_state.Notes;
     m_state.Notes = notesBox;
     m_fileLoaded = m_state.LinesLoaded;
     publishReport(produced);
@@ -114,14 +121,27 @@ AnalysisWindowLogic::CloseOutcome AnalysisWindowLogic::closeSequence(const QStri
     m_statusMessage.clear();
     // A file that could not be read at all is left as it is.
     if (m_fileLoaded) {
-        markAnalysed(m_state.FilePath);
         m_state.Notes = notesBox;
         QString error;
-        if (!SaveNotes(m_state, &error)) {
-            const QString question = error
-                + QStringLiteral("\n\nLes notes n'ont pas été enregistrées dans le fichier de résultats.\n"
-                                 "Fermer quand même la fenêtre d'analyse ? (Non : la fenêtre reste ouverte)");
-            if (showMessage(MsgKind::Error, question, MsgButtons::YesNo) != MsgAnswer::Yes)
+        NotesSave saved = NotesSave::Written;
+        if (m_state.HeldByRun) {
+            // Read while a run was writing it: never rewritten nor marked; notes typed
+            // here are only handed back.
+            if (notesBox != m_notesRead) {
+                saved = NotesSave::HeldByRun;
+                error = QStringLiteral("Le fichier %1 n'a pas été réécrit : %2.").arg(m_state.FilePath, RunInProgressText);
+            }
+        } else {
+            const QString path = m_state.FilePath;
+            saved = saveNotesChecked(m_state, &error, [this, path] { markAnalysed(path); });
+        }
+        if (saved != NotesSave::Written) {
+            QString question = error + QStringLiteral("\n\nLes notes n'ont pas été enregistrées dans le fichier de résultats.");
+            const QStringList typed = notesBox.mid(notesBox.value(0) == NotesMarker ? 1 : 0);
+            if (saved != NotesSave::WriteFailed && !typed.isEmpty())
+                question += QStringLiteral(" Vos notes, à copier (Ctrl+C copie ce message) :\n\n") + typed.join(QLatin1Char('\n'));
+            question += QStringLiteral("\n\nFermer quand même la fenêtre d'analyse ? (Non : la fenêtre reste ouverte)");
+            if (showMessage(MsgKind::Error, question, MsgButtons::YesNoDefaultNo) != MsgAnswer::Yes)
                 return CloseOutcome::KeptOpen;
         }
     }

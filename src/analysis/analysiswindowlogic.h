@@ -41,7 +41,9 @@ public:
 
     // Status bar panels 1 ("Limite= ...") and 2 (messages).
     QString limitStatus() const;
-    const QString &statusMessage() const { return m_statusMessage; }
+    // A file a run of another program was writing when it was read says so here:
+    // "Épreuve en cours sur un autre poste" (the analysis then never rewrites it).
+    const QString &statusMessage() const;
     void setStatusMessage(const QString &text) { m_statusMessage = text; }
 
     // LimiteClick: Idle -> Editing (returns the proposed limit, "1", or "5" for the
@@ -59,8 +61,11 @@ public:
     void effacer(const QStringList &notesBox);
 
     // Close sequence, run once per showing: clears the not-analysed mark, then
-    // rewrites the result file with `notesBox` (the lines of the Notes memo). When the
-    // file cannot be rewritten the examiner is told and asked whether to close anyway.
+    // rewrites the result file with `notesBox` (the lines of the Notes memo), both only
+    // when the file is still the one read (saveNotesChecked). When the file cannot be
+    // rewritten the examiner is told, given the notes typed to copy when the file had
+    // changed, and asked whether to close anyway ("Non", the default, keeps the window).
+    // A file read while a run of another program wrote it is never rewritten.
     CloseOutcome closeSequence(const QStringList &notesBox);
     bool closed() const { return m_closed; }
 
@@ -78,6 +83,7 @@ private:
     bool m_closed = false;
     bool m_fileLoaded = false;
     QString m_reportText;
+    QStringList m_notesRead; // the notes as the last reading found them
     QString m_statusMessage;
 };
 

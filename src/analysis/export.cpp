@@ -3,6 +3,7 @@
 #include "analysis/resultreader.h"
 #include "platform/cp1252.h"
 #include "platform/fileerrors.h"
+#include "platform/safewrite.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -127,9 +128,9 @@ bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error
         f.cancelWriting();
         return false;
     };
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly))
-        return fail(errno);
+    int err = 0;
+    if (!openSaveFile(f, QIODevice::WriteOnly, &err))
+        return fail(err);
     qint64 done = 0;
     while (done < bytes.size()) {
         errno = 0;
@@ -141,9 +142,8 @@ bool writeWholeFile(const QString &path, const QByteArray &bytes, QString *error
     errno = 0;
     if (!f.flush())
         return fail(errno);
-    errno = 0;
-    if (!f.commit())
-        return fail(errno);
+    if (!commitSaveFile(f, &err))
+        return fail(err);
     return true;
 }
 
@@ -157,8 +157,15 @@ ExportOutcome exportToFile(const QString &target, MsgKind questionKind,
                       .arg(QDir::toNativeSeparators(info.absolutePath()), shown));
         return ExportOutcome::Failed;
     }
-    if (info.exists() || info.isSymLink()) {
-        switch (showMessage(questionKind, ReplaceExportQuestion, MsgButtons::YesNoCancel)) {
+    // Never written through: a link where the export goes is refused before anything
+    // is asked.
+    if (info.isSymLink()) {
+        showError(QStringLiteral("Impossible d'écrire le fichier %1 : %2. Rien n'a été exporté.")
+                      .arg(shown, fileErrorText(ELOOP)));
+        return ExportOutcome::Failed;
+    }
+    if (info.exists()) {
+        switch (showMessage(questionKind, ReplaceExportQuestion, MsgButtons::YesNoCancelDefaultNo)) {
         case MsgAnswer::Cancel:
             return ExportOutcome::Cancelled;
         case MsgAnswer::No:

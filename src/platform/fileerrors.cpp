@@ -19,10 +19,13 @@ QString fileErrorText(int err)
         return QStringLiteral("Trop de fichiers ouverts");
     case EACCES:
     case EPERM:
-    case EROFS:
     case EISDIR:
     case ETXTBSY:
         return QStringLiteral("Accès au fichier refusé");
+    case EROFS:
+        return QStringLiteral("Système de fichiers en lecture seule");
+    case ELOOP:
+        return QStringLiteral("Lien symbolique refusé");
     case ENOSPC:
     case EDQUOT:
         return QStringLiteral("Disque plein");

@@ -5,9 +5,11 @@ namespace zoka {
 
 // The words the user sees for a failed file operation, from the system's error
 // number: "Fichier introuvable", "Nom de fichier incorrect", "Trop de fichiers
-// ouverts", "Accès au fichier refusé", "Disque plein", "Un fichier de ce nom existe
-// déjà", else "Erreur E/S n" where n is that error number. Every file error the
-// program shows takes its words from here.
+// ouverts", "Accès au fichier refusé", "Système de fichiers en lecture seule", "Lien
+// symbolique refusé" (a final name that is a symbolic link: the program never writes
+// through one), "Disque plein", "Un fichier de ce nom existe déjà", else "Erreur E/S n"
+// where n is that error number. Every file error the program shows takes its words
+// from here.
 QString fileErrorText(int errnoValue);
 
 // The same words to stand inside a sentence: "fichier introuvable", "accès au fichier

@@ -23,6 +23,10 @@ bool askYesNo(MsgKind kind, const QString &text)
 {
     return showMessage(kind, text, MsgButtons::YesNo) == MsgAnswer::Yes;
 }
+bool askBeforeDestroying(MsgKind kind, const QString &text)
+{
+    return showMessage(kind, text, MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes;
+}
 
 MsgAnswer ScriptedMessageService::show(MsgKind kind, const QString &text, MsgButtons buttons)
 {

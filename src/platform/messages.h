@@ -8,7 +8,10 @@ namespace zoka {
 // the real one shows a modal QMessageBox, the scripted one answers from a queue and
 // keeps every text shown, for tests.
 enum class MsgKind { Warning, Error, Information, Confirmation };
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
+// The *DefaultNo buttons are those of every question whose "Oui" destroys or replaces
+// data: "Non" is the default button, so that Return keeps the data.
+enum class MsgButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo, YesNoCancelDefaultNo };
+inline bool defaultIsNo(MsgButtons b) { return b == MsgButtons::YesNoDefaultNo || b == MsgButtons::YesNoCancelDefaultNo; }
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class MessageService {
@@ -29,6 +32,8 @@ void showError(const QString &text);
 void showWarning(const QString &text);
 void showInformation(const QString &text);
 bool askYesNo(MsgKind kind, const QString &text); // true = Yes
+// A question whose "Oui" destroys or replaces data: "Non" is the default button.
+bool askBeforeDestroying(MsgKind kind, const QString &text); // true = Yes
 
 struct ShownMessage {
     MsgKind kind;

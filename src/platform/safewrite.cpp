@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zoka {
@@ -41,6 +42,49 @@ int syncDirectory(const QString &dir)
 
 } // namespace
 
+bool isSymbolicLink(const QString &path)
+{
+    struct stat st {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool openSaveFile(QSaveFile &file, QIODevice::OpenMode mode, int *err)
+{
+    const QString path = file.fileName();
+    const auto refuse = [&](int e) {
+        if (err)
+            *err = e;
+        return false;
+    };
+    if (isSymbolicLink(path))
+        return refuse(ELOOP);
+    errno = 0;
+    if (!file.open(mode))
+        return refuse(lastError(path));
+    if (isSymbolicLink(path)) {
+        file.cancelWriting();
+        return refuse(ELOOP);
+    }
+    return true;
+}
+
+bool commitSaveFile(QSaveFile &file, int *err)
+{
+    if (isSymbolicLink(file.fileName())) {
+        file.cancelWriting();
+        if (err)
+            *err = ELOOP;
+        return false;
+    }
+    errno = 0;
+    if (!file.commit()) {
+        if (err)
+            *err = lastError(file.fileName());
+        return false;
+    }
+    return true;
+}
+
 QString fileWriteErrorText(const QString &path, int err)
 {
     return QStringLiteral("Le fichier %1 ne peut être écrit : %2.")
@@ -63,9 +107,9 @@ bool writeFileSafely(const QString &path, const QByteArray &bytes, QString *erro
     // lost in a flush that commit() does not report. The new file is removed when `f`
     // goes out of scope without a commit.
     QSaveFile f(path);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(lastError(path));
+    int err = 0;
+    if (!openSaveFile(f, QIODevice::WriteOnly | QIODevice::Unbuffered, &err))
+        return fail(err);
     const char *at = bytes.constData();
     qint64 left = bytes.size();
     while (left > 0) {
@@ -82,12 +126,10 @@ bool writeFileSafely(const QString &path, const QByteArray &bytes, QString *erro
     // A full disk or an I/O error may show only when the data reaches the disk.
     if (::fsync(f.handle()) != 0 && errno != EINVAL && errno != EROFS)
         return fail(errno);
-    errno = 0;
-    if (!f.commit())
-        return fail(lastError(path));
-    const QString target = QFileInfo(path).canonicalFilePath();
-    if (const int err = syncDirectory(QFileInfo(target.isEmpty() ? path : target).absolutePath()))
+    if (!commitSaveFile(f, &err))
         return fail(err);
+    if (const int e = syncDirectory(QFileInfo(path).absolutePath()))
+        return fail(e);
     return true;
 }
 

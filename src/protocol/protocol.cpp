@@ -321,7 +321,7 @@ void TestProtocol::finish()
     }
     if (!ok)
         m_fileError = m_writer.errorMessage();
-    if (m_setup.isTestFile() && m_writer.wasCreated())
+    if (m_setup.isTestFile() && m_writer.wasCreated() && !m_writer.replaced())
         MarkNotAnalysed(m_setup.outputFile);
     m_host.restorePointer();
     // The window goes first, so that the error box stands alone over the window
@@ -341,7 +341,7 @@ void TestProtocol::fail()
     m_timer.stop();
     m_programme.end();
     m_writer.close();
-    if (m_setup.isTestFile() && m_writer.wasCreated())
+    if (m_setup.isTestFile() && m_writer.wasCreated() && !m_writer.replaced())
         MarkNotAnalysed(m_setup.outputFile);
     m_host.restorePointer();
     m_host.closeWindow();

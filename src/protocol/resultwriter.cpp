@@ -1,8 +1,10 @@
 #include "protocol/resultwriter.h"
 
 #include "platform/cp1252.h"
+#include "platform/runlock.h"
 #include "platform/safewrite.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,6 +23,8 @@ bool ResultWriter::create(const QString &path)
     m_lines = 0;
     m_size = 0;
     m_errno = 0;
+    m_fault = Fault::None;
+    m_identity = {};
     m_created = false;
     if (path.isEmpty()) {
         m_errno = EINVAL;
@@ -28,12 +32,37 @@ bool ResultWriter::create(const QString &path)
     }
     const QByteArray name = QFile::encodeName(path);
     int fd;
+    // Never through a symbolic link, and not emptied before the run holds its lock: a
+    // file another program is writing stays as it is.
     do {
-        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_errno = errno;
         return false;
+    }
+    const FileIdentity opened = identityOfFd(fd);
+    if (opened.valid) {
+        int err = 0;
+        if (!lockForWriting(fd, &err)) {
+            ::close(fd);
+            m_errno = err;
+            m_fault = Fault::Locked;
+            return false;
+        }
+        // Another program may have put a new file in its place meanwhile.
+        if (!identityOfPath(path).sameFile(opened)) {
+            ::close(fd);
+            m_errno = ESTALE;
+            m_fault = Fault::Replaced;
+            return false;
+        }
+        if (::ftruncate(fd, 0) != 0) {
+            m_errno = errno;
+            ::close(fd);
+            return false;
+        }
+        m_identity = opened;
     }
     m_fd = fd;
     m_created = true;
@@ -67,6 +96,13 @@ bool ResultWriter::writeLine(const QString &line)
     }
     m_size += bytes.size();
     ++m_lines;
+    // The file must still be the one in the directory: removed, or replaced by a
+    // rewrite of another program, the run stops rather than write into nowhere.
+    if (m_identity.valid && !identityOfPath(m_path).sameFile(m_identity)) {
+        m_errno = ESTALE;
+        m_fault = Fault::Replaced;
+        return false;
+    }
     return true;
 }
 
@@ -94,13 +130,30 @@ void ResultWriter::abandon()
     m_fd = -1;
 }
 
-QString ResultWriter::errorText() const { return fileErrorText(m_errno); }
+QString ResultWriter::errorText() const
+{
+    switch (m_fault) {
+    case Fault::Locked:
+        return RunInProgressText;
+    case Fault::Replaced:
+        return QStringLiteral("Le fichier a été remplacé ou supprimé pendant l'épreuve");
+    case Fault::None:
+        break;
+    }
+    return fileErrorText(m_errno);
+}
 
 QString ResultWriter::errorMessage() const
 {
     // A result file is named relative to the results directory: the message gives
     // the whole path.
-    return fileWriteErrorText(m_path.isEmpty() ? m_path : QFileInfo(m_path).absoluteFilePath(), m_errno);
+    const QString shown = m_path.isEmpty() ? m_path : QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
+    if (m_fault == Fault::Replaced)
+        return QStringLiteral("Le fichier %1 a été remplacé ou supprimé pendant l'épreuve : l'épreuve est arrêtée.")
+            .arg(shown);
+    if (m_fault == Fault::Locked)
+        return QStringLiteral("Le fichier %1 ne peut être écrit : %2.").arg(shown, RunInProgressText);
+    return fileWriteErrorText(shown, m_errno);
 }
 
 namespace {

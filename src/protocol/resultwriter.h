@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/fileerrors.h"
+#include "platform/runlock.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -22,10 +23,13 @@ public:
     ResultWriter(const ResultWriter &) = delete;
     ResultWriter &operator=(const ResultWriter &) = delete;
 
-    // Creates `path`, replacing any file of that name. False on failure.
+    // Creates `path`, replacing any file of that name, and holds the run's lock on it
+    // until close() (platform/runlock). False on failure: a name that is a symbolic link
+    // (never written through), a file another run holds (left as it is: lockedByOther()).
     bool create(const QString &path);
     // Appends `line` + CR LF. False on failure (or when no file is open); the file is
-    // then as it was before the call.
+    // then as it was before the call. False too when the file is no longer the one in
+    // the directory (removed or replaced: replaced()), the line then being written.
     bool writeLine(const QString &line);
     // Closes the file (data flushed to the disk first). False when closing failed.
     // Closing a writer that has no open file does nothing and succeeds.
@@ -39,13 +43,19 @@ public:
     bool wasCreated() const { return m_created; }
     int lines() const { return m_lines; }
 
+    bool lockedByOther() const { return m_fault == Fault::Locked; }
+    bool replaced() const { return m_fault == Fault::Replaced; }
+
     int lastError() const { return m_errno; }
     QString errorText() const;
     // The message the user sees: "Le fichier <path> ne peut être écrit : " + errorText() + ".".
     QString errorMessage() const;
 
 private:
+    enum class Fault { None, Locked, Replaced };
     int m_fd = -1;
+    Fault m_fault = Fault::None;
+    FileIdentity m_identity; // of the file created (regular files only)
     int m_errno = 0;
     int m_lines = 0;
     qint64 m_size = 0; // bytes of the whole lines written

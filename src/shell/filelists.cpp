@@ -3,6 +3,7 @@
 #include "platform/fileattr.h"
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
+#include "platform/runlock.h"
 #include "shell/maintexts.h"
 #include "shell/naming.h"
 
@@ -12,6 +13,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zoka {
 
@@ -26,8 +30,40 @@ bool lessIgnoringCase(const QString &a, const QString &b)
 int lastFileError() { return errno != 0 ? errno : EACCES; }
 } // namespace
 
-QStringList readFileList(const QString &dir)
+namespace {
+int countUnlistable(const QString &dir)
 {
+    DIR *d = ::opendir(QFile::encodeName(dir).constData());
+    if (!d)
+        return 0;
+    int count = 0;
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray raw(e->d_name);
+        if (raw.startsWith('.') || QFile::encodeName(QFile::decodeName(raw)) == raw)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+            ++count;
+    }
+    ::closedir(d);
+    return count;
+}
+} // namespace
+
+QString unlistableFilesText(int count)
+{
+    if (count <= 0)
+        return QString();
+    return count == 1 ? QStringLiteral("1 fichier du répertoire des résultats n'est pas listé : son nom n'est pas "
+                                       "valide dans l'encodage du système.")
+                      : QStringLiteral("%1 fichiers du répertoire des résultats ne sont pas listés : leur nom n'est "
+                                       "pas valide dans l'encodage du système.").arg(count);
+}
+
+QStringList readFileList(const QString &dir, int *unlistable)
+{
+    if (unlistable)
+        *unlistable = 0;
     if (dir.isEmpty())
         return {};
     const QDir d(dir);
@@ -35,6 +71,8 @@ QStringList readFileList(const QString &dir)
         return {};
     QStringList files = d.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
     std::sort(files.begin(), files.end(), lessIgnoringCase);
+    if (unlistable)
+        *unlistable = countUnlistable(dir);
     return files;
 }
 
@@ -89,34 +127,55 @@ QString notAnalysedQuestion(const QString &name)
 DeleteOutcome DeleteResultFile(const QString &name, QString *error)
 {
     using namespace maintext;
-    if (!askYesNo(MsgKind::Confirmation, Blanks20 + AskDelete + name + QStringLiteral(" ?") + Blanks20))
+    const auto failed = [&](const QString &cause) {
+        if (error)
+            *error = QStringLiteral("Le fichier %1 ne peut être supprimé : %2. Il est resté tel quel.").arg(name, cause);
+        return DeleteOutcome::Failed;
+    };
+    // A file another program is writing a run into stays.
+    if (isLockedByRun(name))
+        return failed(RunInProgressText);
+    if (!askBeforeDestroying(MsgKind::Confirmation, Blanks20 + AskDelete + name + QStringLiteral(" ?") + Blanks20))
         return DeleteOutcome::Kept;
-    if (isNotAnalysed(name)) {
-        if (!askYesNo(MsgKind::Warning, notAnalysedQuestion(name)))
-            return DeleteOutcome::Kept;
-        errno = 0;
-        if (!MarkAnalysed(name)) {
-            if (error)
-                *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(lastFileError()));
-            return DeleteOutcome::Failed;
-        }
-    }
-    // The content goes first, then the directory entry.
-    QFile f(name);
-    errno = 0;
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error)
-            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(lastFileError()));
-        return DeleteOutcome::Failed;
-    }
-    f.close();
-    errno = 0;
-    if (!f.remove()) {
-        if (error)
-            *error = QStringLiteral("Le fichier %1 ne peut être supprimé: %2").arg(name, fileErrorText(lastFileError()));
-        return DeleteOutcome::Failed;
-    }
+    if (isNotAnalysed(name) && !askBeforeDestroying(MsgKind::Warning, notAnalysedQuestion(name)))
+        return DeleteOutcome::Kept;
+    // Only the directory entry goes: nothing is written to the file, so that a removal
+    // the folder refuses leaves it whole, and a symbolic link goes as a link, whatever
+    // it leads to.
+    if (::unlink(QFile::encodeName(name).constData()) != 0)
+        return failed(fileErrorText(lastFileError()));
     return DeleteOutcome::Deleted;
+}
+
+QString existingNameQuestion(const QString &name)
+{
+    using namespace maintext;
+    const QString lf = QStringLiteral("\n");
+    return ExistsHead + lf + ExistsYes + name + ExistsYesTail + lf + ExistsNo + lf + ExistsWarn + lf + ExistsPress;
+}
+
+ReplaceOutcome confirmReplacingResultFile(const QString &name, const std::function<bool(const QString &)> &ask,
+                                          QString *refusal)
+{
+    const auto refused = [&](const QString &cause) {
+        if (refusal)
+            *refusal = QStringLiteral("Le fichier %1 ne peut être remplacé : %2.").arg(name, cause);
+        return ReplaceOutcome::Refused;
+    };
+    if (isLockedByRun(name))
+        return refused(RunInProgressText);
+    if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
+        return ReplaceOutcome::Agreed;
+    if (!ask(existingNameQuestion(name)))
+        return ReplaceOutcome::Declined;
+    if (isNotAnalysed(name)) {
+        if (!ask(notAnalysedQuestion(name)))
+            return ReplaceOutcome::Declined;
+        errno = 0;
+        if (!MarkAnalysed(name))
+            return refused(fileErrorText(lastFileError()));
+    }
+    return ReplaceOutcome::Agreed;
 }
 
 } // namespace zoka

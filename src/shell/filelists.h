@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include "platform/fileattr.h"
 
 namespace zoka {
@@ -13,8 +14,13 @@ inline const QString AllFilesMask = QStringLiteral("*.*");
 
 // Plain files of `dir` (no directories, no hidden files), sorted by name ignoring
 // case, so that every file of one patient (in any spelling of the name) is adjacent.
-// Empty when `dir` is empty or cannot be read.
-QStringList readFileList(const QString &dir);
+// Empty when `dir` is empty or cannot be read. *unlistable (when given) receives the
+// number of plain files left out because their names are not valid in the system's
+// encoding (no name the program shows could open them).
+QStringList readFileList(const QString &dir, int *unlistable = nullptr);
+
+// The line under the lists when some files could not be listed; empty for none.
+QString unlistableFilesText(int count);
 
 // True when `fileName` matches the list mask: "*.*" (or "*") matches everything;
 // "prefix*" matches names starting with the prefix, ignoring case; anything else must
@@ -37,13 +43,25 @@ void insertSorted(QStringList &list, const QString &name);
 bool isNotAnalysed(const QString &path);
 
 // The deletion of one result file (button "Suppression"), asking first, and a second
-// time when the file has not been analysed yet; the content is truncated to nothing
-// before the directory entry goes.
+// time when the file has not been analysed yet ("Non" is the default of both). Only
+// the directory entry is removed (a symbolic link as a link): on failure the file is
+// as it was. A file a run of another program is writing is refused.
 enum class DeleteOutcome { Deleted, Kept, Failed };
 // On Failed, *error receives the French text to show (not shown here).
 DeleteOutcome DeleteResultFile(const QString &name, QString *error = nullptr);
 
 // The question asked before a not-analysed file is deleted or overwritten.
 QString notAnalysedQuestion(const QString &name);
+// "Ce nom existe déjà ! ..." for a result file about to be replaced by a new run.
+QString existingNameQuestion(const QString &name);
+
+// Before a run writes result file `name`: refused while a run of another program holds
+// it (*refusal gets the French text, not shown here); a file already there is replaced
+// only when `ask` (a question whose default is "Non") says yes to the existing-name
+// question, and to the not-analysed one for a file not yet analysed, whose mark is
+// then cleared so that the run may write it.
+enum class ReplaceOutcome { Agreed, Declined, Refused };
+ReplaceOutcome confirmReplacingResultFile(const QString &name, const std::function<bool(const QString &)> &ask,
+                                          QString *refusal);
 
 } // namespace zoka

@@ -503,6 +503,8 @@ void MainLogic::PassationClick()
     SelectedFile = ResultFileName;
     rereadFileLists();
     RefreshPatientList();
+    // The file just recorded stands chosen in the list, ready for its analysis.
+    fileListEpreuves.selected = int(fileListEpreuves.entries.indexOf(ResultFileName));
     analysesEnabled = true;
 }
 
@@ -535,28 +537,23 @@ bool MainLogic::CheckBeforeAdministration()
         say(MsgKind::Error, resultsDirNotWritableText(ResultsDirPath.isEmpty() ? QDir::currentPath() : ResultsDirPath, err));
         return false;
     }
-    if (QFileInfo::exists(ResultFileName)) {
-        const QString lf = QStringLiteral("\n");
-        const QString question = ExistsHead + lf + ExistsYes + ResultFileName + ExistsYesTail + lf + ExistsNo
-                                 + lf + ExistsWarn + lf + ExistsPress;
-        if (!ask(MsgKind::Warning, question)) {
-            focus = MainFocus::Nom;
-            return false;
-        }
-        if (isNotAnalysed(ResultFileName)) {
-            if (!ask(MsgKind::Warning, notAnalysedQuestion(ResultFileName))) {
-                focus = MainFocus::Nom;
-                return false;
-            }
-            errno = 0;
-            if (!MarkAnalysed(ResultFileName)) {
-                say(MsgKind::Error, QStringLiteral("Le fichier %1 ne peut être remplacé: %2")
-                              .arg(ResultFileName, fileErrorText(errno ? errno : EACCES)));
-                focus = MainFocus::Nom;
-                return false;
-            }
-        }
+    QString replaceRefusal;
+    const auto askNo = [this](const QString &q) {
+        beforeModal();
+        return askBeforeDestroying(MsgKind::Warning, q);
+    };
+    switch (confirmReplacingResultFile(ResultFileName, askNo, &replaceRefusal)) {
+    case ReplaceOutcome::Agreed:
+        break;
+    case ReplaceOutcome::Refused:
+        say(MsgKind::Error, replaceRefusal);
+        [[fallthrough]];
+    case ReplaceOutcome::Declined:
+        focus = MainFocus::Nom;
+        return false;
     }
+    // The run asks again when another program has put a file of this name there since.
+    AgreedResultFile = identityOfPath(ResultFileName);
     focus = MainFocus::Passation;
     return true;
 }
@@ -662,7 +659,9 @@ void MainLogic::setEpreuvesMask(const QString &mask)
 
 void MainLogic::rereadFileLists()
 {
-    const QStringList all = readFileList(fileListPatients.directory);
+    int unlistable = 0;
+    const QStringList all = readFileList(fileListPatients.directory, &unlistable);
+    listNotice = unlistableFilesText(unlistable);
     fileListPatients.entries = all;
     fileListPatients.selected = -1;
     fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), fileListEpreuves.mask);
@@ -751,7 +750,7 @@ void MainLogic::GestionClick()
 {
     const auto deleteOne = [this](const QString &entry) -> bool {
         const QString name = FileNameOfPath(entry);
-        if (QFileInfo::exists(name)) {
+        if (QFileInfo::exists(name) || QFileInfo(name).isSymLink()) {
             QString error;
             beforeModal();
             if (DeleteResultFile(name, &error) == DeleteOutcome::Failed) {

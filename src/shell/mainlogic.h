@@ -75,6 +75,7 @@ public:
     bool analysesEnabled = false;
     bool gestionEnabled = false;
     bool listsEnabled = true;
+    QString listNotice; // under the lists: files that could not be listed
     FileListModel fileListPatients;   // never shown: every file of the results directory
     FileListModel fileListEpreuves;   // files of the patient in the name field
     QStringList listPatients;

@@ -1,6 +1,7 @@
 #include "shell/programdir.h"
 
 #include "platform/fileerrors.h"
+#include "platform/safewrite.h"
 #include "platform/messages.h"
 #include "shell/configfile.h"
 
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cerrno>
 
@@ -46,22 +46,19 @@ bool copyOneFile(const QString &from, const QString &to, QString *error)
         return false;
     }
     QSaveFile out(to);
-    errno = 0;
-    if (!out.open(QIODevice::WriteOnly)) {
-        const int err = errno;
+    int err = 0;
+    if (!openSaveFile(out, QIODevice::WriteOnly, &err)) {
         setError(error, head + fileErrorText(err ? err : EACCES) + QLatin1Char('.'));
         return false;
     }
     errno = 0;
     if (out.write(bytes) != bytes.size()) {
-        const int err = errno;
+        err = errno;
         out.cancelWriting();
         setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
-    errno = 0;
-    if (!out.commit()) {
-        const int err = errno;
+    if (!commitSaveFile(out, &err)) {
         setError(error, head + fileErrorText(err ? err : EIO) + QLatin1Char('.'));
         return false;
     }
@@ -81,10 +78,15 @@ QString installedDataDir(const QString &executableDir)
 
 QString userProgramDir()
 {
-    // GenericDataLocation is $XDG_DATA_HOME when set to an absolute path, else
-    // ~/.local/share.
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return base.isEmpty() ? QString() : QDir(base).filePath(QStringLiteral("zoka"));
+    // $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share. Without
+    // either there is no such directory (the root's /.local/share is nobody's).
+    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return QDir(xdg).filePath(QStringLiteral("zoka"));
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || !QDir::isAbsolutePath(home))
+        return QString();
+    return QDir(home).filePath(QStringLiteral(".local/share/zoka"));
 }
 
 bool copyMissingDataFiles(const QString &from, const QString &to, QString *error)

@@ -12,6 +12,7 @@ bool UnlimitedChosen = false;
 bool UnlimitedActive = false;
 int SpeedIndex = 1;
 QString ResultFileName;
+FileIdentity AgreedResultFile;
 QString SelectedFile;
 QString ResultsDirPath;
 int InitialScreenWidth = 0;
@@ -30,6 +31,7 @@ void resetSharedState()
     UnlimitedActive = false;
     SpeedIndex = 1;
     ResultFileName.clear();
+    AgreedResultFile = {};
     SelectedFile.clear();
     ResultsDirPath.clear();
     InitialScreenWidth = 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/runlock.h"
 #include "shell/config.h"
 
 #include <QString>
@@ -15,6 +16,9 @@ extern bool UnlimitedChosen;   // endless series chosen for the next administrat
 extern bool UnlimitedActive;   // endless series in force for the run now shown
 extern int SpeedIndex;         // test 7 speed: 0 lente, 1 moyenne, 2 rapide, 3 fallback
 extern QString ResultFileName; // result file of the administration being started
+// The file of that name the examiner agreed to replace at "Passation" (invalid: none
+// was there); the run asks again when another has appeared since.
+extern FileIdentity AgreedResultFile;
 extern QString SelectedFile;   // result file chosen for analysis; empty = none
 extern QString ResultsDirPath; // results directory in force
 extern int InitialScreenWidth;

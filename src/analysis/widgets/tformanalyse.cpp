@@ -315,6 +315,10 @@ void TFormAnalyse::resizeEvent(QResizeEvent *event)
     const int h = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, height() - h, width(), h);
     layoutPage();
+    // The status bar right under the page, as wide as it: its messages stand where the
+    // examiner looks, not on the screen's bottom edge.
+    const QRect page = m_page->geometry();
+    StatusBar1->setGeometry(page.x(), qMin(page.bottom() + 1, height() - h), page.width(), h);
 }
 
 TFormAnalyse *analysisWindow()

@@ -158,13 +158,14 @@ void TestWindow::keyPressEvent(QKeyEvent *e)
 
 void TestWindow::closeEvent(QCloseEvent *e)
 {
-    // Closed from outside (window manager): the run ends as with the stop key.
-    if (m_protocol && m_protocol->running()) {
-        e->ignore();
-        m_protocol->abort();
-        return;
-    }
-    QDialog::closeEvent(e);
+    // Closed from outside (the window manager's close, even of a hidden or lost
+    // window): the run ends as with the stop key; a run not started yet never starts.
+    // Either way exec() returns, so that the instructions window never waits for nothing.
+    e->ignore();
+    if (m_protocol && m_protocol->running())
+        m_protocol->abort(); // the window closes itself
+    else
+        QDialog::reject();
 }
 
 void TestWindow::reject()

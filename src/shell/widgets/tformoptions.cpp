@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace zoka {
@@ -200,6 +201,8 @@ TFormOptions::TFormOptions(QWidget *parent)
     connect(Annuler, &QPushButton::clicked, this, &TFormOptions::AnnulerClick);
     DirEpr->installEventFilter(this);
     KeyStop->installEventFilter(this);
+    for (QPushButton *b : {Button1, Button2, Police, Accepter, Annuler})
+        b->installEventFilter(this);
 
     directoryDialog = [](QWidget *parent, const QString &start) {
         return QFileDialog::getExistingDirectory(parent, QString::fromUtf8("Répertoire des données"), start,
@@ -254,7 +257,16 @@ void TFormOptions::showEvent(QShowEvent *e)
 void TFormOptions::FormShow()
 {
     m_closing = false;
-    move(47, 209);
+    // At its place on the 800 x 600 page of the main window, wherever the screen's size
+    // puts that page.
+    QPoint page(0, 0);
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (const QWidget *p = owner ? owner->findChild<QWidget *>(QStringLiteral("CentredPage")) : nullptr; p && p->isVisible())
+        page = p->mapToGlobal(QPoint(0, 0));
+    else if (const QScreen *s = screen())
+        page = s->geometry().topLeft()
+               + QPoint(qMax(0, (s->geometry().width() - 800) / 2), qMax(0, (s->geometry().height() - 600) / 2));
+    move(page + QPoint(47, 209));
     setWindowTitle(QStringLiteral("Configuration Zoka v") + ProgramVersion);
     const OptionsLogic::Fields f = m_logic.formShow();
     // Setting the texts runs their change handlers, as typing does.
@@ -343,6 +355,15 @@ void TFormOptions::reject() {}
 
 bool TFormOptions::eventFilter(QObject *watched, QEvent *e)
 {
+    // Return presses the button that has the focus (Space does too).
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(e)->key();
+        auto *b = qobject_cast<QPushButton *>(watched);
+        if (b && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            b->click();
+            return true;
+        }
+    }
     if (e->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(e)->reason();
         // Another window coming to the front (a message box, a dialog) is not

@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QAbstractButton>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -94,6 +97,7 @@ QPushButton *makeButton(const QString &text, QWidget *parent, const QRect &r, bo
 {
     auto *b = new QPushButton(u'&' + text, parent);
     b->setGeometry(r);
+    b->setAutoDefault(true); // Return presses the button that has the focus
     if (underlined) {
         QFont f = b->font();
         f.setUnderline(true);
@@ -139,10 +143,16 @@ TMain::TMain(QWidget *parent)
     FileListPatients->hide();
     FileListEpreuves = makeList(ListPassation, QRect(184, 21, 145, 201));
 
+    ListNotice = new QLabel(page);
+    ListNotice->setGeometry(88, 536, 620, 48);
+    ListNotice->setWordWrap(true);
+    ListNotice->hide();
+
     GroupBox4 = new QGroupBox(page);
     GroupBox4->setGeometry(88, 456, 345, 73);
     Quitter = makeButton(maintext::Quitter, GroupBox4, QRect(208, 24, 113, 33), false);
     Options = makeButton(maintext::Options, page, QRect(120, 480, 113, 33), false);
+    QWidget::setTabOrder(Options, Quitter); // left to right, as they stand
 
     Epreuves = new RadioGroup(maintext::Epreuves, page);
     Epreuves->setGeometry(520, 32, 177, 385);
@@ -165,6 +175,7 @@ TMain::TMain(QWidget *parent)
     }
     Label1->setToolTip(Label1Hint);
     Label1->installEventFilter(this);
+    Nom->installEventFilter(this);
 
     // The windows and services outside the main window.
     MainLogic::Hooks &h = m_logic.hooks();
@@ -282,6 +293,20 @@ bool TMain::eventFilter(QObject *watched, QEvent *e)
         handle([&] { m_logic.Label1DblClick(); });
         return true;
     }
+    // Alt+letter is a button's key, never a letter of the name, even before the
+    // window has been clicked (when the window's shortcuts do not see it yet).
+    if (watched == Nom && e->type() == QEvent::KeyPress) {
+        const auto *k = static_cast<QKeyEvent *>(e);
+        if ((k->modifiers() & Qt::AltModifier) && !(k->modifiers() & Qt::ControlModifier)) {
+            const QKeySequence pressed(Qt::ALT | Qt::Key(k->key()));
+            for (QAbstractButton *b : findChildren<QAbstractButton *>())
+                if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == pressed) {
+                    b->animateClick();
+                    break;
+                }
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, e);
 }
 
@@ -326,6 +351,8 @@ void TMain::syncFromLogic()
     applyGroup(VitesseAS, m.vitesseAS);
     GroupBox2->setTitle(m.groupBox2Caption);
     Label1->setText(m.label1Caption);
+    ListNotice->setText(m.listNotice);
+    ListNotice->setVisible(!m.listNotice.isEmpty());
     Passation->setEnabled(m.passationEnabled);
     Analyses->setEnabled(m.analysesEnabled);
     Suivi->setEnabled(!m.startupFailed);

@@ -75,6 +75,7 @@ public:
     RadioGroup *VitesseAS;
     QGroupBox *GroupBox2;
     QLabel *Label1;
+    QLabel *ListNotice; // files of the results directory that could not be listed
 
 protected:
     void showEvent(QShowEvent *e) override;
