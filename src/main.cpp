@@ -1,4 +1,8 @@
+#include "administration/essailogic.h"
+#include "platform/realtime.h"
 #include "platform/regional.h"
+#include "platform/session.h"
+#include "platform/widgets/realtimekit.h"
 #include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
 #include "platform/eventtime.h"
@@ -39,6 +43,10 @@ void restoreScreen()
 
 int main(int argc, char **argv)
 {
+    // In a Wayland session the windows go through XWayland, where presentations and
+    // presses are timed by the X server, unless the user chose a platform himself.
+    if (zoka::runThroughXWayland(zoka::currentSessionEnvironment()))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     // The name is the title of the message boxes. (No display name: it would be
     // appended to every window's own caption.)
@@ -66,6 +74,11 @@ int main(int argc, char **argv)
     zoka::setAnalysisWindow([] { return zoka::ShowAnalysisWindow(); });
     zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
     zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::PulseSoundPlayer>(); });
+    // Test runs ask for real-time scheduling and locked memory; each administration
+    // leaves a line in the timing journal.
+    const zoka::RealtimeSystem realtime = zoka::desktopRealtime();
+    zoka::setRealtimeSystem(&realtime);
+    zoka::setTimingJournalEnabled(true);
     // Presses are timed by their input events' own times where the display server
     // keeps them on the program's clock.
     zoka::setEventTimesOnClock(zoka::displayTimesOnClock());
@@ -84,6 +97,7 @@ int main(int argc, char **argv)
     zoka::setMainWindow(nullptr);
     zoka::setTestWindowRunner({});
     zoka::setSoundPlayerFactory({});
+    zoka::setRealtimeSystem(nullptr);
     zoka::setMessageService(nullptr);
     return code;
 }

@@ -113,6 +113,18 @@ def summary(name, errs):
 p_rows, t_rows = driver_rows("practice.txt"), driver_rows("test.txt")
 p = check_file(os.path.join(prog, "Essais"), p_rows, practice_fp, 0, [-1, 300, 280, 260, 240, 220])
 t = check_file(os.path.join(prog, "Epreuves", "Dupont_16.VC"), t_rows, test_fp, 1, delays)
+# One journal line for the administration (none for the practice run), tied to the
+# file by its name and the date of its header.
+journal = open(os.path.join(prog, "Chronometrie.txt"), "rb").read()
+check(journal.endswith(b"\r\n"), "journal: last line without CR LF")
+jlines = journal.split(b"\r\n")[:-1]
+header = open(os.path.join(prog, "Epreuves", "Dupont_16.VC"), "rb").read().split(b"\r\n")[0]
+check(len(jlines) == 1 and jlines[0].startswith(b"Dupont_16.VC | " + header[len(b"Dupont: "):] + b" | "),
+      "journal: %r" % jlines)
+for field in (b"affichage : Xvfb ", b"session ", b"appuis : heure de l'\xe9v\xe9nement", b"son : sans objet",
+              b"temps r\xe9el : "):
+    check(field in journal, "journal: no %r" % field)
+print("journal:", journal.decode("cp1252").strip())
 mode = os.stat(os.path.join(prog, "Epreuves", "Dupont_16.VC")).st_mode
 check(mode & (stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH) == 0, "result file not marked read-only")
 check(os.stat(os.path.join(prog, "Essais")).st_mode & stat.S_IWUSR, "practice file marked read-only")

@@ -55,6 +55,7 @@ struct RunOutcome {
     bool ran = false;   // the run took place (its file was written, perhaps cut short)
     QString fileError;  // the error shown when the run ended on a file error
     RunTiming timing;   // how well the run was timed (the timing journal)
+    QDateTime shownAt;  // when the window was shown: the date and time of the file's header
 };
 
 // Where a programme draws its stimuli: the elements of the test window's 800 x 600
@@ -155,6 +156,9 @@ public:
     virtual std::optional<QString> closingLine(int untimely) const { return QString::number(untimely); }
     // The run is over: stop the programme's own timers, close its player.
     virtual void end() {}
+    // What the programme knows of how its run was timed (a tone test: its sound
+    // path and the output's latency).
+    virtual void fillTiming(RunTiming &) const {}
 };
 
 // The window side of a run.

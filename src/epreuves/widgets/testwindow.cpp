@@ -1,6 +1,9 @@
 #include "epreuves/widgets/testwindow.h"
 
 #include "platform/clock.h"
+#include "platform/eventtime.h"
+#include "platform/session.h"
+#include "platform/widgets/displayinfo.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/stopkey.h"
 
@@ -81,12 +84,28 @@ RunOutcome TestWindow::run(const RunSetup &setup)
         setGeometry(screen->geometry());
     setWindowState(windowState() | Qt::WindowFullScreen);
     exec();
+    m_priority.lower();
     RunOutcome outcome;
     if (m_protocol) {
         outcome.ran = m_started && !m_protocol->refused();
         outcome.fileError = m_protocol->fileError();
     }
+    outcome.shownAt = m_setup.shownAt;
+    fillTiming(outcome.timing);
     return outcome;
+}
+
+void TestWindow::fillTiming(RunTiming &timing) const
+{
+    const QString session = sessionType(currentSessionEnvironment());
+    timing.displayServer = displayServerName();
+    timing.sessionType = session;
+    timing.compositorInPath = compositorInPath(session) || timing.displayServer.startsWith(QLatin1String("XWayland"));
+    timing.pressTiming = eventTimesOnClock() ? QStringLiteral("event") : QStringLiteral("handler");
+    timing.realtime = m_priority.granted();
+    timing.memoryLocked = m_priority.memoryLocked();
+    if (m_programme)
+        m_programme->fillTiming(timing);
 }
 
 void TestWindow::showEvent(QShowEvent *e)
@@ -118,6 +137,7 @@ void TestWindow::FormShow()
     setFocus();
     m_setup.shownAt = QDateTime::currentDateTime();
     m_started = true;
+    m_priority.raise();
     m_protocol->start(m_setup);
     // The window may have become active before the run was ready to start.
     if (isActiveWindow())
