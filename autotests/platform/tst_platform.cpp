@@ -3,9 +3,17 @@
 #include "platform/cp1252.h"
 #include "platform/eventtime.h"
 #include "platform/messages.h"
+#include "platform/realtime.h"
+#include "platform/session.h"
+#include "platform/timingjournal.h"
 #include "platform/trialtimer.h"
 
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace zoka;
 
@@ -112,6 +120,162 @@ private slots:
         const quint32 elapsed = ticksBetween(start, sys.tick());
         QVERIFY2(elapsed >= 199 && elapsed < 260, qPrintable(QString::number(elapsed)));
         QVERIFY(!t.isActive());
+    }
+
+    // The journal only grows, by whole lines, and never through anything but a
+    // regular file of its own name.
+    void journalTakesWholeLinesIntoARegularFileOnly_data()
+    {
+        QTest::addColumn<QString>("place"); // what stands at the journal's path
+        QTest::addColumn<int>("error");
+        QTest::newRow("nothing yet: created") << "none" << 0;
+        QTest::newRow("a journal: appended") << "journal" << 0;
+        QTest::newRow("a link to another file") << "link" << ELOOP;
+        QTest::newRow("a directory") << "directory" << EISDIR;
+        QTest::newRow("a FIFO: no wait for a reader") << "fifo" << EACCES;
+        QTest::newRow("a file-size limit in the line") << "limit" << EFBIG;
+    }
+    void journalTakesWholeLinesIntoARegularFileOnly()
+    {
+        QFETCH(QString, place);
+        QFETCH(int, error);
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(TimingJournalName);
+        const QString other = tmp.filePath(QStringLiteral("autre"));
+        const QByteArray old = "A.VC | 01/12/2026 \xE0 10:00:00 | x\r\n";
+        const auto put = [](const QString &p, const QByteArray &b) {
+            QFile f(p);
+            return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+        };
+        if (place == QLatin1String("journal") || place == QLatin1String("limit"))
+            QVERIFY(put(path, old));
+        if (place == QLatin1String("link"))
+            QVERIFY(put(other, old) && QFile::link(other, path));
+        if (place == QLatin1String("directory"))
+            QVERIFY(QDir().mkpath(path));
+        if (place == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (place == QLatin1String("limit")) {
+            const rlimit small{rlim_t(old.size() + 10), saved.rlim_max}; // 10 bytes of the line fit
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        const QString line = QStringLiteral("B.VC | 02/12/2026 à 11:00:00 | temps réel : refusé\nsuite");
+        QCOMPARE(probeJournal(path) == 0, error == 0 || place == QLatin1String("limit"));
+        QCOMPARE(appendJournalLine(path, line), error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+
+        const QByteArray added = "B.VC | 02/12/2026 \xE0 11:00:00 | temps r\xE9" "el : refus\xE9 suite\r\n";
+        if (place != QLatin1String("directory") && place != QLatin1String("fifo")) {
+            QFile f(place == QLatin1String("link") ? other : path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            // Created, appended to, or untouched (the part of the line cut away again).
+            QCOMPARE(f.readAll(), place == QLatin1String("none") ? added
+                                  : place == QLatin1String("journal") ? old + added : old);
+        }
+        if (error)
+            QVERIFY(journalErrorText(path, error).contains(QDir::toNativeSeparators(path)));
+    }
+
+    // An administration's line is found by its file's name and the date of its header;
+    // the last one wins (a file made again the same second), nothing else matches.
+    void journalEntryOfAFile()
+    {
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(TimingJournalName);
+        const QString date = QStringLiteral("02/12/2026 à 11:00:00");
+        QCOMPARE(findJournalEntry(path, QStringLiteral("B.VC"), date), QString()); // no journal
+        QVERIFY(appendJournalLine(path, journalKey(QStringLiteral("B.VC"), date) + QStringLiteral("premier")) == 0);
+        QVERIFY(appendJournalLine(path, journalKey(QStringLiteral("B.VC2"), date) + QStringLiteral("autre")) == 0);
+        QVERIFY(appendJournalLine(path, journalKey(QStringLiteral("B.VC"), QStringLiteral("02/12/2026 à 11:00:01"))
+                                            + QStringLiteral("autre date")) == 0);
+        QVERIFY(appendJournalLine(path, journalKey(QStringLiteral("B.VC"), date) + QStringLiteral("dernier | é")) == 0);
+        QCOMPARE(findJournalEntry(path, QStringLiteral("B.VC"), date), QStringLiteral("dernier | é"));
+        QCOMPARE(findJournalEntry(path, QStringLiteral("C.VC"), date), QString());
+
+        const QStringList shown = journalEntryLines(QStringLiteral("affichage : Xvfb | rafraîchissement : inconnu | ")
+                                                        + QString(50, QLatin1Char('x')), 30);
+        QCOMPARE(shown.mid(1), QStringList({"  affichage : Xvfb", "  rafraîchissement : inconnu",
+                                            "  " + QString(28, 'x'), "  " + QString(22, 'x')}));
+        QVERIFY(journalEntryLines(QString(), 78).last().contains(QStringLiteral("aucune ligne")));
+    }
+
+    void sessionTypeAndXWayland_data()
+    {
+        QTest::addColumn<QString>("xdg");
+        QTest::addColumn<QString>("wayland");
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("qpa");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<bool>("xwayland");
+        QTest::newRow("declared wayland") << "wayland" << "wayland-0" << ":0" << "" << "wayland" << true;
+        QTest::newRow("wayland display only") << "" << "wayland-0" << ":0" << "" << "wayland" << true;
+        QTest::newRow("user's own platform kept") << "wayland" << "wayland-0" << "" << "wayland" << "wayland" << false;
+        QTest::newRow("declared x11") << "X11" << "" << ":0" << "" << "x11" << false;
+        QTest::newRow("x display only") << "" << "" << ":1" << "" << "x11" << false;
+        QTest::newRow("unspecified, x display") << "unspecified" << "" << ":1" << "" << "x11" << false;
+        QTest::newRow("nothing") << "" << "" << "" << "" << "" << false;
+    }
+    void sessionTypeAndXWayland()
+    {
+        QFETCH(QString, xdg);
+        QFETCH(QString, wayland);
+        QFETCH(QString, display);
+        QFETCH(QString, qpa);
+        const SessionEnvironment env{xdg, wayland, display, qpa};
+        QTEST(sessionType(env), "type");
+        QTEST(runThroughXWayland(env), "xwayland");
+    }
+
+    // The scheduler first, RealtimeKit next; a refusal is said, never fatal; what was
+    // granted is given back at the end of the run.
+    void runPriority_data()
+    {
+        QTest::addColumn<int>("fifo");     // error of sched_setscheduler
+        QTest::addColumn<QString>("kit");  // RealtimeKit's answer ("" granted, "-" no client)
+        QTest::addColumn<int>("lock");     // error of mlockall
+        QTest::addColumn<QString>("granted");
+        QTest::addColumn<QStringList>("calls");
+        const QString eperm = QString::fromLocal8Bit(strerror(EPERM));
+        QTest::newRow("scheduler") << 0 << "-" << 0 << "SCHED_FIFO 3"
+                                   << QStringList{"lock 0", "rttime 100000 200000", "fifo 3", "ordinary", "unlock"};
+        QTest::newRow("RealtimeKit") << EPERM << "" << ENOMEM << "RealtimeKit, priorité 3"
+                                     << QStringList{"lock 0", "rttime 100000 200000", "fifo 3", "kit 3", "ordinary"};
+        QTest::newRow("refused everywhere") << EPERM << "pas de bus système D-Bus" << 0
+                                            << "refusé (sched_setscheduler : " + eperm
+                                                   + "; RealtimeKit : pas de bus système D-Bus)"
+                                            << QStringList{"lock 0", "rttime 100000 200000", "fifo 3", "kit 3", "unlock"};
+    }
+    void runPriority()
+    {
+        QFETCH(int, fifo);
+        QFETCH(QString, kit);
+        QFETCH(int, lock);
+        QStringList calls;
+        RealtimeSystem sys;
+        sys.limitRtTime = [&](qint64 soft, qint64 hard) { calls << QStringLiteral("rttime %1 %2").arg(soft).arg(hard); return 0; };
+        sys.setFifo = [&](int p) { calls << QStringLiteral("fifo %1").arg(p); return fifo; };
+        sys.setOrdinary = [&] { calls << QStringLiteral("ordinary"); return 0; };
+        if (kit != QLatin1String("-"))
+            sys.realtimeKit = [&](int p) { calls << QStringLiteral("kit %1").arg(p); return kit; };
+        sys.lockMemory = [&](bool future) { calls << QStringLiteral("lock %1").arg(future); return lock; };
+        sys.unlockMemory = [&] { calls << QStringLiteral("unlock"); };
+        {
+            RunPriority none; // nothing installed: nothing asked
+            none.raise();
+            QCOMPARE(none.granted(), QStringLiteral("non demandé"));
+        }
+        setRealtimeSystem(&sys);
+        RunPriority run;
+        run.raise();
+        QTEST(run.granted(), "granted");
+        QCOMPARE(run.memoryLocked(), lock == 0);
+        run.lower();
+        run.lower(); // once only
+        QTEST(calls, "calls");
+        setRealtimeSystem(nullptr);
     }
 
     void scriptedMessagesAnswerInOrderAndKeepTexts()

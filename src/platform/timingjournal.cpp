@@ -63,19 +63,22 @@ int appendJournalLine(const QString &path, const QString &line)
         return -fd;
     struct stat before {};
     const bool sized = ::fstat(fd, &before) == 0;
-    ssize_t n;
-    do {
-        n = ::write(fd, bytes.constData(), size_t(bytes.size()));
-    } while (n < 0 && errno == EINTR);
+    // One write() takes the whole line unless the disk (or a file-size limit) stops
+    // it; what then went in is cut away: the journal keeps whole lines only.
     int err = 0;
-    if (n < 0) {
-        err = errno;
-    } else if (n != bytes.size()) {
-        // A full disk took part of the line: the journal keeps whole lines only.
-        err = ENOSPC;
-        if (sized)
-            (void)::ftruncate(fd, before.st_size);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            err = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += n;
     }
+    if (err != 0 && done > 0 && sized)
+        (void)::ftruncate(fd, before.st_size);
     if (::close(fd) != 0 && err == 0)
         err = errno;
     return err;
