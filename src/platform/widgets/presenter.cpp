@@ -199,6 +199,8 @@ bool Presenter::begin(QWidget *widget)
         return fail(QStringLiteral("pas de serveur X (plateforme %1)").arg(QGuiApplication::platformName()));
     if (!usingSystemClock())
         return fail(QStringLiteral("horloge de test en place"));
+    if (qgetenv("ZOKA_PRESENTATION") == "repaint")
+        return fail(QStringLiteral("dessin direct demandé (ZOKA_PRESENTATION=repaint)"));
     if (!widget || !widget->isVisible() || !widget->window()->windowHandle())
         return fail(QStringLiteral("fenêtre non affichée"));
     if (widget->devicePixelRatioF() != 1.0)

@@ -21,7 +21,8 @@ namespace zoka {
 //
 // Where it cannot (not an X11 display, no Present, another clock, a picture format
 // it does not handle, a presentation the server does not complete), the presenter
-// says why in French and stays inactive: the caller draws the old way.
+// says why in French and stays inactive: the caller draws the old way. The
+// environment variable ZOKA_PRESENTATION=repaint asks for the old way on purpose.
 class Presenter {
 public:
     Presenter();
