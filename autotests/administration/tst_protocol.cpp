@@ -295,7 +295,7 @@ private slots:
         r.host.refreshMs = refreshMs;
         r.surface.shown = r.surface.drawnShown = false; // nothing to draw at the start
         r.clk.set(start);
-        r.protocol.start(r.setup(dir.path(), false, 2));
+        r.protocol.start(r.setup(dir.path(), false, 3));
         QCOMPARE(r.timer.interval(), armed);
         r.clk.advance(quint32(armed + late));
         r.timer.fire();
@@ -305,6 +305,13 @@ private slots:
         QCOMPARE(r.protocol.untimelyPresses(), -1);
         r.protocol.press(r.protocol.onsetTick() + 240);
         QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC").split('\n').value(2), QByteArray("240\r"));
+        // Item 2 unanswered: the square goes on the first refresh after its window,
+        // and item 3's foreperiod (1 s) counts from that refresh.
+        r.elapse();
+        const quint32 window2 = r.protocol.onsetTick() + 3000;
+        r.elapse();
+        const quint32 p = quint32(refreshMs), gone = p ? (window2 + p - 1) / p * p : window2;
+        QCOMPARE(r.timer.interval(), int(gone + 1000 - (p ? 14 : 0) - r.clk.tick()));
     }
 
     void tickWrapsAround()

@@ -63,7 +63,7 @@ void TestProtocol::start(const RunSetup &setup)
     switch (m_programme.scheme()) {
     case ProtocolScheme::ReactionTime:
         m_programme.prepare(m_position);
-        startForeperiod();
+        startForeperiod(clock().tick());
         break;
     case ProtocolScheme::Pointing:
         m_programme.prepare(m_position);
@@ -117,10 +117,10 @@ void TestProtocol::presentVisual(int position, std::optional<quint32> due)
     m_host.drawingDue(std::nullopt);
 }
 
-void TestProtocol::startForeperiod()
+void TestProtocol::startForeperiod(quint32 from)
 {
     m_state = State::Foreperiod;
-    m_due = clock().tick() + quint32(foreperiodMs(m_position));
+    m_due = from + quint32(foreperiodMs(m_position));
     armUntil(m_due, !m_programme.onsetBeforePresent(m_position));
     m_programme.foreperiodStarted(m_position);
 }
@@ -253,11 +253,21 @@ void TestProtocol::endItem(qint64 value, bool responded)
         else
             more = false;
     }
+    // On a display's refresh an unanswered stimulus goes on the first refresh after
+    // its response window, and the next foreperiod counts from that refresh.
+    const bool goneFirst = !responded && m_host.refreshPeriodMs() > 0;
+    std::optional<quint32> gone;
+    if (goneFirst) {
+        m_host.drawingDue(std::nullopt);
+        m_programme.withdraw(ended);
+        gone = m_host.shownTick();
+    }
     if (more)
-        startForeperiod();
+        startForeperiod(gone.value_or(clock().tick()));
     else
         m_timer.stop();
-    m_programme.withdraw(ended);
+    if (!goneFirst)
+        m_programme.withdraw(ended);
     if (responded)
         m_programme.responded(ended);
     if (!more) {

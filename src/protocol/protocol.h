@@ -222,7 +222,7 @@ public:
 
 private:
     void timerFired();
-    void startForeperiod();
+    void startForeperiod(quint32 from);
     void onset();
     void endItem(qint64 value, bool responded);
     void pointingNext(qint64 value);
