@@ -4,6 +4,7 @@
 #include "platform/eventtime.h"
 #include "platform/messages.h"
 #include "platform/realtime.h"
+#include "platform/refreshschedule.h"
 #include "platform/session.h"
 #include "platform/timingjournal.h"
 #include "platform/trialtimer.h"
@@ -104,6 +105,51 @@ private slots:
         QCOMPARE(pressTick(now, event), now - quint32(recordedAge));
         setEventTimesOnClock(false);
         setClock(nullptr);
+    }
+
+    // The refreshes seen through completion events (60 Hz, UST in microseconds):
+    // the period from the first refresh seen to the last, the refresh nearest to a
+    // moment and the next one, and presentations that came after their refresh.
+    void refreshSchedule_data()
+    {
+        QTest::addColumn<QList<quint64>>("seen");    // ust, msc pairs
+        QTest::addColumn<QList<quint64>>("presented"); // ust, msc, target triples
+        QTest::addColumn<double>("periodUs");
+        QTest::addColumn<quint64>("at");
+        QTest::addColumn<quint64>("nearest");
+        QTest::addColumn<quint64>("next"); // first refresh 500 us after `at`
+        QTest::addColumn<int>("missed");
+        const quint64 b = 5000000000ull; // refresh 300 at 5000 s
+        QTest::newRow("one refresh: no period") << QList<quint64>{b, 300} << QList<quint64>{} << 0.0 << b << 301ull << 301ull << 0;
+        QTest::newRow("jitter fades over the run") << QList<quint64>{b, 300, b + 17100, 301, b + 1000000, 360}
+                                                   << QList<quint64>{} << 16666.67 << b + 1008000 << 360ull << 361ull << 0;
+        QTest::newRow("nearest after, next after the margin")
+            << QList<quint64>{b, 300, b + 16667, 301} << QList<quint64>{} << 16667.0 << b + 25100 << 302ull << 302ull << 0;
+        QTest::newRow("on its refresh, and one missed")
+            << QList<quint64>{b, 300} << QList<quint64>{b + 16667, 301, 301, b + 50000, 303, 302} << 16666.67
+            << b + 50000 + 16300 << 304ull << 305ull << 1;
+        QTest::newRow("counter went back: afresh") << QList<quint64>{b, 300, b + 16667, 301, b + 33000, 5}
+                                                   << QList<quint64>{} << 0.0 << b + 40000 << 6ull << 6ull << 0;
+    }
+    void refreshSchedule()
+    {
+        QFETCH(QList<quint64>, seen);
+        QFETCH(QList<quint64>, presented);
+        QFETCH(double, periodUs);
+        QFETCH(quint64, at);
+        RefreshSchedule r;
+        for (int i = 0; i + 1 < seen.size(); i += 2)
+            r.refreshSeen(seen[i], seen[i + 1]);
+        for (int i = 0; i + 2 < presented.size(); i += 3)
+            r.presented(presented[i], presented[i + 1], presented[i + 2]);
+        QVERIFY(qAbs(r.periodUs() - periodUs) < 0.01);
+        QTEST(r.nearest(at), "nearest");
+        QTEST(r.next(at, 500), "next");
+        QTEST(r.missedFrames(), "missed");
+        QCOMPARE(r.presentations(), int(presented.size() / 3));
+        // Ticks and microseconds: the tick of a moment, and back near it.
+        QCOMPARE(usOfTick(tickOfUs(at), at), at / 1000 * 1000);
+        QCOMPARE(refreshLeadMs(r.periodUs() / 1000), periodUs > 0 ? 13 : 0);
     }
 
     void preciseTimerRestartsOnEveryArming()

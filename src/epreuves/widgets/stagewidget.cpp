@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainterPath>
 #include <QPainter>
 
@@ -21,6 +22,8 @@ StageWidget::StageWidget(QWidget *parent) : QWidget(parent)
 void StageWidget::setBackground(const QColor &c)
 {
     m_background = c;
+    if (!m_frame.isNull())
+        renderFrame(QRegion(rect()));
     update();
 }
 
@@ -135,8 +138,61 @@ void StageWidget::drawNow()
         return;
     const QRegion region = m_dirty;
     m_dirty = QRegion();
-    if (isVisible())
-        repaint(region);
+    if (!isVisible())
+        return;
+    if (m_presenter.active()) {
+        // Drawn into the stage's picture, presented on a refresh; the widget's own
+        // painting catches up afterwards with the same picture.
+        renderFrame(region);
+        if (const auto shown = m_presenter.present(m_frame, region, m_due)) {
+            m_shown = shown;
+            update(region);
+            return;
+        }
+        // The presenter has stopped and says why: drawn at once from now on.
+        m_frame = QImage();
+    }
+    repaint(region);
+}
+
+bool StageWidget::startPresenting()
+{
+    m_shown.reset();
+    m_due.reset();
+    if (!m_presenter.begin(this))
+        return false;
+    // The server's copy of the stage starts whole, as the widget shows it.
+    m_frame = QImage();
+    renderFrame(QRegion(rect()));
+    if (!m_presenter.present(m_frame, QRegion(rect()))) {
+        m_frame = QImage();
+        return false;
+    }
+    return true;
+}
+
+void StageWidget::stopPresenting()
+{
+    m_presenter.end();
+    m_frame = QImage();
+    m_due.reset();
+}
+
+void StageWidget::setDrawingDue(std::optional<quint32> tick)
+{
+    m_due = tick;
+    m_shown.reset();
+}
+
+void StageWidget::renderFrame(QRegion region)
+{
+    if (m_frame.size() != size()) {
+        m_frame = QImage(size(), QImage::Format_RGB32);
+        region = QRegion(rect());
+    }
+    QPainter p(&m_frame);
+    p.setClipRegion(region);
+    paintRegion(p);
 }
 
 bool StageWidget::setPicture(int id, const QByteArray &data)
@@ -209,14 +265,25 @@ void StageWidget::paintStage(QPainter &p) const
     }
 }
 
-void StageWidget::paintEvent(QPaintEvent *)
+void StageWidget::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
+    if (m_presenter.active() && m_frame.size() == size()) {
+        // What was presented last.
+        for (const QRect &r : e->region())
+            p.drawImage(r, m_frame, r);
+        return;
+    }
+    paintRegion(p);
+}
+
+void StageWidget::paintRegion(QPainter &p) const
+{
     p.fillRect(rect(), m_background);
     const StageGeometry g = geometryNow();
     p.translate(g.offset());
     p.scale(g.scale(), g.scale());
-    p.setClipRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height));
+    p.setClipRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), Qt::IntersectClip);
     paintStage(p);
 }
 

@@ -76,6 +76,15 @@ void TestWindow::restorePointer()
 
 void TestWindow::closeWindow() { QDialog::accept(); }
 
+double TestWindow::refreshPeriodMs() const
+{
+    return m_stage->presenting() ? m_stage->presenter().refreshPeriodMs() : 0;
+}
+
+void TestWindow::drawingDue(std::optional<quint32> tick) { m_stage->setDrawingDue(tick); }
+
+std::optional<quint32> TestWindow::shownTick() const { return m_stage->shownTick(); }
+
 RunOutcome TestWindow::run(const RunSetup &setup)
 {
     m_setup = setup;
@@ -90,6 +99,14 @@ RunOutcome TestWindow::run(const RunSetup &setup)
         outcome.ran = m_started && !m_protocol->refused();
         outcome.fileError = m_protocol->fileError();
     }
+    // How the run's drawings reached the screen.
+    const Presenter &presenter = m_stage->presenter();
+    outcome.timing.presentation = m_stage->presenting() ? QStringLiteral("present") : QStringLiteral("repaint");
+    outcome.timing.fallbackReason = presenter.reason();
+    outcome.timing.refreshPeriodMs = presenter.refreshPeriodMs();
+    outcome.timing.presentations = presenter.presentations();
+    outcome.timing.missedFrames = presenter.missedFrames();
+    m_stage->stopPresenting();
     outcome.shownAt = m_setup.shownAt;
     fillTiming(outcome.timing);
     return outcome;
@@ -135,6 +152,9 @@ void TestWindow::FormShow()
     syncWithDisplay();
     activateWindow();
     setFocus();
+    // Stimuli go on the display's refresh where the display allows it (the reason
+    // is kept where it does not).
+    m_stage->startPresenting();
     m_setup.shownAt = QDateTime::currentDateTime();
     m_started = true;
     m_priority.raise();

@@ -53,6 +53,9 @@ public:
     void takePointer() override;
     void restorePointer() override;
     void closeWindow() override;
+    double refreshPeriodMs() const override;
+    void drawingDue(std::optional<quint32> tick) override;
+    std::optional<quint32> shownTick() const override;
 
     // Handlers common to every test window.
     void FormShow();
