@@ -3,6 +3,7 @@
 #include "platform/regional.h"
 #include "platform/session.h"
 #include "platform/widgets/realtimekit.h"
+#include "platform/widgets/timingcheckrun.h"
 #include "platform/widgets/displaymode.h"
 #include "platform/widgets/qtmessageservice.h"
 #include "platform/eventtime.h"
@@ -14,10 +15,18 @@
 #include "shell/internalerror.h"
 #include "shell/programdir.h"
 #include "shell/sharedstate.h"
+#include "shell/widgets/tformchrono.h"
 #include "shell/widgets/tmain.h"
 #include "shell/widgets/windows.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTextStream>
+#include <QWindow>
+
+#include <cstring>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QScreen>
@@ -34,6 +43,32 @@ void substituteFonts()
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
 }
 
+// `zoka --check-timing`: the timing check on a small window of its own, printed as
+// text; exit code 1 when a line is to be checked.
+int checkTimingCommand()
+{
+    QLabel window(QStringLiteral("Contrôle de la chronométrie…"));
+    window.setWindowTitle(QStringLiteral("ZOKA - Contrôle de la chronométrie"));
+    window.setAlignment(Qt::AlignCenter);
+    window.resize(400, 200);
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    while ((!window.windowHandle() || !window.windowHandle()->isExposed()) && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const QString when = zoka::timingCheckSubtitle();
+    const zoka::TimingCheckFigures figures
+        = zoka::runTimingCheck(&window, QDir::current().filePath(QStringLiteral("Songrave.wav")),
+                               [&](const QString &what) { window.setText(what); });
+    const QList<zoka::CheckLine> lines = zoka::timingCheckLines(figures);
+    QTextStream out(stdout);
+    out.setEncoding(QStringConverter::Utf8);
+    for (const QString &line : zoka::timingCheckText(lines, when))
+        out << line << '\n';
+    out.flush();
+    return zoka::needsCheck(lines) ? 1 : 0;
+}
+
 void restoreScreen()
 {
     if (zoka::InitialScreenWidth > 0 && zoka::InitialScreenHeight > 0)
@@ -43,6 +78,9 @@ void restoreScreen()
 
 int main(int argc, char **argv)
 {
+    bool checkTiming = false;
+    for (int i = 1; i < argc; ++i)
+        checkTiming = checkTiming || std::strcmp(argv[i], "--check-timing") == 0;
     // In a Wayland session the windows go through XWayland, where presentations and
     // presses are timed by the X server, unless the user chose a platform himself.
     if (zoka::runThroughXWayland(zoka::currentSessionEnvironment()))
@@ -79,6 +117,14 @@ int main(int argc, char **argv)
     const zoka::RealtimeSystem realtime = zoka::desktopRealtime();
     zoka::setRealtimeSystem(&realtime);
     zoka::setTimingJournalEnabled(true);
+    if (checkTiming) {
+        // Nothing but the check: no configuration, no main window.
+        const int result = checkTimingCommand();
+        zoka::setRealtimeSystem(nullptr);
+        zoka::setSoundPlayerFactory({});
+        zoka::setMessageService(nullptr);
+        return result;
+    }
     // Presses are timed by their input events' own times where the display server
     // keeps them on the program's clock.
     zoka::setEventTimesOnClock(zoka::displayTimesOnClock());
