@@ -6,6 +6,7 @@
 #include "platform/realtime.h"
 #include "platform/refreshschedule.h"
 #include "platform/session.h"
+#include "platform/timingcheck.h"
 #include "platform/timingjournal.h"
 #include "platform/trialtimer.h"
 
@@ -322,6 +323,81 @@ private slots:
         run.lower(); // once only
         QTEST(calls, "calls");
         setRealtimeSystem(nullptr);
+    }
+
+    // Each line of the timing check against its thresholds, at and past each limit.
+    void timingCheckVerdicts_data()
+    {
+        QTest::addColumn<int>("line"); // 0 refresh, 1 missed, 2 timers, 3 presses, 4 latency, 5 onset, 6 priority
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("verdict");
+        QTest::newRow("jitter at the good limit") << 0 << 0.5 << "bon";
+        QTest::newRow("jitter acceptable") << 0 << 1.5 << "acceptable";
+        QTest::newRow("jitter too large") << 0 << 1.6 << "à vérifier";
+        QTest::newRow("no refresh measure") << 0 << -1.0 << "à vérifier";
+        QTest::newRow("no missed frame") << 1 << 0.0 << "bon";
+        QTest::newRow("1 % missed") << 1 << 3.0 << "acceptable";
+        QTest::newRow("more missed") << 1 << 4.0 << "à vérifier";
+        QTest::newRow("missed frames not counted") << 1 << -1.0 << "non mesuré";
+        QTest::newRow("timers on time") << 2 << 0.5 << "bon";
+        QTest::newRow("timers a little late") << 2 << 1.0 << "acceptable";
+        QTest::newRow("timers late") << 2 << 1.2 << "à vérifier";
+        QTest::newRow("presses by event time") << 3 << 1.0 << "bon";
+        QTest::newRow("presses in the handler") << 3 << 0.0 << "acceptable";
+        QTest::newRow("latency 10 ms") << 4 << 10000.0 << "bon";
+        QTest::newRow("latency 30 ms") << 4 << 30000.0 << "acceptable";
+        QTest::newRow("latency 31 ms") << 4 << 31000.0 << "à vérifier";
+        QTest::newRow("latency unknown") << 4 << -1.0 << "à vérifier";
+        QTest::newRow("onset 2 ms") << 5 << 2.0 << "bon";
+        QTest::newRow("onset 11 ms") << 5 << 11.0 << "à vérifier";
+        QTest::newRow("no monitor") << 5 << -1.0 << "non mesuré";
+        QTest::newRow("real time refused") << 6 << 0.0 << "acceptable";
+        QTest::newRow("real time and locked memory") << 6 << 1.0 << "bon";
+    }
+    void timingCheckVerdicts()
+    {
+        QFETCH(int, line);
+        QFETCH(double, value);
+        // Every other line good: only the line of the row can call for a look.
+        TimingCheckFigures f;
+        const bool known = value >= 0;
+        f.refreshMeasured = true;
+        f.presentations = 300;
+        f.periodMs = 16.667;
+        f.timerLatenessMs = {0.1};
+        f.eventTimesOnClock = true;
+        f.soundPath = QStringLiteral("PulseAudio");
+        f.sinkLatencyUs = 1000;
+        f.onsetMeasured = true;
+        f.onsetMs = 1;
+        f.realtime = QStringLiteral("SCHED_FIFO 3");
+        f.memoryLocked = true;
+        if (line == 0) {
+            f.refreshMeasured = known;
+            f.jitterMs = value;
+        } else if (line == 1) {
+            f.refreshMeasured = known;
+            f.missedFrames = int(value);
+        } else if (line == 2) {
+            // Median and maximum at twice it: both limits are crossed together.
+            f.timerLatenessMs = {0, value, value, value, 2 * value + (value > 1 ? 3 : 0)};
+        } else if (line == 3) {
+            f.eventTimesOnClock = value > 0;
+        } else if (line == 4) {
+            f.sinkLatencyUs = qint64(value);
+        } else if (line == 5) {
+            f.onsetMeasured = known;
+            f.onsetMs = value;
+        } else {
+            f.realtime = value > 0 ? QStringLiteral("SCHED_FIFO 3") : QStringLiteral("refusé (x)");
+            f.memoryLocked = value > 0;
+        }
+        const QList<CheckLine> lines = timingCheckLines(f);
+        QCOMPARE(lines.size(), 7);
+        QTEST(verdictText(lines.at(line).verdict), "verdict");
+        // Frames are not counted without a refresh measure, whose own line asks for a look.
+        QCOMPARE(needsCheck(lines), lines.at(line).verdict == Verdict::Check || (line == 1 && !known));
+        QVERIFY(timingCheckText(lines, QString()).at(line + 1).endsWith(lines.at(line).thresholds + QLatin1Char(')')));
     }
 
     void scriptedMessagesAnswerInOrderAndKeepTexts()
