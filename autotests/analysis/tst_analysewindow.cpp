@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(countOf(w.Data->toPlainText(), Stars), 1);
         // The report file holds what Data shows above the file's journal line (none).
         QCOMPARE(cp1252::splitLines(cp1252::decode(readBytes(reportFilePath()))).join(QLatin1Char('\n'))
-                     + QLatin1Char('\n') + journalEntryLines(QString(), 78).join(QLatin1Char('\n')),
+                     + QStringLiteral("\n\n") + journalEntryLines(QString(), 78).join(QLatin1Char('\n')),
                  w.Data->toPlainText());
 
         // Step 1: the editor opens with the proposed 1 s, the notes box moves aside.

@@ -134,7 +134,7 @@ QList<CheckLine> timingCheckLines(const TimingCheckFigures &f)
                                    "échantillon sur le moniteur de la sortie")
                         .arg(limit(OnsetGoodMs), limit(OnsetAcceptableMs))};
     if (f.onsetMeasured) {
-        onset.measured = ms(f.onsetMs) + QStringLiteral(" après l'ordre de jouer");
+        onset.measured = ms(f.onsetMs) + QStringLiteral(" après l'ordre de jouer (médiane de 3 sons)");
         onset.verdict = grade(f.onsetMs, OnsetGoodMs, OnsetAcceptableMs);
     } else {
         onset.measured = QStringLiteral("non mesuré : ")

@@ -34,8 +34,8 @@ struct TimingCheckFigures {
     QString soundPath;
     QString soundReason;
     qint64 sinkLatencyUs = -1;
-    // One tone: its first sample seen on the output's monitor, after the tick read at
-    // its play command (ms); not measured without a monitor source.
+    // A tone's first sample seen on the output's monitor, after the tick read at its
+    // play command (ms, the median of 3 tones); not measured without a monitor source.
     bool onsetMeasured = false;
     QString onsetReason;
     double onsetMs = 0;

@@ -201,7 +201,7 @@ void TFormAnalyse::showReport(bool scrollToEnd)
     // The journal line goes under the report in the window, never into the report.
     const QString report = m_logic.reportText();
     Data->setPlainText(report.isEmpty() ? report
-                                        : report + QLatin1Char('\n') + m_timingLines.join(QLatin1Char('\n')));
+                                        : report + QStringLiteral("\n\n") + m_timingLines.join(QLatin1Char('\n')));
     if (scrollToEnd)
         Data->verticalScrollBar()->setValue(Data->verticalScrollBar()->maximum());
     else

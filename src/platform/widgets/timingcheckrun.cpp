@@ -29,6 +29,7 @@ constexpr int RefreshPresentations = 300;
 constexpr int TimerCount = 100;
 constexpr int PulseTimeoutMs = 3000;
 constexpr int MonitorRate = 44100;
+constexpr int OnsetTones = 3;
 constexpr int LoudSample = 1000; // about -30 dBFS: a tone, not the floor of silence
 
 qint64 monotonicNs()
@@ -216,28 +217,37 @@ ToneOnset measureToneOnset(Monitor &monitor, const QString &started, SoundPlayer
     // seen): the tone waits until its fragments flow.
     for (int waited = 0; waited < 3000 && monitor.chunks == 0; waited += 50)
         pause(50);
-    pause(200);
     if (monitor.chunks == 0) {
         result.reason = QStringLiteral("le moniteur de la sortie ne donne rien");
         return result;
     }
-    monitor.armed = true;
-    const qint64 tickNs = monotonicNs();
-    if (!player.play()) {
-        result.reason = QStringLiteral("le son n'a pas pu être joué");
-        return result;
-    }
-    QElapsedTimer waited;
-    waited.start();
-    while (monitor.loudNs == 0 && waited.elapsed() < 1000)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    player.stop();
-    if (monitor.loudNs == 0) {
-        result.reason = QStringLiteral("le son n'a pas été entendu sur le moniteur");
-        return result;
+    // Its first fragments may come late, while the server shortens its buffer: a
+    // while more, and the median of a few tones.
+    pause(500);
+    QList<double> onsets;
+    for (int tone = 0; tone < OnsetTones; ++tone) {
+        monitor.loudNs = 0;
+        monitor.armed = true;
+        const qint64 tickNs = monotonicNs();
+        if (!player.play()) {
+            result.reason = QStringLiteral("le son n'a pas pu être joué");
+            return result;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (monitor.loudNs == 0 && waited.elapsed() < 1000)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        monitor.armed = false;
+        player.stop();
+        if (monitor.loudNs == 0) {
+            result.reason = QStringLiteral("le son n'a pas été entendu sur le moniteur");
+            return result;
+        }
+        onsets << double(monitor.loudNs - tickNs) / 1e6;
+        pause(150); // silence again on the monitor
     }
     result.ok = true;
-    result.ms = double(monitor.loudNs - tickNs) / 1e6;
+    result.ms = summarise(onsets).median;
     return result;
 }
 
