@@ -56,6 +56,22 @@ sleep 2
 shot 06-thanks
 convert "$WORK/square.ppm" "$SHOTS/07-square.png"
 
+# The timing check from the command line, on the same display and sound server: one
+# verdict per line, exit code 1 exactly when a line is to be checked.
+rc=0
+(cd "$PROG" && LC_ALL=C.UTF-8 "$ZOKA" --check-timing) >"$WORK/check.txt" 2>"$WORK/check.err" || rc=$?
+cat "$WORK/check.txt"
+python3 - "$WORK/check.txt" "$rc" <<'PY' || { echo "FAIL: zoka --check-timing"; exit 1; }
+import re, sys
+lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+assert lines[0].startswith("Contrôle de la chronométrie - "), lines[0]
+verdicts = [re.search(r" -> (bon|acceptable|à vérifier|non mesuré) \(", l) for l in lines[1:8]]
+assert all(verdicts) and len(lines) == 9, lines
+assert lines[3].startswith("Minuteries des essais : retard médian "), lines[3]
+assert lines[5].startswith("Latence de la sortie son : pulseaudio"), lines[5]
+assert (sys.argv[2] == "1") == any(v.group(1) == "à vérifier" for v in verdicts), sys.argv[2]
+PY
+
 python3 - "$PROG" "$WORK" "$DELAYS" <<'PY'
 import os, re, stat, sys
 prog, work, delays = sys.argv[1], sys.argv[2], [int(x) for x in sys.argv[3].split(",")]
