@@ -6,7 +6,8 @@
 # character 50. A watcher follows one pixel of the mask (yellow, white with the
 # character, yellow again) and presses at known times. The files must hold the right
 # characters and codes, times that match the presses, phases of 250 / 750 ms, and
-# the analysis must read the stopped file as incomplete.
+# the analysis must read the stopped file as incomplete. The phases come on the X
+# server's refresh (Xvfb's, 60 Hz): each within half a refresh of its due time.
 #   bash e2e_attentionsoutenue.sh <builddir> <sourcedir>
 # Full-length runs with their timing figures: bench/stream_timing.sh.
 set -euo pipefail
@@ -57,7 +58,7 @@ for field in (b"pr\xe9sentation : ", b"images manqu\xe9es : ", b"appuis : ", b"s
     assert field in lines[0], "no %r in %r" % (field, lines[0])
 print("journal:", lines[0].decode("cp1252"))
 PY
-python3 "$(dirname "$0")/stream_check.py" --speed-ms 750 --bounds \
+python3 "$(dirname "$0")/stream_check.py" --speed-ms 750 --bounds --refresh-ms 16.666 \
     --file "$PROG/Essais" --practice 1 --rows "$WORK/practice.txt" --script "$PRACTICE" --items 25 --runs-before 0 \
     --file "$RESULT" --practice 0 --rows "$WORK/test.txt" --script "$TEST" --items 49 --runs-before 1 \
     --report "$WORK/report.txt" --expect-report "Données incomplètes (49 sur 228)"

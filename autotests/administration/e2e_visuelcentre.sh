@@ -154,7 +154,9 @@ print(summary("time-out (square gone - square seen - 3000)", to))
 # counted from the wrong moment, a time taken at the wrong place) is far larger.
 check(all(abs(e) <= 10 for e in rt), "a press time is off by more than 10 ms")
 check(all(abs(e) <= 25 for e in fpe), "a foreperiod is off by more than 25 ms")
-check(all(abs(e) <= 25 for e in to), "a time-out is off by more than 25 ms")
+# An unanswered square goes on the first refresh after its window: up to one of
+# Xvfb's 16.7 ms refreshes more.
+check(all(-25 <= e <= 25 + 16.7 for e in to), "a time-out is off by more than 25 ms (a refresh more allowed)")
 for f in fails:
     print("FAIL:", f)
 print("%d passed, %d failed" % (1 if not fails else 0, 1 if fails else 0))

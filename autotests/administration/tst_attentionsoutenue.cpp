@@ -6,6 +6,7 @@
 #include "epreuves/attentionsoutenue.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/refreshschedule.h"
 #include "platform/soundplayer.h"
 #include "platform/trialtimer.h"
 #include "protocol/resultwriter.h"
@@ -24,7 +25,7 @@ struct Host final : ProtocolHost {
     void takePointer() override {}
     void restorePointer() override {}
     void closeWindow() override { closedAt = zoka::clock().tick(); }
-    double refreshPeriodMs() const override { return refreshUs / 1000.0; }
+    int drawingLeadMs() const override { return refreshLeadMs(refreshUs / 1000.0); }
     void drawingDue(std::optional<quint32> t) override
     {
         due = t;

@@ -4,6 +4,7 @@
 #include "administration/runstate.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/refreshschedule.h"
 #include "platform/trialtimer.h"
 #include "shell/sharedstate.h"
 #include "protocol/resultwriter.h"
@@ -38,7 +39,7 @@ public:
     }
     void restorePointer() override { hidden = false; }
     void closeWindow() override { ++closed; }
-    double refreshPeriodMs() const override { return refreshMs; }
+    int drawingLeadMs() const override { return refreshLeadMs(refreshMs); }
     void drawingDue(std::optional<quint32> t) override
     {
         due = t;

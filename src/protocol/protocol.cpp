@@ -3,7 +3,6 @@
 #include "platform/clock.h"
 #include "platform/fileattr.h"
 #include "platform/messages.h"
-#include "platform/refreshschedule.h"
 #include "platform/trialtimer.h"
 #include "protocol/resultwriter.h"
 
@@ -96,7 +95,7 @@ void TestProtocol::armStreamPhase(int durationMs)
 // not led.
 int TestProtocol::leadMs(bool visual) const
 {
-    return visual ? refreshLeadMs(m_host.refreshPeriodMs()) : 0;
+    return visual ? m_host.drawingLeadMs() : 0;
 }
 
 // Arms the timer for the change due at `due` (what is left of it now, less the lead).
@@ -255,7 +254,7 @@ void TestProtocol::endItem(qint64 value, bool responded)
     }
     // On a display's refresh an unanswered stimulus goes on the first refresh after
     // its response window, and the next foreperiod counts from that refresh.
-    const bool goneFirst = !responded && m_host.refreshPeriodMs() > 0;
+    const bool goneFirst = !responded && m_host.drawingLeadMs() > 0;
     std::optional<quint32> gone;
     if (goneFirst) {
         m_host.drawingDue(std::nullopt);

@@ -171,10 +171,11 @@ public:
     // Closes the window with the modal result OK.
     virtual void closeWindow() = 0;
 
-    // Drawings on the display's refresh. The refresh period (ms) while the window
-    // presents its drawings on refreshes, 0 while it draws them at once (the
+    // Drawings on the display's refresh. How long before its due time a drawing
+    // must start to be on the refresh nearest to it (see refreshLeadMs()), while the
+    // window presents its drawings on refreshes; 0 while it draws them at once (the
     // defaults: a drawing is on the screen when drawNow() returns).
-    virtual double refreshPeriodMs() const { return 0; }
+    virtual int drawingLeadMs() const { return 0; }
     // The next drawing is due at `tick`: it goes on the refresh nearest to it. Without
     // a due time a drawing goes on the next refresh. A due time serves one drawing.
     virtual void drawingDue(std::optional<quint32> tick) { Q_UNUSED(tick); }

@@ -164,6 +164,14 @@ bool StageWidget::startPresenting()
     // The server's copy of the stage starts whole, as the widget shows it.
     m_frame = QImage();
     renderFrame(QRegion(rect()));
+    // Every text drawn once out of sight: the outlines of its glyphs are loaded
+    // (about a millisecond for a widened symbol) before its first onset.
+    QImage scratch(64, 64, QImage::Format_RGB32);
+    QPainter warm(&scratch);
+    for (const Element &e : m_elements)
+        if (e.kind == Element::Text)
+            paintElement(warm, e);
+    warm.end();
     if (!m_presenter.present(m_frame, QRegion(rect()))) {
         m_frame = QImage();
         return false;
@@ -214,54 +222,57 @@ bool StageWidget::hasFace(const QString &family) const { return faceInstalled(fa
 void StageWidget::paintStage(QPainter &p) const
 {
     p.fillRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), m_background);
-    for (const Element &e : m_elements) {
-        if (!e.shown)
-            continue;
-        switch (e.kind) {
-        case Element::Filled:
-            p.fillRect(e.box, e.fill);
-            if (e.penWidth > 0 && e.pen != e.fill) {
-                p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
-                                                  -e.penWidth / 2.0, -e.penWidth / 2.0));
-            }
-            break;
-        case Element::Outline:
-            // The pen lies inside the box, as a framed shape of that size.
+    for (const Element &e : m_elements)
+        if (e.shown)
+            paintElement(p, e);
+}
+
+void StageWidget::paintElement(QPainter &p, const Element &e)
+{
+    switch (e.kind) {
+    case Element::Filled:
+        p.fillRect(e.box, e.fill);
+        if (e.penWidth > 0 && e.pen != e.fill) {
             p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
             p.setBrush(Qt::NoBrush);
             p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
                                               -e.penWidth / 2.0, -e.penWidth / 2.0));
-            break;
-        case Element::Text:
-            if (e.textBackground.alpha() > 0)
-                p.fillRect(e.box, e.textBackground);
-            p.setPen(e.pen);
-            p.setFont(e.font);
-            if (e.baseline >= 0 && e.widen > 0) {
-                QPainterPath glyphs;
-                glyphs.addText(0, 0, e.font, e.text);
-                const QRectF ink = glyphs.boundingRect();
-                glyphs.translate(e.box.left() + (e.box.width() - ink.width()) / 2 - ink.left(), e.box.top() + e.baseline);
-                p.save();
-                p.setRenderHint(QPainter::Antialiasing);
-                p.setPen(QPen(e.pen, e.widen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                p.setBrush(e.pen);
-                p.drawPath(glyphs);
-                p.restore();
-            } else if (e.baseline >= 0) {
-                const qreal advance = QFontMetricsF(e.font).horizontalAdvance(e.text);
-                p.drawText(QPointF(e.box.left() + (e.box.width() - advance) / 2, e.box.top() + e.baseline), e.text);
-            } else {
-                p.drawText(e.box, Qt::AlignCenter, e.text);
-            }
-            break;
-        case Element::Picture:
-            // At its natural size, cut to the element's box.
-            p.drawImage(e.box.topLeft(), e.picture, QRect(QPoint(0, 0), e.box.size()).intersected(e.picture.rect()));
-            break;
         }
+        break;
+    case Element::Outline:
+        // The pen lies inside the box, as a framed shape of that size.
+        p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
+                                          -e.penWidth / 2.0, -e.penWidth / 2.0));
+        break;
+    case Element::Text:
+        if (e.textBackground.alpha() > 0)
+            p.fillRect(e.box, e.textBackground);
+        p.setPen(e.pen);
+        p.setFont(e.font);
+        if (e.baseline >= 0 && e.widen > 0) {
+            QPainterPath glyphs;
+            glyphs.addText(0, 0, e.font, e.text);
+            const QRectF ink = glyphs.boundingRect();
+            glyphs.translate(e.box.left() + (e.box.width() - ink.width()) / 2 - ink.left(), e.box.top() + e.baseline);
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(e.pen, e.widen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(e.pen);
+            p.drawPath(glyphs);
+            p.restore();
+        } else if (e.baseline >= 0) {
+            const qreal advance = QFontMetricsF(e.font).horizontalAdvance(e.text);
+            p.drawText(QPointF(e.box.left() + (e.box.width() - advance) / 2, e.box.top() + e.baseline), e.text);
+        } else {
+            p.drawText(e.box, Qt::AlignCenter, e.text);
+        }
+        break;
+    case Element::Picture:
+        // At its natural size, cut to the element's box.
+        p.drawImage(e.box.topLeft(), e.picture, QRect(QPoint(0, 0), e.box.size()).intersected(e.picture.rect()));
+        break;
     }
 }
 

@@ -105,6 +105,7 @@ private:
     void touch(const QRect &stageBox);
     void touchIfShown(int id);
     void paintRegion(QPainter &p) const;
+    static void paintElement(QPainter &p, const Element &e);
     void renderFrame(QRegion region);
     std::vector<Element> m_elements;
     Presenter m_presenter;

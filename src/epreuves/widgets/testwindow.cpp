@@ -76,9 +76,9 @@ void TestWindow::restorePointer()
 
 void TestWindow::closeWindow() { QDialog::accept(); }
 
-double TestWindow::refreshPeriodMs() const
+int TestWindow::drawingLeadMs() const
 {
-    return m_stage->presenting() ? m_stage->presenter().refreshPeriodMs() : 0;
+    return m_stage->presenting() ? m_stage->presenter().leadMs() : 0;
 }
 
 void TestWindow::drawingDue(std::optional<quint32> tick) { m_stage->setDrawingDue(tick); }

@@ -53,7 +53,7 @@ public:
     void takePointer() override;
     void restorePointer() override;
     void closeWindow() override;
-    double refreshPeriodMs() const override;
+    int drawingLeadMs() const override;
     void drawingDue(std::optional<quint32> tick) override;
     std::optional<quint32> shownTick() const override;
 

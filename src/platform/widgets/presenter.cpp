@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -46,6 +47,9 @@ struct Presenter::X {
     quint32 serial = 0;
     quint32 busySerial = 0; // the pixmap is the server's until this one's idle event
     bool busy = false;
+    RefreshSchedule *schedule = nullptr; // fed with the refreshes seen in passing
+    std::unique_ptr<QTimer> watch;       // asks for a refresh now and then
+    quint64 marginUs = 500;              // a refresh nearer than this is taken as past
 
     ~X()
     {
@@ -84,6 +88,8 @@ struct Presenter::X {
                     if (ce->serial == wanted) {
                         skipped = ce->mode == XCB_PRESENT_COMPLETE_MODE_SKIP;
                         done = Presenter::Completion{ce->ust, ce->msc};
+                    } else if (ce->kind == XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC && schedule) {
+                        schedule->refreshSeen(ce->ust, ce->msc);
                     }
                 } else if (ge->evtype == XCB_PRESENT_EVENT_IDLE_NOTIFY) {
                     const auto *ie = reinterpret_cast<xcb_present_idle_notify_event_t *>(ev);
@@ -105,6 +111,8 @@ struct Presenter::X {
                 return std::nullopt;
             }
             const quint64 now = monotonicUs();
+            if (now >= deadlineUs && wanted == 0 && !untilIdle)
+                return std::nullopt; // only the events already there
             if (now >= deadlineUs) {
                 *why = QStringLiteral("le serveur n'a pas signalé la fin de la présentation");
                 return std::nullopt;
@@ -112,6 +120,25 @@ struct Presenter::X {
             pollfd p{xcb_get_file_descriptor(c), POLLIN, 0};
             ::poll(&p, 1, int(qMin<quint64>((deadlineUs - now + 999) / 1000, 50)));
         }
+    }
+
+    // Takes in the events that have come (refreshes seen), without waiting.
+    void drain()
+    {
+        QString why;
+        waitComplete(0, 0, &why);
+    }
+
+    // Asks to be told of the next refresh: the schedule keeps up with the display
+    // between presentations (its period over a longer span, a recent refresh to
+    // count from).
+    void askNextRefresh()
+    {
+        drain();
+        if (!schedule || !schedule->known())
+            return;
+        xcb_present_notify_msc(c, window, ++serial, schedule->next(monotonicUs(), marginUs), 0, 0);
+        xcb_flush(c);
     }
 
     bool waitIdle(QString *why)
@@ -190,9 +217,16 @@ double Presenter::refreshPeriodMs() const
     return m_schedule.known() ? m_schedule.periodUs() / 1000.0 : 0.0;
 }
 
+int Presenter::leadMs() const
+{
+    const double period = refreshPeriodMs();
+    return refreshLeadMs(period) + (m_counterAhead ? int(std::ceil(period / 2)) : 0);
+}
+
 bool Presenter::begin(QWidget *widget)
 {
     m_x.reset();
+    m_counterAhead = false;
     m_reason.clear();
     m_schedule.reset();
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -261,8 +295,13 @@ bool Presenter::begin(QWidget *widget)
         return fail(QStringLiteral("compteur de rafraîchissement illisible : %1").arg(why));
     if (now0->ust > monotonicUs() + 1000 || now0->ust + 200000 < start)
         return fail(QStringLiteral("horloge de l'extension Present différente de celle du programme"));
-    m_schedule.refreshSeen(now0->ust, now0->msc);
-    for (int i = 1; i <= 2; ++i) {
+    // The counter's answer comes at once. A real display gives the time of its last
+    // refresh; a simulated one (Xvfb) the time of the question, with the counter of
+    // the nearest refresh: it runs up to half a refresh ahead, and a refresh less
+    // than half a period away counts as past there. The refreshes themselves are
+    // the next ones.
+    m_counterAhead = now0->ust >= start;
+    for (int i = 1; i <= 3; ++i) {
         const quint32 before = clock().tick();
         const auto seen = s.notifyMsc(now0->msc + quint64(i), monotonicUs() + CompletionSlackUs, &why);
         const quint32 after = clock().tick();
@@ -275,6 +314,12 @@ bool Presenter::begin(QWidget *widget)
     }
     if (!m_schedule.known())
         return fail(QStringLiteral("période de rafraîchissement non mesurable"));
+    s.schedule = &m_schedule;
+    s.marginUs = m_counterAhead ? quint64(m_schedule.periodUs() / 2) + 500 : 500;
+    s.watch = std::make_unique<QTimer>();
+    s.watch->setInterval(200);
+    QObject::connect(s.watch.get(), &QTimer::timeout, [&s] { s.askNextRefresh(); });
+    s.watch->start();
     return true;
 }
 
@@ -335,13 +380,14 @@ std::optional<quint32> Presenter::present(const QImage &frame, const QRegion &ch
         return tickOfUs(monotonicUs());
     s.upload(frame, update);
     xcb_flush(s.c);
+    s.drain();
 
     // The refresh aimed at: the one nearest to the due time, or the next one. One
     // that is already too near (or past) is asked for all the same only when it
     // was aimed at: the server then shows the picture on the next one, and the
     // frame counts as missed.
     const quint64 now = monotonicUs();
-    const quint64 next = m_schedule.next(now, 500);
+    const quint64 next = m_schedule.next(now, s.marginUs);
     const quint64 aimed = dueTick ? m_schedule.nearest(usOfTick(*dueTick, now)) : next;
     const quint64 asked = qMax(aimed, next);
     const auto done = presentOn(update, asked);

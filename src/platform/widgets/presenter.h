@@ -48,6 +48,10 @@ public:
 
     // What the completion events showed since begin().
     double refreshPeriodMs() const;
+    // How long before its due time a drawing must start to be presented on the
+    // refresh nearest to it: refreshLeadMs(), and half a period more on a server
+    // whose counter moves on half-way between refreshes (a simulated refresh).
+    int leadMs() const;
     int presentations() const { return m_schedule.presentations(); }
     int missedFrames() const { return m_schedule.missedFrames(); }
     const RefreshSchedule &schedule() const { return m_schedule; }
@@ -63,6 +67,7 @@ private:
     std::unique_ptr<X> m_x;
     QString m_reason;
     RefreshSchedule m_schedule;
+    bool m_counterAhead = false; // the server's counter runs half a refresh ahead
 };
 
 struct RefreshMeasure {
