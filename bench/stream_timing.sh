@@ -5,6 +5,9 @@
 # every character against the schedule of the run's first mask, the total drift at
 # the end of the run, and the press times against the presses sent. Each finished
 # file is analysed with zoka-report. About 15 minutes; figures in docs/TIMING.md.
+# The phases are checked against Xvfb's refresh (16.666 ms): each on the refresh
+# nearest to its due time, the run's drift within one refresh. ZOKA_PRESENTATION=
+# repaint runs the program drawing at once, for comparison.
 #
 #   bash bench/stream_timing.sh [BUILD_DIR] [SPEEDS]   (default: build, "lente moyenne rapide")
 set -euo pipefail
@@ -18,6 +21,8 @@ source "$here/autotests/administration/ui_session.sh"
 
 # Presses on most letters at various times, some in the masks, the 3s mostly left.
 SCRIPT="c310,c280,c420,m90,c350,m120c300,-,c260,c390,c330,-,c300,c450"
+refresh=16.666
+[ "${ZOKA_PRESENTATION:-}" != repaint ] || refresh=""
 start_program
 status=0
 for speed in $SPEEDS; do
@@ -38,6 +43,7 @@ for speed in $SPEEDS; do
     LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" --raw "$file" >"$WORK/$speed-report.txt" 2>/dev/null || true
     echo "== $speed ($ms ms a character, $((ms + 250)) ms onset to onset)"
     python3 "$here/autotests/administration/stream_check.py" --speed-ms "$ms" \
+        ${refresh:+--bounds --refresh-ms "$refresh"} \
         --file "$file" --practice 0 --rows "$WORK/$speed.txt" --script "$SCRIPT" --items 228 --runs-before 0 \
         --report "$WORK/$speed-report.txt" --expect-report "228 items (durée: $ms msec)" || status=1
     first=$(head -1 "$WORK/$speed.txt" | cut -d' ' -f2)

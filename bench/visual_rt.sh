@@ -8,7 +8,11 @@
 #   timeout              stimulus gone - (stimulus seen + limit)
 #   fixation_onset       point seen - (end of the previous item + fixation time)
 #   fixation_duration    point gone - point seen - 500
+#   off_grid             onset seen - the refresh grid of the run (Xvfb: 16 666 us)
+#   on_target            foreperiods ending within half a refresh (+1.5 ms) of their due time
 # (ms; n, median, mean, min, max). About 5 minutes a 64-item run.
+# ZOKA_PRESENTATION=repaint runs the program drawing at once (no Present), for
+# comparison; the default presents every stimulus on the refresh.
 #
 #   bash bench/visual_rt.sh [BUILD_DIR [OUT_DIR [RUN...]]]
 #   RUN: TEST:COUNT, TEST one of LAT LFC SB DB (default: LAT:64 LFC:64 SB:64 DB:64)
@@ -29,16 +33,17 @@ for run in "${runs[@]}"; do
     test=${run%%:*}; count=${run##*:}
     echo "== $test $count items"
     ( source "$here/autotests/epreuves/rt_session.sh"
-      rt_session "$build" "$here" "$test" "$count" --figures "$out/$test-$count.json" ) \
+      rt_session "$build" "$here" "$test" "$count" --figures "$out/$test-$count.json" \
+          --presentation "${ZOKA_PRESENTATION:-present}" ) \
         | tee "$out/$test-$count.log" || status=1
 done
 
 python3 - "$out" <<'PY'
 import json, os, sys
 out = sys.argv[1]
-keys = ["recorded_minus_press", "foreperiod", "timeout", "fixation_onset", "fixation_duration"]
-print("\n| run | " + " | ".join(keys) + " |")
-print("|---" * (len(keys) + 1) + "|")
+keys = ["recorded_minus_press", "foreperiod", "timeout", "fixation_onset", "fixation_duration", "off_grid"]
+print("\n| run | " + " | ".join(keys) + " | on_target |")
+print("|---" * (len(keys) + 2) + "|")
 for name in sorted(os.listdir(out)):
     if not name.endswith(".json"):
         continue
@@ -48,7 +53,8 @@ for name in sorted(os.listdir(out)):
         s = f[k]
         cells.append("-" if not s.get("n") else "n=%d med %+.2f max %+.2f min %+.2f" % (
             s["n"], s["median"], s["max"], s["min"]))
-    print("| %s %d | %s |" % (f["test"], f["count"], " | ".join(cells)))
+    print("| %s %d (%s) | %s | %s |" % (f["test"], f["count"], f.get("presentation", "-"), " | ".join(cells),
+                                       f.get("on_target", "-")))
 PY
 echo "figures in $out"
 exit $status

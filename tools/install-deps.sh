@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev qt6-5compat-dev libqt6core5compat6
   qt6-charts-dev libqt6opengl6-dev
   libxrandr-dev libx11-dev libgl-dev libpulse-dev
+  libxcb1-dev libxcb-present-dev libxcb-xfixes0-dev
   # run time: platform plugins, image formats (JPEG), sound, French Qt texts, fonts
   qt6-qpa-plugins qt6-image-formats-plugins qt6-translations-l10n libjpeg62-turbo
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio

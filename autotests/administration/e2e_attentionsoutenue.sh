@@ -6,7 +6,8 @@
 # character 50. A watcher follows one pixel of the mask (yellow, white with the
 # character, yellow again) and presses at known times. The files must hold the right
 # characters and codes, times that match the presses, phases of 250 / 750 ms, and
-# the analysis must read the stopped file as incomplete.
+# the analysis must read the stopped file as incomplete. The phases come on the X
+# server's refresh (Xvfb's, 60 Hz): each within half a refresh of its due time.
 #   bash e2e_attentionsoutenue.sh <builddir> <sourcedir>
 # Full-length runs with their timing figures: bench/stream_timing.sh.
 set -euo pipefail
@@ -44,7 +45,20 @@ convert "$WORK/practice-char.ppm" "$SHOTS/08-character.png"
 RESULT=$PROG/Epreuves/Dupont_228-2.AS
 [ -f "$RESULT" ] || { echo "FAIL: no $RESULT"; ls -l "$PROG/Epreuves"; exit 1; }
 LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" --raw "$RESULT" >"$WORK/report.txt" 2>"$WORK/report.err" || true
-python3 "$(dirname "$0")/stream_check.py" --speed-ms 750 --bounds \
+# The administration stopped with the stop key left its one journal line (none for
+# the practice run), tied to the file by the date of its header.
+python3 - "$PROG" "$RESULT" <<'PY' || { echo "FAIL: timing journal"; exit 1; }
+import sys
+journal = open(sys.argv[1] + "/Chronometrie.txt", "rb").read()
+header = open(sys.argv[2], "rb").read().split(b"\r\n")[0]
+lines = journal.split(b"\r\n")
+assert journal.endswith(b"\r\n") and len(lines) == 2, "journal: %r" % journal
+assert lines[0].startswith(b"Dupont_228-2.AS | " + header.split(b": ", 1)[1] + b" | affichage : "), lines[0]
+for field in (b"pr\xe9sentation : ", b"images manqu\xe9es : ", b"appuis : ", b"son : sans objet", b"temps r\xe9el : "):
+    assert field in lines[0], "no %r in %r" % (field, lines[0])
+print("journal:", lines[0].decode("cp1252"))
+PY
+python3 "$(dirname "$0")/stream_check.py" --speed-ms 750 --bounds --refresh-ms 16.666 \
     --file "$PROG/Essais" --practice 1 --rows "$WORK/practice.txt" --script "$PRACTICE" --items 25 --runs-before 0 \
     --file "$RESULT" --practice 0 --rows "$WORK/test.txt" --script "$TEST" --items 49 --runs-before 1 \
     --report "$WORK/report.txt" --expect-report "Données incomplètes (49 sur 228)"

@@ -75,6 +75,13 @@ items = lines[2:-1]
 check(len(items) == 16 and len(rows) == 16, "%d item lines, %d items heard" % (len(items), len(rows)))
 check(lines[-1] == b"-1", "closing line " + repr(lines[-1]) + " (one untimely press)")
 check(os.stat(path).st_mode & (stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH) == 0, "result file not marked read-only")
+# The journal line of a tone test names the sound path and the output's latency.
+journal = open(os.path.join(prog, "Chronometrie.txt"), "rb").read().split(b"\r\n")
+check(len(journal) == 2 and journal[0].startswith(b"Dupont_16.AUD | " + lines[0][len(b"Dupont: "):] + b" | "),
+      "journal %r" % journal)
+check(re.search(rb" \| son : pulseaudio [\d.]+, sortie null, latence de la sortie \d+,\d ms \| ", journal[0]) is not None,
+      "journal sound field %r" % journal[0])
+print("journal:", journal[0].decode("cp1252"))
 heard, fpe, toe = [], [], []
 prev_end = None
 for (i, on, pressed, gone), item, d, f in zip(rows, items, delays, fp):

@@ -76,17 +76,20 @@ Cell findTarget(Display *d, Window root)
     return Cell{};
 }
 
-// The dark pixels of the cell's area, in stage pixels.
-void boundsIn(Display *d, Window root, const Cell &cell, int b[4])
+// The dark pixels of the cell's area, in stage pixels; `probe` gets the screen
+// pixel of one of them nearest to their middle ({-1, -1}: none).
+void boundsIn(Display *d, Window root, const Cell &cell, int b[4], int probe[2])
 {
     const int left = 42 + 100 * (cell.col - 1) - 10, top = 30 + 75 * (cell.row - 1) - 10;
     const int x0 = sx(left), y0 = sy(top);
     const int w = std::min(int(60 * Scale), 1280 - x0), h = std::min(int(85 * Scale), 1024 - y0);
     b[0] = b[1] = 1 << 20;
     b[2] = b[3] = -1;
+    probe[0] = probe[1] = -1;
     XImage *img = XGetImage(d, root, x0, y0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
     if (!img)
         return;
+    long sumX = 0, sumY = 0, n = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             if (dark(XGetPixel(img, x, y))) {
@@ -96,8 +99,40 @@ void boundsIn(Display *d, Window root, const Cell &cell, int b[4])
                 b[1] = std::min(b[1], sty);
                 b[2] = std::max(b[2], stx);
                 b[3] = std::max(b[3], sty);
+                sumX += x;
+                sumY += y;
+                ++n;
+            }
+    long best = -1;
+    for (int y = 0; n && y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (dark(XGetPixel(img, x, y))) {
+                const long dist = (x - sumX / n) * (x - sumX / n) + (y - sumY / n) * (y - sumY / n);
+                if (best < 0 || dist < best) {
+                    best = dist;
+                    probe[0] = x0 + x;
+                    probe[1] = y0 + y;
+                }
             }
     XDestroyImage(img);
+}
+
+// Waits for the screen pixel (x, y) to be dark no more: the target has left that
+// place (it goes from one place to the next in one presentation, so this is also
+// when it appears at the next). The time, or -1 after `timeoutMs`.
+double waitLeave(Display *d, Window root, int x, int y, double timeoutMs)
+{
+    const double end = nowMs() + timeoutMs;
+    while (nowMs() < end) {
+        XImage *img = XGetImage(d, root, x, y, 1, 1, AllPlanes, ZPixmap);
+        const bool still = img && dark(XGetPixel(img, 0, 0));
+        if (img)
+            XDestroyImage(img);
+        if (!still)
+            return nowMs();
+        usleep(100);
+    }
+    return -1;
 }
 
 // Waits for the target at a cell other than `other` (with `gone`: for the target
@@ -189,8 +224,8 @@ int main(int argc, char **argv)
         // Onto the middle of the box.
         XTestFakeMotionEvent(d, -1, sx(left + bw / 2), sy(top + bh / 2), 0);
         XFlush(d);
-        int b[4];
-        boundsIn(d, root, cell, b);
+        int b[4], probe[2];
+        boundsIn(d, root, cell, b, probe);
         if (i == shotItem && shot)
             screenshot(d, root, shot);
         double outsideSent = -1;
@@ -215,8 +250,17 @@ int main(int argc, char **argv)
             clicked = nowMs();
         }
         parkPointer(d);
+        // The move is timed on one pixel of the target leaving (quick to read); the
+        // scan of the grid then says where it went.
         Cell next;
-        const double moved = waitMove(d, root, cell, next, delay >= 0 ? 5000 : 35000, i == items);
+        double moved = probe[0] >= 0 ? waitLeave(d, root, probe[0], probe[1], delay >= 0 ? 5000 : 35000) : -1;
+        if (moved >= 0 && i < items) {
+            next = findTarget(d, root);
+            if (next.row == 0 || next == cell)
+                moved = -1;
+        }
+        if (moved < 0)
+            moved = waitMove(d, root, cell, next, delay >= 0 ? 5000 : 35000, i == items);
         if (moved < 0) {
             std::fprintf(stderr, "item %d: the target did not move\n", i);
             return 1;

@@ -2,7 +2,7 @@
 """Checks the result files of "Attention soutenue" runs against what the watcher saw
 and did (e2e_stream_driver rows), and prints the phase timing.
 
-  stream_check.py --speed-ms MS [--bounds] --file F --practice 0|1 --rows R
+  stream_check.py --speed-ms MS [--bounds] [--refresh-ms P] --file F --practice 0|1 --rows R
                   --script S --items N --runs-before K [--file ...]
                   [--report TXT --expect-report TEXT]
 
@@ -11,7 +11,10 @@ the right stream, no closing line; each code as the presses make it (0, n, -1, -
 with n the press time within 25 ms (but for a few events a loaded machine holds up)); a character drawn in the box every time; a
 test file marked read-only, the practice file not. Timing: mask and character
 phases as seen on the screen, and the drift of the schedule from the first mask.
-With --bounds the phases must keep loose limits that a loaded machine keeps."""
+With --bounds the phases must keep loose limits that a loaded machine keeps. With
+--refresh-ms (the display's refresh period) every phase must begin on the refresh
+nearest to its due time (whole refreshes from the first mask): each phase within a
+refresh of its nominal length, no drift beyond one refresh at the end."""
 import argparse, os, re, stat, sys
 
 PRACTICE = "SwkUAYmRA3Um3pmRUY33ALch3"
@@ -22,6 +25,7 @@ MASK = 250
 ap = argparse.ArgumentParser()
 ap.add_argument("--speed-ms", type=int, required=True)
 ap.add_argument("--bounds", action="store_true", help="fail beyond loose timing limits")
+ap.add_argument("--refresh-ms", type=float, default=0)
 ap.add_argument("--file", action="append", default=[])
 ap.add_argument("--practice", action="append", type=int, default=[])
 ap.add_argument("--rows", action="append", default=[])
@@ -100,6 +104,18 @@ for n, path in enumerate(a.file):
     print("  " + stats("end of each character against the run's schedule", ends))
     if ends:
         print("  total drift at the end of character %d: %+.2f ms" % (len(ends), ends[-1]))
+    if a.refresh_ms:
+        # Phases in whole refreshes: the nominal lengths rounded, ends rounded against
+        # the run's schedule. The watcher's own delay and the simulated refresh's
+        # timer (whole milliseconds) add up to 2 ms.
+        p = a.refresh_ms
+        frames = lambda xs: [x for x in xs if abs(x) > p / 2 + 2]
+        print("  phases off their refresh: %d of %d; ends off the schedule's refresh: %d of %d"
+              % (len(frames(masks + chars)), len(masks + chars), len(frames(ends)), len(ends)))
+        if a.bounds:
+            check(len(frames(masks + chars)) <= max(2, len(masks + chars) // 50),
+                  name + ": phases off the refresh nearest to their due time")
+            check(not ends or abs(ends[-1]) <= p + 2, name + ": the run drifted by more than a refresh")
     if a.bounds:
         check(all(abs(e) <= 25 for e in masks + chars), name + ": a phase is off by more than 25 ms")
         check(all(abs(e) <= 25 for e in ends), name + ": the schedule drifted by more than 25 ms")

@@ -6,21 +6,43 @@
 #include "epreuves/attentionsoutenue.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
+#include "platform/refreshschedule.h"
 #include "platform/soundplayer.h"
 #include "platform/trialtimer.h"
 #include "protocol/resultwriter.h"
 
 #include <QTemporaryDir>
+#include <cmath>
 #include <QtTest>
 
 using namespace zoka;
 
 namespace {
 
+// A window whose drawings go on a display's refresh (refresh n at n x refreshUs
+// microseconds) when refreshUs is set.
+struct Host final : ProtocolHost {
+    void takePointer() override {}
+    void restorePointer() override {}
+    void closeWindow() override { closedAt = zoka::clock().tick(); }
+    int drawingLeadMs() const override { return refreshLeadMs(refreshUs / 1000.0); }
+    void drawingDue(std::optional<quint32> t) override
+    {
+        due = t;
+        shown.reset();
+    }
+    std::optional<quint32> shownTick() const override { return shown; }
+    quint32 nearest(quint32 t) const { return quint32(std::llround(t * 1000.0 / refreshUs) * refreshUs / 1000); }
+    quint32 nextFrom(quint32 t) const { return quint32(qint64(std::ceil(t * 1000.0 / refreshUs)) * refreshUs / 1000); }
+    quint32 closedAt = 0;
+    int refreshUs = 0;
+    std::optional<quint32> due, shown;
+};
+
 // Element 0 = Caract, 1 = Mask. Records each character as it comes up; a drawing
-// may take time.
+// may take time, and then waits for its refresh.
 struct Surface final : StimulusSurface {
-    explicit Surface(FakeClock &c) : clock(c) {}
+    explicit Surface(FakeClock &c, Host &h) : clock(c), host(h) {}
     void setShown(int e, bool s) override { shown[e] = s; }
     bool isShown(int e) const override { return shown[e]; }
     void moveTo(int, int, int) override {}
@@ -31,11 +53,20 @@ struct Surface final : StimulusSurface {
     void drawNow() override
     {
         clock.advance(drawMs);
+        if (host.refreshUs) {
+            const quint32 now = clock.tick();
+            quint32 at = host.due ? host.nearest(*host.due) : host.nextFrom(now);
+            if (qint32(at - now) < 0)
+                at = host.nextFrom(now); // too late for it: the next one
+            clock.set(at);
+            host.shown = at;
+        }
         if (shown[0] && !up)
             presented << text + QString::number(pixels);
         up = shown[0];
     }
     FakeClock &clock;
+    Host &host;
     bool shown[2] = {false, false}, up = false;
     QString text;
     int pixels = 0;
@@ -43,15 +74,8 @@ struct Surface final : StimulusSurface {
     QStringList presented; // "k133": character and pixel height
 };
 
-struct Host final : ProtocolHost {
-    void takePointer() override {}
-    void restorePointer() override {}
-    void closeWindow() override { closedAt = zoka::clock().tick(); }
-    quint32 closedAt = 0;
-};
-
 struct Rig {
-    Rig() : surface(clk), programme(surface, 0, 1, sound, [this](const QString &) { return faceOk; }),
+    Rig() : surface(clk, host), programme(surface, 0, 1, sound, [this](const QString &) { return faceOk; }),
             protocol(programme, timer, writer, host)
     {
         setClock(&clk);
@@ -100,9 +124,9 @@ struct Rig {
     FakeClock clk{50000};
     FakeTrialTimer timer;
     ResultWriter writer;
+    Host host;
     Surface surface;
     FakeSoundPlayer sound;
-    Host host;
     bool faceOk = true;
     AttentionSoutenueProgramme programme;
     TestProtocol protocol;
@@ -173,20 +197,29 @@ private slots:
         QTest::addColumn<int>("speed");
         QTest::addColumn<int>("late");
         QTest::addColumn<int>("drawMs");
-        QTest::newRow("lente") << 0 << 0 << 0;
-        QTest::newRow("moyenne, events 3 ms late, drawing 2 ms") << 1 << 3 << 2;
-        QTest::newRow("rapide, events 1 ms late") << 2 << 1 << 0;
+        QTest::addColumn<int>("refreshUs"); // 0: drawn at once
+        QTest::newRow("lente") << 0 << 0 << 0 << 0;
+        QTest::newRow("moyenne, events 3 ms late, drawing 2 ms") << 1 << 3 << 2 << 0;
+        QTest::newRow("rapide, events 1 ms late") << 2 << 1 << 0 << 0;
+        // On a refresh: every phase on the refresh nearest to its due time, whole
+        // refreshes from the first mask, without drift.
+        QTest::newRow("lente at 60 Hz") << 0 << 1 << 1 << 16667;
+        QTest::newRow("moyenne at 75 Hz") << 1 << 1 << 1 << 13333;
+        QTest::newRow("rapide at 144 Hz, events 2 ms late") << 2 << 2 << 1 << 6944;
     }
     void wholeRunOnSchedule()
     {
         QFETCH(int, speed);
         QFETCH(int, late);
         QFETCH(int, drawMs);
+        QFETCH(int, refreshUs);
         Rig r;
+        r.host.refreshUs = refreshUs;
         r.surface.drawMs = quint32(drawMs);
         const RunSetup s = r.setup(false, speed);
         r.start(s);
-        const quint32 lag = quint32(late + drawMs);
+        const quint32 lag = refreshUs ? 0 : quint32(late + drawMs);
+        const auto due = [&](quint32 t) { return refreshUs ? r.host.nearest(t) : t + lag; };
         for (int k = 1; k <= 228; ++k) {
             if (k == 100) {
                 r.clk.advance(1400);
@@ -195,10 +228,10 @@ private slots:
             }
             r.runTo(r.itemStart(k) + 300 + lag, quint32(late));
             if (k != 100)
-                QCOMPARE(r.protocol.onsetTick(), r.itemStart(k) + 250 + lag);
+                QCOMPARE(r.protocol.onsetTick(), due(r.itemStart(k) + 250));
         }
         r.runTo(r.itemStart(229) + 10, quint32(late));
-        QCOMPARE(r.host.closedAt, r.itemStart(229) + lag);
+        QCOMPARE(r.host.closedAt, due(r.itemStart(229)));
         QCOMPARE(r.surface.presented.size(), 228);
         QCOMPARE(r.surface.presented.mid(0, 2), QStringList({"k133", "d125"}));
         QCOMPARE(r.surface.presented.mid(113, 2), QStringList({"396", "K133"})); // block 2: case swapped, sizes again

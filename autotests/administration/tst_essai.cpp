@@ -9,6 +9,7 @@
 #include "platform/runlock.h"
 #include "shell/filelists.h"
 #include "platform/soundplayer.h"
+#include "platform/timingjournal.h"
 #include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
@@ -59,6 +60,8 @@ class TestEssai : public QObject {
         RunOutcome outcome;
         outcome.ran = !m_refuseRuns;
         outcome.fileError = m_fileError;
+        outcome.shownAt = QDateTime(QDate(2026, 12, 7), QTime(9, 5, m_launches.size()));
+        outcome.timing.pressTiming = QStringLiteral("event");
         return outcome;
     }
 
@@ -99,6 +102,7 @@ private slots:
 
     void cleanup()
     {
+        setTimingJournalEnabled(false);
         delete m_logic;
         delete m_msgs;
     }
@@ -230,6 +234,54 @@ private slots:
             QCOMPARE(shown.first().text, existingNameQuestion("Dupont_16.VC"));
             QCOMPARE(shown.first().buttons, MsgButtons::YesNoDefaultNo);
         }
+    }
+
+    // One journal line for each administration whose real run took place, however it
+    // ended; none for practice runs or a run that never started. A journal that cannot
+    // be written is said once, when the first administration begins, and changes
+    // nothing else.
+    void journalLinePerAdministration_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("practice then a whole test") << "whole" << 1 << 0;
+        QTest::newRow("test ended on a file error") << "file error" << 1 << 0;
+        QTest::newRow("test that never started") << "refused" << 0 << 0;
+        QTest::newRow("practice ended on a file error") << "practice error" << 0 << 0;
+        QTest::newRow("journal unwritable, two administrations") << "unwritable" << 0 << 1;
+    }
+    void journalLinePerAdministration()
+    {
+        QFETCH(QString, how);
+        const QString journal = QDir(m_dir.path()).filePath(TimingJournalName);
+        QFile::remove(journal);
+        if (how == QLatin1String("unwritable"))
+            QVERIFY(QDir().mkpath(journal));
+        const auto removeDir = qScopeGuard([&] { QDir(journal).removeRecursively(); QFile::remove(journal); });
+        setTimingJournalEnabled(true);
+        for (int administration = 0; administration < (how == QLatin1String("unwritable") ? 2 : 1); ++administration) {
+            begin(0, 16);
+            m_logic->ContinuerClick(); // ready for practice
+            m_fileError = how == QLatin1String("practice error") ? QStringLiteral("Disque plein") : QString();
+            m_logic->ContinuerClick(); // practice
+            if (how == QLatin1String("practice error"))
+                break;
+            m_logic->NonClick();
+            m_refuseRuns = how == QLatin1String("refused");
+            m_fileError = how == QLatin1String("file error") ? QStringLiteral("Disque plein") : QString();
+            m_logic->ContinuerClick(); // test
+            QCOMPARE(cons().contains(QStringLiteral("Merci de votre collaboration")),
+                     how == QLatin1String("whole") || how == QLatin1String("unwritable"));
+        }
+        QFile f(journal);
+        const QList<QByteArray> lines = f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>{""};
+        QTEST(int(lines.size()) - 1, "lines");
+        if (lines.size() > 1)
+            QVERIFY(lines[0].startsWith("Dupont_16.VC | 07/12/2026 \xE0 09:05:0"));
+        QTEST(int(m_msgs->service.shown().size()), "warnings");
+        if (!m_msgs->service.shown().isEmpty())
+            QVERIFY(m_msgs->service.texts().first().contains(QStringLiteral("journal de chronométrie")));
     }
 
     void practiceRunsAreCountedAndRepeatable()

@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/runlock.h"
+#include "platform/refreshschedule.h"
 #include "platform/trialtimer.h"
 #include "shell/sharedstate.h"
 #include "protocol/resultwriter.h"
@@ -30,10 +31,37 @@ const std::array<int, 65> MasterSeq = {3, 3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3,
                                        3, 7, 7, 3, 5, 1, 3, 7, 1, 5, 5, 1, 7, 3, 3, 1, 5, 7, 1, 7, 3, 5};
 const QByteArray Header = "Dupont: 07/12/2026 \xE0 09:05:03";
 
-// A surface that records what is shown and lets a draw take time on the fake clock.
+// A window whose drawings go on a display's refresh (refresh n at n x refreshMs)
+// when refreshMs is set.
+class FakeHost final : public ProtocolHost {
+public:
+    void takePointer() override
+    {
+        ++taken;
+        hidden = true;
+    }
+    void restorePointer() override { hidden = false; }
+    void closeWindow() override { ++closed; }
+    int drawingLeadMs() const override { return refreshLeadMs(refreshMs); }
+    void drawingDue(std::optional<quint32> t) override
+    {
+        due = t;
+        shown.reset();
+    }
+    std::optional<quint32> shownTick() const override { return shown; }
+    int taken = 0;
+    int closed = 0;
+    bool hidden = false;
+    int refreshMs = 0;
+    std::optional<quint32> due, shown;
+};
+
+// A surface that records what is shown and lets a draw take time on the fake clock
+// (and, when what is shown changes, wait for the refresh nearest to the host's due
+// time, or the next one).
 class FakeSurface final : public StimulusSurface {
 public:
-    explicit FakeSurface(FakeClock &c) : clock(c) {}
+    FakeSurface(FakeClock &c, FakeHost &h) : clock(c), host(h) {}
     void setShown(int, bool s) override { shown = s; }
     bool isShown(int) const override { return shown; }
     void moveTo(int, int l, int t) override { pos = QPoint(l, t); }
@@ -44,10 +72,20 @@ public:
     void drawNow() override
     {
         clock.advance(drawMs);
+        const quint32 p = quint32(host.refreshMs);
+        if (p && shown != drawnShown) { // nothing to present otherwise
+            const quint32 now = clock.tick();
+            quint32 at = host.due ? (*host.due + p / 2) / p * p : (now + p - 1) / p * p;
+            if (qint32(at - now) < 0)
+                at = (now + p - 1) / p * p;
+            clock.set(at);
+            host.shown = at;
+        }
         ++draws;
         drawnShown = shown;
     }
     FakeClock &clock;
+    FakeHost &host;
     bool shown = true;
     bool drawnShown = true;
     QPoint pos;
@@ -55,22 +93,8 @@ public:
     quint32 drawMs = 0;
 };
 
-class FakeHost final : public ProtocolHost {
-public:
-    void takePointer() override
-    {
-        ++taken;
-        hidden = true;
-    }
-    void restorePointer() override { hidden = false; }
-    void closeWindow() override { ++closed; }
-    int taken = 0;
-    int closed = 0;
-    bool hidden = false;
-};
-
 struct Rig {
-    Rig() : surface(clk), programme(surface, 0), protocol(programme, timer, writer, host)
+    Rig() : surface(clk, host), programme(surface, 0), protocol(programme, timer, writer, host)
     {
         setClock(&clk);
     }
@@ -115,8 +139,8 @@ struct Rig {
     FakeClock clk{100000};
     FakeTrialTimer timer;
     ResultWriter writer;
-    FakeSurface surface;
     FakeHost host;
+    FakeSurface surface;
     VisuelCentreProgramme programme;
     TestProtocol protocol;
 };
@@ -243,6 +267,55 @@ private slots:
         QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC"),
                  lines({Header, "1", "250", "1", "3000", "3004", "-3"}));
         QCOMPARE(r.timer.armed(), QList<int>({3000, 3000, 5000, 3000, 1000, 3000, 7000, 3000}));
+    }
+
+    // On a display's refresh: the foreperiod's timer fires ahead of its due time, the
+    // square goes on the refresh nearest to it (the next one when the timer came too
+    // late) and its onset is that refresh; the response window runs from it. A press
+    // timed before that onset (handled after the drawing) is untimely.
+    void refreshRounding_data()
+    {
+        QTest::addColumn<quint32>("start");
+        QTest::addColumn<int>("refreshMs");
+        QTest::addColumn<int>("late");   // the timer event handled late, ms
+        QTest::addColumn<int>("armed");  // the first foreperiod's interval
+        QTest::addColumn<int>("onset");  // onset - due time
+        QTest::newRow("drawn at once") << 100007u << 0 << 0 << 3000 << 0;
+        QTest::newRow("due on a refresh") << 100000u << 20 << 0 << 2986 << 0;
+        QTest::newRow("nearest refresh before") << 100007u << 20 << 0 << 2986 << -7;
+        QTest::newRow("nearest refresh after") << 100013u << 20 << 0 << 2986 << 7;
+        QTest::newRow("late event, refresh still ahead") << 100000u << 20 << 10 << 2986 << 0;
+        QTest::newRow("late event, refresh missed") << 100000u << 20 << 16 << 2986 << 20;
+    }
+    void refreshRounding()
+    {
+        QFETCH(quint32, start);
+        QFETCH(int, refreshMs);
+        QFETCH(int, late);
+        QFETCH(int, armed);
+        QFETCH(int, onset);
+        QTemporaryDir dir;
+        Rig r;
+        r.host.refreshMs = refreshMs;
+        r.surface.shown = r.surface.drawnShown = false; // nothing to draw at the start
+        r.clk.set(start);
+        r.protocol.start(r.setup(dir.path(), false, 3));
+        QCOMPARE(r.timer.interval(), armed);
+        r.clk.advance(quint32(armed + late));
+        r.timer.fire();
+        QCOMPARE(qint32(r.protocol.onsetTick() - (start + 3000)), onset);
+        QCOMPARE(r.timer.interval(), 3000 - int(r.clk.tick() - r.protocol.onsetTick()));
+        r.protocol.press(r.protocol.onsetTick() - 1); // came before the square
+        QCOMPARE(r.protocol.untimelyPresses(), -1);
+        r.protocol.press(r.protocol.onsetTick() + 240);
+        QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC").split('\n').value(2), QByteArray("240\r"));
+        // Item 2 unanswered: the square goes on the first refresh after its window,
+        // and item 3's foreperiod (1 s) counts from that refresh.
+        r.elapse();
+        const quint32 window2 = r.protocol.onsetTick() + 3000;
+        r.elapse();
+        const quint32 p = quint32(refreshMs), gone = p ? (window2 + p - 1) / p * p : window2;
+        QCOMPARE(r.timer.interval(), int(gone + 1000 - (p ? 14 : 0) - r.clk.tick()));
     }
 
     void tickWrapsAround()

@@ -1,6 +1,7 @@
 // The result-file writer: Windows-1252 bytes, CR LF, every line on disk at once,
 // header texts, and the run-time words of file errors.
 #include "protocol/resultwriter.h"
+#include "protocol/timingline.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -47,6 +48,46 @@ private slots:
         got.replace(QChar(0x202f), QChar(' '));
         expected.replace(QChar(0x202f), QChar(' '));
         QCOMPARE(got, expected);
+    }
+
+    // The journal line of an administration: tied to the file by its name and its
+    // header's date, every field said, what was not known written as unknown.
+    void timingJournalLine_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expected"); // after "Léa_16.VC | 07/12/2026 à 09:05:03 | "
+        QTest::newRow("nothing known") << "none"
+            << "affichage : serveur inconnu, session inconnue, sans compositeur | rafraîchissement : inconnu | "
+               "présentation : inconnue | images manquées : inconnues | appuis : inconnu | son : sans objet | "
+               "temps réel : non demandé | mémoire non verrouillée";
+        QTest::newRow("presented on the refresh, a tone") << "present"
+            << "affichage : XWayland 22.1.9, session wayland, avec compositeur | rafraîchissement : 16,667 ms "
+               "(60,0 Hz) | présentation : Present (heure de la présentation par le serveur) | images manquées : "
+               "2 sur 44 | appuis : heure de l'événement | son : PulseAudio 16.1, sortie nul, latence de la sortie "
+               "12,3 ms | temps réel : RealtimeKit, priorité 3 | mémoire verrouillée";
+        QTest::newRow("fallback, a tone of unknown latency") << "repaint"
+            << "affichage : Xvfb 21.1.7, session x11, sans compositeur | rafraîchissement : inconnu | "
+               "présentation : dessin puis horloge (pas d'extension Present) | images manquées : non comptées | "
+               "appuis : horloge lue à la réception | son : lecteur de sons, latence de la sortie inconnue | "
+               "temps réel : refusé (a / b) | mémoire non verrouillée";
+    }
+    void timingJournalLine()
+    {
+        QFETCH(QString, kind);
+        zoka::RunTiming t;
+        if (kind == QLatin1String("present")) {
+            t = {QStringLiteral("XWayland 22.1.9"), QStringLiteral("wayland"), true, QStringLiteral("present"), {},
+                 16.6667, 44, 2, QStringLiteral("event"), QStringLiteral("PulseAudio 16.1, sortie nul"), 12345,
+                 QStringLiteral("RealtimeKit, priorité 3"), true};
+        } else if (kind == QLatin1String("repaint")) {
+            t = {QStringLiteral("Xvfb 21.1.7"), QStringLiteral("x11"), false, QStringLiteral("repaint"),
+                 QStringLiteral("pas d'extension Present"), 0, 0, 0, QStringLiteral("handler"),
+                 QStringLiteral("lecteur de sons"), -1, QStringLiteral("refusé (a | b)"), false};
+        }
+        const QDateTime at(QDate(2026, 12, 7), QTime(9, 5, 3));
+        QFETCH(QString, expected);
+        QCOMPARE(zoka::timingJournalLine(QStringLiteral("Léa_16.VC"), at, t, QLocale(QLocale::French, QLocale::France)),
+                 QStringLiteral("Léa_16.VC | 07/12/2026 à 09:05:03 | ") + expected);
     }
 
     // Windows-1252, CR LF after every line, each line readable from the disk as soon

@@ -190,6 +190,32 @@ private slots:
         QCOMPARE(r.host.closed, 1);
     }
 
+    // The journal's sound fields: what the player said of its output when the tone
+    // opened, still known once the run has closed it.
+    void toneTimingOfTheRun_data()
+    {
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("recorded");
+        QTest::newRow("auditif") << int(TestId::Auditif) << "PulseAudio 16.1, sortie carte" << "PulseAudio 16.1, sortie carte";
+        QTest::newRow("mixte, a player that names nothing") << int(TestId::Mixte) << "" << "lecteur de sons";
+    }
+    void toneTimingOfTheRun()
+    {
+        QFETCH(int, test);
+        QFETCH(QString, path);
+        Rig r{TestId(test)};
+        r.player.fakeOutputPath = path;
+        r.player.fakeLatencyUs = path.isEmpty() ? -1 : 23456;
+        r.start(true, 6);
+        r.protocol->key(27);
+        QVERIFY(!r.player.isOpen());
+        RunTiming t;
+        r.programme->fillTiming(t);
+        QTEST(t.soundPath, "recorded");
+        QCOMPARE(t.sinkLatencyUs, path.isEmpty() ? -1 : 23456);
+    }
+
     // The modality of every onset follows the fixed series: practice V V A A V A from
     // item 1; the test run from item 0 (65 items); an endless run goes on at item 1.
     // Square items draw the square, tone items play the tone, and nothing else.

@@ -2,6 +2,7 @@
 
 #include "analysis/widgets/printing.h"
 #include "platform/cp1252.h"
+#include "platform/timingjournal.h"
 #include "shell/sharedstate.h"
 
 #include <QDir>
@@ -35,7 +36,9 @@ PrintedReport::PrintedReport(const QString &workDir, int printableHeight)
         notes << QStringLiteral("Note %1 : patient attentif").arg(i);
     window.Notes->setPlainText(notes.join(u'\n'));
 
-    const QStringList report = cp1252::splitLines(window.logic().state().Report.text());
+    // The report, then the file's timing-journal line (the work directory has none).
+    const QStringList report = cp1252::splitLines(window.logic().state().Report.text()) << QString()
+                               << journalEntryLines(QString(), 78);
     const int L = printableHeight / (12 * 10);
     const int fit = (printableHeight - 100) / (printableHeight / L);
     QStringList page;

@@ -6,6 +6,7 @@
 #include "analysis/widgets/tformsuivi.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "platform/timingjournal.h"
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
 #include "shell/sharedstate.h"
@@ -124,8 +125,9 @@ private slots:
         QVERIFY(w.Limite->isVisible() && w.Effacer->isVisible());
         QVERIFY(!w.LimitVal->isVisible());
         QCOMPARE(countOf(w.Data->toPlainText(), Stars), 1);
-        // The report file holds what Data shows.
-        QCOMPARE(cp1252::splitLines(cp1252::decode(readBytes(reportFilePath()))).join(QLatin1Char('\n')),
+        // The report file holds what Data shows above the file's journal line (none).
+        QCOMPARE(cp1252::splitLines(cp1252::decode(readBytes(reportFilePath()))).join(QLatin1Char('\n'))
+                     + QStringLiteral("\n\n") + journalEntryLines(QString(), 78).join(QLatin1Char('\n')),
                  w.Data->toPlainText());
 
         // Step 1: the editor opens with the proposed 1 s, the notes box moves aside.
@@ -192,6 +194,25 @@ private slots:
         QCOMPARE(w.LimitVal->text(), QStringLiteral("5"));
         QTest::mouseClick(w.Limite, Qt::LeftButton);
         QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 5000"));
+        w.QuitterClick();
+    }
+
+    // The administration's journal line, under the report in the window; the report
+    // file keeps its bytes.
+    void journalLineUnderTheReport()
+    {
+        ScopedScriptedMessages msgs;
+        const QString journal = QDir(m_dir.path()).filePath(TimingJournalName);
+        QFile::remove(journal);
+        const auto gone = qScopeGuard([&] { QFile::remove(journal); });
+        const QString entry = QStringLiteral("affichage : Xvfb 21.1.7, session x11 | temps réel : SCHED_FIFO 3");
+        QCOMPARE(appendJournalLine(journal, journalKey(QStringLiteral("Dupont_16.VC"),
+                                                       QStringLiteral("01/12/2026 à 10:00:00")) + entry), 0);
+        TFormAnalyse w;
+        open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
+        QVERIFY(w.Data->toPlainText().endsWith(journalEntryLines(entry, 78).join(QLatin1Char('\n'))));
+        QCOMPARE(readBytes(reportFilePath()), w.logic().state().Report.bytes());
+        QVERIFY(!w.logic().state().Report.text().contains(QStringLiteral("SCHED_FIFO")));
         w.QuitterClick();
     }
 

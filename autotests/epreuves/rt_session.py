@@ -9,7 +9,12 @@ zoka-report against the delays, and the timing figures are printed (and written 
 JSON with --figures).
 
   rt_session.py --build B --prog P --test LAT|LFC|SB|DB --count N [--shots DIR]
-                [--figures FILE] [--bounds ci|strict]
+                [--figures FILE] [--bounds ci|strict] [--presentation present|repaint]
+
+With --presentation present (the default) the stimuli must come on the X server's
+refresh (Xvfb's is 60 Hz): every onset seen on the refresh grid, every foreperiod
+ending on the refresh nearest to its due time. With repaint the program is asked to
+draw at once (ZOKA_PRESENTATION=repaint), as where the display has no Present.
 
 The tables below are the battery's fixed series, written out here independently of
 the program's code.
@@ -148,7 +153,10 @@ def shot(shots, name):
 
 def administer(args, items, work):
     test_index, ext, _ = TESTS[args.test]
-    zoka = subprocess.Popen([os.path.join(args.build, "bin", "zoka")], cwd=args.prog,
+    env = dict(os.environ)
+    if args.presentation == "repaint":
+        env["ZOKA_PRESENTATION"] = "repaint"
+    zoka = subprocess.Popen([os.path.join(args.build, "bin", "zoka")], cwd=args.prog, env=env,
                             stdout=open(os.path.join(work, "zoka.log"), "w"), stderr=subprocess.STDOUT)
     try:
         wait("Batterie Attention Tessaro")
@@ -196,6 +204,7 @@ def administer(args, items, work):
             raise SystemExit("driver failed:\n" + out.stdout)
         time.sleep(2)
         shot(args.shots, "%s-03-thanks" % args.test)
+        open(os.path.join(work, "driver.txt"), "w").write(out.stdout)
         rows = [list(map(float, l.split())) for l in out.stdout.splitlines()]
         if args.shots:
             for n in os.listdir(args.shots):
@@ -231,6 +240,7 @@ def main():
     ap.add_argument("--figures", default="")
     ap.add_argument("--bounds", choices=("ci", "strict"), default="ci")
     ap.add_argument("--practice", action="store_true", help="run the practice instead of the test")
+    ap.add_argument("--presentation", choices=("present", "repaint"), default="present")
     args = ap.parse_args()
     work = os.path.dirname(os.path.abspath(args.prog))
     if args.shots:
@@ -300,16 +310,32 @@ def main():
     # The report of zoka-report agrees with the presses.
     if not args.practice:
         report(args, path, items, omission, fix_presses, false_alarms, work, check)
-    figures = {"test": args.test, "count": args.count, "recorded_minus_press": summary(rec),
-               "foreperiod": summary(fpe), "timeout": summary(toe), "fixation_onset": summary(fixe),
-               "fixation_duration": summary(fixd)}
-    for k in ("recorded_minus_press", "foreperiod", "timeout", "fixation_onset", "fixation_duration"):
+    # The refresh: where each onset was seen in the refresh period, against the run's
+    # median phase; a foreperiod that ends more than half a period (and the watcher's
+    # own millisecond) from its due time did not come on the refresh nearest to it.
+    period = 16.666  # Xvfb's simulated refresh: 16 666 microseconds
+    phases = [row[1] % period for row in rows]
+    ref = statistics.median(phases) if phases else 0
+    grid = [(ph - ref + period / 2) % period - period / 2 for ph in phases]
+    on_target = sum(1 for e in fpe if abs(e) <= period / 2 + 1.5)
+    figures = {"test": args.test, "count": args.count, "presentation": args.presentation,
+               "recorded_minus_press": summary(rec), "foreperiod": summary(fpe), "timeout": summary(toe),
+               "fixation_onset": summary(fixe), "fixation_duration": summary(fixd), "off_grid": summary(grid),
+               "on_target": "%d/%d" % (on_target, len(fpe))}
+    for k in ("recorded_minus_press", "foreperiod", "timeout", "fixation_onset", "fixation_duration", "off_grid",
+              "on_target"):
         print("%-22s %s" % (k, json.dumps(figures[k])))
     if args.figures:
         json.dump(figures, open(args.figures, "w"), indent=1)
     # Loose bounds for a loaded two-core machine: a protocol fault (a foreperiod counted
     # from the wrong moment, a time taken at the wrong place) is far larger.
     lim = dict(rec=10, fp=25, to=25) if args.bounds == "ci" else dict(rec=1.5, fp=3, to=3)
+    if args.presentation == "present":
+        # On the refresh: an onset up to half a period from its due time, an
+        # unanswered stimulus up to a period past its window; most onsets on the grid.
+        lim = dict(rec=lim["rec"], fp=lim["fp"] + period / 2, to=lim["to"] + period)
+        share = 0.75 if args.bounds == "ci" else 0.99  # a loaded machine holds the watcher up now and then
+        check(sum(1 for g in grid if abs(g) <= 2) >= share * len(grid), "onsets off the refresh grid: %r" % grid)
     check(all(abs(e) <= lim["rec"] for e in rec), "recorded - press beyond %s ms" % lim["rec"])
     check(all(abs(e) <= lim["fp"] for e in fpe + fixe), "foreperiod or fixation onset beyond %s ms" % lim["fp"])
     check(all(abs(e) <= lim["to"] for e in toe + fixd), "time-out or fixation length beyond %s ms" % lim["to"])

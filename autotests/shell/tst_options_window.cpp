@@ -2,6 +2,7 @@
 #include "platform/widgets/displaymode.h"
 #include "shell/configfile.h"
 #include "shell/sharedstate.h"
+#include "shell/widgets/tformchrono.h"
 #include "shell/widgets/tformoptions.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QScreen>
 #include <QtTest>
@@ -178,6 +180,36 @@ private slots:
         QCOMPARE(Config.ResultsDir, chosen);
         QCOMPARE(ResultsDirPath, chosen);
         QVERIFY(QFileInfo(chosen + "/Export").isDir());
+    }
+
+    // The timing check is reached from the options; its verdicts are shown with their
+    // thresholds and saved whole as a PDF (a place that cannot take it is said).
+    void timingCheckShowsVerdictsAndSavesAPdf()
+    {
+        TFormOptions options;
+        QCOMPARE(options.Chrono->text(), QStringLiteral("Contrôle de la chronométrie"));
+        TFormChrono w;
+        QVERIFY(!w.EnregistrerPdf->isEnabled());
+        TimingCheckFigures f;
+        f.refreshReason = QStringLiteral("pas d'extension Present");
+        f.timerLatenessMs = {0.1, 0.2, 0.3};
+        f.eventTimesOnClock = true;
+        w.showFigures(f, QStringLiteral("09/12/2026 à 10:00:00"));
+        const QString shown = w.Resultats->toPlainText();
+        QVERIFY2(shown.contains(QStringLiteral("pas d'extension Present")) && shown.contains(QStringLiteral("à vérifier"))
+                     && shown.contains(QStringLiteral("bon : gigue ≤ 0,5 ms")),
+                 qPrintable(shown));
+        QVERIFY(w.EnregistrerPdf->isEnabled());
+
+        QTemporaryDir tmp;
+        const QString pdf = tmp.filePath(QStringLiteral("controle.pdf"));
+        w.choosePdfPath = [&] { return pdf; };
+        ScopedScriptedMessages msgs;
+        QTest::mouseClick(w.EnregistrerPdf, Qt::LeftButton);
+        QFile f1(pdf);
+        QVERIFY(f1.open(QIODevice::ReadOnly) && f1.readAll().startsWith("%PDF"));
+        QVERIFY(!w.savePdf(tmp.filePath(QStringLiteral("absent/controle.pdf"))));
+        QCOMPARE(msgs.service.shown().size(), 1);
     }
 
     void accepterAndAnnulerCloseTheWindow()

@@ -8,6 +8,8 @@
 #include "platform/safewrite.h"
 #include "platform/soundplayer.h"
 #include "shell/filelists.h"
+#include "platform/timingjournal.h"
+#include "protocol/timingline.h"
 #include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
@@ -31,6 +33,17 @@ const QString Thanks = QStringLiteral("Merci de votre collaboration");
 
 namespace {
 
+bool journalEnabled = false;
+// The examiner is told once, the first time the journal cannot be written.
+bool journalWarned = false;
+
+void warnJournal(const QString &path, int err)
+{
+    if (err == 0 || journalWarned)
+        return;
+    journalWarned = true;
+    showWarning(journalErrorText(path, err));
+}
 
 // Text of the error box for an instruction file that cannot be read.
 QString instructionErrorText(const QString &path)
@@ -136,8 +149,20 @@ void EssaiLogic::changed()
         m_viewChanged();
 }
 
+void setTimingJournalEnabled(bool on)
+{
+    journalEnabled = on;
+    journalWarned = false;
+}
+
 void EssaiLogic::FormShow()
 {
+    // An administration begins: a journal that cannot take its line is said now,
+    // before the patient starts, rather than after the run.
+    if (journalEnabled && !journalWarned) {
+        const QString path = programFile(TimingJournalName);
+        warnJournal(path, probeJournal(path));
+    }
     EssaiState = EssaiInstructions;
     PracticeRuns = 0;
     m_view.closeRequested = false;
@@ -256,6 +281,8 @@ bool EssaiLogic::realRun()
     if (!mayReplaceResultFile())
         return false;
     const RunOutcome outcome = LaunchTestWindow();
+    if (outcome.ran || !outcome.fileError.isEmpty())
+        journalRun(outcome);
     return outcome.ran && outcome.fileError.isEmpty();
 }
 
@@ -280,6 +307,19 @@ bool EssaiLogic::mayReplaceResultFile()
         return false;
     }
     return false;
+}
+
+// The practice runs are left out: their scratch file is replaced by every run and
+// never analysed, so their lines could never be matched to a result; the real run's
+// line, minutes later on the same machine, stands for the administration.
+void EssaiLogic::journalRun(const RunOutcome &outcome)
+{
+    if (!journalEnabled)
+        return;
+    const QDateTime shownAt = outcome.shownAt.isValid() ? outcome.shownAt : QDateTime::currentDateTime();
+    const QString path = programFile(TimingJournalName);
+    warnJournal(path, appendJournalLine(path, timingJournalLine(QFileInfo(OutputFile).fileName(), shownAt,
+                                                               outcome.timing)));
 }
 
 RunOutcome EssaiLogic::LaunchTestWindow()

@@ -50,6 +50,12 @@ void FillStimulusGrid(bool practice, int fileItemCount);
 // Whether the test of `testIndex` places its stimuli on the grid.
 bool usesStimulusGrid(int testIndex);
 
+// The timing journal (TimingJournalName in the program directory): every
+// administration whose real run took place, even cut short by the stop key or a file
+// error, appends its line when the run ends. Off until the program turns it on
+// (turning it on again also allows the one warning about an unwritable journal again).
+void setTimingJournalEnabled(bool on);
+
 // Run-state preparation, as the instructions window does it before each run.
 void preparePracticeRun(int testIndex);  // ItemSequence, RunItemCount, OutputFile...
 void prepareRealRun(int testIndex);      // from ItemCount / UnlimitedChosen / ResultFileName
@@ -106,6 +112,7 @@ private:
     bool practiceRun();
     bool realRun();
     bool mayReplaceResultFile();
+    void journalRun(const RunOutcome &outcome);
     void endAfterFileError();
     void changed();
 

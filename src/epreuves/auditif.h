@@ -18,6 +18,7 @@ public:
     bool presentFailed(int) const override { return m_tone.failed(); }
     PressKind classifyPress(int position, bool showing, QPoint stagePos) const override;
     bool timeoutEndsItem(int) const override { return !m_tone.starting(); }
+    void fillTiming(RunTiming &timing) const override { m_tone.fillTiming(timing); }
     void end() override { m_tone.close(); }
 
 private:

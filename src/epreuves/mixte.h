@@ -27,6 +27,7 @@ public:
     bool presentFailed(int position) const override { return auditory(position) && m_tone.failed(); }
     PressKind classifyPress(int position, bool showing, QPoint stagePos) const override;
     bool timeoutEndsItem(int) const override { return !m_tone.starting(); }
+    void fillTiming(RunTiming &timing) const override { m_tone.fillTiming(timing); }
     void end() override;
 
     // Whether item `position` of this run is a tone.

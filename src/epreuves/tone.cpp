@@ -8,7 +8,17 @@ bool ToneStimulus::open(const RunSetup &setup)
 {
     m_failed = false;
     m_starting = false;
-    return m_player.open(setup.dataFile(FileName));
+    const bool opened = m_player.open(setup.dataFile(FileName));
+    m_outputPath = opened ? m_player.outputPath() : QString();
+    m_latencyUs = opened ? m_player.outputLatencyUs() : -1;
+    return opened;
+}
+
+void ToneStimulus::fillTiming(RunTiming &timing) const
+{
+    // A player that says nothing of its path is still the program's tone player.
+    timing.soundPath = m_outputPath.isEmpty() ? QStringLiteral("lecteur de sons") : m_outputPath;
+    timing.sinkLatencyUs = m_latencyUs;
 }
 
 void ToneStimulus::start()

@@ -30,11 +30,15 @@ public:
     // Inside start(): the player's error box may be up, and nothing of the item
     // counts until it is answered.
     bool starting() const { return m_starting; }
+    // The player's sound path and output latency, as found when the tone was opened.
+    void fillTiming(RunTiming &timing) const;
 
 private:
     SoundPlayer &m_player;
     bool m_failed = false;
     bool m_starting = false;
+    QString m_outputPath;
+    qint64 m_latencyUs = -1;
 };
 
 } // namespace zoka

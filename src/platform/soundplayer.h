@@ -43,6 +43,11 @@ public:
     virtual QString fileName() const = 0;
     // Length of the open sound in milliseconds (0 when closed).
     virtual int durationMs() const = 0;
+    // Where the open sound goes (sound server and output), empty when not known; and
+    // the delay the output reports between a sample handed over and the device
+    // playing it, measured at open(), in microseconds (-1 when not known).
+    virtual QString outputPath() const { return {}; }
+    virtual qint64 outputLatencyUs() const { return -1; }
 };
 
 // What the header of a wave file says. Only uncompressed PCM (8, 16, 24 or 32 bits,
@@ -91,8 +96,12 @@ public:
     bool isOpen() const override { return m_open; }
     QString fileName() const override { return m_open ? m_file : QString(); }
     int durationMs() const override { return m_open ? qMax(m_duration, 0) : 0; }
+    QString outputPath() const override { return m_open ? fakeOutputPath : QString(); }
+    qint64 outputLatencyUs() const override { return m_open ? fakeLatencyUs : -1; }
 
     // Test controls.
+    QString fakeOutputPath;       // what outputPath() says while open
+    qint64 fakeLatencyUs = -1;    // what outputLatencyUs() says while open
     bool failOpen = false;        // open() reports a missing file and fails
     bool failPlay = false;        // play() reports a playback error and fails
     bool checkFiles = false;      // open() really reads the wave header

@@ -62,16 +62,19 @@ void TestProtocol::start(const RunSetup &setup)
     switch (m_programme.scheme()) {
     case ProtocolScheme::ReactionTime:
         m_programme.prepare(m_position);
-        startForeperiod();
+        startForeperiod(clock().tick());
         break;
     case ProtocolScheme::Pointing:
         m_programme.prepare(m_position);
         m_state = State::Prepared;
         break;
     case ProtocolScheme::Stream:
+        m_host.drawingDue(std::nullopt);
         startStreamItem();
-        // The run's phases are timed from the moment the first mask is up.
-        m_phaseEnd = clock().tick();
+        // The run's phases are timed from the moment the first mask is up; on a
+        // display's refresh, each phase then ends on the refresh nearest to its
+        // due time, a whole number of refreshes from that first one.
+        m_phaseEnd = m_host.shownTick().value_or(clock().tick());
         armStreamPhase(StreamMaskMs);
         break;
     }
@@ -83,14 +86,41 @@ void TestProtocol::start(const RunSetup &setup)
 void TestProtocol::armStreamPhase(int durationMs)
 {
     m_phaseEnd += quint32(durationMs);
-    const qint32 left = qint32(m_phaseEnd - clock().tick());
+    armUntil(m_phaseEnd, true);
+}
+
+// How early the timer of a change due at a given tick fires: a drawing that goes on
+// the display's refresh must be ready before the refresh nearest to its due time,
+// which may come half a period before it. A tone, or a drawing shown at once, is
+// not led.
+int TestProtocol::leadMs(bool visual) const
+{
+    return visual ? m_host.drawingLeadMs() : 0;
+}
+
+// Arms the timer for the change due at `due` (what is left of it now, less the lead).
+void TestProtocol::armUntil(quint32 due, bool visual)
+{
+    const qint32 left = qint32(due - quint32(leadMs(visual)) - clock().tick());
     m_timer.start(left > 0 ? int(left) : 0);
 }
 
-void TestProtocol::startForeperiod()
+// Shows item `position`'s stimulus on the refresh nearest to `due` (the next one
+// without), and takes the onset: the refresh's time where the window knows it, the
+// tick read after the drawing otherwise.
+void TestProtocol::presentVisual(int position, std::optional<quint32> due)
+{
+    m_host.drawingDue(due);
+    m_programme.present(position);
+    m_onset = m_host.shownTick().value_or(clock().tick());
+    m_host.drawingDue(std::nullopt);
+}
+
+void TestProtocol::startForeperiod(quint32 from)
 {
     m_state = State::Foreperiod;
-    m_timer.start(foreperiodMs(m_position));
+    m_due = from + quint32(foreperiodMs(m_position));
+    armUntil(m_due, !m_programme.onsetBeforePresent(m_position));
     m_programme.foreperiodStarted(m_position);
 }
 
@@ -100,9 +130,8 @@ void TestProtocol::activate()
         return;
     m_position = m_programme.firstPosition();
     m_untimely = 0;
-    m_programme.present(m_position);
-    m_onset = clock().tick();
-    m_timer.start(m_setup.responseWindowMs);
+    presentVisual(m_position, std::nullopt);
+    armUntil(m_onset + quint32(m_setup.responseWindowMs), false);
     m_state = State::Showing;
 }
 
@@ -125,8 +154,7 @@ void TestProtocol::timerFired()
         break;
     case ProtocolScheme::Stream:
         if (m_state == State::Mask) {
-            m_programme.present(m_position);
-            m_onset = clock().tick();
+            presentVisual(m_position, m_phaseEnd);
             m_state = State::Showing;
             armStreamPhase(m_setup.responseWindowMs);
         } else {
@@ -146,9 +174,10 @@ void TestProtocol::onset()
         m_state = State::Showing;
         m_programme.present(m_position);
     } else {
-        m_programme.present(m_position);
-        m_onset = clock().tick();
-        m_timer.start(m_setup.responseWindowMs);
+        presentVisual(m_position, m_due);
+        // The response window runs from the onset, however long the drawing waited
+        // for its refresh.
+        armUntil(m_onset + quint32(m_setup.responseWindowMs), false);
         m_state = State::Showing;
     }
     if (m_state == State::Showing && m_programme.presentFailed(m_position))
@@ -159,7 +188,9 @@ void TestProtocol::press(quint32 pressTick, QPoint stagePos)
 {
     if (!running())
         return;
-    const bool showing = m_state == State::Showing;
+    // A press timed before the onset (an input event handled after a drawing that
+    // waited for its refresh) came while nothing was up yet.
+    const bool showing = m_state == State::Showing && qint32(pressTick - m_onset) >= 0;
     switch (m_programme.scheme()) {
     case ProtocolScheme::ReactionTime:
     case ProtocolScheme::Pointing:
@@ -221,11 +252,21 @@ void TestProtocol::endItem(qint64 value, bool responded)
         else
             more = false;
     }
+    // On a display's refresh an unanswered stimulus goes on the first refresh after
+    // its response window, and the next foreperiod counts from that refresh.
+    const bool goneFirst = !responded && m_host.drawingLeadMs() > 0;
+    std::optional<quint32> gone;
+    if (goneFirst) {
+        m_host.drawingDue(std::nullopt);
+        m_programme.withdraw(ended);
+        gone = m_host.shownTick();
+    }
     if (more)
-        startForeperiod();
+        startForeperiod(gone.value_or(clock().tick()));
     else
         m_timer.stop();
-    m_programme.withdraw(ended);
+    if (!goneFirst)
+        m_programme.withdraw(ended);
     if (responded)
         m_programme.responded(ended);
     if (!more) {
@@ -251,9 +292,8 @@ void TestProtocol::pointingNext(qint64 value)
         m_position = 1;
     }
     m_programme.prepare(m_position);
-    m_programme.present(m_position);
-    m_onset = clock().tick();
-    m_timer.start(m_setup.responseWindowMs);
+    presentVisual(m_position, std::nullopt);
+    armUntil(m_onset + quint32(m_setup.responseWindowMs), false);
     writeItemLine(ended, value);
 }
 
@@ -261,16 +301,21 @@ void TestProtocol::pointingNext(qint64 value)
 // the next one goes up (none after the last).
 void TestProtocol::streamCharacterEnd()
 {
+    // The character goes (and the next mask comes) on the refresh nearest to the
+    // phase's end.
+    m_host.drawingDue(m_phaseEnd);
     m_programme.withdraw(m_position);
     const qint64 value = m_responded ? qint64(m_sign) * m_reaction : 0;
     const int ended = m_position;
     ++m_position;
     if (m_position > m_setup.itemCount) {
+        m_host.drawingDue(std::nullopt);
         if (writeItemLine(ended, value))
             finish();
         return;
     }
     startStreamItem();
+    m_host.drawingDue(std::nullopt);
     armStreamPhase(StreamMaskMs);
     writeItemLine(ended, value);
 }

@@ -55,6 +55,7 @@ struct RunOutcome {
     bool ran = false;   // the run took place (its file was written, perhaps cut short)
     QString fileError;  // the error shown when the run ended on a file error
     RunTiming timing;   // how well the run was timed (the timing journal)
+    QDateTime shownAt;  // when the window was shown: the date and time of the file's header
 };
 
 // Where a programme draws its stimuli: the elements of the test window's 800 x 600
@@ -155,6 +156,9 @@ public:
     virtual std::optional<QString> closingLine(int untimely) const { return QString::number(untimely); }
     // The run is over: stop the programme's own timers, close its player.
     virtual void end() {}
+    // What the programme knows of how its run was timed (a tone test: its sound
+    // path and the output's latency).
+    virtual void fillTiming(RunTiming &) const {}
 };
 
 // The window side of a run.
@@ -166,6 +170,18 @@ public:
     virtual void restorePointer() = 0;
     // Closes the window with the modal result OK.
     virtual void closeWindow() = 0;
+
+    // Drawings on the display's refresh. How long before its due time a drawing
+    // must start to be on the refresh nearest to it (see refreshLeadMs()), while the
+    // window presents its drawings on refreshes; 0 while it draws them at once (the
+    // defaults: a drawing is on the screen when drawNow() returns).
+    virtual int drawingLeadMs() const { return 0; }
+    // The next drawing is due at `tick`: it goes on the refresh nearest to it. Without
+    // a due time a drawing goes on the next refresh. A due time serves one drawing.
+    virtual void drawingDue(std::optional<quint32> tick) { Q_UNUSED(tick); }
+    // The time a drawing made since the last drawingDue() call appeared on the
+    // screen, when the window knows it (presented on a refresh); none otherwise.
+    virtual std::optional<quint32> shownTick() const { return std::nullopt; }
 };
 
 // Mask time of the stream scheme.
@@ -211,7 +227,7 @@ public:
 
 private:
     void timerFired();
-    void startForeperiod();
+    void startForeperiod(quint32 from);
     void onset();
     void endItem(qint64 value, bool responded);
     void pointingNext(qint64 value);
@@ -222,6 +238,9 @@ private:
     void fail();
     bool writeItemLine(int position, qint64 value);
     int foreperiodMs(int position) const;
+    int leadMs(bool visual) const;
+    void armUntil(quint32 due, bool visual);
+    void presentVisual(int position, std::optional<quint32> due);
 
     StimulusProgramme &m_programme;
     TrialTimer &m_timer;
@@ -242,6 +261,8 @@ private:
     // phase ends a fixed time after the previous one was due to end (not after it
     // really ended), so that late timer events do not add up over a run.
     quint32 m_phaseEnd = 0;
+    // The tick at which the stimulus of the foreperiod now running is due.
+    quint32 m_due = 0;
     QString m_fileError;
 };
 

@@ -164,6 +164,8 @@ ReportDocument TFormAnalyse::reportDocument() const
 {
     ReportDocument doc;
     doc.report = cp1252::splitLines(m_logic.state().Report.text());
+    if (!doc.report.isEmpty())
+        doc.report << QString() << m_timingLines;
     doc.notes = notesBoxLines();
     doc.font = reportPrintFont(Config);
     doc.colour = reportPrintColour(Config);

@@ -1,6 +1,7 @@
 #include "analysis/widgets/tformanalyse.h"
 
 #include "platform/messages.h"
+#include "platform/timingjournal.h"
 #include "shell/sharedstate.h"
 #include "shell/widgets/windows.h"
 
@@ -167,6 +168,9 @@ void TFormAnalyse::FormShow(const QString &filePath, int testIndex, int speedInd
 void TFormAnalyse::afterShow()
 {
     setWindowTitle(m_logic.caption());
+    const AnalysisState &st = m_logic.state();
+    m_timingLines = journalEntryLines(
+        findJournalEntry(programFile(TimingJournalName), st.FileName, st.AdministrationDate), 78);
     Data->setFixedHeight(385);
     Notes->setToolTip(NotesHint);
     Notes->setFont(notesFont());
@@ -194,7 +198,10 @@ void TFormAnalyse::afterShow()
 
 void TFormAnalyse::showReport(bool scrollToEnd)
 {
-    Data->setPlainText(m_logic.reportText());
+    // The journal line goes under the report in the window, never into the report.
+    const QString report = m_logic.reportText();
+    Data->setPlainText(report.isEmpty() ? report
+                                        : report + QStringLiteral("\n\n") + m_timingLines.join(QLatin1Char('\n')));
     if (scrollToEnd)
         Data->verticalScrollBar()->setValue(Data->verticalScrollBar()->maximum());
     else

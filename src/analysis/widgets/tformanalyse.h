@@ -119,6 +119,8 @@ private:
     AnalysisWindowLogic m_logic;
     QWidget *m_page = nullptr;
     bool m_printing = false; // "Imprimer" waits for the print system
+    // The file's line of the timing journal, shown and printed under the report.
+    QStringList m_timingLines;
 };
 
 // The window instance (created at the first call).

@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainterPath>
 #include <QPainter>
 
@@ -21,6 +22,8 @@ StageWidget::StageWidget(QWidget *parent) : QWidget(parent)
 void StageWidget::setBackground(const QColor &c)
 {
     m_background = c;
+    if (!m_frame.isNull())
+        renderFrame(QRegion(rect()));
     update();
 }
 
@@ -135,8 +138,69 @@ void StageWidget::drawNow()
         return;
     const QRegion region = m_dirty;
     m_dirty = QRegion();
-    if (isVisible())
-        repaint(region);
+    if (!isVisible())
+        return;
+    if (m_presenter.active()) {
+        // Drawn into the stage's picture, presented on a refresh; the widget's own
+        // painting catches up afterwards with the same picture.
+        renderFrame(region);
+        if (const auto shown = m_presenter.present(m_frame, region, m_due)) {
+            m_shown = shown;
+            update(region);
+            return;
+        }
+        // The presenter has stopped and says why: drawn at once from now on.
+        m_frame = QImage();
+    }
+    repaint(region);
+}
+
+bool StageWidget::startPresenting()
+{
+    m_shown.reset();
+    m_due.reset();
+    if (!m_presenter.begin(this))
+        return false;
+    // The server's copy of the stage starts whole, as the widget shows it.
+    m_frame = QImage();
+    renderFrame(QRegion(rect()));
+    // Every text drawn once out of sight: the outlines of its glyphs are loaded
+    // (about a millisecond for a widened symbol) before its first onset.
+    QImage scratch(64, 64, QImage::Format_RGB32);
+    QPainter warm(&scratch);
+    for (const Element &e : m_elements)
+        if (e.kind == Element::Text)
+            paintElement(warm, e);
+    warm.end();
+    if (!m_presenter.present(m_frame, QRegion(rect()))) {
+        m_frame = QImage();
+        return false;
+    }
+    return true;
+}
+
+void StageWidget::stopPresenting()
+{
+    m_presenter.end();
+    m_frame = QImage();
+    m_due.reset();
+}
+
+void StageWidget::setDrawingDue(std::optional<quint32> tick)
+{
+    m_due = tick;
+    m_shown.reset();
+}
+
+void StageWidget::renderFrame(QRegion region)
+{
+    if (m_frame.size() != size()) {
+        m_frame = QImage(size(), QImage::Format_RGB32);
+        region = QRegion(rect());
+    }
+    QPainter p(&m_frame);
+    p.setClipRegion(region);
+    paintRegion(p);
 }
 
 bool StageWidget::setPicture(int id, const QByteArray &data)
@@ -158,65 +222,79 @@ bool StageWidget::hasFace(const QString &family) const { return faceInstalled(fa
 void StageWidget::paintStage(QPainter &p) const
 {
     p.fillRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), m_background);
-    for (const Element &e : m_elements) {
-        if (!e.shown)
-            continue;
-        switch (e.kind) {
-        case Element::Filled:
-            p.fillRect(e.box, e.fill);
-            if (e.penWidth > 0 && e.pen != e.fill) {
-                p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
-                                                  -e.penWidth / 2.0, -e.penWidth / 2.0));
-            }
-            break;
-        case Element::Outline:
-            // The pen lies inside the box, as a framed shape of that size.
+    for (const Element &e : m_elements)
+        if (e.shown)
+            paintElement(p, e);
+}
+
+void StageWidget::paintElement(QPainter &p, const Element &e)
+{
+    switch (e.kind) {
+    case Element::Filled:
+        p.fillRect(e.box, e.fill);
+        if (e.penWidth > 0 && e.pen != e.fill) {
             p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
             p.setBrush(Qt::NoBrush);
             p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
                                               -e.penWidth / 2.0, -e.penWidth / 2.0));
-            break;
-        case Element::Text:
-            if (e.textBackground.alpha() > 0)
-                p.fillRect(e.box, e.textBackground);
-            p.setPen(e.pen);
-            p.setFont(e.font);
-            if (e.baseline >= 0 && e.widen > 0) {
-                QPainterPath glyphs;
-                glyphs.addText(0, 0, e.font, e.text);
-                const QRectF ink = glyphs.boundingRect();
-                glyphs.translate(e.box.left() + (e.box.width() - ink.width()) / 2 - ink.left(), e.box.top() + e.baseline);
-                p.save();
-                p.setRenderHint(QPainter::Antialiasing);
-                p.setPen(QPen(e.pen, e.widen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                p.setBrush(e.pen);
-                p.drawPath(glyphs);
-                p.restore();
-            } else if (e.baseline >= 0) {
-                const qreal advance = QFontMetricsF(e.font).horizontalAdvance(e.text);
-                p.drawText(QPointF(e.box.left() + (e.box.width() - advance) / 2, e.box.top() + e.baseline), e.text);
-            } else {
-                p.drawText(e.box, Qt::AlignCenter, e.text);
-            }
-            break;
-        case Element::Picture:
-            // At its natural size, cut to the element's box.
-            p.drawImage(e.box.topLeft(), e.picture, QRect(QPoint(0, 0), e.box.size()).intersected(e.picture.rect()));
-            break;
         }
+        break;
+    case Element::Outline:
+        // The pen lies inside the box, as a framed shape of that size.
+        p.setPen(QPen(e.pen, e.penWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(e.box).adjusted(e.penWidth / 2.0, e.penWidth / 2.0,
+                                          -e.penWidth / 2.0, -e.penWidth / 2.0));
+        break;
+    case Element::Text:
+        if (e.textBackground.alpha() > 0)
+            p.fillRect(e.box, e.textBackground);
+        p.setPen(e.pen);
+        p.setFont(e.font);
+        if (e.baseline >= 0 && e.widen > 0) {
+            QPainterPath glyphs;
+            glyphs.addText(0, 0, e.font, e.text);
+            const QRectF ink = glyphs.boundingRect();
+            glyphs.translate(e.box.left() + (e.box.width() - ink.width()) / 2 - ink.left(), e.box.top() + e.baseline);
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(e.pen, e.widen, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(e.pen);
+            p.drawPath(glyphs);
+            p.restore();
+        } else if (e.baseline >= 0) {
+            const qreal advance = QFontMetricsF(e.font).horizontalAdvance(e.text);
+            p.drawText(QPointF(e.box.left() + (e.box.width() - advance) / 2, e.box.top() + e.baseline), e.text);
+        } else {
+            p.drawText(e.box, Qt::AlignCenter, e.text);
+        }
+        break;
+    case Element::Picture:
+        // At its natural size, cut to the element's box.
+        p.drawImage(e.box.topLeft(), e.picture, QRect(QPoint(0, 0), e.box.size()).intersected(e.picture.rect()));
+        break;
     }
 }
 
-void StageWidget::paintEvent(QPaintEvent *)
+void StageWidget::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
+    if (m_presenter.active() && m_frame.size() == size()) {
+        // What was presented last.
+        for (const QRect &r : e->region())
+            p.drawImage(r, m_frame, r);
+        return;
+    }
+    paintRegion(p);
+}
+
+void StageWidget::paintRegion(QPainter &p) const
+{
     p.fillRect(rect(), m_background);
     const StageGeometry g = geometryNow();
     p.translate(g.offset());
     p.scale(g.scale(), g.scale());
-    p.setClipRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height));
+    p.setClipRect(QRect(0, 0, StageGeometry::Width, StageGeometry::Height), Qt::IntersectClip);
     paintStage(p);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "protocol/protocol.h"
 #include "platform/stagegeometry.h"
+#include "platform/widgets/presenter.h"
 
 #include <QColor>
 #include <QFont>
@@ -80,6 +81,20 @@ public:
     // Draws the stage (white, elements) in stage coordinates on `p`.
     void paintStage(QPainter &p) const;
 
+    // Drawings on the display's refresh (see Presenter). While presenting, drawNow()
+    // draws the changes into the stage's picture and presents them on a refresh, and
+    // the widget's own painting shows that picture. False, with the reason in
+    // presenter().reason(), when the stage draws at once instead.
+    bool startPresenting();
+    void stopPresenting();
+    bool presenting() const { return m_presenter.active(); }
+    const Presenter &presenter() const { return m_presenter; }
+    // The next drawNow() goes on the refresh nearest to `tick` (the next refresh
+    // without); forgets the time of the last drawing.
+    void setDrawingDue(std::optional<quint32> tick);
+    // The time the last drawing since setDrawingDue() appeared, when presented.
+    std::optional<quint32> shownTick() const { return m_shown; }
+
 protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *e) override;
@@ -89,7 +104,14 @@ private:
     bool valid(int id) const { return id >= 0 && id < int(m_elements.size()); }
     void touch(const QRect &stageBox);
     void touchIfShown(int id);
+    void paintRegion(QPainter &p) const;
+    static void paintElement(QPainter &p, const Element &e);
+    void renderFrame(QRegion region);
     std::vector<Element> m_elements;
+    Presenter m_presenter;
+    QImage m_frame; // what was last presented, widget pixels
+    std::optional<quint32> m_due;
+    std::optional<quint32> m_shown;
     QRegion m_dirty; // widget pixels to draw again at the next drawNow()
     QColor m_background = Qt::white;
 };

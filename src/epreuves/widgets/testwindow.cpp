@@ -1,6 +1,9 @@
 #include "epreuves/widgets/testwindow.h"
 
 #include "platform/clock.h"
+#include "platform/eventtime.h"
+#include "platform/session.h"
+#include "platform/widgets/displayinfo.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/stopkey.h"
 
@@ -73,6 +76,15 @@ void TestWindow::restorePointer()
 
 void TestWindow::closeWindow() { QDialog::accept(); }
 
+int TestWindow::drawingLeadMs() const
+{
+    return m_stage->presenting() ? m_stage->presenter().leadMs() : 0;
+}
+
+void TestWindow::drawingDue(std::optional<quint32> tick) { m_stage->setDrawingDue(tick); }
+
+std::optional<quint32> TestWindow::shownTick() const { return m_stage->shownTick(); }
+
 RunOutcome TestWindow::run(const RunSetup &setup)
 {
     m_setup = setup;
@@ -81,12 +93,36 @@ RunOutcome TestWindow::run(const RunSetup &setup)
         setGeometry(screen->geometry());
     setWindowState(windowState() | Qt::WindowFullScreen);
     exec();
+    m_priority.lower();
     RunOutcome outcome;
     if (m_protocol) {
         outcome.ran = m_started && !m_protocol->refused();
         outcome.fileError = m_protocol->fileError();
     }
+    // How the run's drawings reached the screen.
+    const Presenter &presenter = m_stage->presenter();
+    outcome.timing.presentation = m_stage->presenting() ? QStringLiteral("present") : QStringLiteral("repaint");
+    outcome.timing.fallbackReason = presenter.reason();
+    outcome.timing.refreshPeriodMs = presenter.refreshPeriodMs();
+    outcome.timing.presentations = presenter.presentations();
+    outcome.timing.missedFrames = presenter.missedFrames();
+    m_stage->stopPresenting();
+    outcome.shownAt = m_setup.shownAt;
+    fillTiming(outcome.timing);
     return outcome;
+}
+
+void TestWindow::fillTiming(RunTiming &timing) const
+{
+    const QString session = sessionType(currentSessionEnvironment());
+    timing.displayServer = displayServerName();
+    timing.sessionType = session;
+    timing.compositorInPath = compositorInPath(session) || timing.displayServer.startsWith(QLatin1String("XWayland"));
+    timing.pressTiming = eventTimesOnClock() ? QStringLiteral("event") : QStringLiteral("handler");
+    timing.realtime = m_priority.granted();
+    timing.memoryLocked = m_priority.memoryLocked();
+    if (m_programme)
+        m_programme->fillTiming(timing);
 }
 
 void TestWindow::showEvent(QShowEvent *e)
@@ -116,8 +152,12 @@ void TestWindow::FormShow()
     syncWithDisplay();
     activateWindow();
     setFocus();
+    // Stimuli go on the display's refresh where the display allows it (the reason
+    // is kept where it does not).
+    m_stage->startPresenting();
     m_setup.shownAt = QDateTime::currentDateTime();
     m_started = true;
+    m_priority.raise();
     m_protocol->start(m_setup);
     // The window may have become active before the run was ready to start.
     if (isActiveWindow())

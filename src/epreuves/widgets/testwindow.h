@@ -1,5 +1,6 @@
 #pragma once
 #include "protocol/protocol.h"
+#include "platform/realtime.h"
 #include "platform/trialtimer.h"
 #include "platform/widgets/pointer.h"
 #include "protocol/resultwriter.h"
@@ -52,6 +53,9 @@ public:
     void takePointer() override;
     void restorePointer() override;
     void closeWindow() override;
+    int drawingLeadMs() const override;
+    void drawingDue(std::optional<quint32> tick) override;
+    std::optional<quint32> shownTick() const override;
 
     // Handlers common to every test window.
     void FormShow();
@@ -76,6 +80,9 @@ public:
 
 private:
     void makeProtocol();
+    // What the window knows of how the run was timed: display, session, presses,
+    // scheduling, and what the programme adds (a tone test's sound path).
+    void fillTiming(RunTiming &timing) const;
 
     int m_testIndex;
     RunSetup m_setup;
@@ -87,6 +94,7 @@ private:
     StimulusProgramme *m_programme = nullptr;
     std::unique_ptr<TestProtocol> m_protocol;
     PointerGuard m_pointer;
+    RunPriority m_priority; // real-time scheduling and locked memory while the run goes on
 };
 
 } // namespace zoka

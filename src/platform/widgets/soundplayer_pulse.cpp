@@ -52,7 +52,10 @@ struct PulseSoundPlayer::Connection {
     const QByteArray *pcm = nullptr;
     qsizetype fed = 0;
     QByteArray defaultSink;
+    QByteArray serverName;
+    QByteArray serverVersion;
     bool serverInfoDone = false;
+    bool timingDone = false;
 
     ~Connection()
     {
@@ -89,6 +92,32 @@ struct PulseSoundPlayer::Connection {
             lock();
         }
         return true;
+    }
+
+    // With the lock held: the stream's latency as the server reports it now, device
+    // included (-1 when the server does not answer). A stream that has run empty
+    // (the server went on with silence) reports how far it ran past its data instead;
+    // its latency is then the device's alone.
+    qint64 latencyUs()
+    {
+        timingDone = false;
+        pa_operation *op = pa_stream_update_timing_info(stream, [](pa_stream *, int, void *u) {
+            static_cast<Connection *>(u)->timingDone = true;
+        }, this);
+        if (!op)
+            return -1;
+        pa_operation_unref(op);
+        if (!waitFor([this] { return timingDone || broken; }, ConnectTimeoutMs) || broken)
+            return -1;
+        pa_usec_t usec = 0;
+        int negative = 0;
+        if (pa_stream_get_latency(stream, &usec, &negative) != 0)
+            return -1;
+        if (negative) {
+            const pa_timing_info *ti = pa_stream_get_timing_info(stream);
+            return ti ? qint64(ti->sink_usec) : -1;
+        }
+        return qint64(usec);
     }
 
     // Library thread: the stream wants data; the rest of a long tone goes on.
@@ -146,6 +175,10 @@ bool PulseSoundPlayer::connectStream(QString *why)
         auto *conn = static_cast<Connection *>(u);
         if (i && i->default_sink_name)
             conn->defaultSink = i->default_sink_name;
+        if (i && i->server_name)
+            conn->serverName = i->server_name;
+        if (i && i->server_version)
+            conn->serverVersion = i->server_version;
         conn->serverInfoDone = true;
     }, raw);
     if (op)
@@ -188,11 +221,16 @@ bool PulseSoundPlayer::connectStream(QString *why)
                return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
            }, ConnectTimeoutMs)
         && pa_stream_get_state(c->stream) == PA_STREAM_READY;
+    if (connected)
+        m_latencyUs = c->latencyUs();
     c->unlock();
     if (!connected) {
         *why = QStringLiteral("le système audio refuse de le jouer");
         return false;
     }
+    m_outputPath = QStringLiteral("%1 %2, sortie %3")
+                       .arg(QString::fromUtf8(c->serverName), QString::fromUtf8(c->serverVersion),
+                            QString::fromUtf8(c->defaultSink));
     m_pa = std::move(c);
     return true;
 }
@@ -283,6 +321,8 @@ void PulseSoundPlayer::close()
     m_pa.reset();
     m_pcm.clear();
     m_file.clear();
+    m_outputPath.clear();
+    m_latencyUs = -1;
     m_info = WaveInfo();
 }
 

@@ -34,6 +34,12 @@ public:
     bool isOpen() const override { return m_open; }
     QString fileName() const override { return m_open ? m_file : QString(); }
     int durationMs() const override { return m_open ? m_info.durationMs : 0; }
+    // The sound server's name and version and its default output; the stream's
+    // latency (pa_stream_get_latency(), the device's own included) asked right after
+    // the stream opened, while it held nothing: the delay before a tone written at the
+    // read position reaches the output.
+    QString outputPath() const override { return m_open ? m_outputPath : QString(); }
+    qint64 outputLatencyUs() const override { return m_open ? m_latencyUs : -1; }
 
     // Buffer the stream asks for, in milliseconds.
     static constexpr int TargetLatencyMs = 20;
@@ -50,6 +56,8 @@ private:
     bool m_open = false;
     bool m_playing = false;
     quint32 m_startTick = 0;
+    QString m_outputPath;
+    qint64 m_latencyUs = -1;
 };
 
 } // namespace zoka

@@ -4,6 +4,7 @@
 #include "shell/configfile.h"
 #include "shell/sharedstate.h"
 #include "battery/testtable.h"
+#include "shell/widgets/tformchrono.h"
 #include "shell/widgets/windows.h"
 
 #include <QCheckBox>
@@ -190,6 +191,10 @@ TFormOptions::TFormOptions(QWidget *parent)
     Accepter->setToolTip(QString::fromUtf8("Quitter avec prise en compte des valeurs"));
     Annuler = button(QStringLiteral("Annuler"), this, {320, 176, 97, 33});
     Annuler->setToolTip(QString::fromUtf8("Quitter sans prendre en compte les changements"));
+
+    Chrono = button(QString::fromUtf8("Contrôle de la chronométrie"), this, {208, 224, 209, 29});
+    Chrono->setToolTip(QString::fromUtf8("Mesurer la chronométrie de cette machine (environ 10 s)"));
+    connect(Chrono, &QPushButton::clicked, this, [this] { ShowTimingCheckWindow(this); });
 
     connect(DirEpr, &QLineEdit::textChanged, this, &TFormOptions::DirEprChange);
     connect(MargeG, &QLineEdit::textChanged, this, &TFormOptions::MargeGChange);

@@ -60,6 +60,7 @@ public:
     QCheckBox *CheckBoxDft;
     QPushButton *Accepter;
     QPushButton *Annuler;
+    QPushButton *Chrono; // "Contrôle de la chronométrie"
 
     // The standard dialogs, replaceable for tests. directoryDialog returns the
     // chosen directory ("" = cancelled); fontDialog edits font and colour and
