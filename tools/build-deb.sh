@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The quick way to the Debian package (make package): the programs and their data,
 # without tests, built with Debian's build flags as dpkg-buildpackage gives them to
 # debian/rules (hardening: fortify, stack protector, full RELRO, BIND_NOW; the
