@@ -76,9 +76,17 @@ fi
 
 ROOT=$WORK/root
 dpkg-deb -x "$DEB" "$ROOT"
-# Built as Debian builds: fortified, stack protector, full RELRO and BIND_NOW, PIE.
-hardening-check "$ROOT/usr/bin/zoka" "$ROOT/usr/bin/zoka-report" >"$WORK/hardening.log" 2>&1 \
-    || { cat "$WORK/hardening.log"; fail "hardening-check"; }
+# Built as Debian builds: stack protector, full RELRO and BIND_NOW, PIE (Debian 12's
+# flags have no control-flow protection). The programs call no libc function whose
+# buffer size the compiler knows, so no fortified call shows in them: the flag itself
+# is checked.
+hardened() { # log of the compiler commands, programs...
+    local log=$1; shift
+    hardening-check --nofortify --nocfprotection "$@" >"$WORK/hardening.log" 2>&1 \
+        || { cat "$WORK/hardening.log"; fail "hardening-check $*"; }
+    grep -q -- '-D_FORTIFY_SOURCE=2' "$log" || fail "not built with -D_FORTIFY_SOURCE=2 ($log)"
+}
+hardened "$BUILD/package/CMakeCache.txt" "$ROOT/usr/bin/zoka" "$ROOT/usr/bin/zoka-report"
 for size in 16 22 24 32 48 64 128 256; do
     icon=$ROOT/usr/share/icons/hicolor/${size}x${size}/apps/zoka.png
     [ "$(identify -format '%w %h' "$icon" 2>/dev/null)" = "$size $size" ] || fail "no ${size}x${size} icon"
@@ -242,7 +250,7 @@ if [ "$MODE" = full ]; then
     diff <(dpkg-deb -c "$DEB" | awk '{print $1, $6}' | sort -k2) <(dpkg-deb -c "$SRCDEB" | awk '{print $1, $6}' | sort -k2) \
         || fail "the two packages hold different files (above)"
     dpkg-deb -x "$SRCDEB" "$WORK/a/root"
-    hardening-check "$WORK/a/root/usr/bin/zoka" "$WORK/a/root/usr/bin/zoka-report" || fail "hardening-check (debian/)"
+    hardened "$WORK/a/build.log" "$WORK/a/root/usr/bin/zoka" "$WORK/a/root/usr/bin/zoka-report"
     lintian --fail-on error "$SRCDEB" || fail "lintian (debian/)"
     # Reproducible: the same bytes from another directory.
     debbuild "$WORK/b-elsewhere" nocheck
