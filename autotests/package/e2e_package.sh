@@ -127,7 +127,8 @@ MINE=$HOME/.local/share/zoka
 # The screenshots of the AppStream metadata, kept after the run.
 SHOTS=$BUILD/screenshots
 rm -rf "$SHOTS"; mkdir -p "$SHOTS"
-start_xvfb 191 240 1024x768x24 "$WORK/xvfb.log"
+# Wide enough for the analysis window to show its plots beside the report.
+start_xvfb 191 240 1280x1024x24 "$WORK/xvfb.log"
 # Visible windows only: the main window exists, hidden, before its first showing.
 wait_title() {
     for _ in $(seq "$2"); do
@@ -137,11 +138,12 @@ wait_title() {
     done
     return 1
 }
-click_in() { # window title, x, y in the window
-    local wid X Y
+click_in() { # window title, x, y in the window (negative: from its centre)
+    local wid X Y WIDTH HEIGHT x=$2 y=$3
     wid=$(xdotool search --onlyvisible --name "$1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$wid" | grep -E '^[XY]=')"
-    xdotool mousemove $((X + $2)) $((Y + $3)) click ${4:-1}
+    eval "$(xdotool getwindowgeometry --shell "$wid" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    [ "$x" -ge 0 ] || x=$((WIDTH / 2)); [ "$y" -ge 0 ] || y=$((HEIGHT / 2))
+    xdotool mousemove $((X + x)) $((Y + y)) click ${4:-1}
 }
 
 (cd "$WORK" && exec "$ROOT/usr/bin/zoka") >"$WORK/zoka.log" 2>&1 &
@@ -149,8 +151,8 @@ ZOKA_PID=$!
 wait_title 'Batterie Attention Tessaro' 150 || fail "no title screen"
 sleep 1
 shot titre
-# A double-click on the picture continues (it is centred on the 1024 x 768 screen).
-click_in 'Batterie Attention Tessaro' 152 124 '--repeat 2 --delay 60 1'
+# A double-click on the picture (in the middle of the window) continues.
+click_in 'Batterie Attention Tessaro' -1 -1 '--repeat 2 --delay 60 1'
 # First start: the options window proposes the results directory; "Accepter", then
 # "Oui" (the default button) to the question whether to make it.
 wait_title '^Configuration Zoka' 100 || fail "no options window at the first start"
@@ -202,7 +204,7 @@ PY
 ZOKA_PID=$!
 wait_title 'Batterie Attention Tessaro' 150 || fail "no title screen at the next start"
 sleep 1
-click_in 'Batterie Attention Tessaro' 152 124 '--repeat 2 --delay 60 1'
+click_in 'Batterie Attention Tessaro' -1 -1 '--repeat 2 --delay 60 1'
 wait_title '^Zoka v' 50 || fail "no main window at the next start"
 sleep 0.5
 main_click 260 58
@@ -210,9 +212,10 @@ xdotool key ctrl+a
 xdotool type --delay 20 "Leroy"
 sleep 0.3
 open_instructions
-xdotool mousemove 1020 760
+xdotool mousemove 1270 1010
 essai_click 268 480
-"$BUILD/e2e/e2e_visuelcentre_driver" 1 -1 512 384 "$WORK/square.ppm" 1 >"$WORK/square.txt" \
+# The square in the middle of the stage, which fills the screen's width (scale 1.6).
+"$BUILD/e2e/e2e_visuelcentre_driver" 1 -1 640 512 "$WORK/square.ppm" 1 >"$WORK/square.txt" \
     || fail "no square in the practice run"
 convert "$WORK/square.ppm" "$SHOTS/stimulus.png"
 kill "$ZOKA_PID"; wait "$ZOKA_PID" 2>/dev/null || true; ZOKA_PID=
@@ -221,8 +224,8 @@ kill "$ZOKA_PID"; wait "$ZOKA_PID" 2>/dev/null || true; ZOKA_PID=
 images=$(sed -n 's|.*<image>.*/\([^/<]*\)</image>.*|\1|p' "$METAINFO")
 [ "$(echo "$images" | wc -l)" = 4 ] || fail "the metadata names $(echo "$images" | wc -l) screenshots"
 for image in $images; do
-    [ "$(identify -format '%w %h' "$SHOTS/$image" 2>/dev/null)" = "1024 768" ] || fail "no screenshot $image"
-    [ "$(identify -format '%k' "$SHOTS/$image")" -gt 8 ] || fail "the screenshot $image is nearly blank"
+    [ "$(identify -format '%w %h' "$SHOTS/$image" 2>/dev/null)" = "1280 1024" ] || fail "no screenshot $image"
+    [ "$(identify -format '%k' "$SHOTS/$image")" -ge 2 ] || fail "the screenshot $image is blank"
 done
 
 if [ "$MODE" = full ]; then
