@@ -21,12 +21,14 @@ rundir: build
 run: rundir
 	cd $(RUN_DIR) && $(CURDIR)/$(BUILD_DIR)/bin/zoka
 
-# Everything, tests included; the long package checks (label "slow") run with
-# `make package-check`.
+# Everything, tests included, and the package's own build (the package test reads
+# it; built here, before the tests, so that no compiler runs beside the timed runs).
+# The long package checks (label "slow") run with `make package-check`.
 test:
 	@bash tools/install-deps.sh run test fuzz package
 	@grep -qs '^BUILD_TESTING:BOOL=ON' $(BUILD_DIR)/CMakeCache.txt || $(CMAKE_CONFIGURE) -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+	bash tools/build-deb.sh $(CURDIR) $(BUILD_DIR)/package $(BUILD_DIR)
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE slow
 
 package-check: test
