@@ -232,9 +232,12 @@ if [ "$MODE" = full ]; then
     # ---- The source package, twice ----------------------------------------------
     # The tracked files (with their changes) copied into two directories of different
     # names; the second build runs no test.
-    debbuild() { # directory, DEB_BUILD_OPTIONS
+    copy_source() { # directory: the tracked files, with their changes, in <directory>/zoka
         mkdir -p "$1/zoka"
         (cd "$SRC" && git ls-files -z | tar --null -T - -cf -) | tar -C "$1/zoka" -xf -
+    }
+    debbuild() { # directory, DEB_BUILD_OPTIONS
+        copy_source "$1"
         (cd "$1/zoka" && DEB_BUILD_OPTIONS="parallel=2 $2" dpkg-buildpackage -us -uc -b) >"$1/build.log" 2>&1 \
             || { tail -40 "$1/build.log"; fail "dpkg-buildpackage in $1"; }
     }
@@ -261,5 +264,11 @@ if [ "$MODE" = full ]; then
         [ -f "$deb" ] || continue
         cmp "$deb" "$WORK/b-elsewhere/$(basename "$deb")" || fail "$(basename "$deb") differs between the two builds"
     done
+    # So does the quick path (in the same place below the source).
+    copy_source "$WORK/c"
+    rel=${BUILD#"$SRC"/}; [ "$rel" != "$BUILD" ] || rel=build
+    (cd "$WORK/c/zoka" && JOBS=2 bash tools/build-deb.sh . "$rel/package" "$WORK/c/out") >"$WORK/c/build.log" 2>&1 \
+        || { tail -30 "$WORK/c/build.log"; fail "tools/build-deb.sh in $WORK/c"; }
+    cmp "$DEB" "$WORK/c/out/$(basename "$DEB")" || fail "make package gives other bytes in another directory"
 fi
 echo "e2e_package ($MODE): OK"
