@@ -4,7 +4,7 @@ RUN_DIR   ?= $(CURDIR)/run
 JOBS      ?= $(shell nproc)
 CMAKE_CONFIGURE = cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: run test build rundir package package-check clean
+.PHONY: run test test-build build rundir package package-check clean
 
 # The programs and their data only; a build directory configured by `make test`
 # keeps its tests (they are not built here).
@@ -24,15 +24,17 @@ run: rundir
 # Everything, tests included, and the package's own build (the package test reads
 # it; built here, before the tests, so that no compiler runs beside the timed runs).
 # The long package checks (label "slow") run with `make package-check`.
-test:
+test: test-build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+package-check: test-build
+	cd $(BUILD_DIR) && ctest --output-on-failure -L slow
+
+test-build:
 	@bash tools/install-deps.sh run test fuzz package
 	@grep -qs '^BUILD_TESTING:BOOL=ON' $(BUILD_DIR)/CMakeCache.txt || $(CMAKE_CONFIGURE) -DBUILD_TESTING=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	bash tools/build-deb.sh $(CURDIR) $(BUILD_DIR)/package $(BUILD_DIR)
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE slow
-
-package-check: test
-	cd $(BUILD_DIR) && ctest --output-on-failure -L slow
 
 # Extra: the Debian package, $(BUILD_DIR)/zoka_<version>_<arch>.deb, built without
 # tests in $(BUILD_DIR)/package with Debian's build flags (tools/build-deb.sh).
