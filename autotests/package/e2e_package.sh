@@ -253,7 +253,8 @@ if [ "$MODE" = full ]; then
         [ "$(dpkg-deb -f "$SRCDEB" "$f")" = "$(field "$f")" ] \
             || fail "$f differs: '$(dpkg-deb -f "$SRCDEB" "$f")' from debian/, '$(field "$f")' from make package"
     done
-    diff <(dpkg-deb -c "$DEB" | awk '{print $1, $6}' | sort -k2) <(dpkg-deb -c "$SRCDEB" | awk '{print $1, $6}' | sort -k2) \
+    files() { dpkg-deb -c "$1" | awk '$6 != "./" {print $1, $6}' | sort -k2; }
+    diff <(files "$DEB") <(files "$SRCDEB") \
         || fail "the two packages hold different files (above)"
     dpkg-deb -x "$SRCDEB" "$WORK/a/root"
     hardened "$WORK/a/build.log" "$WORK/a/root/usr/bin/zoka" "$WORK/a/root/usr/bin/zoka-report"
