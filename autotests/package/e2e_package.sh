@@ -245,7 +245,8 @@ if [ "$MODE" = full ]; then
     grep -q 'dh_auto_test' "$WORK/a/build.log" && grep -q '100% tests passed' "$WORK/a/build.log" \
         || fail "the build-time tests did not run"
     DDEB=$(echo "$WORK"/a/zoka-dbgsym_*.deb "$WORK"/a/zoka-dbgsym_*.ddeb | tr ' ' '\n' | grep -v '\*' | head -1)
-    [ -n "$DDEB" ] && dpkg-deb -c "$DDEB" | grep -q '/usr/lib/debug/.build-id/' || fail "no debug symbols package"
+    [ -n "$DDEB" ] && dpkg-deb -c "$DDEB" >"$WORK/a/dbgsym.contents" && grep -q '/usr/lib/debug/.build-id/' "$WORK/a/dbgsym.contents" \
+        || fail "no debug symbols package"
     SRCDEB=$WORK/a/$(basename "$DEB")
     [ -f "$SRCDEB" ] || fail "dpkg-buildpackage gave no $(basename "$DEB")"
     # The same package as the quick path: fields, dependencies and files.
