@@ -13,6 +13,9 @@ mkdir -p "$2" "$3"
 build=$(cd "$2" && pwd)
 out=$(cd "$3" && pwd)
 cd "$src"
+# A compiler cache that rewrites absolute paths as relative ones (its base directory)
+# would change the debug information, and with it the programs' build IDs.
+unset CCACHE_BASEDIR
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -STimestamp)}
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 eval "$(dpkg-buildflags --export=sh)"
