@@ -1,5 +1,6 @@
 #include "administration/essailogic.h"
 #include "platform/realtime.h"
+#include "battery/testtable.h"
 #include "platform/regional.h"
 #include "platform/session.h"
 #include "platform/widgets/realtimekit.h"
@@ -31,6 +32,9 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+
+#include <cstdio>
+#include <cstring>
 
 namespace {
 // The fonts the windows are designed with, and free fonts of the same metrics.
@@ -69,6 +73,38 @@ int checkTimingCommand()
     return zoka::needsCheck(lines) ? 1 : 0;
 }
 
+// --help and --version answer on standard output, without a display: they are
+// read before the application connects to one. Any other argument is left to Qt
+// (-platform, -display...).
+const char HelpText[] =
+    "Utilisation : zoka [--help] [--version]\n"
+    "Batterie de dix tests d'attention chronométrés, et l'analyse de leurs résultats.\n"
+    "Le programme se commande dans ses fenêtres ; l'aide est sur l'écran de titre (« Aide »).\n"
+    "\n"
+    "  -h, --help     affiche cette aide et termine\n"
+    "  --version      affiche la version et termine\n"
+    "\n"
+    "Répertoire du programme d'une installation : $XDG_DATA_HOME/zoka (~/.local/share/zoka).\n"
+    "Rapport d'analyse dans un terminal : zoka-report(1).\n";
+
+// Returns the exit code when an argument asks for an answer instead of the program.
+int answerInfoArguments(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--") == 0)
+            break;
+        const bool help = std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
+        if (!help && std::strcmp(arg, "--version") != 0)
+            continue;
+        const QByteArray text =
+            help ? QByteArray(HelpText) : (QStringLiteral("zoka ") + zoka::ProgramVersion + u'\n').toUtf8();
+        const bool written = std::fwrite(text.constData(), 1, size_t(text.size()), stdout) == size_t(text.size());
+        return std::fflush(stdout) == 0 && written ? 0 : 1;
+    }
+    return -1;
+}
+
 void restoreScreen()
 {
     if (zoka::InitialScreenWidth > 0 && zoka::InitialScreenHeight > 0)
@@ -78,6 +114,8 @@ void restoreScreen()
 
 int main(int argc, char **argv)
 {
+    if (const int code = answerInfoArguments(argc, argv); code >= 0)
+        return code;
     bool checkTiming = false;
     for (int i = 1; i < argc; ++i)
         checkTiming = checkTiming || std::strcmp(argv[i], "--check-timing") == 0;
