@@ -174,20 +174,6 @@ ReportDocument TFormAnalyse::reportDocument() const
     return doc;
 }
 
-bool TFormAnalyse::runPrintDialog(QPrinter &printer, PrintTarget *target)
-{
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(QStringLiteral("Imprimer le rapport"));
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    // Printing to a file proposes the result file's whole name in the Export folder.
-    if (auto *file = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
-        file->setText(QDir::toNativeSeparators(printFileProposal(m_logic.state().FilePath)));
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    *target = printTargetOf(printer);
-    return true;
-}
-
 namespace {
 
 // Runs `work` on a thread of its own while the window's events go on (repaints,
@@ -205,67 +191,62 @@ Result awaitOffThread(const std::function<Result()> &work)
     return result;
 }
 
-} // namespace
-
-void TFormAnalyse::ImprimerClick()
+bool runPrintDialog(const PrintRequest &request, QPrinter &printer, PrintTarget *target)
 {
-    if (m_printing)
-        return;
-    m_printing = true;
-    m_page->setEnabled(false);
-    printReport();
-    m_page->setEnabled(true);
-    m_printing = false;
+    QPrintDialog dialog(&printer, request.parent);
+    dialog.setWindowTitle(request.dialogTitle);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Printing to a file proposes the document's own name in the Export folder.
+    if (auto *file = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+        file->setText(QDir::toNativeSeparators(request.fileProposal));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    *target = printTargetOf(printer);
+    return true;
 }
 
-void TFormAnalyse::printReport()
+} // namespace
+
+void printDocument(const PrintRequest &request, const PrintServices &services)
 {
-    auto fail = [this](const QString &text) {
-        m_logic.setStatusMessage(QString());
-        refreshStatus();
-        showError(text);
+    auto fail = [&request](const QString &text) {
+        request.status(QString());
+        request.error(text);
     };
 
     // Building a printer or its dialog asks the scheduler for its queues and waits a
     // long time for one that does not answer: it is asked first, off the window's
     // thread, for a short time.
-    m_logic.setStatusMessage(QStringLiteral("Recherche des imprimantes…"));
-    refreshStatus();
-    const int timeout = printQueryTimeoutMs;
+    request.status(QStringLiteral("Recherche des imprimantes…"));
+    const int timeout = services.queryTimeoutMs;
     const PrinterQuery found = awaitOffThread<PrinterQuery>([timeout] { return queryPrinters(timeout); });
     if (found.outcome == PrinterQuery::Outcome::NoAnswer) {
         fail(QStringLiteral("Le système d'impression ne répond pas : aucune imprimante n'a pu être trouvée, "
-                            "rien n'a été imprimé. Le rapport peut être enregistré en PDF par « Exporter »."));
+                            "rien n'a été imprimé. Le %1 peut être enregistré en PDF par « %2 ».")
+                 .arg(request.noun, request.exportButton));
         return;
     }
-    m_logic.setStatusMessage(QString());
-    refreshStatus();
+    request.status(QString());
 
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("ZOKA - ") + m_logic.state().FileName);
+    printer.setDocName(request.title);
     PrintTarget target;
-    const bool accepted = printDialog ? printDialog(printer, &target) : runPrintDialog(printer, &target);
+    const bool accepted = services.dialog ? services.dialog(printer, &target) : runPrintDialog(request, printer, &target);
     if (!accepted)
         return;
-    const int copies = qMax(1, printer.copyCount());
-    const ReportDocument doc = reportDocument();
-    auto onPage = [this](int page) {
-        m_logic.setStatusMessage(printingPageText(page));
-        refreshStatus();
-        StatusPanels[2]->repaint();
-    };
-
     if (target.outputFile.isEmpty() && target.printerName.isEmpty()) {
         fail(QStringLiteral("Aucune imprimante ni aucun fichier n'a été choisi : rien n'a été imprimé."));
         return;
     }
+    const int copies = qMax(1, printer.copyCount());
     // The document is laid out as a PDF, then handed over whole: to the file the
     // dialog named, or to the print queue once per copy.
     const bool toFile = !target.outputFile.isEmpty();
     QByteArray pdf;
-    const int pages = renderReportPdf(&pdf, doc, target.pageLayout, toFile ? copies : 1, nullptr, onPage);
+    const int pages = request.render(&pdf, target.pageLayout, toFile ? copies : 1,
+                                     [&request](int page) { request.status(printingPageText(page)); });
     if (pages == 0) {
-        fail(QStringLiteral("Le rapport n'a pas pu être mis en page pour l'impression : rien n'a été imprimé."));
+        fail(QStringLiteral("Le %1 n'a pas pu être mis en page pour l'impression : rien n'a été imprimé.").arg(request.noun));
         return;
     }
     QString error;
@@ -275,8 +256,7 @@ void TFormAnalyse::printReport()
                      .arg(QDir::toNativeSeparators(target.outputFile), error));
             return;
         }
-        m_logic.setStatusMessage(printedText(copies, pages));
-        refreshStatus();
+        request.status(printedText(copies, pages));
         return;
     }
     QTemporaryFile file(QDir::temp().filePath(QStringLiteral("zoka-impression-XXXXXX.pdf")));
@@ -287,8 +267,8 @@ void TFormAnalyse::printReport()
     }
     file.close();
     // Handing the jobs over and asking where they stand: off the window's thread too.
-    const auto submit = submitJob ? submitJob : submitPrintJob;
-    std::function<JobProgress(const QString &, const QString &)> ask = askJob;
+    const auto submit = services.submit ? services.submit : submitPrintJob;
+    std::function<JobProgress(const QString &, const QString &)> ask = services.ask;
     if (!ask)
         ask = [timeout](const QString &printer, const QString &jobId) {
             return askJobProgress(printer, jobId, timeout);
@@ -303,7 +283,7 @@ void TFormAnalyse::printReport()
         Sent s;
         QString jobId;
         for (int copy = 1; copy <= copies; ++copy) {
-            if (!submit(target.printerName, pdfPath, doc.title, target.options, &jobId, &s.error)) {
+            if (!submit(target.printerName, pdfPath, request.title, target.options, &jobId, &s.error)) {
                 s.refusedCopy = copy;
                 return s;
             }
@@ -314,15 +294,50 @@ void TFormAnalyse::printReport()
     if (sent.refusedCopy > 0) {
         const QString which = copies > 1 ? QStringLiteral(" (copie %1 sur %2)").arg(sent.refusedCopy).arg(copies)
                                          : QString();
-        fail(QStringLiteral("L'imprimante %1 a refusé l'impression du rapport%2 : %3")
-                 .arg(target.printerName, which, sent.error));
+        fail(QStringLiteral("L'imprimante %1 a refusé l'impression du %2%3 : %4")
+                 .arg(target.printerName, request.noun, which, sent.error));
         return;
     }
-    m_logic.setStatusMessage(queuedText(sent.progress, target.printerName, copies, pages));
-    refreshStatus();
+    request.status(queuedText(sent.progress, target.printerName, copies, pages));
     const QString warning = queuedWarning(sent.progress, target.printerName);
     if (!warning.isEmpty())
-        showWarning(warning);
+        request.warning(warning);
+}
+
+// ---- the analysis window's printing ---------------------------------------------
+
+void TFormAnalyse::ImprimerClick()
+{
+    if (m_printing)
+        return;
+    m_printing = true;
+    m_page->setEnabled(false);
+    printReport();
+    m_page->setEnabled(true);
+    m_printing = false;
+}
+
+void TFormAnalyse::printReport()
+{
+    const ReportDocument doc = reportDocument();
+    PrintRequest request;
+    request.parent = this;
+    request.title = doc.title;
+    request.dialogTitle = QStringLiteral("Imprimer le rapport");
+    request.fileProposal = printFileProposal(m_logic.state().FilePath);
+    request.noun = QStringLiteral("rapport");
+    request.exportButton = QStringLiteral("Exporter");
+    request.render = [&doc](QByteArray *pdf, const QPageLayout &layout, int copies, const std::function<void(int)> &onPage) {
+        return renderReportPdf(pdf, doc, layout, copies, nullptr, onPage);
+    };
+    request.status = [this](const QString &text) {
+        m_logic.setStatusMessage(text);
+        refreshStatus();
+        StatusPanels[2]->repaint();
+    };
+    request.error = [this](const QString &text) { showError(text); };
+    request.warning = [this](const QString &text) { showWarning(text); };
+    printDocument(request, PrintServices{printDialog, submitJob, askJob, printQueryTimeoutMs});
 }
 
 } // namespace zoka

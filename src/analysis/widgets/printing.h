@@ -1,6 +1,7 @@
 #pragma once
 #include "analysis/plotdata.h"
 #include "analysis/printlayout.h"
+#include "platform/printsubmit.h"
 #include "shell/config.h"
 
 #include <QByteArray>
@@ -50,5 +51,41 @@ struct PrintTarget {
     QStringList options;
 };
 PrintTarget printTargetOf(const QPrinter &printer);
+
+// The print system as a window uses it; an empty member stands for the real one (tests
+// put theirs).
+struct PrintServices {
+    std::function<bool(QPrinter &printer, PrintTarget *target)> dialog;
+    std::function<bool(const QString &printer, const QString &pdfPath, const QString &title,
+                       const QStringList &options, QString *jobId, QString *error)>
+        submit;
+    std::function<JobProgress(const QString &printer, const QString &jobId)> ask;
+    int queryTimeoutMs = 5000; // the wait for the print system's answers
+};
+
+// One document printed from a window: what it is called and how it is drawn.
+struct PrintRequest {
+    QWidget *parent = nullptr;
+    QString title;        // document and job name ("ZOKA - Dupont_16.VC")
+    QString dialogTitle;  // "Imprimer le rapport"
+    QString fileProposal; // the file proposed for printing to a file
+    QString noun;         // "rapport", "suivi": said in the messages
+    QString exportButton; // where the document can be saved instead ("Exporter")
+    // Draws `copies` copies for `pageLayout` into `pdf` and returns the pages of one
+    // copy (0 = failed), telling `onPage` each page begun.
+    std::function<int(QByteArray *pdf, const QPageLayout &pageLayout, int copies,
+                      const std::function<void(int)> &onPage)>
+        render;
+    std::function<void(const QString &)> status;  // the window's status line
+    std::function<void(const QString &)> error;   // an error box
+    std::function<void(const QString &)> warning; // a warning box
+};
+
+// The whole of "Imprimer": the print system asked for its queues off the window's
+// thread (a scheduler that hangs ends with a French message instead of freezing the
+// window), the print dialog, the document drawn as PDF and either written to the file
+// chosen or handed to the queue once per copy off the window's thread, then where the
+// job stands said in the status line (and a warning for a held job or a stopped queue).
+void printDocument(const PrintRequest &request, const PrintServices &services);
 
 } // namespace zoka

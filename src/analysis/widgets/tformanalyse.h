@@ -110,7 +110,6 @@ private:
     void applyExportAvailability(bool showing);
     QString exportPath(bool pdf) const;
     ReportDocument reportDocument() const;
-    bool runPrintDialog(QPrinter &printer, PrintTarget *target);
     void printReport(); // "Imprimer", the window kept from a second one meanwhile
     void createPlots();
     void refreshPlots();

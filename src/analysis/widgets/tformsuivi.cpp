@@ -496,61 +496,27 @@ QList<FollowUpSeries> allSeries(const QList<Administration> &all)
 void TFormSuivi::ImprimerClick()
 {
     StatusBar1->clearMessage();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("ZOKA - Suivi de ") + m_patient);
-    PrintTarget target;
-    bool accepted = false;
-    if (printDialog) {
-        accepted = printDialog(printer, &target);
-    } else {
-        QPrintDialog dialog(&printer, this);
-        dialog.setWindowTitle(QStringLiteral("Imprimer le suivi"));
-        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-        accepted = dialog.exec() == QDialog::Accepted;
-        if (accepted)
-            target = printTargetOf(printer);
-    }
-    if (!accepted)
-        return;
-    if (target.outputFile.isEmpty() && target.printerName.isEmpty()) {
-        showError(QStringLiteral("Aucune imprimante ni aucun fichier n'a été choisi : rien n'a été imprimé."));
-        return;
-    }
-    const int copies = qMax(1, printer.copyCount());
-    const bool toFile = !target.outputFile.isEmpty();
     const ReportDocument doc = document();
-    QByteArray pdf;
-    const int pages = renderFollowUpPdf(&pdf, doc, target.pageLayout, toFile ? copies : 1, allSeries(m_all),
-                                        [this](int page) { StatusBar1->showMessage(printingPageText(page)); });
-    if (pages == 0) {
-        showError(QStringLiteral("Le suivi n'a pas pu être mis en page pour l'impression : rien n'a été imprimé."));
-        return;
-    }
-    QString error;
-    if (toFile) {
-        if (!writeWholeFile(target.outputFile, pdf, &error)) {
-            showError(QStringLiteral("Impossible d'écrire le fichier %1 : %2. Rien n'a été imprimé.")
-                          .arg(QDir::toNativeSeparators(target.outputFile), error));
-            return;
-        }
-    } else {
-        QTemporaryFile file(QDir::temp().filePath(QStringLiteral("zoka-impression-XXXXXX.pdf")));
-        if (!file.open() || file.write(pdf) != pdf.size() || !file.flush()) {
-            showError(QStringLiteral("Impossible de préparer l'impression dans %1 : %2. Rien n'a été imprimé.")
-                          .arg(QDir::toNativeSeparators(QDir::tempPath()), file.errorString()));
-            return;
-        }
-        file.close();
-        const auto submit = submitJob ? submitJob : submitPrintJob;
-        QString jobId;
-        for (int copy = 1; copy <= copies; ++copy) {
-            if (!submit(target.printerName, file.fileName(), doc.title, target.options, &jobId, &error)) {
-                showError(QStringLiteral("L'imprimante %1 a refusé l'impression du suivi : %2").arg(target.printerName, error));
-                return;
-            }
-        }
-    }
-    StatusBar1->showMessage(printedText(copies, pages));
+    const QList<FollowUpSeries> series = allSeries(m_all);
+    PrintRequest request;
+    request.parent = this;
+    request.title = doc.title;
+    request.dialogTitle = QStringLiteral("Imprimer le suivi");
+    request.fileProposal = exportPdfPath();
+    request.noun = QStringLiteral("suivi");
+    request.exportButton = QStringLiteral("Exporter en PDF");
+    request.render = [&](QByteArray *pdf, const QPageLayout &layout, int copies, const std::function<void(int)> &onPage) {
+        return renderFollowUpPdf(pdf, doc, layout, copies, series, onPage);
+    };
+    request.status = [this](const QString &text) {
+        StatusBar1->showMessage(text);
+        StatusBar1->repaint();
+    };
+    request.error = [this](const QString &text) { showError(text); };
+    request.warning = [this](const QString &text) { showWarning(text); };
+    setEnabled(false);
+    printDocument(request, PrintServices{printDialog, submitJob, {}, 5000});
+    setEnabled(true);
 }
 
 void TFormSuivi::ExporterPdfClick()
