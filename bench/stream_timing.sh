@@ -17,6 +17,7 @@ source "$here/autotests/xsession.sh"
 e2e_setup bench-as "${1:-$here/build}" "$here"
 [ -x "$BUILD/e2e/e2e_stream_driver" ] || { echo "build first: $BUILD" >&2; exit 1; }
 start_xvfb 261 300 1280x1024x24 "$WORK/xvfb.log"
+start_pulse                        # the error sound needs a sound output
 source "$here/autotests/administration/ui_session.sh"
 
 # Presses on most letters at various times, some in the masks, the 3s mostly left.

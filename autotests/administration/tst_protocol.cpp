@@ -307,8 +307,11 @@ private slots:
         QCOMPARE(r.timer.interval(), 3000 - int(r.clk.tick() - r.protocol.onsetTick()));
         r.protocol.press(r.protocol.onsetTick() - 1); // came before the square
         QCOMPARE(r.protocol.untimelyPresses(), -1);
-        r.protocol.press(r.protocol.onsetTick() + 240);
+        r.clk.set(r.protocol.onsetTick() + 250);
+        r.protocol.press(r.protocol.onsetTick() + 240); // handled 10 ms after it came
         QCOMPARE(fileBytes(dir.path() + "/Dupont_16.VC").split('\n').value(2), QByteArray("240\r"));
+        // Item 2's foreperiod (5 s) counts from the press itself.
+        QCOMPARE(r.timer.interval(), 5000 - 10 - (refreshMs ? 14 : 0));
         // Item 2 unanswered: the square goes on the first refresh after its window,
         // and item 3's foreperiod (1 s) counts from that refresh.
         r.elapse();

@@ -167,7 +167,10 @@ private slots:
                            && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
                 QTest::keyClick(modal ? modal : w, Qt::Key_Escape);
             });
-            ExecTestWindow(currentRunSetup(0));
+            const RunOutcome outcome = ExecTestWindow(currentRunSetup(0));
+            // No X server here: drawn at once, and the run says why.
+            QCOMPARE(outcome.timing.presentation, QStringLiteral("repaint"));
+            QVERIFY(outcome.timing.fallbackReason.startsWith(QStringLiteral("pas de serveur X")));
             QVERIFY(sawBlank);
             QVERIFY(!w->isVisible());
             QCOMPARE(QGuiApplication::overrideCursor(), nullptr);

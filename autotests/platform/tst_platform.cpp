@@ -129,6 +129,9 @@ private slots:
         QTest::newRow("on its refresh, and one missed")
             << QList<quint64>{b, 300} << QList<quint64>{b + 16667, 301, 301, b + 50000, 303, 302} << 16666.67
             << b + 50000 + 16300 << 304ull << 305ull << 1;
+        QTest::newRow("a late event does not move the refreshes")
+            << QList<quint64>{b, 300, b + 10000000, 900, b + 10016667 + 6000, 901} << QList<quint64>{}
+            << 16676.656 << b + 10026333 << 902ull << 902ull << 0;
         QTest::newRow("counter went back: afresh") << QList<quint64>{b, 300, b + 16667, 301, b + 33000, 5}
                                                    << QList<quint64>{} << 0.0 << b + 40000 << 6ull << 6ull << 0;
     }

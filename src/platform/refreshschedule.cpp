@@ -21,6 +21,9 @@ void RefreshSchedule::refreshSeen(quint64 ustUs, quint64 msc)
     }
     m_lastUst = ustUs;
     m_lastMsc = msc;
+    m_recentUst[m_samples % Recent] = ustUs;
+    m_recentMsc[m_samples % Recent] = msc;
+    m_recentCount = qMin(m_recentCount + 1, int(Recent));
     ++m_samples;
     if (msc > m_firstMsc)
         m_periodUs = double(ustUs - m_firstUst) / double(msc - m_firstMsc);
@@ -36,30 +39,48 @@ bool RefreshSchedule::presented(quint64 ustUs, quint64 msc, quint64 targetMsc)
     return missed;
 }
 
-double RefreshSchedule::refreshesSinceLast(quint64 us) const
+int RefreshSchedule::origin() const
 {
-    return (double(qint64(us - m_lastUst))) / m_periodUs;
+    int best = 0;
+    double bestLag = 0;
+    for (int i = 0; i < m_recentCount; ++i) {
+        const double lag = double(qint64(m_recentUst[i] - m_lastUst))
+                           - double(qint64(m_recentMsc[i] - m_lastMsc)) * m_periodUs;
+        if (i == 0 || lag < bestLag) {
+            best = i;
+            bestLag = lag;
+        }
+    }
+    return best;
+}
+
+double RefreshSchedule::refreshesSinceOrigin(quint64 us) const
+{
+    return (double(qint64(us - m_recentUst[origin()]))) / m_periodUs;
 }
 
 quint64 RefreshSchedule::nearest(quint64 us) const
 {
     if (!known())
         return m_lastMsc + 1;
-    const qint64 n = qint64(std::llround(refreshesSinceLast(us)));
-    return quint64(qint64(m_lastMsc) + n);
+    const qint64 n = qint64(std::llround(refreshesSinceOrigin(us)));
+    return quint64(qint64(m_recentMsc[origin()]) + n);
 }
 
 quint64 RefreshSchedule::next(quint64 nowUs, quint64 marginUs) const
 {
     if (!known())
         return m_lastMsc + 1;
-    const qint64 n = qint64(std::floor(refreshesSinceLast(nowUs + marginUs))) + 1;
-    return quint64(qint64(m_lastMsc) + qMax<qint64>(n, 1));
+    const qint64 n = qint64(std::floor(refreshesSinceOrigin(nowUs + marginUs))) + 1;
+    return qMax(quint64(qint64(m_recentMsc[origin()]) + n), m_lastMsc + 1);
 }
 
 quint64 RefreshSchedule::timeOf(quint64 msc) const
 {
-    return quint64(qint64(m_lastUst) + std::llround(double(qint64(msc - m_lastMsc)) * m_periodUs));
+    if (!known())
+        return m_lastUst;
+    const int o = origin();
+    return quint64(qint64(m_recentUst[o]) + std::llround(double(qint64(msc - m_recentMsc[o])) * m_periodUs));
 }
 
 int refreshLeadMs(double periodMs)

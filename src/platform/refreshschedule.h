@@ -9,7 +9,8 @@ namespace zoka {
 // (from the first refresh seen to the last, so that the jitter of single events
 // fades over a run), says which refresh is nearest to a moment or the first one
 // after it, and counts the presentations that completed later than the refresh
-// they targeted (missed frames).
+// they targeted (missed frames). An event may come late, never early: the times of
+// refreshes are counted from the earliest-lying of the recent events.
 class RefreshSchedule {
 public:
     // Forgets every refresh seen (a new run).
@@ -36,12 +37,17 @@ public:
     int missedFrames() const { return m_missed; }
 
 private:
-    double refreshesSinceLast(quint64 us) const;
+    double refreshesSinceOrigin(quint64 us) const;
+    // Of the recent refreshes seen, the one lying earliest against the period.
+    int origin() const;
 
     int m_samples = 0;
     quint64 m_firstUst = 0, m_firstMsc = 0;
     quint64 m_lastUst = 0, m_lastMsc = 0;
     double m_periodUs = 0;
+    static constexpr int Recent = 16;
+    quint64 m_recentUst[Recent] = {}, m_recentMsc[Recent] = {};
+    int m_recentCount = 0;
     int m_presentations = 0;
     int m_missed = 0;
 };

@@ -146,7 +146,7 @@ void TestProtocol::timerFired()
         else if (!m_programme.timeoutEndsItem(m_position))
             m_timer.start(m_setup.responseWindowMs);
         else
-            endItem(m_setup.responseWindowMs, false);
+            endItem(m_setup.responseWindowMs, false, clock().tick());
         break;
     case ProtocolScheme::Pointing:
         if (m_state == State::Showing)
@@ -203,7 +203,10 @@ void TestProtocol::press(quint32 pressTick, QPoint stagePos)
                 m_timer.stop();
                 pointingNext(elapsed);
             } else {
-                endItem(elapsed, true);
+                // The next foreperiod counts from the press itself (its own time),
+                // not from the moment it was handled.
+                const quint32 now = clock().tick();
+                endItem(elapsed, true, qint32(now - pressTick) >= 0 ? pressTick : now);
             }
             break;
         }
@@ -238,10 +241,10 @@ void TestProtocol::press(quint32 pressTick, QPoint stagePos)
     }
 }
 
-// The item at m_position is over with `value` (a press when `responded`). The next
-// foreperiod counts from this moment: the timer is armed first, then the stimulus
-// is taken away and the line goes to the file.
-void TestProtocol::endItem(qint64 value, bool responded)
+// The item at m_position is over with `value` (a press when `responded`) at
+// `endedAt`. The next foreperiod counts from that moment: the timer is armed first,
+// then the stimulus is taken away and the line goes to the file.
+void TestProtocol::endItem(qint64 value, bool responded, quint32 endedAt)
 {
     const int ended = m_position;
     ++m_position;
@@ -262,7 +265,7 @@ void TestProtocol::endItem(qint64 value, bool responded)
         gone = m_host.shownTick();
     }
     if (more)
-        startForeperiod(gone.value_or(clock().tick()));
+        startForeperiod(gone.value_or(endedAt));
     else
         m_timer.stop();
     if (!goneFirst)

@@ -229,7 +229,7 @@ private:
     void timerFired();
     void startForeperiod(quint32 from);
     void onset();
-    void endItem(qint64 value, bool responded);
+    void endItem(qint64 value, bool responded, quint32 endedAt);
     void pointingNext(qint64 value);
     void streamCharacterEnd();
     void startStreamItem();

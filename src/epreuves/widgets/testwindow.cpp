@@ -99,13 +99,15 @@ RunOutcome TestWindow::run(const RunSetup &setup)
         outcome.ran = m_started && !m_protocol->refused();
         outcome.fileError = m_protocol->fileError();
     }
-    // How the run's drawings reached the screen.
-    const Presenter &presenter = m_stage->presenter();
-    outcome.timing.presentation = m_stage->presenting() ? QStringLiteral("present") : QStringLiteral("repaint");
-    outcome.timing.fallbackReason = presenter.reason();
-    outcome.timing.refreshPeriodMs = presenter.refreshPeriodMs();
-    outcome.timing.presentations = presenter.presentations();
-    outcome.timing.missedFrames = presenter.missedFrames();
+    // How the run's drawings reached the screen (not known for a run that never began).
+    if (m_started) {
+        const Presenter &presenter = m_stage->presenter();
+        outcome.timing.presentation = m_stage->presenting() ? QStringLiteral("present") : QStringLiteral("repaint");
+        outcome.timing.fallbackReason = presenter.reason();
+        outcome.timing.refreshPeriodMs = presenter.refreshPeriodMs();
+        outcome.timing.presentations = presenter.presentations();
+        outcome.timing.missedFrames = presenter.missedFrames();
+    }
     m_stage->stopPresenting();
     outcome.shownAt = m_setup.shownAt;
     fillTiming(outcome.timing);
