@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ZOKA - two commands: `make run` and `make test`.
 BUILD_DIR ?= build
 RUN_DIR   ?= $(CURDIR)/run

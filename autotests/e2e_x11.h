@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the end-to-end drivers share: the monotonic clock the program also reads,
 // waiting for a moment on it, and a screenshot of the root window.

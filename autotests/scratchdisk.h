@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small file system of a test's own (tmpfs) mounted on a directory: a disk that
 // can be filled, or made read-only, even for the superuser. Mounting needs the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times the opening of a patient's follow-up: 20 000 result files in a results
 # directory and 100 session folders below it, 200 of them (20 sessions of the ten
 # tests) one patient's; every file listed, the patient's read and measured, and the

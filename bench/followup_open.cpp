@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the opening of a patient's follow-up: the result files of a results directory
 // and its subdirectories, the patients among them, and every administration of one
 // patient read and measured, then the last two of each test compared; then the same

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Line coverage of the logic under fuzzing by the corpora of bench/fuzz.sh: builds the
 # fuzz targets once more with source-based coverage (BUILD_DIR-cov), runs each over
 # its corpus and inputs without fuzzing, and prints the coverage of each source file

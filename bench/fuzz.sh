@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Long fuzzing runs: each target in turn, for a number of executions or a time,
 # over a corpus kept between runs (BUILD_DIR/corpus/<target>).
 #

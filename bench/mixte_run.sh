@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A whole "TR mixte" test run (65 items, about 5 minutes) in the real program,
 # under Xvfb with a private null sink: the patient's driver hears the tones on the
 # sink's monitor and sees the square on the screen, presses at known delays after

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Press timing: what a press's recorded tick owes to the event loop. One program,
 // two roles:
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Recorded - press: how late the tick of a press is, measured against the moment
 # the press was sent (X test extension), on a private Xvfb. For every press two
 # ticks are compared: the one the test windows record (the input event's own time

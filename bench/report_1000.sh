@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times zoka-report on 1 000 result files (all ten test families but "Attention
 # soutenue", complete files with notes): the reports with a limit change each, then
 # the long table of their items (--trials) and the table of their measures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound onset: how long after the onset tick the tone really leaves the sound
 // server. A listener records the monitor of a sink (a private null sink in
 // bench/sound_onset.sh) and notes the monotonic time at which the first

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sound onset delay of every playback path, on a private PulseAudio server with a
 # null sink: from the tick read just before the play command to the first
 # non-silent sample of the tone reaching the sink's monitor. Median, SD, min and

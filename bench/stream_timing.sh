@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Full-length test runs of "Attention soutenue" (228 characters) at the three speeds
 # in the real program on a 1280 x 1024 virtual screen, watched on the mask pixel:
 # the error of every mask and character phase as seen on the screen, the end of

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Full-length runs of the visual reaction-time windows in the real program on a
 # 1280 x 1024 virtual screen, each played by the pixel watcher of the end-to-end
 # tests (presses at known delays, a few items left to time out, presses at the

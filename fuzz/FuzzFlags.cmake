@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiler flags of the fuzz build (-DZOKA_FUZZ=ON): every library and target gets
 # the fuzzer's coverage counters, AddressSanitizer and UndefinedBehaviorSanitizer;
 # any report stops the run. Qt's own checks (Q_ASSERT in its inline code) stay on.

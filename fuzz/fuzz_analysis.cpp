@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole analysis of one result file, as the analysis window and zoka-report run
 // it: the name chooses the test (extension), the count and the speed; the second
 // line gives the limits typed in "Limite" then "Appliquer"; then "Effacer" and one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 392-byte configuration record "Zoka.ini": bytes -> record -> bytes, in memory
 // and through the files.
 //

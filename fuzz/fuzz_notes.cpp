@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notes round trip of the analysis window: open a result file, close the window
 // with the notes box as it was loaded (the file is rewritten with its lines and the
 // notes), then open and close it again. The name line chooses the test; the file may

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result-file reader of tests 0-6, 8 and 9 (ReadResultFile) and the number
 // lines it is made of. The name line chooses the test and the count.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader and report of "Attention soutenue" (ReadSustainedAttentionFile) and its
 // item lines. The name line gives the count and the speed (whatever its extension,
 // the file is read as this test's).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every fuzz target shares: a silent message service, a scratch directory on
 // a memory file system, the layout of an input, and a way to stop on a broken

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the starting corpora of the fuzz targets from the test data:
 #
 #   python3 fuzz/make_corpus.py SOURCE_DIR OUTPUT_DIR

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets (clang, sanitizers) in BUILD_DIR when needed and runs each
 # one over its starting corpus with the libFuzzer options given:
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "administration/essailogic.h"
 #include "platform/realtime.h"
 #include "battery/testtable.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages of the named groups, only those missing.
 # Idempotent; installs as root.
 #   bash tools/install-deps.sh GROUP...      (no group: every group)

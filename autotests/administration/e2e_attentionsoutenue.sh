@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "Attention soutenue" in the real program on a 1280 x
 # 1024 virtual screen (the 800 x 600 stage scaled by 1.6): patient name, the test and
 # the fast speed in the main window, the practice run of 25 characters with presses

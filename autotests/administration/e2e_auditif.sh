@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "TR auditif" in the real program, under a virtual X
 # server with a private sound server whose null sink is listened to on its monitor:
 # intro window, patient name, the test chosen in the list, "Passation",

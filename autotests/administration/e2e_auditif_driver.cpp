@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the patient in an end-to-end run of "TR auditif" (or "TR mixte"): listens
 // to the sound server's output (raw 16-bit mono samples at 44100 Hz on standard
 // input, from parec on the null sink's monitor), and with --square X,Y also

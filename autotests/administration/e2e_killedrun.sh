@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A program killed (kill -9) in the middle of a test run: "TR visuel centré", 32
 # items, practice skipped; three items answered, then the program is killed during
 # the fourth foreperiod. The result file must hold the header, the practice line and

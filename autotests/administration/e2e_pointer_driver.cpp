@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the patient in an end-to-end run of a pointing test ("Puce Astérisque",
 // "Puce Carré") on a 1280 x 1024 screen (the 800 x 600 stage scaled by 1.6, 32
 // pixels down): finds the target among the cells of the 8 x 8 grid, moves the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of the two pointing tests in the real program on a
 # 1280 x 1024 virtual screen (the 800 x 600 stage scaled by 1.6). "Puce Astérisque":
 # the practice run of 10 items (one left to its 30 s limit, one with a click 2

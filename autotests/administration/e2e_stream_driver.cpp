@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the patient in an end-to-end run of "Attention soutenue": watches one pixel
 // of the mask (yellow while the mask is up, white while a character is up), presses
 // the mouse button at known times in the mask or on the character, may press the

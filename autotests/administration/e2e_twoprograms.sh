@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two programs (two examiners) on one results folder, each with its own program
 # directory, on one screen:
 #  1. A runs "TR visuel centré", 32 items. Meanwhile B opens the analysis of that file

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "TR visuel centré" in the real program, under a
 # virtual X server with a private null sound sink: intro window, patient name,
 # "Passation", instructions, one practice run, then a 16-item test run. A small

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the patient in an end-to-end run of "TR visuel centré": watches one pixel of
 // the screen for the black square, presses the mouse button a given delay after it
 // appears (or not at all), and reports when it saw the square come and go and when

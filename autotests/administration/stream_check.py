@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the result files of "Attention soutenue" runs against what the watcher saw
 and did (e2e_stream_driver rows), and prints the phase timing.
 

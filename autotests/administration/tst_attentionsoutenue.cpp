@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Attention soutenue" on the fake clock: the codes of the items and the practice
 // error sound, whole runs on the run's schedule (late events, slow drawing), the
 // characters and sizes, the analysis of the file, refused runs.

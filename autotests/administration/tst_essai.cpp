@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instructions and practice-trial manager, driven without its window: a fake
 // test-window launcher records the run state each run starts with, a fake player
 // stands for the end sound.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instructions window itself: its controls, the memo's properties, the
 // response-rule picture, and a modal administration closed by "Quitter" and by
 // the close box.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs of the test-window protocol on a fake clock and a fake trial timer,
 // checked byte for byte against the result file they must leave.
 #include "protocol/protocol.h"

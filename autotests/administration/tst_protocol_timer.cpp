@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trial timer of the test windows, on the real clock: on time also for long
 // foreperiods, restarted by every arming, silent once stopped.
 #include "platform/precisetimer.h"

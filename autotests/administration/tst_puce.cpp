@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Puce Astérisque" and "Puce Carré" on a 1280 x 1024 screen and the fake clock: the
 // hit box through the stage scaling (edges in, 2 pixels out), the cells in order,
 // the 30 s limit, the hand pointer, one start however often the window is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result-file writer: Windows-1252 bytes, CR LF, every line on disk at once,
 // header texts, and the run-time words of file errors.
 #include "protocol/resultwriter.h"

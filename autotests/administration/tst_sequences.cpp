@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed series and the stimulus grids the instructions window hands to the
 // test windows.
 #include "administration/essailogic.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wave files: the header check, the sounds generated for the program, and the real
 // and fake players' playing state and failure reports.
 #include "platform/clock.h"

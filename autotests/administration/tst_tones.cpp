@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs of "TR auditif" and "TR mixte" on the protocol engine, with a fake
 // clock, timer and player, checked byte for byte against their result files.
 #include "battery/series.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "TR auditif" and "TR mixte" windows: what they show, their player, and a run
 // refused when the machine has no sound output.
 #include "administration/runstate.h"

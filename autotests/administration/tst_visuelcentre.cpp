@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "TR visuel centré" window: the stage and its scaling, the square's place,
 // presses and keys reaching the protocol, the pointer, the modal run.
 #include "administration/runstate.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the end-to-end runs and the timing benches of the test windows, after
 # xsession.sh, with BUILD, WORK, PROG and SHOTS set and a 1280 x 1024 display up:
 # starting the program, choosing a test in the main window, and where the 800 x 600

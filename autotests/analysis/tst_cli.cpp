@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line report tool: output, messages, exit status, files left untouched;
 // hostile files for the tool and the analysis window.
 #include "analysis/analysis.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSV export: the layouts byte for byte (window road and zoka-report), the export
 // group of the analysis window, and what happens when the file cannot be written or
 // opened. The PDF export of the report.

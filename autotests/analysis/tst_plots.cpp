@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plots of the analysis window: what they show for each family of tests, checked
 // against the figures of the report beside them, and kept up to date with the limit.
 #include "analysis/plotdata.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing the report: the page rule (L - 1 report lines a page, notes up to L), the
 // status texts, and "Imprimer" of the analysis window to a PDF file and to a print
 // queue that takes or refuses the job.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Imprimer" end to end through a real print system: a CUPS scheduler of the test's
 // own (private directory and socket, its own configuration) with a PDF queue
 // (cups-pdf, told by a private configuration, seen through a private mount, where to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading result files back: checks, error codes, raw listings, notes.
 #include "analysis/analysis.h"
 #include "analysis/followup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report text: golden reports of every test family, limit changes, hand-worked figures.
 #include "analysis/analysis.h"
 #include "analysis/report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Statistics, number notations of the report, and the limit change.
 #include "analysis/analysis.h"
 #include "analysis/followup.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "TR latéralisé", 36 items, in the real program on a
 # 1280 x 1024 screen: a watcher at each item's cell presses at known delays (two
 # items left to time out); the file, the times and the report are checked. The

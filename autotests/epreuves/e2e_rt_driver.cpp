@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the patient in an end-to-end run of a visual reaction-time test: for each
 // item, watches a screen area for the stimulus colour, presses the mouse button a
 // given delay after the stimulus appears (or not at all), and reports when it saw

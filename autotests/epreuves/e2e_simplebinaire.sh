@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "TR simple binaire", 32 items, in the real program on
 # a 1280 x 1024 screen: a watcher on the symbols' boxes tells a cross from a ring
 # and presses at the crosses only, at known delays; the file, the times and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs of the reaction-time windows on the fake clock. While a Sim lives it is
 // the clock and every trial timer made is one of its SimTimers; a script plays the
 // patient and the passing time, tokens separated by blanks:

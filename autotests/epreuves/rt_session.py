@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """One administration of a visual reaction-time test in the real program, under the
 X server of the calling script (DISPLAY set, program directory ready): title screen,
 patient name, test and count, "Passation", instructions, practice skipped, the test

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the end-to-end scripts of the visual reaction-time tests:
 #   rt_session BUILD SRC TEST COUNT [rt_session.py options...]
 # A virtual X server of 1280 x 1024 (the 800 x 600 stage scaled by 1.6, 32 pixels

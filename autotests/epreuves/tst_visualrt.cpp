@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole runs of TR latéralisé (+ Fixation), TR simple and double binaire on the fake
 // clock, prepared as the instructions window prepares them, checked byte for byte
 // and by what was drawn where and when.

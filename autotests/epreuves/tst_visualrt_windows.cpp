@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The visual reaction-time windows on a 1280 x 1024 screen (the stage scaled by 1.6,
 // 32 pixels down): what is drawn where, in which face and colour; the placeholder
 // window.

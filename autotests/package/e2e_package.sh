@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package, built as `make package` builds it (tools/build-deb.sh: no
 # tests, Debian's build flags), its metadata and contents checked (dpkg-deb,
 # hardening-check, desktop-file-validate, appstreamcli, lintian, manual pages, the

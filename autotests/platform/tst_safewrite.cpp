@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files rewritten whole (a result file with its notes, Zoka.ini from "Quitter" or
 // the options, AnaTemp.txt) when the disk refuses the new bytes, or their directory
 // is read-only or gone: the old file stays whole, nothing is left beside it, and the

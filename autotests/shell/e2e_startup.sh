@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of the real program under a virtual X server, in a fresh program
 # directory: the intro window, then the main window with its title; a patient chosen
 # in the list; "Quitter" ends the program with code 0 and writes the configuration.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The close box of a window manager, for the end-to-end runs: sends WM_DELETE_WINDOW
 // to the window given by its id.
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "administration/essailogic.h"
 
 #include "administration/runstate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts of the main window and its messages, exactly as the user sees them
 // (leading and trailing blanks are part of them).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Little-endian integers appended to a byte array: the fields of RIFF (WAV) and BMP
 // headers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's icon into the directory given as the only argument, as an
 // icon theme tree:
 //   hicolor/scalable/apps/zoka.svg

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the title picture "Intro_Zoka.bmp" (800 x 600) into the directory given as
 // the only argument. The picture's three drawn buttons (continue, help, quit) lie
 // exactly under the invisible areas of the title screen, which shows the picture

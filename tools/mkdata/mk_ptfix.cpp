@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the fixation point "PtFix.bmp" into the directory given as the only
 // argument: a red plus sign on white, 25 x 23 pixels, 24-bit, bars 3 pixels thick,
 // the horizontal bar 17 pixels wide, the vertical bar 16 pixels tall.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's sounds into the directory given as the only argument:
 //   SonFin.wav   - end of a test: a soft rising three-note chime, about 1.2 s
 //   Songrave.wav - the low tone of the auditory tests, 3.5 s (longer than the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the result files of the report tests and the reports expected for them.
 #
 # The expected reports are worked out here, independently of the C++ code, from the

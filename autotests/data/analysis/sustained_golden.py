@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Builds the sustained-attention golden pair from first principles.
 
 sustained_input.AS      a 228-line result file (Windows-1252, CR LF) with notes

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the CSV exports expected for some of the result files of the report tests.
 #
 # Worked out here from the layout rules of the export, independently of the C++ code:

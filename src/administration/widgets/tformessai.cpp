@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "administration/widgets/tformessai.h"
 
 #include "administration/runstate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/export.h"
 #include "analysis/widgets/plots.h"
 #include "analysis/widgets/printing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/widgets/tformsuivi.h"
 
 #include "analysis/export.h"
