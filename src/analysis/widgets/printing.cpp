@@ -83,8 +83,9 @@ void drawPlotPages(QPainter &painter, QPdfWriter &writer, const QRect &area, con
 
 } // namespace
 
-int renderReportPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout,
-                    int copies, const PlotData *plots, const std::function<void(int)> &onPage)
+int renderDocumentPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout, int copies,
+                      const std::function<void(QPainter &, QPdfWriter &, const QRect &, int)> &afterCopy,
+                      const std::function<void(int)> &onPage)
 {
     pdf->clear();
     QBuffer buffer(pdf);
@@ -118,12 +119,26 @@ int renderReportPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayou
             for (const PrintedLine &line : pages.at(p))
                 painter.drawText(QPoint(layout.left, line.y + ascent), line.text);
         }
+        if (afterCopy)
+            afterCopy(painter, writer, area, copy);
     }
-    if (plots && plots->kind != PlotData::Kind::None)
-        drawPlotPages(painter, writer, area, *plots, doc.title);
     if (!painter.end())
         return 0;
     return int(pages.size());
+}
+
+int renderReportPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout,
+                    int copies, const PlotData *plots, const std::function<void(int)> &onPage)
+{
+    // The plots follow the last copy of the report.
+    const int last = qMax(copies, 1) - 1;
+    return renderDocumentPdf(
+        pdf, doc, pageLayout, copies,
+        [&](QPainter &painter, QPdfWriter &writer, const QRect &area, int copy) {
+            if (copy == last && plots && plots->kind != PlotData::Kind::None)
+                drawPlotPages(painter, writer, area, *plots, doc.title);
+        },
+        onPage);
 }
 
 PrintTarget printTargetOf(const QPrinter &printer)

@@ -12,7 +12,11 @@
 #include <QStringList>
 #include <functional>
 
+class QPainter;
+class QPdfWriter;
 class QPrinter;
+class QRect;
+class QWidget;
 
 namespace zoka {
 
@@ -39,6 +43,12 @@ struct ReportDocument {
 // made).
 int renderReportPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout,
                     int copies, const PlotData *plots, const std::function<void(int)> &onPage);
+
+// The same for any document: after each copy of its lines, `afterCopy` may add pages
+// (painter, writer, the page's paint rectangle, the copy's index from 0).
+int renderDocumentPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout, int copies,
+                      const std::function<void(QPainter &, QPdfWriter &, const QRect &, int)> &afterCopy,
+                      const std::function<void(int)> &onPage);
 
 // The page of the PDF export: A4, the whole sheet, as a PDF queue prints it.
 QPageLayout exportPageLayout();

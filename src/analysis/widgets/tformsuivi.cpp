@@ -62,62 +62,33 @@ QString choiceText(const Administration &a)
 int renderFollowUpPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLayout &pageLayout, int copies,
                       const QList<FollowUpSeries> &series, const std::function<void(int)> &onPage)
 {
-    pdf->clear();
-    QBuffer buffer(pdf);
-    if (!buffer.open(QIODevice::WriteOnly))
-        return 0;
-    QPdfWriter writer(&buffer);
-    writer.setResolution(PrintDotsPerInch);
-    writer.setCreator(QStringLiteral("ZOKA"));
-    writer.setTitle(doc.title);
-    if (!writer.setPageLayout(pageLayout))
-        return 0;
-    const QRect area = pageLayout.paintRectPixels(PrintDotsPerInch);
-    const PrintLayout layout = printLayout(area.width(), area.height(), doc.marginCm, doc.font.pointSize());
-    const QList<PrintedPage> pages = paginate(doc.report, doc.notes, layout);
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return 0;
-    bool first = true;
-    for (int copy = 0; copy < qMax(copies, 1); ++copy) {
-        for (int p = 0; p < pages.size(); ++p) {
-            if (!first)
-                writer.newPage();
-            first = false;
-            if (onPage)
-                onPage(p + 1);
-            painter.setFont(doc.font);
-            painter.setPen(doc.colour);
-            const int ascent = painter.fontMetrics().ascent();
-            for (const PrintedLine &line : pages.at(p))
-                painter.drawText(QPoint(layout.left, line.y + ascent), line.text);
-        }
-        const int margin = area.width() / 14;
-        QFont heading(QStringLiteral("DejaVu Sans"), 12);
-        heading.setBold(true);
-        int slot = 0;
-        for (const FollowUpSeries &s : series) {
-            const QList<NamedChart> charts = makeFollowUpCharts(s);
-            for (const NamedChart &c : charts) {
-                if (slot % 2 == 0) {
-                    writer.newPage();
-                    painter.setFont(heading);
-                    painter.setPen(Qt::black);
-                    painter.drawText(QRect(margin, margin / 2, area.width() - 2 * margin, margin),
-                                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Graphiques : ") + doc.title);
+    return renderDocumentPdf(
+        pdf, doc, pageLayout, copies,
+        [&](QPainter &painter, QPdfWriter &writer, const QRect &area, int) {
+            const int margin = area.width() / 14;
+            QFont heading(QStringLiteral("DejaVu Sans"), 12);
+            heading.setBold(true);
+            int slot = 0;
+            for (const FollowUpSeries &s : series) {
+                const QList<NamedChart> charts = makeFollowUpCharts(s);
+                for (const NamedChart &c : charts) {
+                    if (slot % 2 == 0) {
+                        writer.newPage();
+                        painter.setFont(heading);
+                        painter.setPen(Qt::black);
+                        painter.drawText(QRect(margin, margin / 2, area.width() - 2 * margin, margin),
+                                         Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Graphiques : ") + doc.title);
+                    }
+                    const int top = margin * 3 / 2;
+                    const int height = (area.height() - top - margin) / 2;
+                    const QRectF target(margin, top + (slot % 2) * height, area.width() - 2 * margin, height - margin / 3);
+                    renderChart(c.chart, &painter, target, QSizeF(1000, 1000 * target.height() / target.width()));
+                    delete c.chart;
+                    ++slot;
                 }
-                const int top = margin * 3 / 2;
-                const int height = (area.height() - top - margin) / 2;
-                const QRectF target(margin, top + (slot % 2) * height, area.width() - 2 * margin, height - margin / 3);
-                renderChart(c.chart, &painter, target, QSizeF(1000, 1000 * target.height() / target.width()));
-                delete c.chart;
-                ++slot;
             }
-        }
-    }
-    if (!painter.end())
-        return 0;
-    return int(pages.size());
+        },
+        onPage);
 }
 
 } // namespace

@@ -4,20 +4,14 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
+#include "platform/widgets/displaymode.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
 namespace zoka {
 
 namespace {
-
-Display *x11Display()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
 
 // X.Org's release number 1.mm.pp.ss (12101007) as mm.pp.ss.
 QString xorgRelease(int release)

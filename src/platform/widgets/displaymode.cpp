@@ -10,7 +10,6 @@
 
 namespace zoka {
 
-namespace {
 Display *x11Display()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -18,6 +17,8 @@ Display *x11Display()
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->display() : nullptr;
 }
+
+namespace {
 
 bool hasRandr(Display *dpy)
 {

@@ -2,6 +2,8 @@
 #pragma once
 #include <QSize>
 
+struct _XDisplay; // Xlib's Display
+
 namespace zoka {
 
 // Display resolution of the screen the program runs on.
@@ -19,6 +21,10 @@ bool SwitchScreenMode(int width, int height);
 } // namespace zoka
 
 namespace zoka {
+
+// The program's connection to its X server; null on other platforms (offscreen,
+// wayland) and before the application exists.
+_XDisplay *x11Display();
 
 // Waits until the display server has carried out every drawing request sent so far
 // (what has been drawn is on the screen on return). Does nothing without an X server.
