@@ -43,7 +43,7 @@ for need in libqt6widgets6 libqt6multimedia6 libxrandr2 libpulse0 qt6-translatio
 done
 # The sounds go to the sound server through libpulse: no media plugin is loaded.
 [[ $depends != *gstreamer* ]] || fail "Depends names GStreamer: $depends"
-[ "$(field Recommends)" = "pipewire-pulse | pulseaudio, cups-client, xdg-utils" ] || fail "Recommends: $(field Recommends)"
+[ "$(field Recommends)" = "pipewire-pulse | pulseaudio, rtkit, cups-client, xdg-utils" ] || fail "Recommends: $(field Recommends)"
 # debian/control builds with the packages of the run group of tools/install-deps.sh
 # (but the compiler and make, which every Debian build has) and test tools only.
 bdeps=$(sed -n '/^Build-Depends:/,/^[A-Z]/p' "$SRC/debian/control" | sed '$d; s/^Build-Depends://; s/([^)]*)//g' \
