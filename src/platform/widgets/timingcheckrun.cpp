@@ -176,15 +176,15 @@ struct Monitor {
             pa_operation_unref(op);
         if (!op || !waitFor([this] { return infoDone; }, PulseTimeoutMs) || monitorSource.isEmpty())
             return unlockWith(QStringLiteral("la sortie son n'a pas de source moniteur"));
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(MonitorRate), 1};
-        stream = pa_stream_new(context, "Moniteur", &spec, nullptr);
+        const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, uint32_t(MonitorRate), 1};
+        stream = pa_stream_new(context, "Moniteur", &sampleFormat, nullptr);
         if (!stream)
             return unlockWith(QStringLiteral("le serveur son refuse l'enregistrement du moniteur"));
         pa_stream_set_read_callback(stream, [](pa_stream *, size_t, void *u) { static_cast<Monitor *>(u)->read(); },
                                     this);
         pa_buffer_attr attr{};
         attr.maxlength = attr.tlength = attr.prebuf = attr.minreq = uint32_t(-1);
-        attr.fragsize = uint32_t(pa_usec_to_bytes(1000, &spec)); // 1 ms fragments
+        attr.fragsize = uint32_t(pa_usec_to_bytes(1000, &sampleFormat)); // 1 ms fragments
         if (pa_stream_connect_record(stream, monitorSource.constData(), &attr, PA_STREAM_ADJUST_LATENCY) < 0
             || !waitFor([this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))
                                      || pa_stream_get_state(stream) == PA_STREAM_READY; }, PulseTimeoutMs)
