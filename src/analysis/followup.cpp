@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/followup.h"
 
+#include "platform/runlock.h"
+
 #include "analysis/analysis.h"
 #include "analysis/report.h"
 #include "analysis/reportwriter.h"
@@ -48,29 +50,6 @@ QString fileStateCode(FileState s)
     case FileState::Unreadable: return QStringLiteral("unreadable");
     }
     return QString();
-}
-
-bool lockedByWriter(const QString &path)
-{
-    // Only a regular file is opened (never a device or a FIFO a link may name).
-    struct stat info = {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    // A read lock is refused only where someone holds a write lock: a run writing.
-    // The open-file-description query also sees the locks of this very process.
-    struct flock fl = {};
-    fl.l_type = F_RDLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0;
-    fl.l_len = 0;
-    bool locked = false;
-    if (::fcntl(fd, F_OFD_GETLK, &fl) == 0)
-        locked = fl.l_type != F_UNLCK;
-    ::close(fd);
-    return locked;
 }
 
 QDateTime parseAdministrationDate(const QString &text)
@@ -230,7 +209,7 @@ Administration readAdministration(const QString &path, const QString &fileName)
         a.problem = QStringLiteral("Le nom du fichier ne correspond pas à une épreuve");
         return a;
     }
-    const bool locked = lockedByWriter(path);
+    const bool locked = isLockedByRun(path);
 
     AnalysisState st;
     CollectMessages quiet;

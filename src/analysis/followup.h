@@ -63,10 +63,6 @@ struct Administration {
     bool comparable() const { return state == FileState::Complete && !times.empty(); }
 };
 
-// Whether a run holds a write lock on the file (fcntl, open file description locks
-// included): it is still being written.
-bool lockedByWriter(const QString &path);
-
 // The date and time of a header ("07/12/2026 à 10:15:02"), in the regional format the
 // runs write or the usual short formats; invalid when none reads it.
 QDateTime parseAdministrationDate(const QString &text);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/trials.h"
 
+#include "platform/runlock.h"
+
 #include "analysis/analysisstate.h"
 #include "analysis/followup.h"
 #include "analysis/report.h"
@@ -240,7 +242,7 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
         if (endless)
             state = FileState::Endless;
     }
-    if (lockedByWriter(path))
+    if (isLockedByRun(path))
         state = FileState::BeingWritten;
 
     FileColumns f;
