@@ -372,9 +372,9 @@ private slots:
         // Every other line good: only the line of the row can call for a look.
         TimingCheckFigures f;
         const bool known = value >= 0;
-        f.refreshMeasured = true;
-        f.presentations = 300;
-        f.periodMs = 16.667;
+        f.refresh.ok = true;
+        f.refresh.presentations = 300;
+        f.refresh.periodMs = 16.667;
         f.timerLatenessMs = {0.1};
         f.eventTimesOnClock = true;
         f.soundPath = QStringLiteral("PulseAudio");
@@ -384,11 +384,11 @@ private slots:
         f.realtime = QStringLiteral("SCHED_FIFO 3");
         f.memoryLocked = true;
         if (line == 0) {
-            f.refreshMeasured = known;
-            f.jitterMs = value;
+            f.refresh.ok = known;
+            f.refresh.jitterMs = value;
         } else if (line == 1) {
-            f.refreshMeasured = known;
-            f.missedFrames = int(value);
+            f.refresh.ok = known;
+            f.refresh.missedFrames = int(value);
         } else if (line == 2) {
             // Median and maximum at twice it: both limits are crossed together.
             f.timerLatenessMs = {0, value, value, value, 2 * value + (value > 1 ? 3 : 0)};

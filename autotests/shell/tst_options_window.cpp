@@ -192,7 +192,7 @@ private slots:
         TFormChrono w;
         QVERIFY(!w.EnregistrerPdf->isEnabled());
         TimingCheckFigures f;
-        f.refreshReason = QStringLiteral("pas d'extension Present");
+        f.refresh.reason = QStringLiteral("pas d'extension Present");
         f.timerLatenessMs = {0.1, 0.2, 0.3};
         f.eventTimesOnClock = true;
         w.showFigures(f, QStringLiteral("09/12/2026 à 10:00:00"));

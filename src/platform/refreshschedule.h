@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QString>
 #include <QtGlobal>
 
 namespace zoka {
@@ -64,5 +65,18 @@ constexpr int RefreshDrawMarginMs = 4;
 // the microseconds of a tick, taken as the one nearest to `nearUs`.
 quint32 tickOfUs(quint64 us);
 quint64 usOfTick(quint32 tick, quint64 nearUs);
+
+// What a measurement of the refresh found (the timing check): the period (mean of the
+// intervals between completions, ms), its jitter (their SD), the presentations made
+// one refresh apart and those that missed their refresh; ok = false with a French
+// reason where it could not be measured.
+struct RefreshMeasure {
+    bool ok = false;
+    QString reason;
+    int presentations = 0;
+    double periodMs = 0;
+    double jitterMs = 0;
+    int missedFrames = 0;
+};
 
 } // namespace zoka

@@ -70,25 +70,25 @@ QList<CheckLine> timingCheckLines(const TimingCheckFigures &f)
                           .arg(limit(JitterGoodMs), limit(JitterAcceptableMs), limit(PeriodMinMs), limit(PeriodMaxMs))};
     CheckLine missed{QStringLiteral("Images manquées"), {}, Verdict::NotMeasured,
                      QStringLiteral("bon : aucune ; acceptable : ≤ %1 %").arg(limit(MissedAcceptableShare * 100))};
-    if (f.refreshMeasured && f.presentations > 0) {
+    if (f.refresh.ok && f.refresh.presentations > 0) {
         refresh.measured = QStringLiteral("période %1 (%2 Hz), gigue %3 sur %4 présentations")
-                               .arg(ms(f.periodMs, 3),
-                                    QString::number(f.periodMs > 0 ? 1000.0 / f.periodMs : 0, 'f', 1)
+                               .arg(ms(f.refresh.periodMs, 3),
+                                    QString::number(f.refresh.periodMs > 0 ? 1000.0 / f.refresh.periodMs : 0, 'f', 1)
                                         .replace(QLatin1Char('.'), QLatin1Char(',')),
-                                    ms(f.jitterMs, 3))
-                               .arg(f.presentations);
-        refresh.verdict = f.periodMs < PeriodMinMs || f.periodMs > PeriodMaxMs
+                                    ms(f.refresh.jitterMs, 3))
+                               .arg(f.refresh.presentations);
+        refresh.verdict = f.refresh.periodMs < PeriodMinMs || f.refresh.periodMs > PeriodMaxMs
             ? Verdict::Check
-            : grade(f.jitterMs, JitterGoodMs, JitterAcceptableMs);
-        missed.measured = QStringLiteral("%1 sur %2").arg(f.missedFrames).arg(f.presentations);
-        missed.verdict = f.missedFrames == 0 ? Verdict::Good
-            : f.missedFrames <= f.presentations * MissedAcceptableShare ? Verdict::Acceptable
+            : grade(f.refresh.jitterMs, JitterGoodMs, JitterAcceptableMs);
+        missed.measured = QStringLiteral("%1 sur %2").arg(f.refresh.missedFrames).arg(f.refresh.presentations);
+        missed.verdict = f.refresh.missedFrames == 0 ? Verdict::Good
+            : f.refresh.missedFrames <= f.refresh.presentations * MissedAcceptableShare ? Verdict::Acceptable
                                                                         : Verdict::Check;
     } else {
         // Without presentations on the refresh a stimulus reaches the screen up to a
         // refresh after its onset was taken, uncounted.
         refresh.measured = QStringLiteral("non mesuré : ")
-            + (f.refreshReason.isEmpty() ? QStringLiteral("raison inconnue") : f.refreshReason);
+            + (f.refresh.reason.isEmpty() ? QStringLiteral("raison inconnue") : f.refresh.reason);
         missed.measured = QStringLiteral("non comptées (pas de présentation sur le rafraîchissement)");
     }
     lines << refresh << missed;

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/refreshschedule.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,14 +20,9 @@ QString verdictText(Verdict v);
 
 // What the measurements found. A part that could not be measured says why.
 struct TimingCheckFigures {
-    // Refresh: the display's refresh period and its jitter (SD of the intervals
-    // between completions), over `presentations` presentations one refresh apart.
-    bool refreshMeasured = false;
-    QString refreshReason;
-    int presentations = 0;
-    double periodMs = 0;
-    double jitterMs = 0;
-    int missedFrames = 0;
+    // Refresh: the display's refresh period and its jitter, over presentations one
+    // refresh apart.
+    RefreshMeasure refresh;
     // One-shot trial timers: lateness of each expiry after its due time, in ms.
     QList<double> timerLatenessMs;
     // Input events stamped on the program's clock.

@@ -71,15 +71,6 @@ private:
     bool m_counterAhead = false; // the server's counter runs half a refresh ahead
 };
 
-struct RefreshMeasure {
-    bool ok = false;
-    QString reason;
-    int presentations = 0;
-    double periodMs = 0;
-    double jitterMs = 0;
-    int missedFrames = 0;
-};
-
 // Presents `count` frames on `window` (shown, mapped) one refresh apart and measures the
 // refresh period (mean and SD of completion-time differences, ms) and frames missed.
 // ok=false with a French reason where Present is missing or its clock is not the program's.

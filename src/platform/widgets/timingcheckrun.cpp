@@ -269,13 +269,7 @@ TimingCheckFigures runTimingCheck(QWidget *window, const QString &toneFile,
     f.memoryLocked = priority.memoryLocked();
 
     say(QStringLiteral("Mesure du rafraîchissement de l'écran…"));
-    const RefreshMeasure refresh = measureRefresh(window, RefreshPresentations);
-    f.refreshMeasured = refresh.ok;
-    f.refreshReason = refresh.reason;
-    f.presentations = refresh.presentations;
-    f.periodMs = refresh.periodMs;
-    f.jitterMs = refresh.jitterMs;
-    f.missedFrames = refresh.missedFrames;
+    f.refresh = measureRefresh(window, RefreshPresentations);
 
     say(QStringLiteral("Mesure des minuteries des essais…"));
     f.timerLatenessMs = measureTimers();
