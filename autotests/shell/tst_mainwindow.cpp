@@ -7,7 +7,7 @@
 #include "shell/internalerror.h"
 #include "shell/mainlogic.h"
 #include "shell/maintexts.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "battery/testtable.h"
 #include "scratchdisk.h"
 #include "shell/widgets/tmain.h"
@@ -58,31 +58,31 @@ bool showActive(TMain &w)
 struct Fixture {
     QTemporaryDir dir;
     QString results;
-    QString startDir = QDir::currentPath();
     QStringList calls;
     QString analysedPatient; // what the analysis window reads from the file's header
     QList<QSize> modes;
-    MainLogic logic;
+    Session session;
+    MainLogic logic{session};
     bool configOk = true;
     bool saveOk = true;
 
     Fixture()
     {
-        resetSharedState();
         results = dir.filePath("Epreuves");
         QDir().mkpath(results);
-        Config = defaultConfigRecord(dir.path());
-        Config.ResultsDir = results;
-        MainLogic::Hooks &h = logic.hooks();
+        session.startDir = dir.path();
+        session.config = defaultConfigRecord(dir.path());
+        session.config.ResultsDir = results;
+        Services &h = session.services;
         h.showIntro = [this] { calls << "intro"; };
         h.loadConfiguration = [this] {
             calls << "config";
             return configOk;
         };
         h.showOptions = [this] { calls << "options"; };
-        h.startAdministration = [this] { calls << "administration:" + ResultFileName; };
+        h.startAdministration = [this] { calls << "administration:" + session.choices.resultFileName; };
         h.showAnalysis = [this] {
-            calls << "analysis:" + SelectedFile;
+            calls << "analysis:" + session.choices.selectedFile;
             return analysedPatient;
         };
         h.saveConfiguration = [this] {
@@ -94,9 +94,10 @@ struct Fixture {
             return true;
         };
         h.screenSize = [] { return QSize(1024, 768); };
-        h.quit = [this] { calls << "quit"; };
+        logic.setWindowCallbacks({}, [this] { calls << "quit"; });
     }
-    ~Fixture() { QDir::setCurrent(startDir); }
+    // A file of the results directory.
+    QString at(const QString &name) const { return QDir(results).filePath(name); }
 
     void file(const QString &name, bool notAnalysed = false)
     {
@@ -130,22 +131,21 @@ private slots:
         QCOMPARE(fx.calls, QStringList({"intro", "config"}));
         QVERIFY(msgs.service.shown().isEmpty());
         QCOMPARE(fx.logic.caption, QString("Zoka v4.0"));
-        QCOMPARE(VersionShort, QString("4.0"));
-        QCOMPARE(InitialScreenWidth, 1024);
-        QCOMPARE(TestIndex, 0);
+        QCOMPARE(fx.session.versionShort, QString("4.0"));
+        QCOMPARE(fx.session.screen.width, 1024);
+        QCOMPARE(fx.session.choices.testIndex, 0);
         QCOMPARE(fx.logic.epreuves.index, 0);
         QVERIFY(fx.logic.nbItems3.visible && !fx.logic.nbItems2.visible && !fx.logic.vitesseAS.visible);
         QCOMPARE(fx.logic.label1Caption, QString("16"));
-        QCOMPARE(ItemCount, 16);
+        QCOMPARE(fx.session.choices.itemCount, 16);
         QVERIFY(fx.logic.passationEnabled && fx.logic.analysesEnabled && fx.logic.gestionEnabled);
-        QCOMPARE(QDir::currentPath(), QDir(fx.results).canonicalPath());
-        QCOMPARE(ResultsDirPath, fx.results);
+        QCOMPARE(fx.session.resultsDir, fx.results);
         QCOMPARE(fx.logic.listPatients, QStringList({"Dupont", "Martin"}));
         // Until a name is typed every file is listed; the name field still reads
         // "Inconnu" but no patient is taken from it.
         QCOMPARE(fx.logic.fileListEpreuves.entries.size(), 3);
         QCOMPARE(fx.logic.nomText, QString("Inconnu"));
-        QVERIFY(PatientName.isEmpty());
+        QVERIFY(fx.session.choices.patientName.isEmpty());
         QCOMPARE(fx.logic.focus, MainFocus::Nom);
     }
 
@@ -171,9 +171,8 @@ private slots:
         {
             // A short Zoka.ini, read by the real start-up: a message, never a crash.
             Fixture fx;
-            fx.logic.hooks().loadConfiguration = nullptr;
-            setConfigOptionsWindowHook([] {});
-            QVERIFY(QDir::setCurrent(fx.dir.path()));
+            fx.session.services.loadConfiguration = nullptr;
+            fx.session.services.showOptions = [] {};
             touch(fx.dir.filePath("Zoka.ini"), QByteArray(40, '\0'));
             ScopedScriptedMessages msgs;
             fx.logic.FormShow();
@@ -181,17 +180,16 @@ private slots:
             QVERIFY(!fx.logic.passationEnabled);
             QVERIFY(msgs.service.shown().size() >= 2);
             QCOMPARE(QFileInfo(fx.dir.filePath("Zoka.ini")).size(), 40); // left as it was
-            setConfigOptionsWindowHook(nullptr);
         }
         {
             // Results directory missing: named in a message, the options are opened;
             // still missing afterwards: start-up stops.
             Fixture fx;
-            Config.ResultsDir = fx.dir.filePath("gone");
+            fx.session.config.ResultsDir = fx.dir.filePath("gone");
             ScopedScriptedMessages msgs;
             fx.logic.FormShow();
             QCOMPARE(msgs.service.shown()[0].text,
-                     "Le répertoire <" + Config.ResultsDir + "> des résultats des épreuves n'existe plus.\r"
+                     "Le répertoire <" + fx.session.config.ResultsDir + "> des résultats des épreuves n'existe plus.\r"
                      "Activez la fenêtre [Options] pour un autre choix et\rRedémarrez l'application ZOKA");
             QCOMPARE(fx.calls, QStringList({"intro", "config", "options"}));
             QVERIFY(fx.logic.startupFailed);
@@ -199,12 +197,12 @@ private slots:
         {
             // ... but the options may make a directory that exists.
             Fixture fx;
-            Config.ResultsDir = fx.dir.filePath("gone");
-            fx.logic.hooks().showOptions = [&] { Config.ResultsDir = fx.results; };
+            fx.session.config.ResultsDir = fx.dir.filePath("gone");
+            fx.session.services.showOptions = [&] { fx.session.config.ResultsDir = fx.results; };
             ScopedScriptedMessages msgs;
             fx.logic.FormShow();
             QVERIFY(!fx.logic.startupFailed);
-            QCOMPARE(ResultsDirPath, fx.results);
+            QCOMPARE(fx.session.resultsDir, fx.results);
             QVERIFY(fx.logic.passationEnabled);
         }
     }
@@ -221,7 +219,7 @@ private slots:
         QCOMPARE(msgs.service.texts(), QStringList({badChars}));
         QCOMPARE(msgs.service.shown()[0].kind, MsgKind::Error);
         QCOMPARE(fx.logic.nomText, QString("ab"));
-        QCOMPARE(PatientName, QString("ab"));
+        QCOMPARE(fx.session.choices.patientName, QString("ab"));
         QCOMPARE(fx.logic.fileListEpreuves.mask, QString("ab_*"));
 
         msgs.service.clear();
@@ -234,17 +232,17 @@ private slots:
         fx.logic.setNomText("a_b.cdefgh");
         QCOMPARE(msgs.service.texts(), QStringList({badChars, badChars}));
         QCOMPARE(fx.logic.nomText, QString());
-        QVERIFY(PatientName.isEmpty());
+        QVERIFY(fx.session.choices.patientName.isEmpty());
 
         msgs.service.clear();
         fx.logic.setNomText("abcdefghijklmnopqrstu");
         QCOMPARE(msgs.service.texts(), QStringList({tooLong}));
-        QCOMPARE(PatientName, QString("abcdefghijklmnopqrst"));
+        QCOMPARE(fx.session.choices.patientName, QString("abcdefghijklmnopqrst"));
 
         msgs.service.clear();
         fx.logic.setNomText("abcdefghijklmnopqrs_uvw");
         QCOMPARE(msgs.service.texts(), QStringList({badChars}));
-        QCOMPARE(PatientName, QString("abcdefghijklmnopqrs"));
+        QCOMPARE(fx.session.choices.patientName, QString("abcdefghijklmnopqrs"));
 
         // Characters that cannot be part of a file name are refused the same way.
         for (const QString &bad : {QString("Du/pont"), QString("Du\\pont"), QString("Du:pont"), QString("Du*p"),
@@ -283,7 +281,7 @@ private slots:
         };
         for (const Case &c : cases) {
             fx.logic.setEpreuvesIndex(c.test);
-            QCOMPARE(TestIndex, c.test);
+            QCOMPARE(fx.session.choices.testIndex, c.test);
             QCOMPARE(fx.logic.label1Caption, QString(c.label));
             QCOMPARE(fx.logic.nbItems2.visible, c.g2);
             QCOMPARE(fx.logic.nbItems3.visible, c.g3);
@@ -300,7 +298,7 @@ private slots:
         fx.logic.setEpreuvesIndex(1);
         fx.logic.setNbItems2Index(1);
         QCOMPARE(fx.logic.label1Caption, QString("64"));
-        QCOMPARE(ItemCount, 64);
+        QCOMPARE(fx.session.choices.itemCount, 64);
 
         fx.logic.setEpreuvesIndex(7);
         fx.logic.setVitesseASIndex(2);
@@ -327,7 +325,7 @@ private slots:
             msgs.service.clear();
             fx.logic.Label1DblClick();
             QVERIFY(msgs.service.shown().isEmpty());
-            QVERIFY(!UnlimitedChosen);
+            QVERIFY(!fx.session.choices.unlimitedChosen);
             QCOMPARE(fx.logic.label1Caption, label);
         }
 
@@ -342,19 +340,19 @@ private slots:
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_999.MIX"}));
 
         fx.logic.setEpreuvesIndex(0);
-        QVERIFY(!UnlimitedChosen);
+        QVERIFY(!fx.session.choices.unlimitedChosen);
         fx.logic.Label1DblClick();
-        QVERIFY(UnlimitedChosen);
+        QVERIFY(fx.session.choices.unlimitedChosen);
         QCOMPARE(fx.logic.nbItems3.index, 2);
         QVERIFY(!fx.logic.nbItems3.enabled);
-        QCOMPARE(ItemCount, 64);
+        QCOMPARE(fx.session.choices.itemCount, 64);
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_999.VC"}));
 
         msgs.service.queue(MsgAnswer::No);
         fx.logic.Label1DblClick();
-        QVERIFY(!UnlimitedChosen);
+        QVERIFY(!fx.session.choices.unlimitedChosen);
         QVERIFY(fx.logic.nbItems3.enabled);
         QCOMPARE(fx.logic.nbItems3.index, 0);
         QCOMPARE(fx.logic.label1Caption, QString("16"));
@@ -393,7 +391,7 @@ private slots:
         QVERIFY(fx.calls.isEmpty());
         {
             // A run of another program writing that file: refused, nothing asked.
-            const int fd = ::open("Dupont_32.VC", O_RDWR);
+            const int fd = ::open(QFile::encodeName(fx.at("Dupont_32.VC")).constData(), O_RDWR);
             QVERIFY(fd >= 0 && lockForWriting(fd));
             msgs.service.clear();
             fx.logic.PassationClick();
@@ -405,7 +403,7 @@ private slots:
         fx.logic.PassationClick();
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_32.VC"}));
-        QCOMPARE(SelectedFile, QString("Dupont_32.VC"));
+        QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_32.VC"));
         QCOMPARE(fx.logic.fileListEpreuves.selectedEntry(), QString("Dupont_32.VC"));
         QCOMPARE(fx.logic.focus, MainFocus::Passation);
 
@@ -419,11 +417,11 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 2);
         QCOMPARE(msgs.service.shown()[1].text, B20 + "Le fichier Dupont_16.VC n'a pas été analysé! Continuer?" + B20);
         QVERIFY(fx.calls.isEmpty());
-        QVERIFY(isReadOnlyMarked("Dupont_16.VC"));
+        QVERIFY(isReadOnlyMarked(fx.at("Dupont_16.VC")));
         msgs.service.clear();
         fx.logic.PassationClick();
         QCOMPARE(msgs.service.shown().size(), 2);
-        QVERIFY(!isReadOnlyMarked("Dupont_16.VC"));
+        QVERIFY(!isReadOnlyMarked(fx.at("Dupont_16.VC")));
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_16.VC"}));
     }
 
@@ -449,7 +447,7 @@ private slots:
         Fixture fx;
         ScopedScriptedMessages msgs;
         fx.start(msgs);
-        PatientName = name;
+        fx.session.choices.patientName = name;
         fx.logic.PassationClick();
         QCOMPARE(msgs.service.texts(), QStringList{refusal});
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
@@ -507,14 +505,13 @@ private slots:
         // A file of another count switches the group and keeps the file.
         msgs.service.clear();
         fx.logic.userClickFile(fx.row("Dupont_64.VC"));
-        QCOMPARE(SelectedFile, QString("Dupont_64.VC"));
+        QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_64.VC"));
         QCOMPARE(fx.logic.nbItems3.index, 2);
-        QCOMPARE(ItemCount, 64);
+        QCOMPARE(fx.session.choices.itemCount, 64);
         QCOMPARE(fx.logic.fileListEpreuves.selectedEntry(), QString("Dupont_64.VC"));
-        QVERIFY(!FileClickInProgress);
         fx.logic.AnalysesClick();
         QCOMPARE(fx.calls, QStringList({"analysis:Dupont_64.VC"}));
-        QVERIFY(SelectedFile.isEmpty());
+        QVERIFY(fx.session.choices.selectedFile.isEmpty());
         QCOMPARE(fx.logic.nbItems3.index, 0);
 
         fx.calls.clear();
@@ -523,28 +520,28 @@ private slots:
 
         // Test 7 with a speed; without one the message and the 1000 ms fallback.
         fx.logic.userClickFile(fx.row("Dupont_228-2.AS"));
-        QCOMPARE(TestIndex, 7);
+        QCOMPARE(fx.session.choices.testIndex, 7);
         QCOMPARE(fx.logic.vitesseAS.index, 2);
         QCOMPARE(fx.logic.label1Caption, QString("750"));
-        QCOMPARE(SelectedFile, QString("Dupont_228-2.AS"));
+        QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_228-2.AS"));
         QVERIFY(msgs.service.shown().isEmpty());
         fx.logic.userClickFile(fx.row("Dupont_228.AS"));
         QCOMPARE(msgs.service.texts(),
                  QStringList({"Le nom du fichier '.AS' n'est pas correct:\r(l'indication de vitesse de présentation "
                               "manque ou diffère de 0,1 ou 2)\rPressez le bouton \"Analyse\" pour continuer (la "
                               "vitesse est de 1 présentation/sec.)"}));
-        QCOMPARE(SpeedIndex, 3);
+        QCOMPARE(fx.session.choices.speedIndex, 3);
         QVERIFY(!fx.logic.vitesseAS.enabled);
         QVERIFY(fx.logic.label1Caption.isEmpty());
         fx.calls.clear();
         fx.logic.AnalysesClick();
         QCOMPARE(fx.calls, QStringList({"analysis:Dupont_228.AS"}));
-        QCOMPARE(SpeedIndex, 1); // back to "moyenne" afterwards
+        QCOMPARE(fx.session.choices.speedIndex, 1); // back to "moyenne" afterwards
 
         msgs.service.clear();
         fx.logic.userClickFile(fx.row("Dupont_3x.VC"));
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier est incorrect (nbre d'items)"}));
-        QCOMPARE(TestIndex, 0);
+        QCOMPARE(fx.session.choices.testIndex, 0);
         fx.calls.clear();
         msgs.service.clear();
         fx.logic.AnalysesClick();  // no count: refused
@@ -557,18 +554,18 @@ private slots:
         msgs.service.clear();
         fx.logic.userClickFile(fx.row("Dupont_32.TXT"));
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier ne correspond pas à une épreuve"}));
-        QCOMPARE(TestIndex, -1);
+        QCOMPARE(fx.session.choices.testIndex, -1);
         QCOMPARE(fx.logic.epreuves.index, 3);
         fx.logic.AnalysesClick();
         QVERIFY(fx.calls.isEmpty());
-        QCOMPARE(TestIndex, 3);
+        QCOMPARE(fx.session.choices.testIndex, 3);
         fx.logic.userClickFile(fx.row("Dupont_32.TXT"));
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_32.SB"}));
 
         // Fixed-count test: the count of the file is taken.
         fx.logic.userClickFile(fx.row("Dupont_65.MIX"));
-        QCOMPARE(TestIndex, 6);
+        QCOMPARE(fx.session.choices.testIndex, 6);
         QCOMPARE(fx.logic.label1Caption, QString("65"));
     }
 
@@ -596,7 +593,7 @@ private slots:
         fx.start(msgs);
         fx.logic.userDoubleClickFile(fx.row("Martin_36.LAT"));
         QCOMPARE(fx.calls, QStringList({"analysis:Martin_36.LAT"}));
-        QCOMPARE(PatientName, patient);
+        QCOMPARE(fx.session.choices.patientName, patient);
         QCOMPARE(fx.logic.nomText, QString("Inconnu"));
     }
 
@@ -606,8 +603,8 @@ private slots:
         fx.file("Dupont_65.MIX");
         fx.file("Dupont_999.PAS");
         fx.file("Dupont_228.AS");
-        fx.logic.hooks().startAdministration = [&fx] {
-            fx.calls << QString("%1 items %2 speed %3").arg(ResultFileName).arg(ItemCount).arg(SpeedIndex);
+        fx.session.services.startAdministration = [&fx] {
+            fx.calls << QString("%1 items %2 speed %3").arg(fx.session.choices.resultFileName).arg(fx.session.choices.itemCount).arg(fx.session.choices.speedIndex);
         };
         ScopedScriptedMessages msgs;
         fx.start(msgs);
@@ -626,7 +623,7 @@ private slots:
 
         fx.calls.clear();
         fx.logic.userClickFile(fx.row("Dupont_999.PAS"));
-        QCOMPARE(ItemCount, 999);
+        QCOMPARE(fx.session.choices.itemCount, 999);
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"Dupont_64.PAS items 64 speed 1"}));
 
@@ -635,7 +632,7 @@ private slots:
         fx.calls.clear();
         msgs.service.clear();
         fx.logic.userClickFile(fx.row("Dupont_228.AS"));
-        QCOMPARE(SpeedIndex, 3);
+        QCOMPARE(fx.session.choices.speedIndex, 3);
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"Dupont_228-1.AS items 228 speed 1"}));
         QVERIFY(fx.logic.vitesseAS.enabled);
@@ -658,7 +655,7 @@ private slots:
         // Choosing a patient lists that patient's files in every spelling.
         fx.logic.userClickPatient(0);
         QCOMPARE(fx.logic.nomText, QString("Dupont"));
-        QCOMPARE(PatientName, QString("Dupont"));
+        QCOMPARE(fx.session.choices.patientName, QString("Dupont"));
         QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC", "dupont_32.VC"}));
 
         // Patient chosen, no file: one question per file (two for the one not analysed).
@@ -671,14 +668,14 @@ private slots:
                  QStringList({B20 + "Supprimer le fichier d'épreuve Dupont_16.VC ?" + B20,
                               B20 + "Supprimer le fichier d'épreuve dupont_32.VC ?" + B20,
                               B20 + "Le fichier dupont_32.VC n'a pas été analysé! Continuer?" + B20}));
-        QVERIFY(QFile::exists("Dupont_16.VC"));
+        QVERIFY(QFile::exists(fx.at("Dupont_16.VC")));
         QVERIFY(!QFile::exists("dupont_32.VC"));
         QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC"}));
         QCOMPARE(fx.logic.listPatients, QStringList({"Dupont", "Martin"}));
 
         // A chosen file that has gone meanwhile.
         fx.logic.userClickFile(0);
-        QFile::remove("Dupont_16.VC");
+        QFile::remove(fx.at("Dupont_16.VC"));
         msgs.service.clear();
         fx.logic.GestionClick();
         QCOMPARE(msgs.service.texts(), QStringList({B20 + "Le fichier Dupont_16.VC n'est pas trouvé" + B20}));
@@ -713,15 +710,15 @@ private slots:
         fx.logic.userClickFile(0);
         if (fault == "ro")
             QVERIFY(disk->makeReadOnly());
-        const int fd = fault == "held" ? ::open("Dupont_16.VC", O_RDWR) : -1;
+        const int fd = fault == "held" ? ::open(QFile::encodeName(fx.at("Dupont_16.VC")).constData(), O_RDWR) : -1;
         QVERIFY(fault != "held" || (fd >= 0 && lockForWriting(fd)));
         msgs.service.clear();
         fx.logic.GestionClick();
         if (fd >= 0)
             ::close(fd);
-        QCOMPARE(readAll(fault == "link" ? outside : "Dupont_16.VC"), QByteArray("400\r\n"));
+        QCOMPARE(readAll(fault == "link" ? outside : fx.at("Dupont_16.VC")), QByteArray("400\r\n"));
         if (cause.isEmpty()) {
-            QVERIFY(!QFileInfo("Dupont_16.VC").isSymLink());
+            QVERIFY(!QFileInfo(fx.at("Dupont_16.VC")).isSymLink());
             QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
             return;
         }
@@ -737,7 +734,7 @@ private slots:
         ScopedScriptedMessages msgs;
         fx.start(msgs);
         fx.logic.userClickPatient(0);
-        QCOMPARE(PatientName, QString("Inconnu"));
+        QCOMPARE(fx.session.choices.patientName, QString("Inconnu"));
         QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Inconnu_16.VC"}));
     }
 
@@ -770,15 +767,15 @@ private slots:
         ScopedScriptedMessages msgs;
         QList<int> codes;
         setInternalErrorExit([&](int n) { codes << n; });
-        MainLogic logic;
-        TestIndex = 11; // a test with no count choice
+        Session session;
+        MainLogic logic(session);
+        session.choices.testIndex = 11; // a test with no count choice
         logic.SetupItemCountChoice();
         setInternalErrorExit(nullptr);
         QCOMPARE(codes, QList<int>({201}));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown()[0].kind, MsgKind::Error);
         QVERIFY(msgs.service.shown()[0].text.startsWith("                   Erreur interne n° 201\rSi l'erreur persite"));
-        resetSharedState();
     }
 
     void windowShowsTheStateAndForwardsActions()
@@ -786,9 +783,8 @@ private slots:
         Fixture fx;
         fx.file("Dupont_16.VC");
         ScopedScriptedMessages msgs;
-        TMain w;
-        w.logic().hooks() = fx.logic.hooks();
-        w.logic().hooks().beforeModal = [&] { w.syncFromLogic(); };
+        TMain w(fx.session);
+        w.logic().setWindowCallbacks([&] { w.syncFromLogic(); }, [&] { fx.calls << "quit"; });
         w.runFormShow();
 
         QCOMPARE(w.Passation->geometry(), QRect(104, 128, 89, 33));
@@ -804,19 +800,19 @@ private slots:
 
         // A click on another test raises its handler; the count group follows.
         w.Epreuves->button(3)->click();
-        QCOMPARE(TestIndex, 3);
+        QCOMPARE(fx.session.choices.testIndex, 3);
         QCOMPARE(w.Label1->text(), QString("32"));
         QVERIFY(!w.NbItems2->isHidden());
         QVERIFY(w.NbItems3->isHidden());
         w.NbItems2->button(1)->click();
-        QCOMPARE(ItemCount, 64);
+        QCOMPARE(fx.session.choices.itemCount, 64);
         QCOMPARE(w.Label1->text(), QString("64"));
 
         // Typing into the name field cuts it with the message.
         w.Nom->setText("ab_");
         QCOMPARE(w.Nom->text(), QString("ab"));
         QCOMPARE(msgs.service.shown().size(), 1);
-        QCOMPARE(PatientName, QString("ab"));
+        QCOMPARE(fx.session.choices.patientName, QString("ab"));
 
         // The double-click on the count asks for endless series (test 3 offers them).
         QTest::mouseDClick(w.Label1, Qt::LeftButton);
@@ -830,13 +826,13 @@ private slots:
         QCOMPARE(w.FileListEpreuves->count(), 1);
         QTest::mouseClick(w.FileListEpreuves->viewport(), Qt::LeftButton, {},
                           w.FileListEpreuves->visualItemRect(w.FileListEpreuves->item(0)).center());
-        QCOMPARE(SelectedFile, QString("Dupont_16.VC"));
+        QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_16.VC"));
         QCOMPARE(w.Epreuves->itemIndex(), 0);
         QCOMPARE(w.FileListEpreuves->currentRow(), 0);
 
         // "Suivi" opens the follow-up of the patient in the name field.
         QString followed = QStringLiteral("(none)");
-        w.logic().hooks().showFollowUp = [&](const QString &patient) { followed = patient; };
+        fx.session.services.showFollowUp = [&](const QString &patient) { followed = patient; };
         w.Suivi->click();
         QCOMPARE(followed, QString("Dupont"));
     }
@@ -848,8 +844,8 @@ private slots:
         fx.file("Dupont_32.TXT");
         fx.file("Dupont_64.LAT");
         ScopedScriptedMessages msgs;
-        TMain w;
-        w.logic().hooks() = fx.logic.hooks();
+        TMain w(fx.session);
+        w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         QVERIFY(showActive(w));
         msgs.service.clear();
 
@@ -857,14 +853,14 @@ private slots:
         w.FileListEpreuves->setFocus();
         QCoreApplication::processEvents();
         QVERIFY(msgs.service.shown().isEmpty());
-        QVERIFY(SelectedFile.isEmpty());
+        QVERIFY(fx.session.choices.selectedFile.isEmpty());
 
         // Moving with the keys chooses each file in turn, messages included.
         QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
-        QCOMPARE(SelectedFile, QString("Dupont_32.TXT"));
+        QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_32.TXT"));
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier ne correspond pas à une épreuve"}));
         QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
-        QCOMPARE(SelectedFile, QString("Dupont_64.LAT"));
+        QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_64.LAT"));
         QCOMPARE(w.Epreuves->itemIndex(), 1);
         QCOMPARE(w.NbItems2->itemIndex(), 1);
         QCOMPARE(w.Label1->text(), QString("64"));
@@ -884,8 +880,8 @@ private slots:
         QFETCH(QPoint, pageAt);
         Fixture fx;
         ScopedScriptedMessages msgs;
-        TMain w;
-        w.logic().hooks() = fx.logic.hooks();
+        TMain w(fx.session);
+        w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         w.resize(window);
         w.show();
         QCOMPARE(w.Passation->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(104, 128));
@@ -898,8 +894,8 @@ private slots:
         // takes no letter.
         Fixture fx;
         ScopedScriptedMessages msgs;
-        TMain w;
-        w.logic().hooks() = fx.logic.hooks();
+        TMain w(fx.session);
+        w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         QVERIFY(showActive(w));
         fx.calls.clear();
         w.Nom->setFocus();
@@ -918,8 +914,8 @@ private slots:
     {
         Fixture fx;
         ScopedScriptedMessages msgs;
-        TMain w;
-        w.logic().hooks() = fx.logic.hooks();
+        TMain w(fx.session);
+        w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         QVERIFY(showActive(w));
         fx.calls.clear();
         w.Options->setFocus();
@@ -938,8 +934,8 @@ private slots:
         Fixture fx;
         fx.configOk = false;
         ScopedScriptedMessages msgs;
-        TMain w;
-        w.logic().hooks() = fx.logic.hooks();
+        TMain w(fx.session);
+        w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         w.runFormShow();
         QVERIFY(!w.Passation->isEnabled());
         QVERIFY(!w.Analyses->isEnabled());
