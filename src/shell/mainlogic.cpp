@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/mainlogic.h"
 
-#include "platform/fileerrors.h"
 #include "platform/messages.h"
-#include "platform/safewrite.h"
+#include "shell/administrationcheck.h"
 #include "shell/configfile.h"
+#include "shell/filechoice.h"
 #include "shell/internalerror.h"
 #include "shell/maintexts.h"
 #include "shell/naming.h"
@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
 
 namespace zoka {
 
@@ -28,13 +27,6 @@ QString resultsDirMissingText(const QString &dir)
 QString resultsDirUnusableText(const QString &dir)
 {
     return QStringLiteral("Le répertoire des résultats <%1> n'est pas accessible.").arg(dir);
-}
-
-QString resultsDirNotWritableText(const QString &dir, int err)
-{
-    return QStringLiteral("Aucun fichier de résultats ne peut être créé dans le répertoire des résultats <%1> : %2.\r"
-                          "Choisissez un autre répertoire dans la fenêtre [Options].")
-        .arg(QDir::toNativeSeparators(dir), fileErrorText(err));
 }
 
 const QString StartupFailedText = QStringLiteral(
@@ -511,52 +503,30 @@ void MainLogic::PassationClick()
 
 bool MainLogic::CheckBeforeAdministration()
 {
-    if (m_chosen.patientName.isEmpty()) {
-        say(MsgKind::Warning, NotEncoded);
-        focus = MainFocus::Nom;
-        return false;
-    }
-    if (m_chosen.itemCount == 0) {
-        say(MsgKind::Warning, CountNotSet);
-        focusVisibleCountGroup();
-        return false;
-    }
-    // The name may come from elsewhere than the name field (the header of an analysed
-    // file, a chosen file's name): the result file must still be a plain file of the
-    // results directory that its header can name.
-    QString refusal = patientNameProblem(m_chosen.patientName);
-    if (refusal.isEmpty())
-        refusal = resultFileNameProblem(m_chosen.resultFileName);
-    if (!refusal.isEmpty()) {
-        say(MsgKind::Error, refusal);
-        focus = MainFocus::Nom;
-        return false;
-    }
-    // The result file is created in the results directory.
-    int err = 0;
-    if (!canCreateFileIn(m_session.baseDir(), &err)) {
-        say(MsgKind::Error, resultsDirNotWritableText(m_session.baseDir(), err));
-        return false;
-    }
-    QString replaceRefusal;
     const auto askNo = [this](const QString &q) {
         beforeModal();
         return askBeforeDestroying(MsgKind::Warning, q);
     };
-    switch (confirmReplacingResultFile(m_session.baseDir(), m_chosen.resultFileName, askNo, &replaceRefusal)) {
-    case ReplaceOutcome::Agreed:
+    const AdministrationCheck check = checkBeforeAdministration(m_chosen.patientName, m_chosen.itemCount,
+                                                                m_chosen.resultFileName, m_session.baseDir(), askNo);
+    if (!check.message.isEmpty())
+        say(check.kind, check.message);
+    switch (check.focus) {
+    case CheckFocus::Unchanged:
         break;
-    case ReplaceOutcome::Refused:
-        say(MsgKind::Error, replaceRefusal);
-        [[fallthrough]];
-    case ReplaceOutcome::Declined:
+    case CheckFocus::Nom:
         focus = MainFocus::Nom;
-        return false;
+        break;
+    case CheckFocus::CountGroup:
+        focusVisibleCountGroup();
+        break;
+    case CheckFocus::Passation:
+        focus = MainFocus::Passation;
+        break;
     }
-    // The run asks again when another program has put a file of this name there since.
-    m_chosen.agreedResultFile = identityOfPath(m_session.resultFile(m_chosen.resultFileName));
-    focus = MainFocus::Passation;
-    return true;
+    if (check.ok)
+        m_chosen.agreedResultFile = check.agreedResultFile;
+    return check.ok;
 }
 
 void MainLogic::SuiviClick()
@@ -703,8 +673,8 @@ void MainLogic::FileListEpreuvesClick()
         focus = MainFocus::FileListEpreuves;
         return;
     }
-    const ResultNameParts parts = parseResultFileName(m_chosen.selectedFile);
-    m_chosen.testIndex = parts.testIndex;
+    const FileChoice chosen = fileChoiceOf(m_chosen.selectedFile);
+    m_chosen.testIndex = chosen.testIndex;
     if (m_chosen.testIndex < 0) {
         say(MsgKind::Warning, ExtUnknown);
         focus = MainFocus::FileListEpreuves;
@@ -712,30 +682,29 @@ void MainLogic::FileListEpreuvesClick()
     }
     setEpreuvesIndex(m_chosen.testIndex);
 
-    if (!parts.countValid) {
+    if (!chosen.countValid) {
         m_chosen.fileItemCount = 0;
         say(MsgKind::Warning, CountBad);
         focus = MainFocus::FileListEpreuves;
         return;
     }
-    m_chosen.fileItemCount = parts.count;
+    m_chosen.fileItemCount = chosen.fileItemCount;
 
     if (m_chosen.testIndex == SpeedTestIndex) {
-        if (!parts.speedValid) {
+        if (!chosen.speedValid) {
             vitesseAS.enabled = false;
             label1Caption.clear();
-            say(MsgKind::Warning, AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
-                        + QLatin1Char('"') + AsTail);
-            m_chosen.speedIndex = 3;
+            say(MsgKind::Warning, badSpeedText());
+            m_chosen.speedIndex = chosen.speedIndex;
         } else {
-            SetupSpeedChoice(parts.speed);
+            SetupSpeedChoice(chosen.speedIndex);
         }
     } else if (countChoiceIs(CountChoice::Fixed64)) {
         TakeItemCount(1);
     } else if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64)) {
-        setNbItems2Index(m_chosen.fileItemCount < 64 ? 0 : 1);
+        setNbItems2Index(chosen.countButton);
     } else {
-        setNbItems3Index(m_chosen.fileItemCount < 32 ? 0 : m_chosen.fileItemCount < 64 ? 1 : 2);
+        setNbItems3Index(chosen.countButton);
     }
 
     analysesEnabled = true;
