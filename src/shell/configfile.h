@@ -88,7 +88,7 @@ bool ReadConfiguration(Session &session, QString *error = nullptr);
 // directory, then the options window. When that directory cannot be
 // stored in the record, a message says so at once (settings will not be saved) and
 // the program runs on with the whole path in memory; returns false in that case only
-// so the caller may note it (Config is usable either way).
+// so the caller may note it (the configuration is usable either way).
 bool SetDefaultConfiguration(Session &session);
 
 // "Zoka.ini" exists in session.startDir: when its version is not ours, takes its
