@@ -188,7 +188,8 @@ void MainLogic::FormShow()
     label1Caption.clear();
 
     // The results directory.
-    if (!QFileInfo(QDir(m_session.startDir), m_session.config.ResultsDir).isDir()) {
+    const QString &configured = m_session.config.ResultsDir;
+    if (configured.isEmpty() || !QFileInfo(QDir(m_session.startDir), configured).isDir()) {
         say(MsgKind::Error, resultsDirMissingText(m_session.config.ResultsDir));
         beforeModal();
         if (services().showOptions)
