@@ -42,7 +42,8 @@ int main(int argc, char **argv)
                 qint64(files.size()), qint64(patients.size()), qint64(all.size()), argv[2], compared,
                 listed / 1000.0, (read - listed) / 1000.0, total / 1000.0);
 
-    TFormSuivi window;
+    const Session session;
+    TFormSuivi window(session);
     timer.restart();
     window.FormShow(dir, patient);
     window.show();

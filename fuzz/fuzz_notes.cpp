@@ -25,7 +25,7 @@ bool roundTrip(const QString &path, int test, int speed, const QString &patient,
 {
     AnalysisWindowLogic window;
     fuzz::fixTime(window.state());
-    window.show(path, test, speed, patient, QStringLiteral("4.0b"));
+    window.show(path, test, speed, patient, QStringLiteral("4.0b"), fuzz::scratchDir());
     *loaded = window.state().LinesLoaded;
     return window.closeSequence(window.notes()) == AnalysisWindowLogic::CloseOutcome::Closed;
 }

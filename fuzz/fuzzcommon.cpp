@@ -3,7 +3,6 @@
 
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,8 +49,6 @@ void setUp()
         std::abort();
     }
     scratchPath = scratch->path();
-    zoka::Config.ProgramDir = scratchPath;
-    zoka::Config.Version = QStringLiteral("4.0b");
 }
 
 const QString &scratchDir() { return scratchPath; }

@@ -11,12 +11,11 @@
 #include "platform/eventtime.h"
 #include "platform/widgets/eventclock.h"
 #include "platform/widgets/soundplayer_pulse.h"
-#include "protocol/testrunner.h"
 #include "epreuves/widgets/testwindows.h"
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
 #include "shell/programdir.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "shell/widgets/tformchrono.h"
 #include "shell/widgets/tmain.h"
 #include "shell/widgets/windows.h"
@@ -50,7 +49,7 @@ void substituteFonts()
 
 // `zoka --check-timing`: the timing check on a small window of its own, printed as
 // text; exit code 1 when a line is to be checked.
-int checkTimingCommand()
+int checkTimingCommand(const QString &programDir)
 {
     QLabel window(QStringLiteral("Contrôle de la chronométrie…"));
     window.setWindowTitle(QStringLiteral("ZOKA - Contrôle de la chronométrie"));
@@ -63,7 +62,7 @@ int checkTimingCommand()
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     const QString when = zoka::timingCheckSubtitle();
     const zoka::TimingCheckFigures figures
-        = zoka::runTimingCheck(&window, QDir::current().filePath(QStringLiteral("Songrave.wav")),
+        = zoka::runTimingCheck(&window, QDir(programDir).filePath(QStringLiteral("Songrave.wav")),
                                [&](const QString &what) { window.setText(what); });
     const QList<zoka::CheckLine> lines = zoka::timingCheckLines(figures);
     QTextStream out(stdout);
@@ -106,10 +105,26 @@ int answerInfoArguments(int argc, char **argv)
     return -1;
 }
 
-void restoreScreen()
+void restoreScreen(const zoka::Session &session)
 {
-    if (zoka::InitialScreenWidth > 0 && zoka::InitialScreenHeight > 0)
-        zoka::SwitchScreenMode(zoka::InitialScreenWidth, zoka::InitialScreenHeight);
+    if (session.screen.width > 0 && session.screen.height > 0)
+        zoka::SwitchScreenMode(session.screen.width, session.screen.height);
+}
+
+// The session's services: the program's windows and the display.
+void fillServices(zoka::Session &session)
+{
+    zoka::Services &services = session.services;
+    services.showIntro = [&session] { zoka::ShowIntroWindow(session); };
+    services.showOptions = [&session] { zoka::ShowOptionsWindow(session); };
+    services.startAdministration = [&session] { zoka::StartAdministration(session); };
+    services.showAnalysis = [&session] { return zoka::ShowAnalysisWindow(session); };
+    services.showFollowUp = [&session](const QString &patient) { zoka::ShowFollowUpWindow(session, patient); };
+    services.runTestWindow = [](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); };
+    services.switchScreenMode = [](int w, int h) { return zoka::SwitchScreenMode(w, h); };
+    services.screenSize = [] { return zoka::currentScreenSize(); };
+    // Each administration leaves a line in the timing journal.
+    services.timingJournal = true;
 }
 } // namespace
 
@@ -140,26 +155,25 @@ int main(int argc, char **argv)
 
     zoka::QtMessageService messages;
     zoka::setMessageService(&messages);
-    // Installed, the program runs in the user's own copy of the data files.
-    if (!zoka::enterProgramDirectory(QCoreApplication::applicationDirPath())) {
+    // The program's one session, handed to the windows by reference.
+    zoka::Session session;
+    // Installed, the program runs in the user's own copy of the data files; otherwise
+    // in the directory it was started in (the one place the process's current
+    // directory is read: every file is named from the session's directories after).
+    session.startDir = zoka::findProgramDirectory(QCoreApplication::applicationDirPath(), QDir::currentPath());
+    if (session.startDir.isEmpty()) {
         zoka::setMessageService(nullptr);
         return 1;
     }
-    zoka::setInternalErrorCleanup(restoreScreen);
-    zoka::setConfigOptionsWindowHook([] { zoka::ShowOptionsWindow(); });
-    zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
-    zoka::setAnalysisWindow([] { return zoka::ShowAnalysisWindow(); });
-    zoka::setFollowUpWindow([](const QString &patient) { zoka::ShowFollowUpWindow(patient); });
-    zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
+    fillServices(session);
+    zoka::setInternalErrorCleanup([&session] { restoreScreen(session); });
     zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::PulseSoundPlayer>(); });
-    // Test runs ask for real-time scheduling and locked memory; each administration
-    // leaves a line in the timing journal.
+    // Test runs ask for real-time scheduling and locked memory.
     const zoka::RealtimeSystem realtime = zoka::desktopRealtime();
     zoka::setRealtimeSystem(&realtime);
-    zoka::setTimingJournalEnabled(true);
     if (checkTiming) {
         // Nothing but the check: no configuration, no main window.
-        const int result = checkTimingCommand();
+        const int result = checkTimingCommand(session.startDir);
         zoka::setRealtimeSystem(nullptr);
         zoka::setSoundPlayerFactory({});
         zoka::setMessageService(nullptr);
@@ -170,7 +184,7 @@ int main(int argc, char **argv)
     zoka::setEventTimesOnClock(zoka::displayTimesOnClock());
 
     // The main window first; the other windows are made by their own modules.
-    zoka::TMain mainWindow;
+    zoka::TMain mainWindow(session);
     zoka::setMainWindow(&mainWindow);
     // Maximised; without a window manager to do it, the window takes the screen itself.
     if (QScreen *screen = QGuiApplication::primaryScreen())
@@ -179,9 +193,10 @@ int main(int argc, char **argv)
 
     const int code = app.exec();
     // Whatever way the program ended, the display goes back to its start-up mode.
-    restoreScreen();
+    restoreScreen(session);
     zoka::setMainWindow(nullptr);
-    zoka::setTestWindowRunner({});
+    session.services = {};
+    zoka::setInternalErrorCleanup({});
     zoka::setSoundPlayerFactory({});
     zoka::setRealtimeSystem(nullptr);
     zoka::setMessageService(nullptr);

@@ -11,7 +11,7 @@
 #include "shell/filelists.h"
 #include "platform/soundplayer.h"
 #include "platform/timingjournal.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "battery/testtable.h"
 
 #include <QDir>
@@ -52,10 +52,11 @@ class TestEssai : public QObject {
     FakeSoundPlayer m_sound;
     ScopedScriptedMessages *m_msgs = nullptr;
     EssaiLogic *m_logic = nullptr;
+    Session m_session;
 
     RunOutcome launch(const RunSetup &setup)
     {
-        m_launches.append({setup.testIndex, EssaiState, setup.practice, PracticeRuns, setup.itemCount,
+        m_launches.append({setup.testIndex, m_session.run.essaiState, setup.practice, m_session.run.practiceRuns, setup.itemCount,
                            setup.outputFile, setup.endless, setup.foreperiods, setup.stimulusTop,
                            setup.stimulusLeft});
         RunOutcome outcome;
@@ -69,11 +70,11 @@ class TestEssai : public QObject {
     // One administration of `test` with `count` items, as the main window starts it.
     void begin(int test, int count)
     {
-        TestIndex = test;
-        ItemCount = count;
-        FileItemCount = test == 6 ? 65 : count;
-        ResultFileName = QStringLiteral("Dupont_%1.%2").arg(FileItemCount).arg(testEntryAt(test)->extension);
-        EssaiLogic::beginAdministration();
+        m_session.choices.testIndex = test;
+        m_session.choices.itemCount = count;
+        m_session.choices.fileItemCount = test == 6 ? 65 : count;
+        m_session.choices.resultFileName = QStringLiteral("Dupont_%1.%2").arg(m_session.choices.fileItemCount).arg(testEntryAt(test)->extension);
+        EssaiLogic::beginAdministration(m_session.run);
         m_logic->FormShow();
     }
 
@@ -90,20 +91,20 @@ private slots:
 
     void init()
     {
-        resetSharedState();
-        resetRunState();
-        Config.ProgramDir = m_dir.path();
+        m_session = Session();
+        m_session.config.ProgramDir = m_dir.path();
+        m_session.resultsDir = m_dir.path();
+        m_session.services.runTestWindow = [this](const RunSetup &s) { return launch(s); };
         m_launches.clear();
         m_sound = FakeSoundPlayer();
         m_msgs = new ScopedScriptedMessages;
         m_refuseRuns = false;
         m_fileError.clear();
-        m_logic = new EssaiLogic([this](const RunSetup &s) { return launch(s); }, &m_sound);
+        m_logic = new EssaiLogic(m_session, &m_sound);
     }
 
     void cleanup()
     {
-        setTimingJournalEnabled(false);
         delete m_logic;
         delete m_msgs;
     }
@@ -111,20 +112,20 @@ private slots:
     void instructionsThenSkipPracticeThenRealRun()
     {
         begin(0, 16);
-        QCOMPARE(EssaiState, 1);
+        QCOMPARE(m_session.run.essaiState, 1);
         QCOMPARE(m_logic->view().title, QStringLiteral("TR Visuel Centré"));
         QVERIFY(cons().join(' ').contains(QStringLiteral("carré noir")));
         QCOMPARE(m_logic->view().continuerCaption, QStringLiteral("&Continuer"));
         QVERIFY(!m_logic->view().nonVisible);
 
         m_logic->ContinuerClick();
-        QCOMPARE(EssaiState, 2);
+        QCOMPARE(m_session.run.essaiState, 2);
         QCOMPARE(cons(), QStringList({"", "", "Prêt pour les essais?"}));
         QVERIFY(m_logic->view().nonVisible);
         QCOMPARE(m_logic->view().nonCaption, QStringLiteral("Passer"));
 
         m_logic->NonClick(); // "Passer"
-        QCOMPARE(EssaiState, 5);
+        QCOMPARE(m_session.run.essaiState, 5);
         QCOMPARE(cons(), QStringList({"", "", "Prêt pour l'épreuve?"}));
         QVERIFY(!m_logic->view().nonVisible);
         QVERIFY(m_launches.isEmpty());
@@ -136,10 +137,10 @@ private slots:
         QVERIFY(!run.practice);
         QCOMPARE(run.practiceRuns, 0);
         QCOMPARE(run.items, 16);
-        QCOMPARE(run.output, QStringLiteral("Dupont_16.VC"));
+        QCOMPARE(run.output, QDir(m_dir.path()).filePath("Dupont_16.VC"));
 
         // Only "&Quitter" is left; the thanks sit on line 4; the end sound plays.
-        QCOMPARE(EssaiState, 6);
+        QCOMPARE(m_session.run.essaiState, 6);
         QVERIFY(!m_logic->view().continuerVisible);
         QVERIFY(!m_logic->view().nonVisible);
         QCOMPARE(m_logic->view().focus, EssaiView::Focus::Quitter);
@@ -169,7 +170,7 @@ private slots:
         QFETCH(bool, practice);
         QFETCH(bool, refused);
         begin(0, 16);
-        UnlimitedChosen = true;
+        m_session.choices.unlimitedChosen = true;
         m_logic->ContinuerClick(); // ready for practice
         if (!practice)
             m_logic->NonClick();   // straight to the test
@@ -180,7 +181,7 @@ private slots:
         QVERIFY(m_logic->view().closeRequested);
         QVERIFY(!cons().join(' ').contains(QStringLiteral("Merci")));
         QCOMPARE(m_sound.playCount(), 0);
-        QVERIFY(!UnlimitedChosen);
+        QVERIFY(!m_session.choices.unlimitedChosen);
     }
 
     // Another program on the same results directory wrote a file of this name after
@@ -201,22 +202,21 @@ private slots:
         QFETCH(QString, since);
         QFETCH(int, answer);
         QFETCH(bool, runs);
-        const QString back = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        const auto restore = qScopeGuard([&] { QDir::setCurrent(back); QFile::remove("Dupont_16.VC"); });
-        const auto write = [] {
-            QFile f("Dupont_16.VC");
+        const QString path = QDir(m_dir.path()).filePath("Dupont_16.VC");
+        const auto restore = qScopeGuard([&] { QFile::remove(path); });
+        const auto write = [&] {
+            QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write("autre\r\n") == 7);
         };
         if (since == "agreed")
             write();
-        AgreedResultFile = identityOfPath("Dupont_16.VC");
+        m_session.choices.agreedResultFile = identityOfPath(path);
         begin(0, 16);
         m_logic->ContinuerClick();
         m_logic->NonClick();
         if (since != "agreed")
             write();
-        const int fd = since == "held" ? ::open("Dupont_16.VC", O_RDWR) : -1;
+        const int fd = since == "held" ? ::open(QFile::encodeName(path).constData(), O_RDWR) : -1;
         QVERIFY(since != "held" || (fd >= 0 && lockForWriting(fd)));
         m_msgs->service.queue(MsgAnswer(answer));
         m_logic->ContinuerClick();
@@ -260,7 +260,7 @@ private slots:
         if (how == QLatin1String("unwritable"))
             QVERIFY(QDir().mkpath(journal));
         const auto removeDir = qScopeGuard([&] { QDir(journal).removeRecursively(); QFile::remove(journal); });
-        setTimingJournalEnabled(true);
+        m_session.services.timingJournal = true;
         for (int administration = 0; administration < (how == QLatin1String("unwritable") ? 2 : 1); ++administration) {
             begin(0, 16);
             m_logic->ContinuerClick(); // ready for practice
@@ -290,23 +290,23 @@ private slots:
         begin(3, 32);
         m_logic->ContinuerClick(); // -> ready for practice
         m_logic->ContinuerClick(); // practice 1
-        QCOMPARE(EssaiState, 4);
+        QCOMPARE(m_session.run.essaiState, 4);
         QCOMPARE(cons(), QStringList({"", "", "Refaire les essais?"}));
         QCOMPARE(m_logic->view().continuerCaption, QStringLiteral("&Oui"));
         QCOMPARE(m_logic->view().nonCaption, QStringLiteral("Non"));
         QVERIFY(m_logic->view().nonVisible);
         QCOMPARE(m_logic->view().focus, EssaiView::Focus::Non);
-        QCOMPARE(PracticeRuns, 1);
-        QVERIFY(!PracticeMode);
+        QCOMPARE(m_session.run.practiceRuns, 1);
+        QVERIFY(!m_session.run.practiceMode);
 
         m_logic->ContinuerClick(); // "&Oui": back to the practice question
-        QCOMPARE(EssaiState, 2);
+        QCOMPARE(m_session.run.essaiState, 2);
         QCOMPARE(m_logic->view().continuerCaption, QStringLiteral("&Continuer"));
         QVERIFY(!m_logic->view().nonVisible);
         QCOMPARE(cons(), QStringList({"", "", "Prêt pour les essais?"}));
         m_logic->ContinuerClick(); // practice 2
         m_logic->NonClick();       // "Non": ready for the test
-        QCOMPARE(EssaiState, 5);
+        QCOMPARE(m_session.run.essaiState, 5);
         m_logic->ContinuerClick(); // real run
 
         QCOMPARE(m_launches.size(), 3);
@@ -322,12 +322,12 @@ private slots:
         }
         QVERIFY(!m_launches[2].practice);
         QCOMPARE(m_launches[2].practiceRuns, 2); // written into the result file
-        QCOMPARE(m_launches[2].output, QStringLiteral("Dupont_32.SB"));
+        QCOMPARE(m_launches[2].output, QDir(m_dir.path()).filePath("Dupont_32.SB"));
 
         // A new administration starts counting again.
         begin(3, 32);
-        QCOMPARE(PracticeRuns, 0);
-        QCOMPARE(EssaiState, 1);
+        QCOMPARE(m_session.run.practiceRuns, 0);
+        QCOMPARE(m_session.run.essaiState, 1);
     }
 
     void practiceItemCountsByTest()
@@ -350,7 +350,7 @@ private slots:
     {
         QTest::addColumn<int>("test");
         QTest::addColumn<int>("count");
-        QTest::addColumn<QList<int>>("expected"); // ItemSequence[0..count+1]
+        QTest::addColumn<QList<int>>("expected"); // run.itemSequence[0..count+1]
         const auto master = [](int n) {
             return QList<int>(MasterSequence.begin(), MasterSequence.begin() + n + 1);
         };
@@ -403,7 +403,7 @@ private slots:
 
         // Test 9 (64 items): test layout. Test 0: no grid at all.
         m_launches.clear();
-        resetRunState();
+        m_session.run = RunState();
         begin(9, 64);
         m_logic->ContinuerClick();
         m_logic->NonClick();
@@ -412,7 +412,7 @@ private slots:
         QCOMPARE(m_launches[0].top[1], 330);
 
         m_launches.clear();
-        resetRunState();
+        m_session.run = RunState();
         begin(0, 16);
         m_logic->ContinuerClick();
         m_logic->ContinuerClick();
@@ -422,9 +422,9 @@ private slots:
 
     void endlessSeriesAreClearedAfterTheRealRun()
     {
-        UnlimitedChosen = true;
+        m_session.choices.unlimitedChosen = true;
         begin(0, 64);
-        ResultFileName = QStringLiteral("Dupont_999.VC");
+        m_session.choices.resultFileName = QStringLiteral("Dupont_999.VC");
         m_logic->ContinuerClick();
         m_logic->ContinuerClick(); // practice: never endless
         m_logic->NonClick();
@@ -432,13 +432,13 @@ private slots:
         QVERIFY(!m_launches[0].unlimited);
         QVERIFY(m_launches[1].unlimited);
         QCOMPARE(m_launches[1].items, 64);
-        QVERIFY(!UnlimitedChosen);
-        QVERIFY(!UnlimitedActive);
+        QVERIFY(!m_session.choices.unlimitedChosen);
+        QVERIFY(!m_session.run.unlimited);
     }
 
     void endSoundFailureIsReportedAndStillClearsTheEndlessChoice()
     {
-        UnlimitedChosen = true;
+        m_session.choices.unlimitedChosen = true;
         m_sound.failOpen = true;
         begin(1, 64);
         m_logic->ContinuerClick();
@@ -447,11 +447,11 @@ private slots:
         QCOMPARE(m_msgs->service.shown().size(), 1);
         QCOMPARE(m_msgs->service.shown()[0].kind, MsgKind::Error);
         QVERIFY(m_msgs->service.shown()[0].text.contains(QStringLiteral("SonFin.wav")));
-        QCOMPARE(EssaiState, 6);
+        QCOMPARE(m_session.run.essaiState, 6);
         QCOMPARE(cons(), QStringList({"", "", "", "Merci de votre collaboration"}));
         QVERIFY(m_launches[0].unlimited);
-        QVERIFY(!UnlimitedChosen);
-        QVERIFY(!UnlimitedActive);
+        QVERIFY(!m_session.choices.unlimitedChosen);
+        QVERIFY(!m_session.run.unlimited);
     }
 
     void missingInstructionsAreReportedAndTheAdministrationGoesOn()
@@ -467,7 +467,7 @@ private slots:
         const QString text = m_msgs->service.shown()[0].text;
         QVERIFY2(text.contains(QStringLiteral("Cons_LAT.txt")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("introuvable")));
-        QCOMPARE(EssaiState, 1);
+        QCOMPARE(m_session.run.essaiState, 1);
         QCOMPARE(m_logic->view().title, QStringLiteral("TR Latéralisé"));
         QVERIFY(cons().isEmpty()); // nothing left over from the previous administration
         m_logic->ContinuerClick();
@@ -498,9 +498,9 @@ private slots:
         m_logic->NonClick();
         m_logic->ContinuerClick(); // real run; state 6
         m_logic->ContinuerClick(); // button hidden: state 0, nothing else
-        QCOMPARE(EssaiState, 0);
+        QCOMPARE(m_session.run.essaiState, 0);
         m_logic->ContinuerClick();
-        QCOMPARE(EssaiState, 0);
+        QCOMPARE(m_session.run.essaiState, 0);
         QCOMPARE(m_launches.size(), 1);
         QCOMPARE(m_sound.playCount(), 1);
     }

@@ -2,11 +2,10 @@
 // The instructions window itself: its controls, the memo's properties, the
 // response-rule picture, and a modal administration closed by "Quitter" and by
 // the close box.
-#include "administration/runstate.h"
 #include "administration/widgets/responserule.h"
 #include "administration/widgets/tformessai.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "shell/widgets/windows.h"
 
 #include <QDir>
@@ -42,6 +41,7 @@ class TestEssaiWindow : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    Session m_session;
 
 private slots:
     void initTestCase()
@@ -53,9 +53,8 @@ private slots:
 
     void init()
     {
-        resetSharedState();
-        resetRunState();
-        Config.ProgramDir = m_dir.path();
+        m_session = Session();
+        m_session.config.ProgramDir = m_dir.path();
     }
 
     void responseRulePicture()
@@ -86,12 +85,12 @@ private slots:
     void controlsAndAQuitBeforeAnyRun()
     {
         ScopedScriptedMessages msgs;
-        TestIndex = 4;
-        ItemCount = 32;
-        FileItemCount = 32;
-        ResultFileName = QStringLiteral("X_32.DB");
-        TFormEssai *w = essaiWindow();
-        QCOMPARE(essaiWindow(), w); // created once
+        m_session.choices.testIndex = 4;
+        m_session.choices.itemCount = 32;
+        m_session.choices.fileItemCount = 32;
+        m_session.choices.resultFileName = QStringLiteral("X_32.DB");
+        TFormEssai *w = essaiWindow(m_session);
+        QCOMPARE(essaiWindow(m_session), w); // created once
         QCOMPARE(w->windowTitle(), QStringLiteral("FormEssai"));
 
         bool checked = false;
@@ -140,18 +139,18 @@ private slots:
             checked = true;
             w->Quitter->click();
         });
-        StartAdministration();
+        StartAdministration(m_session);
         QVERIFY(checked);
         QVERIFY(!w->isVisible());
-        QCOMPARE(EssaiState, 2);
+        QCOMPARE(m_session.run.essaiState, 2);
         QVERIFY(msgs.service.shown().isEmpty());
 
         // Reused for the next administration, which starts over; the close box
         // ends it like "Quitter".
-        TestIndex = 0;
+        m_session.choices.testIndex = 0;
         bool second = false;
         QTimer::singleShot(0, w, [&] {
-            QCOMPARE(EssaiState, 1);
+            QCOMPARE(m_session.run.essaiState, 1);
             QCOMPARE(w->Titre->text(), QStringLiteral("TR Visuel Centré"));
             QVERIFY(!w->Imagedb->isVisible());
             QCOMPARE(w->Cons->height(), 265);
@@ -159,7 +158,7 @@ private slots:
             second = true;
             w->close();
         });
-        StartAdministration();
+        StartAdministration(m_session);
         QVERIFY(second);
         QVERIFY(!w->isVisible());
     }

@@ -8,7 +8,7 @@
 #include "platform/runlock.h"
 #include "platform/refreshschedule.h"
 #include "platform/trialtimer.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "protocol/resultwriter.h"
 #include "epreuves/visuelcentre.h"
 #include "scratchdisk.h"
@@ -180,7 +180,6 @@ private slots:
     void init()
     {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
-        resetRunState();
     }
 
     void practiceRunWithoutPresses()
@@ -778,21 +777,21 @@ private slots:
         QCOMPARE(r.host.closed, 1);
     }
 
-    void setupFromSharedState()
+    void setupFromSession()
     {
-        resetSharedState();
-        Config.ProgramDir = "/opt/zoka";
-        Config.StopKeyCode = 13;
-        PatientName = QString::fromUtf8("Müller");
-        OutputFile = "/opt/zoka/Essais";
-        PracticeMode = true;
-        PracticeRuns = 2;
-        RunItemCount = 6;
-        UnlimitedActive = false;
-        ItemSequence[1] = 5;
-        StimulusTop[3] = 30;
-        StimulusLeft[3] = 142;
-        const RunSetup s = currentRunSetup(0);
+        Session session;
+        session.config.ProgramDir = "/opt/zoka";
+        session.config.StopKeyCode = 13;
+        session.choices.patientName = QString::fromUtf8("Müller");
+        session.run.outputFile = "/opt/zoka/Essais";
+        session.run.practiceMode = true;
+        session.run.practiceRuns = 2;
+        session.run.itemCount = 6;
+        session.run.unlimited = false;
+        session.run.itemSequence[1] = 5;
+        session.run.stimulusTop[3] = 30;
+        session.run.stimulusLeft[3] = 142;
+        const RunSetup s = currentRunSetup(session, 0);
         QCOMPARE(s.outputFile, QString("/opt/zoka/Essais"));
         QVERIFY(!s.isTestFile());
         QCOMPARE(s.responseWindowMs, 3000);
@@ -803,21 +802,19 @@ private slots:
         QCOMPARE(s.patient, QString::fromUtf8("Müller"));
         QCOMPARE(s.dataFile("PtFix.bmp"), QString("/opt/zoka/PtFix.bmp"));
         QCOMPARE(QPoint(s.stimulusLeft[3], s.stimulusTop[3]), QPoint(142, 30));
-        OutputFile = "/opt/zoka/essais"; // the comparison is exact
-        QVERIFY(currentRunSetup(0).isTestFile());
-        QCOMPARE(currentRunSetup(3).responseWindowMs, 2000);
-        QCOMPARE(currentRunSetup(3).stimulusSeries, QString("+0+00+"));
-        QCOMPARE(currentRunSetup(2).fixationSeconds.mid(0, 4), QList<int>({3, 1, 0, 3}));
-        QCOMPARE(currentRunSetup(8).responseWindowMs, 30000);
-        SpeedIndex = 2;
-        QCOMPARE(currentRunSetup(7).responseWindowMs, 750);
-        QCOMPARE(currentRunSetup(7).speedIndex, 2);
-        PracticeMode = false;
-        ItemCount = 36;
-        QCOMPARE(currentRunSetup(2).fixationSeconds.size(), 36);
-        QCOMPARE(currentRunSetup(3).stimulusSeries.size(), 64);
-        resetSharedState();
-        resetRunState();
+        session.run.outputFile = "/opt/zoka/essais"; // the comparison is exact
+        QVERIFY(currentRunSetup(session, 0).isTestFile());
+        QCOMPARE(currentRunSetup(session, 3).responseWindowMs, 2000);
+        QCOMPARE(currentRunSetup(session, 3).stimulusSeries, QString("+0+00+"));
+        QCOMPARE(currentRunSetup(session, 2).fixationSeconds.mid(0, 4), QList<int>({3, 1, 0, 3}));
+        QCOMPARE(currentRunSetup(session, 8).responseWindowMs, 30000);
+        session.choices.speedIndex = 2;
+        QCOMPARE(currentRunSetup(session, 7).responseWindowMs, 750);
+        QCOMPARE(currentRunSetup(session, 7).speedIndex, 2);
+        session.run.practiceMode = false;
+        session.choices.itemCount = 36;
+        QCOMPARE(currentRunSetup(session, 2).fixationSeconds.size(), 36);
+        QCOMPARE(currentRunSetup(session, 3).stimulusSeries.size(), 64);
     }
 };
 

@@ -10,7 +10,7 @@
 #include "platform/clock.h"
 #include "platform/stagegeometry.h"
 #include "platform/trialtimer.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -23,20 +23,18 @@ namespace {
 struct Window {
     Window(int test, bool practice)
     {
-        resetSharedState();
-        resetRunState();
-        Config.ProgramDir = dir.path();
-        PracticeMode = practice;
-        OutputFile = dir.filePath(practice ? "Essais" : "Dupont_64.PAS");
-        RunItemCount = practice ? 10 : 64;
-        FileItemCount = 64;
-        FillStimulusGrid(practice, 64);
+        session.config.ProgramDir = dir.path();
+        session.run.practiceMode = practice;
+        session.run.outputFile = dir.filePath(practice ? "Essais" : "Dupont_64.PAS");
+        session.run.itemCount = practice ? 10 : 64;
+        session.choices.fileItemCount = 64;
+        FillStimulusGrid(session.run, practice, 64);
         setClock(&clk);
         w.reset(test == 8 ? static_cast<TestWindow *>(new TFormTpa) : new TFormTpc);
         timer = new FakeTrialTimer;
         w->setTrialTimer(std::unique_ptr<TrialTimer>(timer));
         w->resize(1280, 1024);
-        w->setRunSetup(currentRunSetup(test));
+        w->setRunSetup(currentRunSetup(session, test));
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QTRY_VERIFY(w->protocol()->running());
@@ -59,6 +57,7 @@ struct Window {
 
     QTemporaryDir dir;
     FakeClock clk{7000};
+    Session session;
     std::unique_ptr<TestWindow> w;
     FakeTrialTimer *timer = nullptr;
     const int target = 0; // the window's one stage element
@@ -137,7 +136,7 @@ private slots:
         Window win(test, practice);
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::PointingHandCursor);
         for (int k = 1; k <= 10 && k != stopAt; ++k) {
-            QCOMPARE(win.box().topLeft(), QPoint(StimulusLeft[k], StimulusTop[k]));
+            QCOMPARE(win.box().topLeft(), QPoint(win.session.run.stimulusLeft[k], win.session.run.stimulusTop[k]));
             if (k == 3) {
                 win.clk.advance(30000);
                 QVERIFY(win.timer->fire());

@@ -41,9 +41,9 @@ QList<int> counts(const int *first, const int *last)
 }
 
 // (row, column), 1-based, of the cell of `item` in the current 8 x 8 placement.
-QPair<int, int> cell64(int item)
+QPair<int, int> cell64(const RunState &run, int item)
 {
-    return {(StimulusTop[item] - 30) / 75 + 1, (StimulusLeft[item] - 42) / 100 + 1};
+    return {(run.stimulusTop[item] - 30) / 75 + 1, (run.stimulusLeft[item] - 42) / 100 + 1};
 }
 
 } // namespace
@@ -51,8 +51,6 @@ QPair<int, int> cell64(int item)
 class TestSequences : public QObject {
     Q_OBJECT
 private slots:
-    void init() { resetRunState(); }
-
     void foreperiodSeriesAreBalanced()
     {
         // Items 1..64 of the master series: each foreperiod equally often in the
@@ -94,52 +92,54 @@ private slots:
 
     void thirtySixItemRunUsesTheSixBySixGrid()
     {
-        StimulusTop.fill(-1);
-        StimulusLeft.fill(-1);
-        FillStimulusGrid(false, 36);
+        RunState run;
+        run.stimulusTop.fill(-1);
+        run.stimulusLeft.fill(-1);
+        FillStimulusGrid(run, false, 36);
         // Item 10 takes the first cell; items 1 and 2 at row 3 col 4 and row 6 col 5.
-        QCOMPARE(StimulusTop[10], 30);
-        QCOMPARE(StimulusLeft[10], 42);
-        QCOMPARE(StimulusLeft[1], 462);
-        QCOMPARE(StimulusTop[1], 240);
-        QCOMPARE(StimulusLeft[2], 602);
-        QCOMPARE(StimulusTop[2], 555);
+        QCOMPARE(run.stimulusTop[10], 30);
+        QCOMPARE(run.stimulusLeft[10], 42);
+        QCOMPARE(run.stimulusLeft[1], 462);
+        QCOMPARE(run.stimulusTop[1], 240);
+        QCOMPARE(run.stimulusLeft[2], 602);
+        QCOMPARE(run.stimulusTop[2], 555);
         QSet<QPair<int, int>> places;
         for (int k = 1; k <= 36; ++k) {
-            QVERIFY((StimulusTop[k] - 30) % 105 == 0 && StimulusTop[k] <= 555);
-            QVERIFY((StimulusLeft[k] - 42) % 140 == 0 && StimulusLeft[k] <= 742);
-            places.insert({StimulusTop[k], StimulusLeft[k]});
+            QVERIFY((run.stimulusTop[k] - 30) % 105 == 0 && run.stimulusTop[k] <= 555);
+            QVERIFY((run.stimulusLeft[k] - 42) % 140 == 0 && run.stimulusLeft[k] <= 742);
+            places.insert({run.stimulusTop[k], run.stimulusLeft[k]});
         }
         QCOMPARE(places.size(), 36);
         for (int k = 37; k <= 64; ++k) {
-            QCOMPARE(StimulusTop[k], -1);
-            QCOMPARE(StimulusLeft[k], -1);
+            QCOMPARE(run.stimulusTop[k], -1);
+            QCOMPARE(run.stimulusLeft[k], -1);
         }
     }
 
     void sixtyFourItemGridsDifferBetweenPracticeAndTest()
     {
-        FillStimulusGrid(false, 64);
-        QCOMPARE(StimulusLeft[1], 342);
-        QCOMPARE(StimulusTop[1], 330);
-        QCOMPARE(StimulusLeft[2], 42);
-        QCOMPARE(StimulusTop[2], 30);
-        QCOMPARE(cell64(64), qMakePair(5, 3));
+        RunState run;
+        FillStimulusGrid(run, false, 64);
+        QCOMPARE(run.stimulusLeft[1], 342);
+        QCOMPARE(run.stimulusTop[1], 330);
+        QCOMPARE(run.stimulusLeft[2], 42);
+        QCOMPARE(run.stimulusTop[2], 30);
+        QCOMPARE(cell64(run, 64), qMakePair(5, 3));
         QSet<QPair<int, int>> places;
         for (int k = 1; k <= 64; ++k) {
-            QVERIFY(StimulusTop[k] >= 30 && StimulusTop[k] <= 555);
-            QVERIFY(StimulusLeft[k] >= 42 && StimulusLeft[k] <= 742);
-            places.insert({StimulusTop[k], StimulusLeft[k]});
+            QVERIFY(run.stimulusTop[k] >= 30 && run.stimulusTop[k] <= 555);
+            QVERIFY(run.stimulusLeft[k] >= 42 && run.stimulusLeft[k] <= 742);
+            places.insert({run.stimulusTop[k], run.stimulusLeft[k]});
         }
         QCOMPARE(places.size(), 64);
 
         // Practice: whatever the item count of the file name.
-        FillStimulusGrid(true, 36);
-        QCOMPARE(StimulusLeft[2], 642);
-        QCOMPARE(StimulusTop[2], 30);
+        FillStimulusGrid(run, true, 36);
+        QCOMPARE(run.stimulusLeft[2], 642);
+        QCOMPARE(run.stimulusTop[2], 30);
         const QList<QPair<int, int>> practiceCells{{5, 4}, {1, 7}, {7, 4}, {4, 3}, {7, 8}, {5, 5}};
         for (int k = 1; k <= 6; ++k)
-            QCOMPARE(cell64(k), practiceCells[k - 1]);
+            QCOMPARE(cell64(run, k), practiceCells[k - 1]);
     }
 
     void gridIsFilledOnlyForTheTestsThatPlaceStimuli()

@@ -5,7 +5,7 @@
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/trialtimer.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "epreuves/widgets/testwindows.h"
 #include "epreuves/widgets/tformtra.h"
 #include "epreuves/widgets/tformtrm.h"
@@ -18,19 +18,19 @@ using namespace zoka;
 
 namespace {
 
-void prepareRun(const QString &dir)
+Session prepareRun(const QString &dir)
 {
-    resetSharedState();
-    resetRunState();
-    Config.ProgramDir = dir;
-    Config.StopKeyCode = 27;
-    PatientName = "Dupont";
-    PracticeMode = true;
-    OutputFile = dir + "/Essais";
-    RunItemCount = 6;
+    Session session;
+    session.config.ProgramDir = dir;
+    session.config.StopKeyCode = 27;
+    session.choices.patientName = "Dupont";
+    session.run.practiceMode = true;
+    session.run.outputFile = dir + "/Essais";
+    session.run.itemCount = 6;
     const int fp[] = {5, 3, 1, 7, 1, 5};
     for (int i = 0; i < 6; ++i)
-        ItemSequence[size_t(i + 1)] = fp[i];
+        session.run.itemSequence[size_t(i + 1)] = fp[i];
+    return session;
 }
 
 // Installs a factory of fake players and keeps the last one made.
@@ -61,7 +61,7 @@ private slots:
     void mixteWindowRun()
     {
         QTemporaryDir dir;
-        prepareRun(dir.path());
+        const Session session = prepareRun(dir.path());
         FakePlayers players;
         FakeClock clk(5000);
         setClock(&clk);
@@ -70,7 +70,7 @@ private slots:
         auto *timer = new FakeTrialTimer;
         w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
         w.resize(800, 600);
-        w.setRunSetup(currentRunSetup(index(TestId::Mixte)));
+        w.setRunSetup(currentRunSetup(session, index(TestId::Mixte)));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_VERIFY(w.protocol()->running());
@@ -102,7 +102,7 @@ private slots:
     void auditifWithoutSoundOutput()
     {
         QTemporaryDir dir;
-        prepareRun(dir.path());
+        const Session session = prepareRun(dir.path());
         ScopedScriptedMessages msgs;
         TestWindow *w = testWindow(index(TestId::Auditif));
         QVERIFY(w);
@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(w->stage()->background(), QApplication::palette().color(QPalette::Window));
         QVERIFY(w->stage()->background() != QColor(Qt::white));
         w->setTrialTimer(std::make_unique<FakeTrialTimer>());
-        const RunOutcome outcome = ExecTestWindow(currentRunSetup(index(TestId::Auditif)));
+        const RunOutcome outcome = ExecTestWindow(currentRunSetup(session, index(TestId::Auditif)));
         QVERIFY(!outcome.ran);
         QCOMPARE(msgs.service.texts().size(), 1);
         QVERIFY(msgs.service.texts().first().contains(QString::fromUtf8("« Songrave.wav »")));

@@ -6,7 +6,7 @@
 #include "platform/messages.h"
 #include "platform/stagegeometry.h"
 #include "platform/trialtimer.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "epreuves/widgets/testwindows.h"
 #include "epreuves/widgets/tform1.h"
 
@@ -26,19 +26,19 @@ QByteArray bytesOf(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-void prepareRun(const QString &dir, bool practice, int items)
+Session prepareRun(const QString &dir, bool practice, int items)
 {
-    resetSharedState();
-    resetRunState();
-    Config.ProgramDir = dir;
-    Config.StopKeyCode = 27;
-    PatientName = "Dupont";
-    PracticeMode = practice;
-    OutputFile = practice ? dir + "/Essais" : dir + "/Dupont_16.VC";
-    RunItemCount = items;
+    Session session;
+    session.config.ProgramDir = dir;
+    session.config.StopKeyCode = 27;
+    session.choices.patientName = "Dupont";
+    session.run.practiceMode = practice;
+    session.run.outputFile = practice ? dir + "/Essais" : dir + "/Dupont_16.VC";
+    session.run.itemCount = items;
     const int fp[] = {5, 3, 1, 7, 1, 5, 7, 3, 5, 3};
     for (int i = 0; i < 10; ++i)
-        ItemSequence[size_t(i + 1)] = fp[i];
+        session.run.itemSequence[size_t(i + 1)] = fp[i];
+    return session;
 }
 
 bool blackAt(const QImage &img, int x, int y) { return img.pixelColor(x, y) == QColor(Qt::black); }
@@ -90,14 +90,14 @@ private slots:
     {
         QFETCH(QSize, size);
         QTemporaryDir dir;
-        prepareRun(dir.path(), true, 6);
+        Session session = prepareRun(dir.path(), true, 6);
         FakeClock clk(5000);
         setClock(&clk);
         TForm1 w;
         auto *timer = new FakeTrialTimer;
         w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
         w.resize(size);
-        w.setRunSetup(currentRunSetup(0));
+        w.setRunSetup(currentRunSetup(session, 0));
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_VERIFY(w.protocol()->running());
@@ -155,7 +155,7 @@ private slots:
     void execTestWindow()
     {
         QTemporaryDir dir;
-        prepareRun(dir.path(), false, 16);
+        Session session = prepareRun(dir.path(), false, 16);
         TestWindow *w = testWindow(0);
         QVERIFY(w);
         QCOMPARE(testWindow(0), w);
@@ -168,7 +168,7 @@ private slots:
                            && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
                 QTest::keyClick(modal ? modal : w, Qt::Key_Escape);
             });
-            const RunOutcome outcome = ExecTestWindow(currentRunSetup(0));
+            const RunOutcome outcome = ExecTestWindow(currentRunSetup(session, 0));
             // No X server here: drawn at once, and the run says why.
             QCOMPARE(outcome.timing.presentation, QStringLiteral("repaint"));
             QVERIFY(outcome.timing.fallbackReason.startsWith(QStringLiteral("pas de serveur X")));
@@ -187,7 +187,7 @@ private slots:
     void closedFromOutsideAndFileError()
     {
         QTemporaryDir dir;
-        prepareRun(dir.path(), false, 16);
+        Session session = prepareRun(dir.path(), false, 16);
         FakeClock clk(5000);
         setClock(&clk);
         {
@@ -195,7 +195,7 @@ private slots:
             auto *timer = new FakeTrialTimer;
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);
-            w.setRunSetup(currentRunSetup(0));
+            w.setRunSetup(currentRunSetup(session, 0));
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QTRY_VERIFY(w.protocol()->running());
@@ -212,14 +212,14 @@ private slots:
         }
         {
             ScopedScriptedMessages msgs;
-            OutputFile = dir.path() + "/absent/Dupont_16.VC";
+            session.run.outputFile = dir.path() + "/absent/Dupont_16.VC";
             TForm1 w;
             auto *timer = new FakeTrialTimer;
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);
-            w.setRunSetup(currentRunSetup(0));
+            w.setRunSetup(currentRunSetup(session, 0));
             w.show();
-            QTRY_COMPARE(msgs.service.texts(), QStringList({"Le fichier " + OutputFile + " ne peut être écrit : Fichier introuvable."}));
+            QTRY_COMPARE(msgs.service.texts(), QStringList({"Le fichier " + session.run.outputFile + " ne peut être écrit : Fichier introuvable."}));
             QVERIFY(!w.isVisible());
             QVERIFY(!timer->isActive());
             QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -291,8 +291,8 @@ private slots:
     {
         ScopedScriptedMessages msgs;
         QTemporaryDir dir;
-        prepareRun(dir.path(), true, 6);
-        ExecTestWindow(currentRunSetup(10));
+        Session session = prepareRun(dir.path(), true, 6);
+        ExecTestWindow(currentRunSetup(session, 10));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Information);
         QVERIFY(msgs.service.texts().first().contains(QString::fromUtf8("« 10 »")));

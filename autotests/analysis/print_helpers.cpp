@@ -4,7 +4,6 @@
 #include "analysis/widgets/printing.h"
 #include "platform/cp1252.h"
 #include "platform/timingjournal.h"
-#include "shell/sharedstate.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +17,14 @@
 using namespace zoka;
 
 PrintedReport::PrintedReport(const QString &workDir, int printableHeight)
+    : window(session)
 {
-    Config.PrintFontName = QStringLiteral("Courier New");
-    Config.PrintFontSize = 12;
-    Config.PrintFontStyle = 0;
-    Config.PrintFontColor = 1;
-    Config.PrintMarginCm = 1.5;
+    session.config.ProgramDir = workDir;
+    session.config.PrintFontName = QStringLiteral("Courier New");
+    session.config.PrintFontSize = 12;
+    session.config.PrintFontStyle = 0;
+    session.config.PrintFontColor = 1;
+    session.config.PrintMarginCm = 1.5;
     const QString path = QDir(workDir).filePath(QStringLiteral("Dupont_32.VC"));
     QFile::remove(path);
     QFile::copy(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Dupont_32.VC"), path);

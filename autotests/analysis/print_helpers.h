@@ -27,6 +27,7 @@ public:
     // page count, A4, fonts embedded, and the text lines of each page.
     void checkPdf(const QString &pdf, int copies) const;
 
+    zoka::Session session; // the report file goes into the work directory
     zoka::TFormAnalyse window;
 
 private:

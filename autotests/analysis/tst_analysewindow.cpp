@@ -10,7 +10,7 @@
 #include "platform/timingjournal.h"
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -73,6 +73,8 @@ class TestAnalyseWindow : public QObject {
 
     QTemporaryDir m_dir;
 
+    Session m_session; // the report file goes into m_dir
+
     QString put(const QString &name, const QStringList &lines, const QString &sub = QString())
     {
         QDir d(m_dir.path());
@@ -111,14 +113,14 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QVERIFY(m_dir.isValid());
-        Config.ProgramDir = m_dir.path();
+        m_session.config.ProgramDir = m_dir.path();
         setDecimalSeparatorOverride(QLatin1Char('.'));
     }
 
     void limitChangeInTwoSteps()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
         QCOMPARE(w.windowTitle(), QStringLiteral("Analyse de Dupont_16.VC  -  TR Visuel Centré"));
         QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 3000"));
@@ -127,7 +129,7 @@ private slots:
         QVERIFY(!w.LimitVal->isVisible());
         QCOMPARE(countOf(w.Data->toPlainText(), Stars), 1);
         // The report file holds what Data shows above the file's journal line (none).
-        QCOMPARE(cp1252::splitLines(cp1252::decode(readBytes(reportFilePath()))).join(QLatin1Char('\n'))
+        QCOMPARE(cp1252::splitLines(cp1252::decode(readBytes(reportFilePath(m_dir.path())))).join(QLatin1Char('\n'))
                      + QStringLiteral("\n\n") + journalEntryLines(QString(), 78).join(QLatin1Char('\n')),
                  w.Data->toPlainText());
 
@@ -188,7 +190,7 @@ private slots:
     void pointingTestsProposeFiveSeconds()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_64.PAS"), pointingFile()), 8);
         QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 30000"));
         QTest::mouseClick(w.Limite, Qt::LeftButton);
@@ -209,10 +211,10 @@ private slots:
         const QString entry = QStringLiteral("affichage : Xvfb 21.1.7, session x11 | temps réel : SCHED_FIFO 3");
         QCOMPARE(appendJournalLine(journal, journalKey(QStringLiteral("Dupont_16.VC"),
                                                        QStringLiteral("01/12/2026 à 10:00:00")) + entry), 0);
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
         QVERIFY(w.Data->toPlainText().endsWith(journalEntryLines(entry, 78).join(QLatin1Char('\n'))));
-        QCOMPARE(readBytes(reportFilePath()), w.logic().state().Report.bytes());
+        QCOMPARE(readBytes(reportFilePath(m_dir.path())), w.logic().state().Report.bytes());
         QVERIFY(!w.logic().state().Report.text().contains(QStringLiteral("SCHED_FIFO")));
         w.QuitterClick();
     }
@@ -220,7 +222,7 @@ private slots:
     void sustainedAttentionHidesLimitAndEffacer()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_228-1.AS"), sustainedFile()), 7);
         QVERIFY(msgs.service.texts().isEmpty());
         QCOMPARE(w.windowTitle(), QStringLiteral("Analyse de Dupont_228-1.AS  -  Attention soutenue"));
@@ -231,7 +233,7 @@ private slots:
         const QString data = w.Data->toPlainText();
         QVERIFY(data.startsWith(QStringLiteral("0      BATTERIE ATTENTION TESSARO (ZOKA) v4.0b\n")));
         QVERIFY(data.contains(QStringLiteral("Dupont    Attention soutenue   228 items (durée: 1000 msec)")));
-        QCOMPARE(readBytes(reportFilePath()), w.logic().state().Report.bytes());
+        QCOMPARE(readBytes(reportFilePath(m_dir.path())), w.logic().state().Report.bytes());
         w.QuitterClick();
 
         // The same window, reused for another test, shows them again.
@@ -249,7 +251,7 @@ private slots:
         ScopedScriptedMessages msgs;
         int internalError = 0;
         setInternalErrorExit([&](int n) { internalError = n; });
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = put(QStringLiteral("Dupont_1x.VC"), visualFile());
         open(w, path, 0);
         QCOMPARE(internalError, 0);
@@ -270,7 +272,7 @@ private slots:
     void closeSequenceRunsOnce()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = put(QStringLiteral("Dupont_16.VC"), visualFile());
         int marks = 0;
         w.logic().markAnalysed = [&](const QString &p) { ++marks; return MarkAnalysed(p); };
@@ -312,7 +314,7 @@ private slots:
             const QStringList original = test == 0 ? visualFile() : sustainedFile();
             const QString path = put(name, original);
             QVERIFY(MarkNotAnalysed(path));
-            TFormAnalyse w;
+            TFormAnalyse w(m_session);
             open(w, path, test);
             QCOMPARE(w.Notes->toPlainText(), QStringLiteral("[Notes]"));
             QCOMPARE(w.Notes->toolTip(), QStringLiteral("Entrez les notes à ajouter au protocole"));
@@ -341,7 +343,7 @@ private slots:
     void fileThatCannotBeRewrittenAsksBeforeClosing()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = put(QStringLiteral("Dupont_16.VC"), visualFile(), QStringLiteral("gone"));
         open(w, path, 0);
         typeNote(w, QStringLiteral("perdue?"));
@@ -367,7 +369,7 @@ private slots:
     void fileBeingWrittenElsewhereIsOnlyRead()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = put(QStringLiteral("Dupont_16.VC"), visualFile());
         QVERIFY(MarkNotAnalysed(path));
         const QByteArray before = readBytes(path);
@@ -396,14 +398,14 @@ private slots:
     void unreadableFileIsLeftAlone()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = m_dir.filePath(QStringLiteral("Absent_16.VC"));
         int marks = 0;
         w.logic().markAnalysed = [&](const QString &) { ++marks; return true; };
         open(w, path, 0);
         QCOMPARE(msgs.service.shown().size(), 1);
         QVERIFY(w.Data->toPlainText().isEmpty());
-        QVERIFY(readBytes(reportFilePath()).isEmpty()); // no report of another file left
+        QVERIFY(readBytes(reportFilePath(m_dir.path())).isEmpty()); // no report of another file left
         w.QuitterClick();
         QCOMPARE(marks, 0);
         QVERIFY(!QFile::exists(path));
@@ -438,7 +440,7 @@ private slots:
 
         ScriptedMessageService messages;
         setMessageService(&messages);
-        TFormSuivi w;
+        TFormSuivi w(m_session);
         w.openDocument = [](const QString &) { return true; };
         w.FormShow(m_dir.filePath(QStringLiteral("suivi")), QStringLiteral("Dupont"));
         QVERIFY(messages.texts().isEmpty());

@@ -6,7 +6,6 @@
 #include "analysis/reportwriter.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
 #include <QDateTime>
@@ -193,12 +192,11 @@ private slots:
         // What the window writes to AnaTemp.txt, the tool prints.
         const QString file = DataDir + QStringLiteral("Martin_36.LAT");
         QTemporaryDir programDir;
-        Config.ProgramDir = programDir.path();
         AnalysisState st;
         prepareAnalysis(st, file, 1, 1, QStringLiteral("Martin"), ProgramVersion);
         QVERIFY(openAnalysis(st));
         applyLimitAndAnalyse(st, QStringLiteral("0.6"));
-        QVERIFY(writeReportFile(st.Report.bytes()));
+        QVERIFY(writeReportFile(programDir.path(), st.Report.bytes()));
         const QByteArray reportFile = readAll(programDir.filePath(QStringLiteral("AnaTemp.txt")));
         const Run r = run({QStringLiteral("--raw"), QStringLiteral("--limit=0.6"), file});
         QCOMPARE(r.status, 0);
@@ -339,10 +337,9 @@ private slots:
 
         // The analysis window, opened and closed on it.
         ScopedScriptedMessages msgs;
-        Config.ProgramDir = m_dir.path();
         AnalysisWindowLogic logic;
         ::alarm(20); // a hang ends the test
-        logic.show(QFile::decodeName(path), 0, 1, QStringLiteral("Dupont"), ProgramVersion);
+        logic.show(QFile::decodeName(path), 0, 1, QStringLiteral("Dupont"), ProgramVersion, m_dir.path());
         const auto closed = logic.closeSequence({QStringLiteral("[Notes]"), QStringLiteral("note")});
         ::alarm(0);
         QCOMPARE(closed, AnalysisWindowLogic::CloseOutcome::Closed);

@@ -8,7 +8,7 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/widgets/desktopopen.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "battery/testtable.h"
 
 #include <QDir>
@@ -80,6 +80,8 @@ class TstExport : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+
+    Session m_session; // the report file goes into m_dir
     QString m_results;
     QStringList m_opened;
 
@@ -122,7 +124,7 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QVERIFY(m_dir.isValid());
-        Config.ProgramDir = m_dir.path();
+        m_session.config.ProgramDir = m_dir.path();
         QVERIFY2(QFileInfo::exists(Tool), qPrintable(Tool));
     }
 
@@ -235,7 +237,7 @@ private slots:
     void exportGroup()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = putResult(QStringLiteral("Dupont_32.VC"));
         open(w, path);
         QVERIFY(!w.GroupExport->isVisible());
@@ -277,7 +279,7 @@ private slots:
         QFETCH(bool, replaced);
         QFETCH(bool, opened);
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = putResult(QStringLiteral("Dupont_32.VC"));
         const QString target = exportDir() + QStringLiteral("/Dupont_32.VC.csv");
         const QByteArray expected = readAll(ExpectedDir + (withInfo ? "Dupont_32.VC.info.csv" : "Dupont_32.VC.data.csv"));
@@ -322,7 +324,7 @@ private slots:
     {
         QFETCH(QString, fault);
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = putResult(QStringLiteral("Dupont_32.VC"),
                                        fault.startsWith(QStringLiteral("full")) || fault == QStringLiteral("link"));
         const QString target = exportDir() + QStringLiteral("/Dupont_32.VC.csv");
@@ -368,7 +370,7 @@ private slots:
     void noProgramToOpen()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = putResult(QStringLiteral("Dupont_32.VC"));
         open(w, path);
         w.openDocument = [](const QString &) { return false; };
@@ -418,7 +420,7 @@ private slots:
     void endlessFileExportsWithInformation()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         open(w, putResult(QStringLiteral("Roux_999.VC")));
         QVERIFY(!w.RBXLsans->isEnabled());
         QVERIFY(w.RBXLavec->isChecked());
@@ -436,7 +438,7 @@ private slots:
     void reportAsPdf()
     {
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         const QString path = putResult(QStringLiteral("Martin_64.LAT"));
         open(w, path);
         for (int click = 0; click < 4; ++click) // two more blocks: the report runs over a page

@@ -9,7 +9,7 @@
 #include "analysis/widgets/tformanalyse.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 
 #include <QChart>
 #include <QChartView>
@@ -62,11 +62,13 @@ class TstPlots : public QObject {
 
     QTemporaryDir m_dir;
 
+    Session m_session; // the report file goes into m_dir
+
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        Config.ProgramDir = m_dir.path();
+        m_session.config.ProgramDir = m_dir.path();
         setDecimalSeparatorOverride(QLatin1Char('.'));
     }
 
@@ -107,7 +109,7 @@ private slots:
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         w.FormShow(path, test, 1, file.section(u'_', 0, 0), QStringLiteral("4.0b"));
         const PlotData &d = w.Plots->data();
         QStringList shown;
@@ -174,7 +176,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(cp1252::encodeLines(lines << QStringLiteral("0"))) > 0);
         f.close();
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         w.FormShow(path, 8, 1, QStringLiteral("Durand"), QStringLiteral("4.0b"));
         const PlotData &d = w.Plots->data();
         const QString report = w.logic().reportText();
@@ -220,7 +222,7 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Dupont_32.VC"), path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         w.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
         const int rejects = int(w.Plots->data().rejects.size());
         QTest::mouseClick(w.Limite, Qt::LeftButton);
@@ -252,7 +254,7 @@ private slots:
         QFile::remove(path);
         QVERIFY(QFile::copy(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Martin_64.LAT"), path));
         ScopedScriptedMessages msgs;
-        TFormAnalyse w;
+        TFormAnalyse w(m_session);
         w.FormShow(path, 1, 1, QStringLiteral("Martin"), QStringLiteral("4.0b"));
         w.resize(window);
         w.show();

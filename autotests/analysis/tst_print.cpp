@@ -7,7 +7,6 @@
 #include "analysis/widgets/tformanalyse.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,7 +33,6 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QVERIFY(m_dir.isValid());
-        Config.ProgramDir = m_dir.path();
     }
 
     void layout_data()

@@ -7,7 +7,6 @@
 // the same pages are checked through the PDF output of QPrinter.
 #include "analysis/widgets/printing.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -182,7 +181,6 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QVERIFY(m_dir.isValid());
-        zoka::Config.ProgramDir = m_dir.path();
         QString why;
         m_started = m_cups.start(&why);
         if (!m_started)

@@ -5,7 +5,6 @@
 #include "analysis/reportwriter.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -270,17 +269,15 @@ private slots:
     {
         // The report file holds exactly the report bytes, Windows-1252 with CR LF.
         QTemporaryDir programDir;
-        Config.ProgramDir = programDir.path();
         const AnalysisState st = analyse(DataDir + QStringLiteral("Leroy_16.AUD"), 5);
         QString error;
-        QVERIFY(writeReportFile(st.Report.bytes(), &error));
+        QVERIFY(writeReportFile(programDir.path(), st.Report.bytes(), &error));
         const QByteArray bytes = readAll(programDir.filePath(QStringLiteral("AnaTemp.txt")));
         QCOMPARE(bytes, st.Report.bytes());
         QVERIFY(bytes.contains("Passation de l'\xE9preuve le "));
         QVERIFY(bytes.endsWith("*\r\n"));
         QCOMPARE(bytes.count("\r\n"), bytes.count('\n'));
-        Config.ProgramDir = programDir.filePath(QStringLiteral("absent/dir"));
-        QVERIFY(!writeReportFile(st.Report.bytes(), &error));
+        QVERIFY(!writeReportFile(programDir.filePath(QStringLiteral("absent/dir")), st.Report.bytes(), &error));
         QVERIFY(!error.isEmpty());
     }
 };

@@ -4,7 +4,6 @@
 #include "analysis/resultreader.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 
 #include <QtTest>
 
@@ -70,7 +69,6 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
         QVERIFY(m_dir.isValid());
-        Config.ProgramDir = m_dir.path();
         setDecimalSeparatorOverride(QLatin1Char('.'));
     }
 

@@ -3,7 +3,6 @@
 
 #include "administration/essailogic.h"
 #include "administration/runstate.h"
-#include "shell/sharedstate.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -73,23 +72,24 @@ bool Sim::run(const QString &script)
 
 RunSetup preparedRun(int test, int count, bool endless, const QString &dir)
 {
-    resetSharedState();
-    resetRunState();
-    Config.ProgramDir = dir;
-    PatientName = QStringLiteral("Dupont");
-    TestIndex = test;
-    ItemCount = FileItemCount = count ? count : 64; // 64 for an endless series too
-    UnlimitedChosen = endless;
-    ResultFileName = dir + QStringLiteral("/Dupont.") + testEntryAt(test)->extension;
-    EssaiLogic::beginAdministration();
-    PracticeMode = count == 0;
-    if (PracticeMode)
-        preparePracticeRun(test);
+    Session session;
+    session.config.ProgramDir = dir;
+    session.resultsDir = dir;
+    ExaminerChoices &chosen = session.choices;
+    chosen.patientName = QStringLiteral("Dupont");
+    chosen.testIndex = test;
+    chosen.itemCount = chosen.fileItemCount = count ? count : 64; // 64 for an endless series too
+    chosen.unlimitedChosen = endless;
+    chosen.resultFileName = QStringLiteral("Dupont.") + testEntryAt(test)->extension;
+    EssaiLogic::beginAdministration(session.run);
+    session.run.practiceMode = count == 0;
+    if (session.run.practiceMode)
+        preparePracticeRun(session, test);
     else
-        prepareRealRun(test);
+        prepareRealRun(session, test);
     if (usesStimulusGrid(test))
-        FillStimulusGrid(PracticeMode, FileItemCount);
-    RunSetup s = currentRunSetup(test);
+        FillStimulusGrid(session.run, session.run.practiceMode, chosen.fileItemCount);
+    RunSetup s = currentRunSetup(session, test);
     s.shownAt = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3));
     return s;
 }

@@ -160,9 +160,7 @@ private slots:
     {
         QFETCH(int, key);
         QTemporaryDir dir;
-        const QString cwd = QDir::currentPath();
-        QDir::setCurrent(dir.path());
-        TFormTrNul w;
+        TFormTrNul w(dir.path());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
@@ -171,8 +169,7 @@ private slots:
         QTest::keyClick(&w, Qt::Key(key));
         QVERIFY(!w.isVisible());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-        QCOMPARE(rt::fileBytes("TRnul.nul"), headerDateText(QDate::currentDate()).toLatin1() + "\r\n");
-        QDir::setCurrent(cwd);
+        QCOMPARE(rt::fileBytes(QDir(dir.path()).filePath("TRnul.nul")), headerDateText(QDate::currentDate()).toLatin1() + "\r\n");
     }
 };
 

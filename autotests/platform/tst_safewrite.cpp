@@ -9,7 +9,7 @@
 #include "shell/configfile.h"
 #include "shell/mainlogic.h"
 #include "shell/optionslogic.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "battery/testtable.h"
 #include "platform/runlock.h"
 #include "scratchdisk.h"
@@ -102,30 +102,29 @@ private slots:
                 QSKIP("a full disk or a read-only directory needs a tmpfs of its own, which only the superuser can mount");
         }
 
-        Config = defaultConfigRecord(dir.path());
-        Config.ResultsDir = tmp.filePath(QStringLiteral("Epreuves"));
+        Session session;
+        session.config = defaultConfigRecord(dir.path());
+        session.config.ResultsDir = tmp.filePath(QStringLiteral("Epreuves"));
         const QString result = dir.filePath(QStringLiteral("Dupont_16.VC"));
         put(result, "Dupont: 01/12/2026 \xE0 10:00:00\r\n0\r\n" + QByteArray("400\r\n").repeated(16)
                         + "0\r\n[Notes]\r\nancienne note\r\n");
         put(dir.filePath(ConfigFileName), QByteArray(392, '\1'));
-        put(reportFilePath(), "ancien rapport\r\n");
+        put(reportFilePath(dir.path()), "ancien rapport\r\n");
         const QString config = dir.filePath(ConfigFileName);
-        const QString target = QStringList{result, config, reportFilePath(), config, config}.at(writer);
+        const QString target = QStringList{result, config, reportFilePath(dir.path()), config, config}.at(writer);
         QByteArray before = bytesOf(target);
 
         ScopedScriptedMessages msgs;
         AnalysisWindowLogic logic;
         logic.markAnalysed = [](const QString &) { return true; };
         if (writer == Notes)
-            logic.show(result, 0, 1, QStringLiteral("Dupont"), ProgramVersion);
-        OptionsLogic options;
+            logic.show(result, 0, 1, QStringLiteral("Dupont"), ProgramVersion, dir.path());
+        OptionsLogic options(session);
         options.formShow();
         bool quitted = false;
-        MainLogic main;
-        main.hooks().quit = [&] { quitted = true; };
+        MainLogic main(session);
+        main.setWindowCallbacks({}, [&] { quitted = true; });
         main.configurationLoaded = true;
-        const QString startDir = QDir::currentPath();
-        const auto back = qScopeGuard([&] { QDir::setCurrent(startDir); });
 
         int heldFd = -1;
         rlimit saved{};
@@ -166,11 +165,11 @@ private slots:
             logic.closeSequence({QStringLiteral("[Notes]"), QStringLiteral("nouvelle note")});
             break;
         case Configuration:
-            SaveConfiguration();
+            SaveConfiguration(session);
             break;
         case Report:
             logic.show(QStringLiteral(ZOKA_TESTDATA_DIR "/analysis/Dupont_32.VC"), 0, 1,
-                       QStringLiteral("Dupont"), ProgramVersion);
+                       QStringLiteral("Dupont"), ProgramVersion, dir.path());
             break;
         case Options:
             QCOMPARE(options.accepterClick(true), OptionsLogic::Outcome::Close);

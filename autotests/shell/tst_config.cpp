@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/messages.h"
 #include "shell/configfile.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "battery/testtable.h"
 
 #include <QDir>
@@ -30,19 +30,14 @@ void writeAll(const QString &path, const QByteArray &bytes)
 
 QString testData(const char *name) { return QStringLiteral(ZOKA_TESTDATA_DIR "/") + QLatin1String(name); }
 
-// Keeps the process's current directory across a test that changes it.
-struct CurrentDirGuard {
-    QString saved = QDir::currentPath();
-    ~CurrentDirGuard() { QDir::setCurrent(saved); }
-};
-
 } // namespace
 
 class TestConfig : public QObject {
     Q_OBJECT
+    Session m_session;
+
 private slots:
-    void init() { resetSharedState(); setConfigOptionsWindowHook(nullptr); }
-    void cleanup() { setConfigOptionsWindowHook(nullptr); }
+    void init() { m_session = Session(); }
 
     void defaultsGiveTheGoldenRecordByteForByte()
     {
@@ -133,13 +128,13 @@ private slots:
     {
         QTemporaryDir tmp;
         ScopedScriptedMessages msgs;
-        Config = defaultConfigRecord(tmp.path());
-        QVERIFY(SaveConfiguration());
+        m_session.config = defaultConfigRecord(tmp.path());
+        QVERIFY(SaveConfiguration(m_session));
         const QByteArray bytes = readAll(tmp.filePath("Zoka.ini"));
         QCOMPARE(bytes.size(), 392);
         // Overwriting a longer file leaves exactly one record.
         writeAll(tmp.filePath("Zoka.ini"), QByteArray(1000, 'x'));
-        QVERIFY(SaveConfiguration());
+        QVERIFY(SaveConfiguration(m_session));
         QCOMPARE(readAll(tmp.filePath("Zoka.ini")), bytes);
         QVERIFY(msgs.service.shown().isEmpty());
         QCOMPARE(QDir(tmp.path()).entryList(QDir::Files), QStringList{"Zoka.ini"});
@@ -149,58 +144,56 @@ private slots:
     {
         QTemporaryDir tmp;
         ScopedScriptedMessages msgs;
-        Config = defaultConfigRecord(tmp.path());
-        QVERIFY(SaveConfiguration());
+        m_session.config = defaultConfigRecord(tmp.path());
+        QVERIFY(SaveConfiguration(m_session));
         const QByteArray before = readAll(tmp.filePath("Zoka.ini"));
 
-        Config.ResultsDir = QString(80, u'r');
+        m_session.config.ResultsDir = QString(80, u'r');
         QString err;
-        QVERIFY(!SaveConfiguration(&err));
+        QVERIFY(!SaveConfiguration(m_session, &err));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QCOMPARE(readAll(tmp.filePath("Zoka.ini")), before);
 
-        Config = defaultConfigRecord(tmp.filePath("absent/below"));
-        QVERIFY(!SaveConfiguration(&err));
+        m_session.config = defaultConfigRecord(tmp.filePath("absent/below"));
+        QVERIFY(!SaveConfiguration(m_session, &err));
         QVERIFY2(err.contains(QStringLiteral("Fichier introuvable")), qPrintable(err));
     }
 
     void readingAMissingOrShortFileReportsItAndKeepsConfig()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
-        QVERIFY(QDir::setCurrent(tmp.path()));
+        m_session.startDir = tmp.path();
         ScopedScriptedMessages msgs;
-        Config.ResultsDir = QStringLiteral("kept");
+        m_session.config.ResultsDir = QStringLiteral("kept");
         QString err;
-        QVERIFY(!ReadConfiguration(&err));
+        QVERIFY(!ReadConfiguration(m_session, &err));
         QVERIFY2(err.contains(QStringLiteral("Fichier introuvable")), qPrintable(err));
         writeAll(tmp.filePath("Zoka.ini"), QByteArray(100, '\0'));
-        QVERIFY(!ReadConfiguration(&err));
+        QVERIFY(!ReadConfiguration(m_session, &err));
         QVERIFY2(err.contains(u"100"), qPrintable(err));
-        QCOMPARE(Config.ResultsDir, QStringLiteral("kept"));
+        QCOMPARE(m_session.config.ResultsDir, QStringLiteral("kept"));
         QCOMPARE(msgs.service.shown().size(), 2);
 
         writeAll(tmp.filePath("Zoka.ini"), readAll(testData("config_default.bin")));
-        QVERIFY(ReadConfiguration());
-        QCOMPARE(Config.ProgramDir, QStringLiteral("/opt/zoka"));
+        QVERIFY(ReadConfiguration(m_session));
+        QCOMPARE(m_session.config.ProgramDir, QStringLiteral("/opt/zoka"));
     }
 
     void firstStartSetsTheDefaultsAndOpensTheOptions()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
-        QVERIFY(QDir::setCurrent(tmp.path()));
+        m_session.startDir = tmp.path();
         ScopedScriptedMessages msgs;
         int shown = 0;
         ConfigRecord seen;
-        setConfigOptionsWindowHook([&] {
+        m_session.services.showOptions = [&] {
             ++shown;
-            seen = Config;
-        });
-        QVERIFY(LoadConfigurationAtStartup());
+            seen = m_session.config;
+        };
+        QVERIFY(LoadConfigurationAtStartup(m_session));
         QCOMPARE(shown, 1);
-        const QString here = QDir::currentPath();
+        const QString here = m_session.startDir;
         QCOMPARE(seen.ProgramDir, here);
         QCOMPARE(seen.ResultsDir, here + "/Epreuves");
         QCOMPARE(seen.Version, QStringLiteral("4.0b"));
@@ -212,47 +205,44 @@ private slots:
     void firstStartInADirectoryTooLongToStoreSaysSo()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
         const QString deep = tmp.filePath(QString(80, u'd'));
         QVERIFY(QDir().mkpath(deep));
-        QVERIFY(QDir::setCurrent(deep));
+        m_session.startDir = deep;
         ScopedScriptedMessages msgs;
         int shown = 0;
-        setConfigOptionsWindowHook([&] { ++shown; });
-        QVERIFY(!SetDefaultConfiguration());
+        m_session.services.showOptions = [&] { ++shown; };
+        QVERIFY(!SetDefaultConfiguration(m_session));
         QCOMPARE(shown, 1);
         QCOMPARE(msgs.service.shown().size(), 1);
         const QString text = msgs.service.shown().first().text;
         QVERIFY2(text.contains(deep) && text.contains(QString::fromUtf8("ne pourront pas être enregistrés")),
                  qPrintable(text));
         // The whole path is kept in memory for this run, never a cut one.
-        QCOMPARE(Config.ProgramDir, QDir::currentPath());
-        QVERIFY(!SaveConfiguration());
+        QCOMPARE(m_session.config.ProgramDir, m_session.startDir);
+        QVERIFY(!SaveConfiguration(m_session));
         QVERIFY(!QFile::exists(deep + "/Zoka.ini"));
     }
 
     void aFileOfThisVersionIsReadWithoutTheOptions()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
-        QVERIFY(QDir::setCurrent(tmp.path()));
+        m_session.startDir = tmp.path();
         ScopedScriptedMessages msgs;
         int shown = 0;
-        setConfigOptionsWindowHook([&] { ++shown; });
+        m_session.services.showOptions = [&] { ++shown; };
         writeAll(tmp.filePath("Zoka.ini"), readAll(testData("config_default.bin")));
-        QVERIFY(LoadConfigurationAtStartup());
+        QVERIFY(LoadConfigurationAtStartup(m_session));
         QCOMPARE(shown, 0);
-        QCOMPARE(Config.ResultsDir, QStringLiteral("/opt/zoka/Epreuves"));
+        QCOMPARE(m_session.config.ResultsDir, QStringLiteral("/opt/zoka/Epreuves"));
         QVERIFY(QFile::exists(tmp.filePath("Zoka.ini")));
     }
 
     void anotherVersionIsMigratedExceptItsResultsDirectory()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
         const QString prog = QDir(tmp.path()).canonicalPath() + "/prog";
         QVERIFY(QDir().mkpath(prog));
-        QVERIFY(QDir::setCurrent(tmp.path()));
+        m_session.startDir = tmp.path();
         ScopedScriptedMessages msgs;
 
         ConfigRecord old;
@@ -263,23 +253,23 @@ private slots:
         writeAll(tmp.filePath("Zoka.ini"), bytes);
 
         // The options window stands in for the examiner: it accepts and saves.
-        setConfigOptionsWindowHook([&] {
+        m_session.services.showOptions = [&] {
             QVERIFY(!QFile::exists(tmp.filePath("Zoka.ini"))); // deleted before the options
-            QCOMPARE(Config.ResultsDir, prog + "/Epreuves");
-            QCOMPARE(ResultsDirPath, prog + "/Epreuves");
-            Config.Version = ProgramVersion;
-            QVERIFY(SaveConfiguration());
-        });
-        QVERIFY(LoadConfigurationAtStartup());
-        QCOMPARE(QDir::currentPath(), prog);
-        QCOMPARE(Config.StopKeyCode, 81);
-        QCOMPARE(Config.StopKeyText, QStringLiteral("Q"));
-        QCOMPARE(Config.PrintMarginCm, 2.25);
-        QCOMPARE(Config.PrintFontName, QStringLiteral("Liberation Mono"));
-        QCOMPARE(Config.PrintFontSize, 11);
-        QCOMPARE(int(Config.PrintFontStyle), 3);
-        QCOMPARE(Config.PrintFontColor, 0xFF);
-        QCOMPARE(Config.ResultsDir, prog + "/Epreuves");
+            QCOMPARE(m_session.config.ResultsDir, prog + "/Epreuves");
+            QCOMPARE(m_session.resultsDir, prog + "/Epreuves");
+            m_session.config.Version = ProgramVersion;
+            QVERIFY(SaveConfiguration(m_session));
+        };
+        QVERIFY(LoadConfigurationAtStartup(m_session));
+        QCOMPARE(m_session.startDir, prog);
+        QCOMPARE(m_session.config.StopKeyCode, 81);
+        QCOMPARE(m_session.config.StopKeyText, QStringLiteral("Q"));
+        QCOMPARE(m_session.config.PrintMarginCm, 2.25);
+        QCOMPARE(m_session.config.PrintFontName, QStringLiteral("Liberation Mono"));
+        QCOMPARE(m_session.config.PrintFontSize, 11);
+        QCOMPARE(int(m_session.config.PrintFontStyle), 3);
+        QCOMPARE(m_session.config.PrintFontColor, 0xFF);
+        QCOMPARE(m_session.config.ResultsDir, prog + "/Epreuves");
 
         const QByteArray written = readAll(prog + "/Zoka.ini");
         QCOMPARE(written.size(), 392);
@@ -293,9 +283,8 @@ private slots:
     void aMigrationNotSavedKeepsItsSettingsForThisRun()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
         const QString prog = QDir(tmp.path()).canonicalPath();
-        QVERIFY(QDir::setCurrent(prog));
+        m_session.startDir = prog;
         ScopedScriptedMessages msgs;
         ConfigRecord old;
         QVERIFY(configFromBytes(readAll(testData("config_v32.bin")), &old));
@@ -303,27 +292,26 @@ private slots:
         QByteArray bytes;
         QVERIFY(configToBytes(old, &bytes));
         writeAll(prog + "/Zoka.ini", bytes);
-        setConfigOptionsWindowHook([] {}); // cancelled
-        QVERIFY(LoadConfigurationAtStartup());
+        m_session.services.showOptions = [] {}; // cancelled
+        QVERIFY(LoadConfigurationAtStartup(m_session));
         QVERIFY(!QFile::exists(prog + "/Zoka.ini"));
-        QCOMPARE(Config.StopKeyCode, 81);
-        QCOMPARE(Config.ResultsDir, prog + "/Epreuves");
+        QCOMPARE(m_session.config.StopKeyCode, 81);
+        QCOMPARE(m_session.config.ResultsDir, prog + "/Epreuves");
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
     void aMigratedProgramDirectoryThatNoLongerExistsGivesWayToTheCurrentOne()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
-        QVERIFY(QDir::setCurrent(tmp.path()));
+        m_session.startDir = tmp.path();
         ScopedScriptedMessages msgs;
-        setConfigOptionsWindowHook([] {});
+        m_session.services.showOptions = [] {};
         QFile::copy(testData("config_v32.bin"), tmp.filePath("Zoka.ini")); // /home/clinique/Zoka
         bool migrated = false;
-        QVERIFY(MigrateConfiguration(&migrated));
+        QVERIFY(MigrateConfiguration(m_session, &migrated));
         QVERIFY(migrated);
-        QCOMPARE(Config.ProgramDir, QDir::currentPath());
-        QCOMPARE(Config.ResultsDir, QDir::currentPath() + "/Epreuves");
+        QCOMPARE(m_session.config.ProgramDir, m_session.startDir);
+        QCOMPARE(m_session.config.ResultsDir, m_session.startDir + "/Epreuves");
         QCOMPARE(msgs.service.shown().size(), 1);
         QVERIFY(msgs.service.shown().first().text.contains(QStringLiteral("/home/clinique/Zoka")));
     }
@@ -331,14 +319,13 @@ private slots:
     void aShortFileOfAnotherVersionIsReportedAndLeftAlone()
     {
         QTemporaryDir tmp;
-        CurrentDirGuard guard;
-        QVERIFY(QDir::setCurrent(tmp.path()));
+        m_session.startDir = tmp.path();
         ScopedScriptedMessages msgs;
         int shown = 0;
-        setConfigOptionsWindowHook([&] { ++shown; });
+        m_session.services.showOptions = [&] { ++shown; };
         const QByteArray part = readAll(testData("config_v32.bin")).left(200);
         writeAll(tmp.filePath("Zoka.ini"), part);
-        QVERIFY(!LoadConfigurationAtStartup());
+        QVERIFY(!LoadConfigurationAtStartup(m_session));
         QCOMPARE(shown, 0);
         QCOMPARE(readAll(tmp.filePath("Zoka.ini")), part);
         QCOMPARE(msgs.service.shown().size(), 1);
@@ -346,7 +333,7 @@ private slots:
 
         writeAll(tmp.filePath("Zoka.ini"), QByteArray(10, '\x03'));
         msgs.service.clear();
-        QVERIFY(!LoadConfigurationAtStartup());
+        QVERIFY(!LoadConfigurationAtStartup(m_session));
         QCOMPARE(msgs.service.shown().size(), 1);
     }
 };

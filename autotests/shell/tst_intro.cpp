@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/messages.h"
 #include "shell/intrologic.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "shell/widgets/tformintro.h"
 
 #include <QDir>
@@ -15,11 +15,6 @@
 using namespace zoka;
 
 namespace {
-
-struct CurrentDirGuard {
-    QString saved = QDir::currentPath();
-    ~CurrentDirGuard() { QDir::setCurrent(saved); }
-};
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
@@ -47,20 +42,18 @@ class TestIntro : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir *m_tmp = nullptr;
-    CurrentDirGuard *m_guard = nullptr;
+    Session m_session;
 
 private slots:
     void init()
     {
-        resetSharedState();
-        VersionShort = QStringLiteral("4.0");
-        m_guard = new CurrentDirGuard;
+        m_session = Session();
+        m_session.versionShort = QStringLiteral("4.0");
         m_tmp = new QTemporaryDir;
-        QVERIFY(QDir::setCurrent(m_tmp->path()));
+        m_session.startDir = m_tmp->path();
     }
     void cleanup()
     {
-        delete m_guard;
         delete m_tmp;
     }
 
@@ -78,7 +71,7 @@ private slots:
         QFETCH(QSize, screen);
         QFETCH(QPoint, offset);
         QCOMPARE(intro::layoutOffset(screen), offset);
-        TFormIntro w(nullptr, screen);
+        TFormIntro w(m_session, nullptr, screen);
         QCOMPARE(w.Image1->geometry(), intro::Image1.translated(offset));
         QCOMPARE(w.Shape1->geometry(), intro::Shape1.translated(offset));
         QCOMPARE(w.Shape2->geometry(), intro::Shape2.translated(offset));
@@ -98,7 +91,7 @@ private slots:
         QCOMPARE(intro::pictureFile(d.path()), d.filePath("Intro_Zoka.bmp"));
         {
             ScopedScriptedMessages msgs;
-            TFormIntro w(nullptr, QSize(800, 600));
+            TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
             QCOMPARE(w.windowTitle(), QStringLiteral("Zoka - Batterie Attention Tessaro  v4.0"));
             QCOMPARE(w.Image1->pixmap().toImage().pixelColor(400, 300), QColor(Qt::red));
@@ -107,14 +100,14 @@ private slots:
         }
         QVERIFY(QFile::remove(d.filePath("Intro_Zoka.bmp")));
         {
-            TFormIntro w(nullptr, QSize(800, 600));
+            TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
             QVERIFY(near(w.Image1->pixmap().toImage().pixelColor(400, 300), Qt::blue, 8));
         }
         QVERIFY(QFile::remove(d.filePath("Intro_Zoka.jpg")));
         {
             ScopedScriptedMessages msgs;
-            TFormIntro w(nullptr, QSize(800, 600));
+            TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
             QVERIFY(w.Label1->isVisible());
             QCOMPARE(w.Label1->text(), QStringLiteral("ZOKA"));
@@ -127,7 +120,7 @@ private slots:
     {
         writeBytes(QDir(m_tmp->path()).filePath("Intro_Zoka.bmp"), QByteArray("BM not really a bitmap"));
         ScopedScriptedMessages msgs;
-        TFormIntro w(nullptr, QSize(800, 600));
+        TFormIntro w(m_session, nullptr, QSize(800, 600));
         int ended = 0;
         w.endProgram = [&] { ++ended; };
         w.show();
@@ -145,7 +138,7 @@ private slots:
         writeBytes(QDir(m_tmp->path()).filePath("Aide.txt"),
                    QByteArray("Premi\xe8re ligne\r\n\r\nTroisi\xe8me ligne\r\n"));
         QVERIFY(solid(Qt::darkGreen).save(QDir(m_tmp->path()).filePath("Intro_Zoka.bmp"), "BMP"));
-        TFormIntro w(nullptr, QSize(800, 600));
+        TFormIntro w(m_session, nullptr, QSize(800, 600));
         w.show();
         QVERIFY(!w.AideMemo->isVisible() && !w.Aide->isVisible());
 
@@ -171,7 +164,7 @@ private slots:
     void inThePlainTitleTheAideButtonDoesNothingButTheAreaOpensTheHelp()
     {
         writeBytes(QDir(m_tmp->path()).filePath("Aide.txt"), QByteArray("Texte\r\n"));
-        TFormIntro w(nullptr, QSize(800, 600));
+        TFormIntro w(m_session, nullptr, QSize(800, 600));
         w.show();
         QTest::mouseClick(w.Aide, Qt::LeftButton);
         QVERIFY(!w.AideMemo->isVisible());
@@ -184,7 +177,7 @@ private slots:
     void aMissingHelpFileIsReportedAndLeavesTheEmptyHelpShown()
     {
         ScopedScriptedMessages msgs;
-        TFormIntro w(nullptr, QSize(800, 600));
+        TFormIntro w(m_session, nullptr, QSize(800, 600));
         w.show();
         QTest::mouseClick(w.Shape2, Qt::LeftButton);
         QCOMPARE(msgs.service.shown().size(), 1);
@@ -203,21 +196,21 @@ private slots:
     {
         QVERIFY(solid(Qt::gray).save(QDir(m_tmp->path()).filePath("Intro_Zoka.bmp"), "BMP"));
         {
-            TFormIntro w(nullptr, QSize(800, 600));
+            TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
             QTest::mouseClick(w.Shape1, Qt::LeftButton);
             QVERIFY(!w.isVisible());
             QCOMPARE(w.result(), int(QDialog::Accepted));
         }
         {
-            TFormIntro w(nullptr, QSize(800, 600));
+            TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
             QTest::mouseDClick(w.Image1, Qt::LeftButton, {}, QPoint(100, 100));
             QVERIFY(!w.isVisible());
             QCOMPARE(w.result(), int(QDialog::Accepted));
         }
         {
-            TFormIntro w(nullptr, QSize(800, 600));
+            TFormIntro w(m_session, nullptr, QSize(800, 600));
             int ended = 0;
             w.endProgram = [&] { ++ended; };
             w.show();
@@ -239,7 +232,7 @@ private slots:
         const QString generated = QStringLiteral(ZOKA_GENERATED_DATA_DIR "/Intro_Zoka.bmp");
         QVERIFY2(QFile::exists(generated), "build the data files first (target zoka_data)");
         QVERIFY(QFile::copy(generated, QDir(m_tmp->path()).filePath("Intro_Zoka.bmp")));
-        TFormIntro w(nullptr, QSize(1024, 768));
+        TFormIntro w(m_session, nullptr, QSize(1024, 768));
         w.resize(1024, 768);
         w.show();
         QCOMPARE(w.Image1->pixmap().size(), QSize(800, 600));

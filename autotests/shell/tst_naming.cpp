@@ -211,50 +211,48 @@ private slots:
     void deletionAsksOnceOrTwiceAndTruncatesFirst()
     {
         QTemporaryDir dir;
-        const QString old = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(dir.path()));
-        touch("Dupont_16.VC", "content");
-        touch("Dupont_32.VC", "content");
-        MarkNotAnalysed("Dupont_32.VC");
+        const QDir d(dir.path());
+        touch(d.filePath("Dupont_16.VC"), "content");
+        touch(d.filePath("Dupont_32.VC"), "content");
+        MarkNotAnalysed(d.filePath("Dupont_32.VC"));
 
         const QString b20(20, ' ');
         ScopedScriptedMessages msgs;
         // No to the first question: nothing changes.
         msgs.service.queue(MsgAnswer::No);
-        QCOMPARE(DeleteResultFile("Dupont_16.VC"), DeleteOutcome::Kept);
-        QVERIFY(QFile::exists("Dupont_16.VC"));
+        QCOMPARE(DeleteResultFile(dir.path(), "Dupont_16.VC"), DeleteOutcome::Kept);
+        QVERIFY(QFile::exists(d.filePath("Dupont_16.VC")));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown()[0].text, b20 + "Supprimer le fichier d'épreuve Dupont_16.VC ?" + b20);
         QCOMPARE(msgs.service.shown()[0].kind, MsgKind::Confirmation);
 
         // An analysed file goes after one Yes.
         msgs.service.clear();
-        QCOMPARE(DeleteResultFile("Dupont_16.VC"), DeleteOutcome::Deleted);
-        QVERIFY(!QFile::exists("Dupont_16.VC"));
+        QCOMPARE(DeleteResultFile(dir.path(), "Dupont_16.VC"), DeleteOutcome::Deleted);
+        QVERIFY(!QFile::exists(d.filePath("Dupont_16.VC")));
         QCOMPARE(msgs.service.shown().size(), 1);
 
         // A file not yet analysed asks a second time; No keeps the file and its mark.
         msgs.service.clear();
         msgs.service.queue(MsgAnswer::Yes);
         msgs.service.queue(MsgAnswer::No);
-        QCOMPARE(DeleteResultFile("Dupont_32.VC"), DeleteOutcome::Kept);
+        QCOMPARE(DeleteResultFile(dir.path(), "Dupont_32.VC"), DeleteOutcome::Kept);
         QCOMPARE(msgs.service.shown().size(), 2);
         QCOMPARE(msgs.service.shown()[1].text, b20 + "Le fichier Dupont_32.VC n'a pas été analysé! Continuer?" + b20);
         QCOMPARE(msgs.service.shown()[1].kind, MsgKind::Warning);
-        QVERIFY(isNotAnalysed("Dupont_32.VC"));
-        QCOMPARE(QFileInfo("Dupont_32.VC").size(), 7);
+        QVERIFY(isNotAnalysed(d.filePath("Dupont_32.VC")));
+        QCOMPARE(QFileInfo(d.filePath("Dupont_32.VC")).size(), 7);
 
         msgs.service.clear();
-        QCOMPARE(DeleteResultFile("Dupont_32.VC"), DeleteOutcome::Deleted);
+        QCOMPARE(DeleteResultFile(dir.path(), "Dupont_32.VC"), DeleteOutcome::Deleted);
         QCOMPARE(msgs.service.shown().size(), 2);
-        QVERIFY(!QFile::exists("Dupont_32.VC"));
+        QVERIFY(!QFile::exists(d.filePath("Dupont_32.VC")));
 
         // A file that cannot be opened for writing is reported, not silently kept.
-        QVERIFY(QDir().mkdir("Dupont_64.VC"));
+        QVERIFY(QDir().mkdir(d.filePath("Dupont_64.VC")));
         QString error;
-        QCOMPARE(DeleteResultFile("Dupont_64.VC", &error), DeleteOutcome::Failed);
+        QCOMPARE(DeleteResultFile(dir.path(), "Dupont_64.VC", &error), DeleteOutcome::Failed);
         QVERIFY(error.contains("Dupont_64.VC"));
-        QVERIFY(QDir::setCurrent(old));
     }
 };
 

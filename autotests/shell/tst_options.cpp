@@ -3,7 +3,7 @@
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
 #include "shell/optionslogic.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "shell/stopkey.h"
 #include "scratchdisk.h"
 
@@ -18,11 +18,6 @@ using namespace zoka;
 
 namespace {
 
-struct CurrentDirGuard {
-    QString saved = QDir::currentPath();
-    ~CurrentDirGuard() { QDir::setCurrent(saved); }
-};
-
 QString canonical(const QString &p) { return QDir(p).canonicalPath(); }
 
 } // namespace
@@ -31,33 +26,31 @@ class TestOptions : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir *m_tmp = nullptr;
-    CurrentDirGuard *m_guard = nullptr;
     QString m_prog;
+    Session m_session;
 
 private slots:
     void init()
     {
-        resetSharedState();
-        m_guard = new CurrentDirGuard;
+        m_session = Session();
         m_tmp = new QTemporaryDir;
         m_prog = canonical(m_tmp->path());
-        QVERIFY(QDir::setCurrent(m_prog));
-        Config = defaultConfigRecord(m_prog);
-        Config.Version = QStringLiteral("3.0");
+        m_session.startDir = m_prog;
+        m_session.config = defaultConfigRecord(m_prog);
+        m_session.config.Version = QStringLiteral("3.0");
     }
     void cleanup()
     {
-        delete m_guard;
         delete m_tmp;
         setInternalErrorExit(nullptr);
     }
 
     void openingTakesTheSnapshotAndShowsTheMarginWithAComma()
     {
-        OptionsLogic o;
-        Config.PrintMarginCm = 2.25;
+        OptionsLogic o(m_session);
+        m_session.config.PrintMarginCm = 2.25;
         const auto f = o.formShow();
-        QCOMPARE(Config.Version, QStringLiteral("4.0b"));
+        QCOMPARE(m_session.config.Version, QStringLiteral("4.0b"));
         QCOMPARE(o.snapshot().Version, QStringLiteral("4.0b"));
         QCOMPARE(f.dir, m_prog + "/Epreuves");
         QCOMPARE(f.key, QStringLiteral("ESC"));
@@ -70,7 +63,7 @@ private slots:
     void firstStartAccepterCreatesTheFolderWithExportAndSaves()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         QCOMPARE(o.accepterClick(true), OptionsLogic::Outcome::Close);
         QCOMPARE(msgs.service.shown().size(), 1);
@@ -79,8 +72,7 @@ private slots:
                      + QString::fromUtf8(" n'existe pas; Voulez-vous le créer?   "));
         QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNo);
         QVERIFY(QFileInfo(m_prog + "/Epreuves/Export").isDir());
-        QCOMPARE(QDir::currentPath(), m_prog + "/Epreuves");
-        QCOMPARE(ResultsDirPath, m_prog + "/Epreuves");
+        QCOMPARE(m_session.resultsDir, m_prog + "/Epreuves");
         QCOMPARE(QFileInfo(m_prog + "/Zoka.ini").size(), 392);
         ConfigRecord back;
         QVERIFY(readConfigFile(m_prog + "/Zoka.ini", &back));
@@ -110,19 +102,18 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         QCOMPARE(o.accepterClick(true), OptionsLogic::Outcome::Close);
         QCOMPARE(msgs.service.texts(), QStringList{"Le répertoire " + results + "/Export ne peut être créé : " + cause + "."});
-        QCOMPARE(ResultsDirPath, results);
+        QCOMPARE(m_session.resultsDir, results);
         QCOMPARE(QFileInfo(m_prog + "/Zoka.ini").size(), 392);
-        QDir::setCurrent(m_prog); // lets the tmpfs go
     }
 
     void accepterAnsweredNoStaysAndUncheckedSavesNothing()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         msgs.service.queue(MsgAnswer::No);
         QCOMPARE(o.accepterClick(true), OptionsLogic::Outcome::Stay);
@@ -135,20 +126,19 @@ private slots:
     void leavingTheFieldOnANewDirectoryCreatesAndEntersIt()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         const QString other = m_prog + "/Autres/Dossiers";
         o.dirEprChange(other);
         QCOMPARE(o.dirEprExit(), other);
         QVERIFY(QFileInfo(other + "/Export").isDir());
-        QCOMPARE(QDir::currentPath(), other);
-        QCOMPARE(ResultsDirPath, other);
+        QCOMPARE(m_session.resultsDir, other);
 
-        // Refusing to create puts the snapshot's directory back into field and Config.
+        // Refusing to create puts the snapshot's directory back into field and configuration.
         msgs.service.queue(MsgAnswer::No);
         o.dirEprChange(m_prog + "/Jamais");
         QCOMPARE(o.dirEprExit(), m_prog + "/Epreuves");
-        QCOMPARE(Config.ResultsDir, m_prog + "/Epreuves");
+        QCOMPARE(m_session.config.ResultsDir, m_prog + "/Epreuves");
         QVERIFY(!QFileInfo::exists(m_prog + "/Jamais"));
 
         // Leaving the field unchanged asks nothing.
@@ -160,21 +150,21 @@ private slots:
     void aRelativeDirectoryIsTakenBelowTheCurrentOne()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         o.dirEprChange(QStringLiteral("rel"));
         QCOMPARE(o.dirEprExit(), m_prog + "/rel");
-        QCOMPARE(ResultsDirPath, m_prog + "/rel");
+        QCOMPARE(m_session.resultsDir, m_prog + "/rel");
     }
 
     void aDirectoryTooLongForTheRecordIsRefusedNeverCut()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         const QString longDir = m_prog + "/" + QString(80, u'x');
         o.dirEprChange(longDir);
-        QCOMPARE(Config.ResultsDir, longDir); // kept whole while typing
+        QCOMPARE(m_session.config.ResultsDir, longDir); // kept whole while typing
         o.dirEprExit();
         QCOMPARE(msgs.service.shown().size(), 1);
         QVERIFY2(msgs.service.shown().first().text.contains(QString::fromUtf8("ne peut être enregistré")),
@@ -198,18 +188,18 @@ private slots:
     void theDirectoryDialogChoiceOrCancelIsApplied()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         const QString chosen = m_prog + "/Choisi";
         QVERIFY(QDir().mkdir(chosen));
         QCOMPARE(o.dialogStartDir(chosen), chosen);
         QCOMPARE(o.dialogStartDir(m_prog + "/nulle/part"), m_prog);
         QCOMPARE(o.directoryDialogResult(chosen), chosen);
-        QCOMPARE(QDir::currentPath(), chosen);
+        QCOMPARE(m_session.resultsDir, chosen);
         QVERIFY(QFileInfo(chosen + "/Export").isDir());
         // Cancelled: the snapshot's directory, which does not exist yet, comes back.
         QCOMPARE(o.directoryDialogResult(QString()), m_prog + "/Epreuves");
-        QCOMPARE(Config.ResultsDir, m_prog + "/Epreuves");
+        QCOMPARE(m_session.config.ResultsDir, m_prog + "/Epreuves");
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
@@ -217,11 +207,10 @@ private slots:
     {
         ScopedScriptedMessages msgs;
         QVERIFY(QDir().mkdir(m_prog + "/Epreuves"));
-        QVERIFY(QDir::setCurrent(m_prog + "/Epreuves"));
-        ResultsDirPath = m_prog + "/Epreuves";
-        OptionsLogic o;
+        m_session.resultsDir = m_prog + "/Epreuves";
+        OptionsLogic o(m_session);
         o.formShow();
-        const ConfigRecord before = Config;
+        const ConfigRecord before = m_session.config;
 
         const QString fresh = m_prog + "/Nouveau/Dossier";
         o.dirEprChange(fresh);
@@ -230,22 +219,21 @@ private slots:
         o.margeGChange(QStringLiteral("3.5"));
         o.keyStopChange(QStringLiteral("q"));
         QVERIFY(o.setPrintFont(QStringLiteral("Liberation Sans"), 12, FontBold, 0xFF));
-        QCOMPARE(Config.PrintMarginCm, 3.5);
+        QCOMPARE(m_session.config.PrintMarginCm, 3.5);
 
         QCOMPARE(o.annulerClick(), m_prog + "/Epreuves");
         QVERIFY(!QFileInfo::exists(m_prog + "/Nouveau"));
         QByteArray a, b;
-        QVERIFY(configToBytes(Config, &a));
+        QVERIFY(configToBytes(m_session.config, &a));
         QVERIFY(configToBytes(before, &b));
         QCOMPARE(a, b);
-        QCOMPARE(ResultsDirPath, m_prog + "/Epreuves");
-        QCOMPARE(QDir::currentPath(), m_prog + "/Epreuves");
+        QCOMPARE(m_session.resultsDir, m_prog + "/Epreuves");
     }
 
     void annulerLeavesADirectoryThatHoldsFiles()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         const QString fresh = m_prog + "/Rempli";
         o.dirEprChange(fresh);
@@ -263,7 +251,7 @@ private slots:
         ScopedScriptedMessages msgs;
         const QString existing = m_prog + "/Ancien";
         QVERIFY(QDir().mkpath(existing + "/Export"));
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         o.dirEprChange(existing);
         o.dirEprExit();
@@ -292,10 +280,10 @@ private slots:
         QFETCH(double, stored);
         QFETCH(int, messages);
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         o.margeGChange(typed);
-        QCOMPARE(Config.PrintMarginCm, stored);
+        QCOMPARE(m_session.config.PrintMarginCm, stored);
         QCOMPARE(msgs.service.shown().size(), messages);
     }
 
@@ -321,12 +309,12 @@ private slots:
         QFETCH(int, code);
         QFETCH(int, error);
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         o.keyStopChange(typed);
-        QCOMPARE(Config.StopKeyCode, code);
+        QCOMPARE(m_session.config.StopKeyCode, code);
         QCOMPARE(o.optionsError(), error);
-        QCOMPARE(Config.StopKeyText, typed);
+        QCOMPARE(m_session.config.StopKeyText, typed);
         o.keyStopExit();
         QCOMPARE(msgs.service.shown().size(), error >= 0 ? 1 : 0);
     }
@@ -334,7 +322,7 @@ private slots:
     void aBadStopKeyIsShownOnLeavingAndKeepsAccepterOpen()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         o.keyStopChange(QStringLiteral("F1"));
         o.keyStopExit();
@@ -348,21 +336,21 @@ private slots:
         // Typing a good key clears the error.
         o.keyStopChange(QStringLiteral("x"));
         QCOMPARE(o.accepterClick(false), OptionsLogic::Outcome::Close);
-        QCOMPARE(Config.StopKeyText.size(), 1);
+        QCOMPARE(m_session.config.StopKeyText.size(), 1);
         o.keyStopChange(QStringLiteral("ABCDEFGHIJKL"));
-        QCOMPARE(Config.StopKeyText, QStringLiteral("ABCDEFGHIJ"));
+        QCOMPARE(m_session.config.StopKeyText, QStringLiteral("ABCDEFGHIJ"));
     }
 
     void aFontNameTooLongForTheRecordIsRefused()
     {
         ScopedScriptedMessages msgs;
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         QVERIFY(!o.setPrintFont(QString(31, u'F'), 10, 0, 0));
-        QCOMPARE(Config.PrintFontName, QStringLiteral("Courier New"));
+        QCOMPARE(m_session.config.PrintFontName, QStringLiteral("Courier New"));
         QCOMPARE(msgs.service.shown().size(), 1);
         QVERIFY(o.setPrintFont(QStringLiteral("Liberation Serif"), 10, FontItalic | FontUnderline, 0x00FF00));
-        QCOMPARE(int(Config.PrintFontStyle), 6);
+        QCOMPARE(int(m_session.config.PrintFontStyle), 6);
     }
 
     void aResultsDirectoryThatCannotBeEnteredEndsWith208()
@@ -375,7 +363,7 @@ private slots:
         const QString locked = m_prog + "/Ferme";
         QVERIFY(QDir().mkdir(locked));
         QFile::setPermissions(locked, QFileDevice::ReadOwner);
-        OptionsLogic o;
+        OptionsLogic o(m_session);
         o.formShow();
         o.dirEprChange(locked);
         QCOMPARE(o.accepterClick(false), OptionsLogic::Outcome::Stay);

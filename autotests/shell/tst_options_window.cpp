@@ -2,7 +2,7 @@
 #include "platform/messages.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/configfile.h"
-#include "shell/sharedstate.h"
+#include "shell/session.h"
 #include "shell/widgets/tformchrono.h"
 #include "shell/widgets/tformoptions.h"
 
@@ -19,45 +19,36 @@
 
 using namespace zoka;
 
-namespace {
-struct CurrentDirGuard {
-    QString saved = QDir::currentPath();
-    ~CurrentDirGuard() { QDir::setCurrent(saved); }
-};
-} // namespace
-
 class TestOptionsWindow : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir *m_tmp = nullptr;
-    CurrentDirGuard *m_guard = nullptr;
+    Session m_session;
     QString m_prog;
 
 private slots:
     void init()
     {
-        resetSharedState();
-        m_guard = new CurrentDirGuard;
+        m_session = Session();
         m_tmp = new QTemporaryDir;
         m_prog = QDir(m_tmp->path()).canonicalPath();
-        QVERIFY(QDir::setCurrent(m_prog));
-        Config = defaultConfigRecord(m_prog);
+        m_session.startDir = m_prog;
+        m_session.config = defaultConfigRecord(m_prog);
         const QSize screen = currentScreenSize();
-        InitialScreenWidth = screen.width();
-        InitialScreenHeight = screen.height();
+        m_session.screen.width = screen.width();
+        m_session.screen.height = screen.height();
     }
     void cleanup()
     {
-        delete m_guard;
         delete m_tmp;
     }
 
     void openingFillsTheFieldsFromConfig()
     {
         ScopedScriptedMessages msgs;
-        Config.PrintMarginCm = 2.5;
-        Config.StopKeyText = QStringLiteral("q");
-        TFormOptions w;
+        m_session.config.PrintMarginCm = 2.5;
+        m_session.config.StopKeyText = QStringLiteral("q");
+        TFormOptions w(m_session);
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("Configuration Zoka v4.0b"));
         // No main window: its place on an 800 x 600 page centred on the screen.
@@ -66,7 +57,7 @@ private slots:
         QCOMPARE(w.DirEpr->text(), m_prog + "/Epreuves");
         QCOMPARE(w.MargeG->text(), QStringLiteral("2,5"));
         QCOMPARE(w.KeyStop->text(), QStringLiteral("q"));
-        QCOMPARE(Config.StopKeyCode, 113); // the text decides the code
+        QCOMPARE(m_session.config.StopKeyCode, 113); // the text decides the code
         QVERIFY(w.CheckBoxDft->isChecked());
         const QSize screen = currentScreenSize();
         QCOMPARE(w.Label1->text(), QStringLiteral("Actuelle: %1 x %2").arg(screen.width()).arg(screen.height()));
@@ -77,7 +68,7 @@ private slots:
         QVERIFY(msgs.service.shown().isEmpty());
         w.hide();
 
-        InitialScreenWidth += 224; // as after an administration switched to 800 x 600
+        m_session.screen.width += 224; // as after an administration switched to 800 x 600
         w.show();
         QVERIFY(w.Button2->isEnabled());
     }
@@ -85,33 +76,33 @@ private slots:
     void typingChangesConfigAtOnce()
     {
         ScopedScriptedMessages msgs;
-        TFormOptions w;
+        TFormOptions w(m_session);
         w.show();
         w.KeyStop->clear();
         QTest::keyClicks(w.KeyStop, QStringLiteral("a"));
-        QCOMPARE(Config.StopKeyCode, 97);
+        QCOMPARE(m_session.config.StopKeyCode, 97);
         w.KeyStop->selectAll();
         QTest::keyClick(w.KeyStop, Qt::Key_Escape); // names the key rather than closing
         QCOMPARE(w.KeyStop->text(), QStringLiteral("ESC"));
-        QCOMPARE(Config.StopKeyCode, 27);
+        QCOMPARE(m_session.config.StopKeyCode, 27);
         QVERIFY(w.isVisible());
         QTest::keyClick(w.KeyStop, Qt::Key_Return);
-        QCOMPARE(Config.StopKeyText, QStringLiteral("RET"));
-        QCOMPARE(Config.StopKeyCode, 13);
+        QCOMPARE(m_session.config.StopKeyText, QStringLiteral("RET"));
+        QCOMPARE(m_session.config.StopKeyCode, 13);
 
         w.MargeG->clear();
         QTest::keyClicks(w.MargeG, QStringLiteral("2.5"));
-        QCOMPARE(Config.PrintMarginCm, 2.5);
+        QCOMPARE(m_session.config.PrintMarginCm, 2.5);
         QVERIFY(msgs.service.shown().isEmpty());
         QTest::keyClicks(w.MargeG, QStringLiteral("x"));
         QCOMPARE(msgs.service.shown().size(), 1);
-        QCOMPARE(Config.PrintMarginCm, 2.5);
+        QCOMPARE(m_session.config.PrintMarginCm, 2.5);
     }
 
     void theFontDialogMapsToTheFourPrintFields()
     {
         ScopedScriptedMessages msgs;
-        TFormOptions w;
+        TFormOptions w(m_session);
         QFont offered;
         QColor offeredColor;
         w.fontDialog = [&](QWidget *, QFont &font, QColor &color) {
@@ -123,26 +114,26 @@ private slots:
             color = QColor(255, 0, 0);
             return true;
         };
-        Config.PrintFontStyle = FontItalic;
-        Config.PrintFontColor = 0x800000; // navy, as 0x00BBGGRR
+        m_session.config.PrintFontStyle = FontItalic;
+        m_session.config.PrintFontColor = 0x800000; // navy, as 0x00BBGGRR
         w.show();
         QTest::mouseClick(w.Police, Qt::LeftButton);
         QCOMPARE(offered.family(), QStringLiteral("Courier New"));
         QCOMPARE(offered.pointSize(), 8);
         QVERIFY(offered.italic() && !offered.bold());
         QCOMPARE(offeredColor, QColor(0, 0, 128));
-        QCOMPARE(Config.PrintFontName, QStringLiteral("Liberation Serif"));
-        QCOMPARE(Config.PrintFontSize, 12);
-        QCOMPARE(int(Config.PrintFontStyle), FontBold | FontStrikeOut);
-        QCOMPARE(Config.PrintFontColor, 0x0000FF);
+        QCOMPARE(m_session.config.PrintFontName, QStringLiteral("Liberation Serif"));
+        QCOMPARE(m_session.config.PrintFontSize, 12);
+        QCOMPARE(int(m_session.config.PrintFontStyle), FontBold | FontStrikeOut);
+        QCOMPARE(m_session.config.PrintFontColor, 0x0000FF);
 
         w.fontDialog = [](QWidget *, QFont &font, QColor &) {
             font = QFont(QStringLiteral("Autre"), 30);
             return false; // cancelled
         };
         QTest::mouseClick(w.Police, Qt::LeftButton);
-        QCOMPARE(Config.PrintFontName, QStringLiteral("Liberation Serif"));
-        QCOMPARE(Config.PrintFontSize, 12);
+        QCOMPARE(m_session.config.PrintFontName, QStringLiteral("Liberation Serif"));
+        QCOMPARE(m_session.config.PrintFontSize, 12);
     }
 
     void theFontChoiceDialogKeepsAColourOutsideItsList()
@@ -166,7 +157,7 @@ private slots:
     void theDirectoryButtonAppliesTheChoice()
     {
         ScopedScriptedMessages msgs;
-        TFormOptions w;
+        TFormOptions w(m_session);
         QString started;
         const QString chosen = m_prog + "/Choix";
         QVERIFY(QDir().mkdir(chosen));
@@ -178,8 +169,8 @@ private slots:
         QTest::mouseClick(w.Button1, Qt::LeftButton);
         QCOMPARE(started, m_prog); // the field's directory does not exist yet
         QCOMPARE(w.DirEpr->text(), chosen);
-        QCOMPARE(Config.ResultsDir, chosen);
-        QCOMPARE(ResultsDirPath, chosen);
+        QCOMPARE(m_session.config.ResultsDir, chosen);
+        QCOMPARE(m_session.resultsDir, chosen);
         QVERIFY(QFileInfo(chosen + "/Export").isDir());
     }
 
@@ -187,9 +178,9 @@ private slots:
     // thresholds and saved whole as a PDF (a place that cannot take it is said).
     void timingCheckShowsVerdictsAndSavesAPdf()
     {
-        TFormOptions options;
+        TFormOptions options(m_session);
         QCOMPARE(options.Chrono->text(), QStringLiteral("Contrôle de la chronométrie"));
-        TFormChrono w;
+        TFormChrono w(m_session);
         QVERIFY(!w.EnregistrerPdf->isEnabled());
         TimingCheckFigures f;
         f.refresh.reason = QStringLiteral("pas d'extension Present");
@@ -216,7 +207,7 @@ private slots:
     void accepterAndAnnulerCloseTheWindow()
     {
         ScopedScriptedMessages msgs;
-        TFormOptions w;
+        TFormOptions w(m_session);
         w.show();
         w.CheckBoxDft->setChecked(false);
         QTest::mouseClick(w.Accepter, Qt::LeftButton);
@@ -237,8 +228,8 @@ private slots:
         w.Annuler->setFocus();
         QTest::keyClick(w.Annuler, Qt::Key_Return); // Return presses the focused button
         QVERIFY(!w.isVisible());
-        QCOMPARE(Config.StopKeyText, QStringLiteral("ESC"));
-        QCOMPARE(Config.PrintMarginCm, 1.5);
+        QCOMPARE(m_session.config.StopKeyText, QStringLiteral("ESC"));
+        QCOMPARE(m_session.config.PrintMarginCm, 1.5);
     }
 };
 

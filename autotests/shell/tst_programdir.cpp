@@ -26,16 +26,13 @@ QByteArray read(const QString &path)
 class TestProgramDir : public QObject {
     Q_OBJECT
     QTemporaryDir m_tmp;
-    QString m_startDir;
 
 private slots:
     void init()
     {
-        m_startDir = QDir::currentPath();
         QDir(m_tmp.path()).removeRecursively();
         QDir().mkpath(m_tmp.path());
     }
-    void cleanup() { QDir::setCurrent(m_startDir); }
 
     void installedOnlyBesideShareZoka_data()
     {
@@ -115,7 +112,7 @@ private slots:
         QCOMPARE(read(root.filePath("afile")), QByteArray("x"));
     }
 
-    void startUpEntersTheUsersDirectoryWhenInstalled()
+    void startUpTakesTheUsersDirectoryWhenInstalled()
     {
         const QDir root(m_tmp.path());
         write(root.filePath("usr/share/zoka/Cons_VC.txt"), "text");
@@ -124,22 +121,19 @@ private slots:
         qputenv("XDG_DATA_HOME", root.filePath("xdg").toLocal8Bit());
         ScopedScriptedMessages msgs;
 
-        // From the build tree: the current directory stays, nothing is made.
-        QVERIFY(enterProgramDirectory(root.filePath("build/bin")));
-        QCOMPARE(QDir::currentPath(), m_startDir);
+        // From the build tree: the directory started in, nothing is made.
+        const QString launch = root.filePath("launch");
+        QCOMPARE(findProgramDirectory(root.filePath("build/bin"), launch), launch);
         QVERIFY(!QFileInfo::exists(root.filePath("xdg")));
 
-        QVERIFY(enterProgramDirectory(root.filePath("usr/bin")));
-        QCOMPARE(QDir::currentPath(), root.filePath("xdg/zoka"));
-        QCOMPARE(read("Cons_VC.txt"), QByteArray("text"));
+        QCOMPARE(findProgramDirectory(root.filePath("usr/bin"), launch), root.filePath("xdg/zoka"));
+        QCOMPARE(read(root.filePath("xdg/zoka/Cons_VC.txt")), QByteArray("text"));
         QVERIFY(msgs.service.texts().isEmpty());
 
         // No usable data directory: one error, the program stops.
-        QDir::setCurrent(m_startDir);
         write(root.filePath("blocked"), "x");
         qputenv("XDG_DATA_HOME", root.filePath("blocked").toLocal8Bit());
-        QVERIFY(!enterProgramDirectory(root.filePath("usr/bin")));
-        QCOMPARE(QDir::currentPath(), m_startDir);
+        QVERIFY(findProgramDirectory(root.filePath("usr/bin"), launch).isEmpty());
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(msgs.service.shown().first().text.endsWith(QString::fromUtf8("\rZOKA va s'arrêter.")));
@@ -149,7 +143,7 @@ private slots:
         const QByteArray home = qgetenv("HOME");
         qunsetenv("HOME");
         msgs.service.clear();
-        QVERIFY(!enterProgramDirectory(root.filePath("usr/bin")));
+        QVERIFY(findProgramDirectory(root.filePath("usr/bin"), launch).isEmpty());
         qputenv("HOME", home);
         QCOMPARE(msgs.service.texts().size(), 1);
         QVERIFY(msgs.service.texts().first().contains(QStringLiteral("ni XDG_DATA_HOME ni HOME")));

@@ -11,7 +11,6 @@
 #include "shell/filelists.h"
 #include "platform/timingjournal.h"
 #include "protocol/timingline.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
 #include <QDir>
@@ -34,15 +33,12 @@ const QString Thanks = QStringLiteral("Merci de votre collaboration");
 
 namespace {
 
-bool journalEnabled = false;
-// The examiner is told once, the first time the journal cannot be written.
-bool journalWarned = false;
-
-void warnJournal(const QString &path, int err)
+// The examiner is told once a session, the first time the journal cannot be written.
+void warnJournal(Session &session, const QString &path, int err)
 {
-    if (err == 0 || journalWarned)
+    if (err == 0 || session.journalWarned)
         return;
-    journalWarned = true;
+    session.journalWarned = true;
     showWarning(journalErrorText(path, err));
 }
 
@@ -65,8 +61,8 @@ QString instructionFileName(int testIndex)
     return entry ? QStringLiteral("Cons_") + entry->extension + QStringLiteral(".txt") : QString();
 }
 
-QString practiceScratchFile() { return programFile(QStringLiteral("Essais")); }
-QString endSoundFile() { return programFile(QStringLiteral("SonFin.wav")); }
+QString practiceScratchFile(const Session &session) { return session.programFile(QStringLiteral("Essais")); }
+QString endSoundFile(const Session &session) { return session.programFile(QStringLiteral("SonFin.wav")); }
 
 QStringList messageLines(int n, const QString &text)
 {
@@ -83,65 +79,68 @@ bool usesStimulusGrid(int testIndex)
     return entry && entry->grid;
 }
 
-void FillStimulusGrid(bool practice, int fileItemCount)
+void FillStimulusGrid(RunState &run, bool practice, int fileItemCount)
 {
     if (practice || fileItemCount == 64) {
         const auto &perm = practice ? PracticeGrid64 : TestGrid64;
         for (int i = 1; i <= 64; ++i) {
             const int k = perm[i - 1];
-            StimulusTop[k] = 30 + 75 * ((i - 1) / 8);
-            StimulusLeft[k] = 42 + 100 * ((i - 1) % 8);
+            run.stimulusTop[k] = 30 + 75 * ((i - 1) / 8);
+            run.stimulusLeft[k] = 42 + 100 * ((i - 1) % 8);
         }
     } else {
         for (int i = 1; i <= 36; ++i) {
             const int k = TestGrid36[i - 1];
-            StimulusTop[k] = 30 + 105 * ((i - 1) / 6);
-            StimulusLeft[k] = 42 + 140 * ((i - 1) % 6);
+            run.stimulusTop[k] = 30 + 105 * ((i - 1) / 6);
+            run.stimulusLeft[k] = 42 + 140 * ((i - 1) % 6);
         }
     }
 }
 
-void preparePracticeRun(int testIndex)
+void preparePracticeRun(Session &session, int testIndex)
 {
-    std::copy(PracticeSequence.begin(), PracticeSequence.end(), ItemSequence.begin() + 1);
+    RunState &run = session.run;
+    std::copy(PracticeSequence.begin(), PracticeSequence.end(), run.itemSequence.begin() + 1);
     const TestEntry *entry = testEntryAt(testIndex);
-    RunItemCount = entry ? entry->practiceItems : 0;
-    UnlimitedActive = false;
-    OutputFile = practiceScratchFile();
+    run.itemCount = entry ? entry->practiceItems : 0;
+    run.unlimited = false;
+    run.outputFile = practiceScratchFile(session);
 }
 
-void prepareRealRun(int testIndex)
+void prepareRealRun(Session &session, int testIndex)
 {
-    RunItemCount = ItemCount;
-    UnlimitedActive = UnlimitedChosen;
+    RunState &run = session.run;
+    const int itemCount = session.choices.itemCount;
+    run.itemCount = itemCount;
+    run.unlimited = session.choices.unlimitedChosen;
     // The series hold 64 items (65 with item 0); a larger count never comes from the
     // main window, and must not run past the tables.
-    const int n = std::clamp(ItemCount, 0, 64);
+    const int n = std::clamp(itemCount, 0, 64);
     const TestEntry *entry = testEntryAt(testIndex);
     const ForeperiodSeries series = entry ? entry->series : ForeperiodSeries::None;
     if (series == ForeperiodSeries::Master) {
-        std::copy(MasterSequence.begin(), MasterSequence.begin() + n + 1, ItemSequence.begin());
+        std::copy(MasterSequence.begin(), MasterSequence.begin() + n + 1, run.itemSequence.begin());
     } else if (series == ForeperiodSeries::MasterGrid) {
-        if (ItemCount == 36)
-            std::copy(Sequence36.begin(), Sequence36.end(), ItemSequence.begin() + 1);
+        if (itemCount == 36)
+            std::copy(Sequence36.begin(), Sequence36.end(), run.itemSequence.begin() + 1);
         else
             std::copy(MasterSequence.begin() + 1, MasterSequence.begin() + n + 1,
-                      ItemSequence.begin() + 1);
+                      run.itemSequence.begin() + 1);
     }
-    OutputFile = ResultFileName;
+    run.outputFile = session.resultFile(session.choices.resultFileName);
 }
 
-EssaiLogic::EssaiLogic(TestWindowLauncher launcher, SoundPlayer *endSound)
-    : m_launcher(std::move(launcher)), m_endSound(endSound)
+EssaiLogic::EssaiLogic(Session &session, SoundPlayer *endSound)
+    : m_session(session), m_endSound(endSound)
 {
     m_view.continuerCaption = essaitexts::Continuer;
     m_view.nonCaption = essaitexts::Passer;
 }
 
-void EssaiLogic::beginAdministration()
+void EssaiLogic::beginAdministration(RunState &run)
 {
-    PracticeRuns = 0;
-    std::copy(MasterSequence.begin() + 1, MasterSequence.end(), ItemSequence.begin() + 1);
+    run.practiceRuns = 0;
+    std::copy(MasterSequence.begin() + 1, MasterSequence.end(), run.itemSequence.begin() + 1);
 }
 
 void EssaiLogic::changed()
@@ -150,28 +149,22 @@ void EssaiLogic::changed()
         m_viewChanged();
 }
 
-void setTimingJournalEnabled(bool on)
-{
-    journalEnabled = on;
-    journalWarned = false;
-}
-
 void EssaiLogic::FormShow()
 {
     // An administration begins: a journal that cannot take its line is said now,
     // before the patient starts, rather than after the run.
-    if (journalEnabled && !journalWarned) {
-        const QString path = programFile(TimingJournalName);
-        warnJournal(path, probeJournal(path));
+    if (m_session.services.timingJournal && !m_session.journalWarned) {
+        const QString path = m_session.programFile(TimingJournalName);
+        warnJournal(m_session, path, probeJournal(path));
     }
-    EssaiState = EssaiInstructions;
-    PracticeRuns = 0;
+    m_session.run.essaiState = EssaiInstructions;
+    m_session.run.practiceRuns = 0;
     m_view.closeRequested = false;
-    m_view.title = testTitle(TestIndex);
+    m_view.title = testTitle(m_session.choices.testIndex);
     m_view.continuerCaption = essaitexts::Continuer;
     m_view.continuerVisible = true;
     m_view.nonVisible = false;
-    if (const TestEntry *entry = testEntryAt(TestIndex); entry && entry->responseRulePicture) {
+    if (const TestEntry *entry = testEntryAt(m_session.choices.testIndex); entry && entry->responseRulePicture) {
         m_view.imageTop = 320;
         m_view.imageVisible = true;
         m_view.consHeight = 140;
@@ -180,7 +173,7 @@ void EssaiLogic::FormShow()
         m_view.imageVisible = false;
         m_view.consHeight = 265;
     }
-    const QString path = programFile(instructionFileName(TestIndex));
+    const QString path = m_session.programFile(instructionFileName(m_session.choices.testIndex));
     QString text;
     if (cp1252::readFile(path, &text)) {
         m_view.consLines = cp1252::splitLines(text);
@@ -201,15 +194,15 @@ void EssaiLogic::ShowMessageLine(int n, const QString &text)
 void EssaiLogic::ContinuerClick()
 {
     m_view.imageVisible = false;
-    switch (EssaiState) {
+    switch (m_session.run.essaiState) {
     case EssaiInstructions:
         ShowMessageLine(3, essaitexts::ReadyPractice);
         m_view.nonCaption = essaitexts::Passer;
         m_view.nonVisible = true;
-        EssaiState = EssaiReadyPractice;
+        m_session.run.essaiState = EssaiReadyPractice;
         break;
     case EssaiReadyPractice:
-        EssaiState = EssaiPracticeRunning;
+        m_session.run.essaiState = EssaiPracticeRunning;
         if (!practiceRun()) {
             endAfterFileError();
             break;
@@ -219,17 +212,17 @@ void EssaiLogic::ContinuerClick()
         m_view.continuerCaption = essaitexts::Oui;
         ShowMessageLine(3, essaitexts::RedoPractice);
         m_view.focus = EssaiView::Focus::Non;
-        EssaiState = EssaiRedoPractice;
+        m_session.run.essaiState = EssaiRedoPractice;
         break;
     case EssaiRedoPractice:
         m_view.nonVisible = false;
         m_view.continuerCaption = essaitexts::Continuer;
         ShowMessageLine(3, essaitexts::ReadyPractice);
         m_view.focus = EssaiView::Focus::Continuer;
-        EssaiState = EssaiReadyPractice;
+        m_session.run.essaiState = EssaiReadyPractice;
         break;
     case EssaiReadyTest:
-        EssaiState = EssaiFinished;
+        m_session.run.essaiState = EssaiFinished;
         if (!realRun()) {
             endAfterFileError();
             break;
@@ -241,11 +234,11 @@ void EssaiLogic::ContinuerClick()
         // The endless choice was for this run only, whatever became of the end
         // sound: kept, it would make the next administration endless (and its file
         // a "999" one) while the main window offers the normal item counts again.
-        UnlimitedChosen = false;
-        UnlimitedActive = false;
+        m_session.choices.unlimitedChosen = false;
+        m_session.run.unlimited = false;
         break;
     case EssaiFinished:
-        EssaiState = EssaiFinishedClosed;
+        m_session.run.essaiState = EssaiFinishedClosed;
         break;
     default: // 0 and 3: nothing
         break;
@@ -254,7 +247,7 @@ void EssaiLogic::ContinuerClick()
 
 void EssaiLogic::NonClick()
 {
-    EssaiState = EssaiReadyTest;
+    m_session.run.essaiState = EssaiReadyTest;
     m_view.nonVisible = false;
     m_view.continuerCaption = essaitexts::Continuer;
     ShowMessageLine(3, essaitexts::ReadyTest);
@@ -268,17 +261,17 @@ void EssaiLogic::QuitterClick()
 
 bool EssaiLogic::practiceRun()
 {
-    preparePracticeRun(TestIndex);
-    PracticeMode = true;
+    preparePracticeRun(m_session, m_session.choices.testIndex);
+    m_session.run.practiceMode = true;
     const RunOutcome outcome = LaunchTestWindow();
-    PracticeRuns += 1;
-    PracticeMode = false;
+    m_session.run.practiceRuns += 1;
+    m_session.run.practiceMode = false;
     return outcome.ran && outcome.fileError.isEmpty();
 }
 
 bool EssaiLogic::realRun()
 {
-    prepareRealRun(TestIndex);
+    prepareRealRun(m_session, m_session.choices.testIndex);
     if (!mayReplaceResultFile())
         return false;
     const RunOutcome outcome = LaunchTestWindow();
@@ -292,14 +285,16 @@ bool EssaiLogic::realRun()
 // while its run goes on.
 bool EssaiLogic::mayReplaceResultFile()
 {
-    const FileIdentity now = identityOfPath(ResultFileName);
-    if (now == AgreedResultFile || (!now.valid && !QFileInfo::exists(ResultFileName) && !isSymbolicLink(ResultFileName)))
+    ExaminerChoices &chosen = m_session.choices;
+    const QString path = m_session.resultFile(chosen.resultFileName);
+    const FileIdentity now = identityOfPath(path);
+    if (now == chosen.agreedResultFile || (!now.valid && !QFileInfo::exists(path) && !isSymbolicLink(path)))
         return true;
     QString refusal;
     const auto ask = [](const QString &q) { return askBeforeDestroying(MsgKind::Warning, q); };
-    switch (confirmReplacingResultFile(ResultFileName, ask, &refusal)) {
+    switch (confirmReplacingResultFile(m_session.baseDir(), chosen.resultFileName, ask, &refusal)) {
     case ReplaceOutcome::Agreed:
-        AgreedResultFile = identityOfPath(ResultFileName);
+        chosen.agreedResultFile = identityOfPath(path);
         return true;
     case ReplaceOutcome::Refused:
         showError(refusal);
@@ -315,22 +310,22 @@ bool EssaiLogic::mayReplaceResultFile()
 // line, minutes later on the same machine, stands for the administration.
 void EssaiLogic::journalRun(const RunOutcome &outcome)
 {
-    if (!journalEnabled)
+    if (!m_session.services.timingJournal)
         return;
     const QDateTime shownAt = outcome.shownAt.isValid() ? outcome.shownAt : QDateTime::currentDateTime();
-    const QString path = programFile(TimingJournalName);
-    warnJournal(path, appendJournalLine(path, timingJournalLine(QFileInfo(OutputFile).fileName(), shownAt,
+    const QString path = m_session.programFile(TimingJournalName);
+    warnJournal(m_session, path, appendJournalLine(path, timingJournalLine(QFileInfo(m_session.run.outputFile).fileName(), shownAt,
                                                                outcome.timing)));
 }
 
 RunOutcome EssaiLogic::LaunchTestWindow()
 {
-    if (usesStimulusGrid(TestIndex))
-        FillStimulusGrid(PracticeMode, FileItemCount);
+    if (usesStimulusGrid(m_session.choices.testIndex))
+        FillStimulusGrid(m_session.run, m_session.run.practiceMode, m_session.choices.fileItemCount);
     changed();
-    if (!m_launcher)
+    if (!m_session.services.runTestWindow)
         return {};
-    return m_launcher(currentRunSetup(TestIndex));
+    return m_session.services.runTestWindow(currentRunSetup(m_session, m_session.choices.testIndex));
 }
 
 // The run did not take place (a file the window needs could not be loaded, a
@@ -339,21 +334,21 @@ RunOutcome EssaiLogic::LaunchTestWindow()
 // kept; the examiner goes back to the main window.
 void EssaiLogic::endAfterFileError()
 {
-    EssaiState = EssaiFinished;
+    m_session.run.essaiState = EssaiFinished;
     m_view.continuerVisible = false;
     m_view.nonVisible = false;
     m_view.consLines.clear();
     m_view.focus = EssaiView::Focus::Quitter;
     m_view.closeRequested = true;
-    UnlimitedChosen = false;
-    UnlimitedActive = false;
+    m_session.choices.unlimitedChosen = false;
+    m_session.run.unlimited = false;
 }
 
 bool EssaiLogic::PlayEndSound()
 {
     if (!m_endSound)
         return false;
-    return m_endSound->open(endSoundFile()) && m_endSound->play();
+    return m_endSound->open(endSoundFile(m_session)) && m_endSound->play();
 }
 
 } // namespace zoka

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "protocol/protocol.h"
+#include "shell/session.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,7 +24,7 @@ extern const QString ReadyTest;     // "Prêt pour l'épreuve?"
 extern const QString Thanks;        // "Merci de votre collaboration"
 } // namespace essaitexts
 
-// States of the instructions window (EssaiState).
+// States of the instructions window (RunState::essaiState).
 enum EssaiStates {
     EssaiFinishedClosed = 0, // after the finished state
     EssaiInstructions = 1,   // instructions shown
@@ -36,30 +37,29 @@ enum EssaiStates {
 
 // Names of the data files the administration reads or writes.
 QString instructionFileName(int testIndex); // "Cons_" + extension + ".txt"
-QString practiceScratchFile();              // ProgramDir/Essais
-QString endSoundFile();                     // ProgramDir/SonFin.wav
+QString practiceScratchFile(const Session &session); // ProgramDir/Essais
+QString endSoundFile(const Session &session);        // ProgramDir/SonFin.wav
 
 // Lines of the memo for ShowMessageLine(n, text): n - 1 empty lines, then `text`
 // (n below 1 counts as 1).
 QStringList messageLines(int n, const QString &text);
 
-// Stimulus positions of tests 1, 2, 8, 9 (StimulusTop/StimulusLeft): the 8 x 8
+// Stimulus positions of tests 1, 2, 8, 9 (run.stimulusTop/stimulusLeft): the 8 x 8
 // practice layout, the 8 x 8 layout of 64-item runs, or the 6 x 6 layout of every
 // other real run (entries 37-64 then untouched).
-void FillStimulusGrid(bool practice, int fileItemCount);
+void FillStimulusGrid(RunState &run, bool practice, int fileItemCount);
 
 // Whether the test of `testIndex` places its stimuli on the grid.
 bool usesStimulusGrid(int testIndex);
 
-// The timing journal (TimingJournalName in the program directory): every
-// administration whose real run took place, even cut short by the stop key or a file
-// error, appends its line when the run ends. Off until the program turns it on
-// (turning it on again also allows the one warning about an unwritable journal again).
-void setTimingJournalEnabled(bool on);
+// The timing journal (TimingJournalName in the program directory): with
+// services.timingJournal on, every administration whose real run took place, even cut
+// short by the stop key or a file error, appends its line when the run ends; the
+// examiner is warned once a session when it cannot be written.
 
-// Run-state preparation, as the instructions window does it before each run.
-void preparePracticeRun(int testIndex);  // ItemSequence, RunItemCount, OutputFile...
-void prepareRealRun(int testIndex);      // from ItemCount / UnlimitedChosen / ResultFileName
+// Run-state preparation (session.run), as the instructions window does it before each run.
+void preparePracticeRun(Session &session, int testIndex); // sequence, count, output file...
+void prepareRealRun(Session &session, int testIndex);     // from the examiner's choices
 
 // What the instructions window shows; the window mirrors it after every handler.
 struct EssaiView {
@@ -79,13 +79,12 @@ struct EssaiView {
 };
 
 // The instructions and practice-trial manager, without a window: the handlers of
-// the instructions window act on the shared run state and on an EssaiView.
-// The test window and the end-sound player are supplied by the caller.
+// the instructions window act on the session's run state and on an EssaiView. The
+// test window is the session's services.runTestWindow; the end-sound player is the
+// window's.
 class EssaiLogic {
 public:
-    using TestWindowLauncher = std::function<RunOutcome(const RunSetup &setup)>;
-
-    EssaiLogic(TestWindowLauncher launcher, SoundPlayer *endSound);
+    EssaiLogic(Session &session, SoundPlayer *endSound);
 
     // Called before a test window is launched, so that the window can show the
     // current view first.
@@ -93,9 +92,9 @@ public:
 
     const EssaiView &view() const { return m_view; }
 
-    // Start of an administration (before the window is shown): PracticeRuns 0,
-    // ItemSequence[1..64] from the master series.
-    static void beginAdministration();
+    // Start of an administration (before the window is shown): no practice run yet,
+    // itemSequence[1..64] from the master series.
+    static void beginAdministration(RunState &run);
 
     void FormShow();
     void ContinuerClick();
@@ -117,7 +116,7 @@ private:
     void endAfterFileError();
     void changed();
 
-    TestWindowLauncher m_launcher;
+    Session &m_session;
     SoundPlayer *m_endSound;
     std::function<void()> m_viewChanged;
     EssaiView m_view;

@@ -2,57 +2,37 @@
 #include "administration/runstate.h"
 
 #include "battery/series.h"
-#include "shell/sharedstate.h"
 
 namespace zoka {
 
-QString OutputFile;
-bool PracticeMode = false;
-int PracticeRuns = 0;
-int RunItemCount = 0;
-std::array<int, 65> ItemSequence{};
-std::array<int, 65> StimulusTop{};
-std::array<int, 65> StimulusLeft{};
-int EssaiState = 0;
-
-void resetRunState()
+RunSetup currentRunSetup(const Session &session, int testIndex)
 {
-    OutputFile.clear();
-    PracticeMode = false;
-    PracticeRuns = 0;
-    RunItemCount = 0;
-    ItemSequence.fill(0);
-    StimulusTop.fill(0);
-    StimulusLeft.fill(0);
-    EssaiState = 0;
-}
-
-RunSetup currentRunSetup(int testIndex)
-{
+    const RunState &run = session.run;
+    const ExaminerChoices &chosen = session.choices;
     RunSetup s;
     s.testIndex = testIndex;
-    s.practice = PracticeMode;
-    s.outputFile = OutputFile;
-    s.practiceFile = programFile(QStringLiteral("Essais"));
-    s.programDir = Config.ProgramDir;
-    s.itemCount = RunItemCount;
-    s.endless = UnlimitedActive;
-    s.foreperiods = ItemSequence;
-    s.stimulusTop = StimulusTop;
-    s.stimulusLeft = StimulusLeft;
+    s.practice = run.practiceMode;
+    s.outputFile = run.outputFile;
+    s.practiceFile = session.programFile(QStringLiteral("Essais"));
+    s.programDir = session.config.ProgramDir;
+    s.itemCount = run.itemCount;
+    s.endless = run.unlimited;
+    s.foreperiods = run.itemSequence;
+    s.stimulusTop = run.stimulusTop;
+    s.stimulusLeft = run.stimulusLeft;
     if (const TestEntry *entry = testEntryAt(testIndex)) {
-        s.stimulusSeries = runStimulusSeries(entry->id, PracticeMode, ItemCount);
-        s.fixationSeconds = runFixationSchedule(entry->id, PracticeMode, ItemCount);
+        s.stimulusSeries = runStimulusSeries(entry->id, run.practiceMode, chosen.itemCount);
+        s.fixationSeconds = runFixationSchedule(entry->id, run.practiceMode, chosen.itemCount);
         if (entry->counts == CountChoice::Speed) {
-            s.speedIndex = (SpeedIndex >= 0 && SpeedIndex < int(SpeedTable.size())) ? SpeedIndex : 3;
+            s.speedIndex = (chosen.speedIndex >= 0 && chosen.speedIndex < int(SpeedTable.size())) ? chosen.speedIndex : 3;
             s.responseWindowMs = SpeedTable[size_t(s.speedIndex)];
         } else {
             s.responseWindowMs = entry->timeLimitSeconds * 1000;
         }
     }
-    s.patient = PatientName;
-    s.practiceRuns = PracticeRuns;
-    s.stopKeyCode = Config.StopKeyCode;
+    s.patient = chosen.patientName;
+    s.practiceRuns = run.practiceRuns;
+    s.stopKeyCode = session.config.StopKeyCode;
     return s;
 }
 

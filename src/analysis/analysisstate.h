@@ -28,7 +28,7 @@ constexpr int MaxItemValues = 65;
 struct AnalysisState {
     // ---- what to read (set by the caller before the reading) ----
     QString FilePath;   // path used to open and rewrite the file
-    QString FileName;   // bare file name (SelectedFile): item count, patient part
+    QString FileName;   // bare file name (the chosen file): item count, patient part
     int TestIndex = 0;  // 0-9
     int SpeedIndex = 1; // test 7 only: index into SpeedTable
     QString Version;    // version text of the banner line (Config.Version)

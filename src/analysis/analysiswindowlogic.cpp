@@ -7,7 +7,6 @@
 #include "platform/messages.h"
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
 namespace zoka {
@@ -21,14 +20,17 @@ AnalysisWindowLogic::AnalysisWindowLogic()
 {
 }
 
-void AnalysisWindowLogic::show()
+void AnalysisWindowLogic::show(const Session &session)
 {
-    show(SelectedFile, TestIndex, SpeedIndex, PatientName, Config.Version);
+    const ExaminerChoices &chosen = session.choices;
+    show(session.resultFile(chosen.selectedFile), chosen.testIndex, chosen.speedIndex, chosen.patientName,
+         session.config.Version, session.config.ProgramDir);
 }
 
 void AnalysisWindowLogic::show(const QString &filePath, int testIndex, int speedIndex,
-                               const QString &patientName, const QString &version)
+                               const QString &patientName, const QString &version, const QString &programDir)
 {
+    m_programDir = programDir;
     m_closed = false;
     m_limitStep = LimitStep::Idle;
     m_statusMessage.clear();
@@ -108,7 +110,7 @@ void AnalysisWindowLogic::publishReport(bool produced)
     if (!produced)
         m_state.Report.clear();
     QString error;
-    if (!writeReportFile(m_state.Report.bytes(), &error))
+    if (!writeReportFile(m_programDir, m_state.Report.bytes(), &error))
         showError(error);
     m_reportText = cp1252::splitLines(m_state.Report.text()).join(QLatin1Char('\n'));
     if (m_state.InternalErrorCode != 0)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "analysis/analysisstate.h"
+#include "shell/session.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,15 +19,17 @@ public:
 
     AnalysisWindowLogic();
 
-    // FormShow: reads SelectedFile (relative to the current directory, the results
-    // directory) for TestIndex at SpeedIndex, with PatientName and Config.Version, as
-    // the shared state holds them; writes the report file. The shared state is not
-    // changed: patientRead() gives the name the file's header holds, for the caller.
-    void show();
+    // FormShow: reads the chosen file (choices.selectedFile of the results directory)
+    // for the chosen test at the chosen speed, with the chosen patient and the
+    // configuration's version; writes the report file into the program directory. The
+    // session is not changed: patientRead() gives the name the file's header holds,
+    // for the caller.
+    void show(const Session &session);
     QString patientRead() const { return m_state.PatientName; }
-    // Same, with everything given (tests and the window share this road).
+    // Same, with everything given (tests and the window share this road); the report
+    // file goes into `programDir`.
     void show(const QString &filePath, int testIndex, int speedIndex,
-              const QString &patientName, const QString &version);
+              const QString &patientName, const QString &version, const QString &programDir);
 
     // "Analyse de " + file name + "  -  " + the test's title.
     QString caption() const;
@@ -80,6 +83,7 @@ private:
     void publishReport(bool produced);
 
     AnalysisState m_state;
+    QString m_programDir; // where the report file goes
     LimitStep m_limitStep = LimitStep::Idle;
     bool m_closed = false;
     bool m_fileLoaded = false;

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/reportwriter.h"
 
+#include <QDir>
+
 #include "analysis/stats.h"
 #include "platform/cp1252.h"
 #include "platform/fileerrors.h"
 #include "platform/safewrite.h"
-#include "shell/sharedstate.h"
 
 #include <QFile>
 #include <QLocale>
@@ -106,15 +107,16 @@ QString reportTimeText(const QDateTime &when)
     return locale.toString(t.time(), format.trimmed());
 }
 
-QString reportFilePath() { return programFile(QStringLiteral("AnaTemp.txt")); }
+QString reportFilePath(const QString &programDir) { return QDir(programDir).filePath(QStringLiteral("AnaTemp.txt")); }
 
-bool writeReportFile(const QByteArray &bytes, QString *error)
+bool writeReportFile(const QString &programDir, const QByteArray &bytes, QString *error)
 {
     int err = 0;
-    if (!writeFileSafely(reportFilePath(), bytes, nullptr, &err)) {
+    const QString path = reportFilePath(programDir);
+    if (!writeFileSafely(path, bytes, nullptr, &err)) {
         if (error)
             *error = QStringLiteral("Erreur d'écriture du fichier de résultats d'analyse %1 : %2")
-                         .arg(reportFilePath(), fileErrorText(err));
+                         .arg(path, fileErrorText(err));
         return false;
     }
     return true;

@@ -47,11 +47,11 @@ QString bannerLine(const QString &version);
 QString reportDateText(const QDateTime &when);
 QString reportTimeText(const QDateTime &when);
 
-// Config.ProgramDir + "/AnaTemp.txt".
-QString reportFilePath();
+// programDir + "/AnaTemp.txt".
+QString reportFilePath(const QString &programDir);
 
-// Writes `bytes` over the report file. On failure returns false and puts a French
-// message in `error`.
-bool writeReportFile(const QByteArray &bytes, QString *error = nullptr);
+// Writes `bytes` over the report file of `programDir`. On failure returns false and
+// puts a French message in `error`.
+bool writeReportFile(const QString &programDir, const QByteArray &bytes, QString *error = nullptr);
 
 } // namespace zoka

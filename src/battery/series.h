@@ -12,9 +12,9 @@ namespace zoka {
 // patient gets the same foreperiods and the same stimulus positions.
 
 // Foreperiods in whole seconds (1, 3, 5 or 7).
-extern const std::array<int, 10> PracticeSequence; // practice: ItemSequence[1..10]
+extern const std::array<int, 10> PracticeSequence; // practice: item sequence 1..10
 extern const std::array<int, 65> MasterSequence;   // real runs: indices 0..64
-extern const std::array<int, 36> Sequence36;       // 36-item runs: ItemSequence[1..36]
+extern const std::array<int, 36> Sequence36;       // 36-item runs: item sequence 1..36
 
 // Grid permutations: entry i (0-based here) gives the item shown in grid cell i + 1,
 // cells numbered row by row from the top left.

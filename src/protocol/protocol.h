@@ -20,18 +20,18 @@ class TrialTimer;
 class ResultWriter;
 
 // Everything one run of a test window needs, prepared by the instructions window.
-// A test window reads nothing else: no shared state.
+// A test window reads nothing else: nothing of the session.
 struct RunSetup {
     int testIndex = 0;
     bool practice = false;
     QString outputFile;
     QString practiceFile;      // the practice scratch file; never marked not analysed
     QString programDir;        // where the run's data files (sounds, pictures) are
-    int itemCount = 0;         // RunItemCount
-    bool endless = false;      // UnlimitedActive
-    std::array<int, 65> foreperiods{}; // ItemSequence, whole seconds, by position
-    std::array<int, 65> stimulusTop{};  // StimulusTop, stage pixels, positions 1..64
-    std::array<int, 65> stimulusLeft{}; // StimulusLeft
+    int itemCount = 0;         // items of this run
+    bool endless = false;      // endless series
+    std::array<int, 65> foreperiods{}; // the run's item sequence, whole seconds, by position
+    std::array<int, 65> stimulusTop{};  // grid places, stage pixels, positions 1..64
+    std::array<int, 65> stimulusLeft{};
     // Symbols, modalities or characters of the run, item 1 first (item 0 first where
     // a series has an item 0), as the fixed series of the test give them.
     QString stimulusSeries;

@@ -6,7 +6,6 @@
 
 #include "platform/cp1252.h"
 #include "platform/messages.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
 #include <QDir>
@@ -23,12 +22,10 @@ namespace L = configlayout;
 
 namespace {
 
-std::function<void()> optionsHook;
-
-void runOptionsWindow()
+void runOptionsWindow(const Session &session)
 {
-    if (optionsHook)
-        optionsHook();
+    if (session.services.showOptions)
+        session.services.showOptions();
 }
 
 void putString(QByteArray &rec, int offset, int maxChars, const QByteArray &chars)
@@ -230,38 +227,39 @@ bool writeConfigFile(const QString &path, const ConfigRecord &c, QString *error)
     return true;
 }
 
-bool ReadConfiguration(QString *error)
+bool ReadConfiguration(Session &session, QString *error)
 {
     ConfigRecord c;
     QString text;
-    if (!readConfigFile(QDir::current().filePath(ConfigFileName), &c, &text)) {
+    if (!readConfigFile(QDir(session.startDir).filePath(ConfigFileName), &c, &text)) {
         setError(error, text);
         showError(text);
         return false;
     }
-    Config = c;
+    session.config = c;
     return true;
 }
 
-bool SetDefaultConfiguration()
+bool SetDefaultConfiguration(Session &session)
 {
-    const QString dir = QDir::currentPath();
-    Config = defaultConfigRecord(dir);
+    const QString dir = session.startDir;
+    session.config = defaultConfigRecord(dir);
     bool storable = fitsRecordString(dir, ConfigRecord::MaxDirLength);
     if (!storable) {
         showError(directoryTooLongMessage(QString::fromUtf8("Le répertoire du programme"), dir)
                   + QString::fromUtf8("\rZOKA fonctionnera pendant cette séance, mais ses réglages "
                                       "ne pourront pas être enregistrés."));
     }
-    runOptionsWindow();
+    runOptionsWindow(session);
     return storable;
 }
 
-bool MigrateConfiguration(bool *migrated)
+bool MigrateConfiguration(Session &session, bool *migrated)
 {
     if (migrated)
         *migrated = false;
-    const QString path = QDir::current().filePath(ConfigFileName);
+    ConfigRecord &config = session.config;
+    const QString path = QDir(session.startDir).filePath(ConfigFileName);
     const QString head = QString::fromUtf8("Le fichier de configuration %1 ne peut être lu : ")
                              .arg(configPathText(path));
     QFile f(path);
@@ -303,62 +301,62 @@ bool MigrateConfiguration(bool *migrated)
                       .arg(configPathText(path), fileErrorText(err ? err : EACCES)));
     }
 
-    Config.ProgramDir = old.ProgramDir;
+    config.ProgramDir = old.ProgramDir;
     if (!QFileInfo(old.ProgramDir).isDir()) {
         // An installation moved since (or a path of another system): the program
-        // runs from the current directory.
-        Config.ProgramDir = QDir::currentPath();
+        // runs from the directory it started in.
+        config.ProgramDir = session.startDir;
         showWarning(QString::fromUtf8("Le répertoire du programme « %1 » de l'ancienne configuration n'existe pas ;\r"
                                       "le répertoire « %2 » est pris à sa place.")
-                        .arg(old.ProgramDir, QDir::toNativeSeparators(Config.ProgramDir)));
+                        .arg(old.ProgramDir, QDir::toNativeSeparators(config.ProgramDir)));
     }
-    Config.StopKeyText = old.StopKeyText;
-    Config.StopKeyCode = old.StopKeyCode;
-    Config.PrintMarginCm = old.PrintMarginCm;
-    Config.PrintFontName = old.PrintFontName;
-    Config.PrintFontSize = old.PrintFontSize;
-    Config.PrintFontStyle = old.PrintFontStyle;
-    Config.PrintFontColor = old.PrintFontColor;
-    Config.ResultsDir = defaultResultsDir(Config.ProgramDir);
-    ResultsDirPath = Config.ResultsDir;
+    config.StopKeyText = old.StopKeyText;
+    config.StopKeyCode = old.StopKeyCode;
+    config.PrintMarginCm = old.PrintMarginCm;
+    config.PrintFontName = old.PrintFontName;
+    config.PrintFontSize = old.PrintFontSize;
+    config.PrintFontStyle = old.PrintFontStyle;
+    config.PrintFontColor = old.PrintFontColor;
+    config.ResultsDir = defaultResultsDir(config.ProgramDir);
+    session.resultsDir = config.ResultsDir;
     if (migrated)
         *migrated = true;
 
-    runOptionsWindow();
+    runOptionsWindow(session);
 
-    if (!QDir::setCurrent(Config.ProgramDir)) {
+    // The program goes on from its program directory: "Zoka.ini" is read there.
+    if (!QFileInfo(config.ProgramDir).isDir()) {
         showError(QString::fromUtf8("Le répertoire du programme « %1 » est introuvable.")
-                      .arg(QDir::toNativeSeparators(Config.ProgramDir)));
+                      .arg(QDir::toNativeSeparators(config.ProgramDir)));
         return false;
     }
+    session.startDir = QFileInfo(config.ProgramDir).absoluteFilePath();
     return true;
 }
 
-bool LoadConfigurationAtStartup()
+bool LoadConfigurationAtStartup(Session &session)
 {
-    if (!QFileInfo::exists(ConfigFileName)) {
-        SetDefaultConfiguration();
+    if (!QFileInfo::exists(QDir(session.startDir).filePath(ConfigFileName))) {
+        SetDefaultConfiguration(session);
         return true;
     }
     bool migrated = false;
-    if (!MigrateConfiguration(&migrated))
+    if (!MigrateConfiguration(session, &migrated))
         return false;
-    if (migrated && !QFileInfo::exists(ConfigFileName))
+    if (migrated && !QFileInfo::exists(QDir(session.startDir).filePath(ConfigFileName)))
         return true; // not saved in the options: keep the migrated settings for this run
-    return ReadConfiguration();
+    return ReadConfiguration(session);
 }
 
-bool SaveConfiguration(QString *error)
+bool SaveConfiguration(const Session &session, QString *error)
 {
     QString text;
-    if (!writeConfigFile(QDir(Config.ProgramDir).filePath(ConfigFileName), Config, &text)) {
+    if (!writeConfigFile(session.programFile(ConfigFileName), session.config, &text)) {
         setError(error, text);
         showError(text);
         return false;
     }
     return true;
 }
-
-void setConfigOptionsWindowHook(std::function<void()> hook) { optionsHook = std::move(hook); }
 
 } // namespace zoka

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "shell/config.h"
+#include "shell/session.h"
 
 #include <QByteArray>
 #include <QString>
@@ -74,42 +75,38 @@ bool readConfigFile(const QString &path, ConfigRecord *out, QString *error = nul
 // (the old file stays whole if anything fails). False with a French text in *error.
 bool writeConfigFile(const QString &path, const ConfigRecord &c, QString *error = nullptr);
 
-// ---- Operations on the shared Config ----------------------------------------------
+// ---- Operations on the session's configuration ------------------------------------
 // Each one reports its own failure in a message box (through messages()) before it
-// returns false; the optional *error receives the same text.
+// returns false; the optional *error receives the same text. The options window they
+// show is the session's services.showOptions (none: the step is skipped).
 
-// Reads "Zoka.ini" of the current directory into Config. On failure Config is
-// unchanged. Start-up then stops in its failure state.
-bool ReadConfiguration(QString *error = nullptr);
+// Reads "Zoka.ini" of session.startDir into session.config. On failure the
+// configuration is unchanged. Start-up then stops in its failure state.
+bool ReadConfiguration(Session &session, QString *error = nullptr);
 
-// First start (no "Zoka.ini"): Config := the defaults with the current directory as
-// program directory, then the options window. When the current directory cannot be
+// First start (no "Zoka.ini"): the defaults with session.startDir as program
+// directory, then the options window. When that directory cannot be
 // stored in the record, a message says so at once (settings will not be saved) and
 // the program runs on with the whole path in memory; returns false in that case only
-// so the caller may note it (Config is usable either way).
-bool SetDefaultConfiguration();
+// so the caller may note it (the configuration is usable either way).
+bool SetDefaultConfiguration(Session &session);
 
-// "Zoka.ini" exists in the current directory: when its version is not ours, takes
-// its settings (all but the results directory, which becomes ProgramDir/Epreuves, as
-// does ResultsDirPath), deletes it, shows the options window and makes ProgramDir the
-// current directory. *migrated tells whether a migration took place. False (message
-// shown, file left alone) when the file is too short or unreadable, or ProgramDir
-// cannot be entered.
-bool MigrateConfiguration(bool *migrated = nullptr);
+// "Zoka.ini" exists in session.startDir: when its version is not ours, takes its
+// settings (all but the results directory, which becomes ProgramDir/Epreuves, as does
+// session.resultsDir), deletes it, shows the options window and goes on from
+// ProgramDir (session.startDir := ProgramDir). *migrated tells whether a migration
+// took place. False (message shown, file left alone) when the file is too short or
+// unreadable, or ProgramDir is no directory.
+bool MigrateConfiguration(Session &session, bool *migrated = nullptr);
 
-// The whole configuration step of start-up: with a "Zoka.ini" in the current
-// directory, MigrateConfiguration and then ReadConfiguration; without one,
+// The whole configuration step of start-up: with a "Zoka.ini" in session.startDir,
+// MigrateConfiguration and then ReadConfiguration; without one,
 // SetDefaultConfiguration. When a migration's options were cancelled or not saved,
 // no file exists to read: the migrated settings in memory are kept for this run (they
 // are written at "Quitter"). False (message shown) when start-up must stop.
-bool LoadConfigurationAtStartup();
+bool LoadConfigurationAtStartup(Session &session);
 
-// Writes Config to Config.ProgramDir + "/Zoka.ini" (atomically, 392 bytes).
-bool SaveConfiguration(QString *error = nullptr);
-
-// The options window shown by SetDefaultConfiguration and MigrateConfiguration. The
-// window layer installs it at start-up (this module opens no window itself); without
-// one, the step is skipped.
-void setConfigOptionsWindowHook(std::function<void()> hook);
+// Writes session.config to ProgramDir + "/Zoka.ini" (atomically, 392 bytes).
+bool SaveConfiguration(const Session &session, QString *error = nullptr);
 
 } // namespace zoka

@@ -117,6 +117,11 @@ QStringList patientsOfFileList(const QStringList &sortedFiles)
     return patients;
 }
 
+bool isEnterableDirectory(const QString &dir)
+{
+    return !dir.isEmpty() && QFileInfo(dir).isDir() && ::access(QFile::encodeName(dir).constData(), X_OK) == 0;
+}
+
 bool isNotAnalysed(const QString &path) { return isReadOnlyMarked(path); }
 
 QString notAnalysedQuestion(const QString &name)
@@ -125,8 +130,9 @@ QString notAnalysedQuestion(const QString &name)
     return Blanks20 + LeFichier + name + NotAnalysedTail + Blanks20;
 }
 
-DeleteOutcome DeleteResultFile(const QString &name, QString *error)
+DeleteOutcome DeleteResultFile(const QString &dir, const QString &name, QString *error)
 {
+    const QString path = QDir(dir).filePath(name);
     using namespace maintext;
     const auto failed = [&](const QString &cause) {
         if (error)
@@ -134,16 +140,16 @@ DeleteOutcome DeleteResultFile(const QString &name, QString *error)
         return DeleteOutcome::Failed;
     };
     // A file another program is writing a run into stays.
-    if (isLockedByRun(name))
+    if (isLockedByRun(path))
         return failed(RunInProgressText);
     if (!askBeforeDestroying(MsgKind::Confirmation, Blanks20 + AskDelete + name + QStringLiteral(" ?") + Blanks20))
         return DeleteOutcome::Kept;
-    if (isNotAnalysed(name) && !askBeforeDestroying(MsgKind::Warning, notAnalysedQuestion(name)))
+    if (isNotAnalysed(path) && !askBeforeDestroying(MsgKind::Warning, notAnalysedQuestion(name)))
         return DeleteOutcome::Kept;
     // Only the directory entry goes: nothing is written to the file, so that a removal
     // the folder refuses leaves it whole, and a symbolic link goes as a link, whatever
     // it leads to.
-    if (::unlink(QFile::encodeName(name).constData()) != 0)
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
         return failed(fileErrorText(lastFileError()));
     return DeleteOutcome::Deleted;
 }
@@ -155,25 +161,26 @@ QString existingNameQuestion(const QString &name)
     return ExistsHead + lf + ExistsYes + name + ExistsYesTail + lf + ExistsNo + lf + ExistsWarn + lf + ExistsPress;
 }
 
-ReplaceOutcome confirmReplacingResultFile(const QString &name, const std::function<bool(const QString &)> &ask,
-                                          QString *refusal)
+ReplaceOutcome confirmReplacingResultFile(const QString &dir, const QString &name,
+                                          const std::function<bool(const QString &)> &ask, QString *refusal)
 {
+    const QString path = QDir(dir).filePath(name);
     const auto refused = [&](const QString &cause) {
         if (refusal)
             *refusal = QStringLiteral("Le fichier %1 ne peut être remplacé : %2.").arg(name, cause);
         return ReplaceOutcome::Refused;
     };
-    if (isLockedByRun(name))
+    if (isLockedByRun(path))
         return refused(RunInProgressText);
-    if (!QFileInfo::exists(name) && !QFileInfo(name).isSymLink())
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return ReplaceOutcome::Agreed;
     if (!ask(existingNameQuestion(name)))
         return ReplaceOutcome::Declined;
-    if (isNotAnalysed(name)) {
+    if (isNotAnalysed(path)) {
         if (!ask(notAnalysedQuestion(name)))
             return ReplaceOutcome::Declined;
         errno = 0;
-        if (!MarkAnalysed(name))
+        if (!MarkAnalysed(path))
             return refused(fileErrorText(lastFileError()));
     }
     return ReplaceOutcome::Agreed;

@@ -40,6 +40,10 @@ QStringList patientsOfFileList(const QStringList &sortedFiles);
 // Inserts `name` into `list` at its sorted place (ignoring case, after equal names).
 void insertSorted(QStringList &list, const QString &name);
 
+// Whether `dir` is a directory whose files can be reached (searched): what a results
+// directory must be.
+bool isEnterableDirectory(const QString &dir);
+
 // The not-analysed mark of a result file (its read-only permission).
 bool isNotAnalysed(const QString &path);
 
@@ -48,21 +52,22 @@ bool isNotAnalysed(const QString &path);
 // the directory entry is removed (a symbolic link as a link): on failure the file is
 // as it was. A file a run of another program is writing is refused.
 enum class DeleteOutcome { Deleted, Kept, Failed };
-// On Failed, *error receives the French text to show (not shown here).
-DeleteOutcome DeleteResultFile(const QString &name, QString *error = nullptr);
+// `name` is a file of directory `dir`, named by `name` in the questions. On Failed,
+// *error receives the French text to show (not shown here).
+DeleteOutcome DeleteResultFile(const QString &dir, const QString &name, QString *error = nullptr);
 
 // The question asked before a not-analysed file is deleted or overwritten.
 QString notAnalysedQuestion(const QString &name);
 // "Ce nom existe déjà ! ..." for a result file about to be replaced by a new run.
 QString existingNameQuestion(const QString &name);
 
-// Before a run writes result file `name`: refused while a run of another program holds
+// Before a run writes result file `name` of directory `dir`: refused while a run of another program holds
 // it (*refusal gets the French text, not shown here); a file already there is replaced
 // only when `ask` (a question whose default is "Non") says yes to the existing-name
 // question, and to the not-analysed one for a file not yet analysed, whose mark is
 // then cleared so that the run may write it.
 enum class ReplaceOutcome { Agreed, Declined, Refused };
-ReplaceOutcome confirmReplacingResultFile(const QString &name, const std::function<bool(const QString &)> &ask,
-                                          QString *refusal);
+ReplaceOutcome confirmReplacingResultFile(const QString &dir, const QString &name,
+                                          const std::function<bool(const QString &)> &ask, QString *refusal);
 
 } // namespace zoka

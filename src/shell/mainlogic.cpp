@@ -1,20 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/mainlogic.h"
 
-#include "platform/fileerrors.h"
 #include "platform/messages.h"
-#include "platform/safewrite.h"
+#include "shell/administrationcheck.h"
 #include "shell/configfile.h"
+#include "shell/filechoice.h"
 #include "shell/internalerror.h"
 #include "shell/maintexts.h"
 #include "shell/naming.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
 
 namespace zoka {
 
@@ -31,13 +29,6 @@ QString resultsDirUnusableText(const QString &dir)
     return QStringLiteral("Le répertoire des résultats <%1> n'est pas accessible.").arg(dir);
 }
 
-QString resultsDirNotWritableText(const QString &dir, int err)
-{
-    return QStringLiteral("Aucun fichier de résultats ne peut être créé dans le répertoire des résultats <%1> : %2.\r"
-                          "Choisissez un autre répertoire dans la fenêtre [Options].")
-        .arg(QDir::toNativeSeparators(dir), fileErrorText(err));
-}
-
 const QString StartupFailedText = QStringLiteral(
     "Le démarrage de ZOKA n'a pu aboutir: les boutons Passation, Analyse et Suppression "
     "restent inactifs.\r"
@@ -45,13 +36,8 @@ const QString StartupFailedText = QStringLiteral(
     "valeurs » coché), puis quittez et redémarrez l'application ZOKA.");
 } // namespace
 
-MainLogic::MainLogic()
-    : MainLogic(Hooks{})
-{
-}
-
-MainLogic::MainLogic(Hooks hooks)
-    : m_hooks(std::move(hooks))
+MainLogic::MainLogic(Session &session)
+    : m_session(session), m_chosen(session.choices)
 {
     nomText = NomInit;
     for (const TestEntry &entry : testTable())
@@ -154,59 +140,66 @@ bool MainLogic::ask(MsgKind kind, const QString &text)
     return askYesNo(kind, text);
 }
 
+void MainLogic::setWindowCallbacks(std::function<void()> beforeModal, std::function<void()> quit)
+{
+    m_beforeModal = std::move(beforeModal);
+    m_quit = std::move(quit);
+}
+
 void MainLogic::beforeModal()
 {
-    if (m_hooks.beforeModal)
-        m_hooks.beforeModal();
+    if (m_beforeModal)
+        m_beforeModal();
 }
 
 // ---- Start-up and end ----------------------------------------------------------------
 
 void MainLogic::FormShow()
 {
-    if (m_hooks.screenSize) {
-        const QSize s = m_hooks.screenSize();
-        InitialScreenWidth = s.width();
-        InitialScreenHeight = s.height();
+    if (services().screenSize) {
+        const QSize s = services().screenSize();
+        m_session.screen = {s.width(), s.height()};
     }
-    VersionShort = ProgramVersion.chopped(1);
+    m_session.versionShort = ProgramVersion.chopped(1);
 
     beforeModal();
-    if (m_hooks.showIntro)
-        m_hooks.showIntro();
+    if (services().showIntro)
+        services().showIntro();
 
     caption = Caption;
 
     beforeModal();
-    const bool loaded = m_hooks.loadConfiguration ? m_hooks.loadConfiguration() : LoadConfigurationAtStartup();
+    const bool loaded = services().loadConfiguration ? services().loadConfiguration() : LoadConfigurationAtStartup(m_session);
     if (!loaded) {
-        // Config stays as it was; give the options window something sensible to show
-        // (nothing is written unless the examiner accepts it there).
-        if (Config.ProgramDir.isEmpty())
-            Config = defaultConfigRecord(QDir::currentPath());
+        // The configuration stays as it was; give the options window something
+        // sensible to show (nothing is written unless the examiner accepts it there).
+        if (m_session.config.ProgramDir.isEmpty())
+            m_session.config = defaultConfigRecord(m_session.startDir);
         startupFailure();
         return;
     }
     configurationLoaded = true;
 
-    caption += VersionShort;
+    caption += m_session.versionShort;
 
-    TestIndex = 0;
+    m_chosen.testIndex = 0;
     nbItems2.visible = false;
     nbItems3.visible = false;
     label1Caption.clear();
 
     // The results directory.
-    if (!QFileInfo(Config.ResultsDir).isDir()) {
-        say(MsgKind::Error, resultsDirMissingText(Config.ResultsDir));
+    const QString &configured = m_session.config.ResultsDir;
+    if (configured.isEmpty() || !QFileInfo(QDir(m_session.startDir), configured).isDir()) {
+        say(MsgKind::Error, resultsDirMissingText(m_session.config.ResultsDir));
         beforeModal();
-        if (m_hooks.showOptions)
-            m_hooks.showOptions();
+        if (services().showOptions)
+            services().showOptions();
     }
-    ResultsDirPath = Config.ResultsDir;
+    const QString dir = m_session.config.ResultsDir;
+    m_session.resultsDir = dir.isEmpty() ? QString() : QDir::cleanPath(QDir(m_session.startDir).absoluteFilePath(dir));
 
-    if (!pointFileLists(ResultsDirPath)) {
-        say(MsgKind::Error, resultsDirUnusableText(ResultsDirPath));
+    if (!pointFileLists(m_session.resultsDir)) {
+        say(MsgKind::Error, resultsDirUnusableText(dir));
         startupFailure();
         return;
     }
@@ -215,11 +208,11 @@ void MainLogic::FormShow()
     analysesEnabled = true;
     gestionEnabled = true;
     epreuves.enabled = true;
-    setEpreuvesIndex(TestIndex);
+    setEpreuvesIndex(m_chosen.testIndex);
 
     focus = MainFocus::Nom;
-    PatientName.clear();
-    SelectedFile.clear();
+    m_chosen.patientName.clear();
+    m_chosen.selectedFile.clear();
 
     RefreshPatientList();
 }
@@ -243,35 +236,35 @@ bool MainLogic::FormClose()
 {
     if (!ask(MsgKind::Confirmation, CloseAsk))
         return false;
-    if (m_hooks.switchScreenMode)
-        m_hooks.switchScreenMode(InitialScreenWidth, InitialScreenHeight);
+    if (services().switchScreenMode)
+        services().switchScreenMode(m_session.screen.width, m_session.screen.height);
     return true;
 }
 
 void MainLogic::QuitterClick()
 {
-    // After a start-up that could not read the configuration, Config holds nothing
-    // the examiner chose: the file on disk is left as it is.
+    // After a start-up that could not read the configuration, the configuration holds
+    // nothing the examiner chose: the file on disk is left as it is.
     if (configurationLoaded) {
-        const bool saved = m_hooks.saveConfiguration ? m_hooks.saveConfiguration() : SaveConfiguration();
+        const bool saved = services().saveConfiguration ? services().saveConfiguration() : SaveConfiguration(m_session);
         if (!saved)
             return; // the error has been reported; the program stays open
     }
-    if (m_hooks.switchScreenMode)
-        m_hooks.switchScreenMode(InitialScreenWidth, InitialScreenHeight);
-    if (m_hooks.quit)
-        m_hooks.quit();
+    if (services().switchScreenMode)
+        services().switchScreenMode(m_session.screen.width, m_session.screen.height);
+    if (m_quit)
+        m_quit();
 }
 
 void MainLogic::OptionsClick()
 {
     beforeModal();
-    if (m_hooks.showOptions)
-        m_hooks.showOptions();
-    if (ResultsDirPath.isEmpty())
+    if (services().showOptions)
+        services().showOptions();
+    if (m_session.resultsDir.isEmpty())
         return;
-    if (!pointFileLists(ResultsDirPath))
-        say(MsgKind::Error, resultsDirUnusableText(ResultsDirPath));
+    if (!pointFileLists(m_session.resultsDir))
+        say(MsgKind::Error, resultsDirUnusableText(m_session.resultsDir));
     RefreshPatientList();
 }
 
@@ -279,40 +272,40 @@ void MainLogic::OptionsClick()
 
 void MainLogic::NomChange()
 {
-    PatientName = nomText;
+    m_chosen.patientName = nomText;
 
-    const int keep = underscoreDotCut(PatientName);
-    const int bad = forbiddenFileNameCharIndex(PatientName);
+    const int keep = underscoreDotCut(m_chosen.patientName);
+    const int bad = forbiddenFileNameCharIndex(m_chosen.patientName);
     if (keep >= 0) {
         say(MsgKind::Error, NameBadChars);
-        setNomText(PatientName.left(keep));
+        setNomText(m_chosen.patientName.left(keep));
     } else if (bad >= 0) {
         say(MsgKind::Error, NameForbiddenChars);
-        setNomText(PatientName.left(bad));
+        setNomText(m_chosen.patientName.left(bad));
     }
 
-    if (PatientName.size() > MaxPatientNameLength) {
+    if (m_chosen.patientName.size() > MaxPatientNameLength) {
         say(MsgKind::Error, NameTooLong);
-        setNomText(PatientName.left(MaxPatientNameLength));
+        setNomText(m_chosen.patientName.left(MaxPatientNameLength));
     }
 
-    setEpreuvesMask(PatientName + QStringLiteral("_*"));
+    setEpreuvesMask(m_chosen.patientName + QStringLiteral("_*"));
 }
 
 void MainLogic::EpreuvesClick()
 {
-    UnlimitedActive = false;
-    UnlimitedChosen = false;
+    m_session.run.unlimited = false;
+    m_chosen.unlimitedChosen = false;
     nbItems2.enabled = true;
     nbItems3.enabled = true;
-    if (!FileClickInProgress) {
+    if (!m_fileClickInProgress) {
         clearFileSelection();
-        SelectedFile.clear();
+        m_chosen.selectedFile.clear();
     }
     groupBox2Caption = GroupBox2Items;
     label1Caption.clear();
-    TestIndex = epreuves.index;
-    if (TestIndex == SpeedTestIndex)
+    m_chosen.testIndex = epreuves.index;
+    if (m_chosen.testIndex == SpeedTestIndex)
         SetupSpeedChoice(1);
     else
         SetupItemCountChoice();
@@ -323,8 +316,8 @@ void MainLogic::SetupItemCountChoice()
     vitesseAS.visible = false;
     nbItems2.visible = false;
     nbItems3.visible = false;
-    ItemCount = 0;
-    const TestEntry *entry = testEntryAt(TestIndex);
+    m_chosen.itemCount = 0;
+    const TestEntry *entry = testEntryAt(m_chosen.testIndex);
     switch (entry ? entry->counts : CountChoice::Speed) {
     case CountChoice::Choice16_32_64:
         nbItems3.items = {Items16, Items32, Items64};
@@ -345,13 +338,13 @@ void MainLogic::SetupItemCountChoice()
         TakeItemCount(2);
         break;
     case CountChoice::Fixed64:
-        ItemCount = 64;
+        m_chosen.itemCount = 64;
         break;
     case CountChoice::Speed:
         break;
     }
-    label1Caption = QString::number(ItemCount);
-    if (ItemCount == 0)
+    label1Caption = QString::number(m_chosen.itemCount);
+    if (m_chosen.itemCount == 0)
         InternalError(201);
 }
 
@@ -359,62 +352,62 @@ void MainLogic::TakeItemCount(int kind)
 {
     switch (kind) {
     case 1:
-        ItemCount = FileItemCount;
+        m_chosen.itemCount = m_chosen.fileItemCount;
         break;
     case 2:
-        ItemCount = nbItems2.index == 1 ? 64 : 32;
-        if (ItemCount == 32 && countChoiceIs(CountChoice::Choice36_64))
-            ItemCount = 36;
+        m_chosen.itemCount = nbItems2.index == 1 ? 64 : 32;
+        if (m_chosen.itemCount == 32 && countChoiceIs(CountChoice::Choice36_64))
+            m_chosen.itemCount = 36;
         break;
     case 3:
-        ItemCount = nbItems3.index == 2 ? 64 : nbItems3.index == 1 ? 32 : 16;
+        m_chosen.itemCount = nbItems3.index == 2 ? 64 : nbItems3.index == 1 ? 32 : 16;
         break;
     default:
         break;
     }
-    label1Caption = QString::number(ItemCount);
+    label1Caption = QString::number(m_chosen.itemCount);
 }
 
 void MainLogic::NbItems2Click()
 {
-    if (!FileClickInProgress) {
+    if (!m_fileClickInProgress) {
         clearFileSelection();
-        SelectedFile.clear();
+        m_chosen.selectedFile.clear();
     }
     TakeItemCount(2);
 }
 
 void MainLogic::NbItems3Click()
 {
-    if (!FileClickInProgress) {
+    if (!m_fileClickInProgress) {
         clearFileSelection();
-        SelectedFile.clear();
+        m_chosen.selectedFile.clear();
     }
     TakeItemCount(3);
 }
 
 void MainLogic::SetupSpeedChoice(int s)
 {
-    SpeedIndex = s;
+    m_chosen.speedIndex = s;
     nbItems2.visible = false;
     nbItems3.visible = false;
     vitesseAS.enabled = true;
     vitesseAS.visible = true;
     setVitesseASIndex(s);
     groupBox2Caption = GroupBox2Msec;
-    label1Caption = QString::number(SpeedTable[SpeedIndex]);
-    ItemCount = 228;
+    label1Caption = QString::number(SpeedTable[m_chosen.speedIndex]);
+    m_chosen.itemCount = 228;
 }
 
 void MainLogic::VitesseASClick()
 {
-    SpeedIndex = vitesseAS.index;
-    label1Caption = QString::number(SpeedTable[SpeedIndex]);
+    m_chosen.speedIndex = vitesseAS.index;
+    label1Caption = QString::number(SpeedTable[m_chosen.speedIndex]);
 }
 
 void MainLogic::rerunTestSetup()
 {
-    if (TestIndex == SpeedTestIndex)
+    if (m_chosen.testIndex == SpeedTestIndex)
         SetupSpeedChoice(1);
     else
         SetupItemCountChoice();
@@ -422,25 +415,25 @@ void MainLogic::rerunTestSetup()
 
 void MainLogic::Label1DblClick()
 {
-    if (!FileClickInProgress) {
+    if (!m_fileClickInProgress) {
         clearFileSelection();
-        SelectedFile.clear();
+        m_chosen.selectedFile.clear();
     }
-    if (startupFailed || !testEntryAt(TestIndex) || !testEntryAt(TestIndex)->endlessAllowed)
+    if (startupFailed || !testEntryAt(m_chosen.testIndex) || !testEntryAt(m_chosen.testIndex)->endlessAllowed)
         return;
     if (ask(MsgKind::Confirmation, AskEndless)) {
-        UnlimitedChosen = true;
+        m_chosen.unlimitedChosen = true;
         if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64))
             setNbItems2Index(1);
         else if (countChoiceIs(CountChoice::Choice16_32_64))
             setNbItems3Index(2);
-        ItemCount = EndlessItemCount;
+        m_chosen.itemCount = EndlessItemCount;
         nbItems2.enabled = false;
         nbItems3.enabled = false;
         label1Caption = Endless;
     } else {
-        UnlimitedChosen = false;
-        UnlimitedActive = false;
+        m_chosen.unlimitedChosen = false;
+        m_session.run.unlimited = false;
         nbItems2.enabled = true;
         nbItems3.enabled = true;
         rerunTestSetup();
@@ -451,17 +444,17 @@ void MainLogic::Label1DblClick()
 
 bool MainLogic::countChoiceIs(CountChoice c) const
 {
-    const TestEntry *entry = testEntryAt(TestIndex);
+    const TestEntry *entry = testEntryAt(m_chosen.testIndex);
     return entry && entry->counts == c;
 }
 
 bool MainLogic::repairTestIndex()
 {
-    // A file name that matched no test leaves TestIndex at -1 while the list still
+    // A file name that matched no test leaves m_chosen.testIndex at -1 while the list still
     // shows the previous test: that test is the one in force.
-    if (TestIndex < 0 || TestIndex >= TestCount)
-        TestIndex = epreuves.index;
-    return TestIndex >= 0 && TestIndex < TestCount;
+    if (m_chosen.testIndex < 0 || m_chosen.testIndex >= TestCount)
+        m_chosen.testIndex = epreuves.index;
+    return m_chosen.testIndex >= 0 && m_chosen.testIndex < TestCount;
 }
 
 void MainLogic::focusVisibleCountGroup()
@@ -474,8 +467,8 @@ void MainLogic::focusVisibleCountGroup()
 
 void MainLogic::PassationClick()
 {
-    if (m_hooks.switchScreenMode)
-        m_hooks.switchScreenMode(800, 600);
+    if (services().switchScreenMode)
+        services().switchScreenMode(800, 600);
     if (!repairTestIndex())
         return;
     // A count or speed read back from a chosen file name serves its analysis; an
@@ -484,79 +477,57 @@ void MainLogic::PassationClick()
     // ask for 65 or 999 items), and test 7 one of its three speeds (a chosen file
     // without a valid speed must not give a new file named with speed 3).
     if (countChoiceIs(CountChoice::Fixed64)) {
-        if (ItemCount != EndlessItemCount)
+        if (m_chosen.itemCount != EndlessItemCount)
             SetupItemCountChoice();
-    } else if (TestIndex == SpeedTestIndex && (SpeedIndex < 0 || SpeedIndex > 2)) {
+    } else if (m_chosen.testIndex == SpeedTestIndex && (m_chosen.speedIndex < 0 || m_chosen.speedIndex > 2)) {
         SetupSpeedChoice(1);
     }
-    FileItemCount = fileItemCountFor(TestIndex, ItemCount);
-    ResultFileName = buildResultFileName(PatientName, TestIndex, FileItemCount, UnlimitedChosen, SpeedIndex);
+    m_chosen.fileItemCount = fileItemCountFor(m_chosen.testIndex, m_chosen.itemCount);
+    m_chosen.resultFileName = buildResultFileName(m_chosen.patientName, m_chosen.testIndex, m_chosen.fileItemCount, m_chosen.unlimitedChosen, m_chosen.speedIndex);
     if (!CheckBeforeAdministration())
         return;
 
     beforeModal();
-    if (m_hooks.startAdministration)
-        m_hooks.startAdministration();
+    if (services().startAdministration)
+        services().startAdministration();
 
-    UnlimitedActive = false;
+    m_session.run.unlimited = false;
     nbItems2.enabled = true;
     nbItems3.enabled = true;
-    SelectedFile = ResultFileName;
+    m_chosen.selectedFile = m_chosen.resultFileName;
     rereadFileLists();
     RefreshPatientList();
     // The file just recorded stands chosen in the list, ready for its analysis.
-    fileListEpreuves.selected = int(fileListEpreuves.entries.indexOf(ResultFileName));
+    fileListEpreuves.selected = int(fileListEpreuves.entries.indexOf(m_chosen.resultFileName));
     analysesEnabled = true;
 }
 
 bool MainLogic::CheckBeforeAdministration()
 {
-    if (PatientName.isEmpty()) {
-        say(MsgKind::Warning, NotEncoded);
-        focus = MainFocus::Nom;
-        return false;
-    }
-    if (ItemCount == 0) {
-        say(MsgKind::Warning, CountNotSet);
-        focusVisibleCountGroup();
-        return false;
-    }
-    // The name may come from elsewhere than the name field (the header of an analysed
-    // file, a chosen file's name): the result file must still be a plain file of the
-    // results directory that its header can name.
-    QString refusal = patientNameProblem(PatientName);
-    if (refusal.isEmpty())
-        refusal = resultFileNameProblem(ResultFileName);
-    if (!refusal.isEmpty()) {
-        say(MsgKind::Error, refusal);
-        focus = MainFocus::Nom;
-        return false;
-    }
-    // The result file is created in the current directory, the results directory.
-    int err = 0;
-    if (!canCreateFileIn(QStringLiteral("."), &err)) {
-        say(MsgKind::Error, resultsDirNotWritableText(ResultsDirPath.isEmpty() ? QDir::currentPath() : ResultsDirPath, err));
-        return false;
-    }
-    QString replaceRefusal;
     const auto askNo = [this](const QString &q) {
         beforeModal();
         return askBeforeDestroying(MsgKind::Warning, q);
     };
-    switch (confirmReplacingResultFile(ResultFileName, askNo, &replaceRefusal)) {
-    case ReplaceOutcome::Agreed:
+    const AdministrationCheck check = checkBeforeAdministration(m_chosen.patientName, m_chosen.itemCount,
+                                                                m_chosen.resultFileName, m_session.baseDir(), askNo);
+    if (!check.message.isEmpty())
+        say(check.kind, check.message);
+    switch (check.focus) {
+    case CheckFocus::Unchanged:
         break;
-    case ReplaceOutcome::Refused:
-        say(MsgKind::Error, replaceRefusal);
-        [[fallthrough]];
-    case ReplaceOutcome::Declined:
+    case CheckFocus::Nom:
         focus = MainFocus::Nom;
-        return false;
+        break;
+    case CheckFocus::CountGroup:
+        focusVisibleCountGroup();
+        break;
+    case CheckFocus::Passation:
+        focus = MainFocus::Passation;
+        break;
     }
-    // The run asks again when another program has put a file of this name there since.
-    AgreedResultFile = identityOfPath(ResultFileName);
-    focus = MainFocus::Passation;
-    return true;
+    if (check.ok)
+        m_chosen.agreedResultFile = check.agreedResultFile;
+    return check.ok;
 }
 
 void MainLogic::SuiviClick()
@@ -564,24 +535,24 @@ void MainLogic::SuiviClick()
     if (startupFailed) // no results directory to look into
         return;
     beforeModal();
-    if (m_hooks.showFollowUp)
-        m_hooks.showFollowUp(nomText.trimmed());
+    if (services().showFollowUp)
+        services().showFollowUp(nomText.trimmed());
 }
 
 void MainLogic::AnalysesClick()
 {
     bool testKnown = true;
-    if (SelectedFile.isEmpty()) {
+    if (m_chosen.selectedFile.isEmpty()) {
         if (repairTestIndex()) {
-            FileItemCount = fileItemCountFor(TestIndex, ItemCount);
-            SelectedFile = buildResultFileName(PatientName, TestIndex, FileItemCount, UnlimitedChosen, SpeedIndex);
+            m_chosen.fileItemCount = fileItemCountFor(m_chosen.testIndex, m_chosen.itemCount);
+            m_chosen.selectedFile = buildResultFileName(m_chosen.patientName, m_chosen.testIndex, m_chosen.fileItemCount, m_chosen.unlimitedChosen, m_chosen.speedIndex);
         } else {
             testKnown = false;
         }
     } else {
-        if (SelectedFile.indexOf(QLatin1Char('_')) > 0 && PatientName.isEmpty())
-            PatientName = SelectedFile.left(SelectedFile.indexOf(QLatin1Char('_')));
-        if (TestIndex < 0 || TestIndex >= TestCount) {
+        if (m_chosen.selectedFile.indexOf(QLatin1Char('_')) > 0 && m_chosen.patientName.isEmpty())
+            m_chosen.patientName = m_chosen.selectedFile.left(m_chosen.selectedFile.indexOf(QLatin1Char('_')));
+        if (m_chosen.testIndex < 0 || m_chosen.testIndex >= TestCount) {
             // The chosen file belongs to no test: nothing to analyse.
             say(MsgKind::Warning, ExtUnknown);
             testKnown = false;
@@ -590,43 +561,43 @@ void MainLogic::AnalysesClick()
 
     if (testKnown && CheckBeforeAnalysis()) {
         beforeModal();
-        if (m_hooks.showAnalysis) {
+        if (services().showAnalysis) {
             // The reading names the patient for the next administration, unless
             // that name could not name a result file ("_" or ".", a path, a
             // character Windows-1252 cannot hold, ...).
-            const QString read = m_hooks.showAnalysis();
+            const QString read = services().showAnalysis();
             if (!read.isEmpty() && patientNameProblem(read).isEmpty())
-                PatientName = read;
+                m_chosen.patientName = read;
         }
     }
 
     repairTestIndex();
-    if (!pointFileLists(ResultsDirPath))
-        say(MsgKind::Error, resultsDirUnusableText(ResultsDirPath));
+    if (!pointFileLists(m_session.resultsDir))
+        say(MsgKind::Error, resultsDirUnusableText(m_session.resultsDir));
     RefreshPatientList();
-    SelectedFile.clear();
-    UnlimitedActive = false;
-    UnlimitedChosen = false;
+    m_chosen.selectedFile.clear();
+    m_session.run.unlimited = false;
+    m_chosen.unlimitedChosen = false;
     nbItems2.enabled = true;
     nbItems3.enabled = true;
-    if (TestIndex >= 0 && TestIndex < TestCount)
+    if (m_chosen.testIndex >= 0 && m_chosen.testIndex < TestCount)
         rerunTestSetup();
 }
 
 bool MainLogic::CheckBeforeAnalysis()
 {
-    if (PatientName.isEmpty()) {
+    if (m_chosen.patientName.isEmpty()) {
         say(MsgKind::Warning, NotEncoded);
         focus = MainFocus::Nom;
         return false;
     }
-    if (FileItemCount == 0) {
+    if (m_chosen.fileItemCount == 0) {
         say(MsgKind::Warning, CountNotSet);
         focusVisibleCountGroup();
         return false;
     }
-    if (!QFileInfo(SelectedFile).isFile()) {
-        say(MsgKind::Warning, LeFichier + SelectedFile + Introuvable);
+    if (!QFileInfo(m_session.resultFile(m_chosen.selectedFile)).isFile()) {
+        say(MsgKind::Warning, LeFichier + m_chosen.selectedFile + Introuvable);
         focus = MainFocus::Nom;
         return false;
     }
@@ -637,7 +608,7 @@ bool MainLogic::CheckBeforeAnalysis()
 
 bool MainLogic::pointFileLists(const QString &dir)
 {
-    if (dir.isEmpty() || !QFileInfo(dir).isDir() || !QDir::setCurrent(dir)) {
+    if (!isEnterableDirectory(dir)) {
         fileListPatients.directory.clear();
         fileListEpreuves.directory.clear();
         rereadFileLists();
@@ -687,54 +658,54 @@ void MainLogic::ListPatientsClick()
     else
         setNomText(patient);
     clearFileSelection();
-    SelectedFile.clear();
+    m_chosen.selectedFile.clear();
 }
 
 void MainLogic::FileListEpreuvesClick()
 {
     struct Guard {
-        Guard() { FileClickInProgress = true; }
-        ~Guard() { FileClickInProgress = false; }
-    } guard;
+        bool &inProgress;
+        explicit Guard(bool &b) : inProgress(b) { inProgress = true; }
+        ~Guard() { inProgress = false; }
+    } guard(m_fileClickInProgress);
 
-    SelectedFile = FileNameOfPath(fileListEpreuves.selectedEntry());
-    if (SelectedFile.isEmpty()) {
+    m_chosen.selectedFile = FileNameOfPath(fileListEpreuves.selectedEntry());
+    if (m_chosen.selectedFile.isEmpty()) {
         focus = MainFocus::FileListEpreuves;
         return;
     }
-    const ResultNameParts parts = parseResultFileName(SelectedFile);
-    TestIndex = parts.testIndex;
-    if (TestIndex < 0) {
+    const FileChoice chosen = fileChoiceOf(m_chosen.selectedFile);
+    m_chosen.testIndex = chosen.testIndex;
+    if (m_chosen.testIndex < 0) {
         say(MsgKind::Warning, ExtUnknown);
         focus = MainFocus::FileListEpreuves;
         return;
     }
-    setEpreuvesIndex(TestIndex);
+    setEpreuvesIndex(m_chosen.testIndex);
 
-    if (!parts.countValid) {
-        FileItemCount = 0;
+    if (!chosen.countValid) {
+        m_chosen.fileItemCount = 0;
         say(MsgKind::Warning, CountBad);
         focus = MainFocus::FileListEpreuves;
         return;
     }
-    FileItemCount = parts.count;
+    m_chosen.fileItemCount = chosen.fileItemCount;
 
-    if (TestIndex == SpeedTestIndex) {
-        if (!parts.speedValid) {
+    if (m_chosen.testIndex == SpeedTestIndex) {
+        if (!chosen.speedValid) {
             vitesseAS.enabled = false;
             label1Caption.clear();
-            say(MsgKind::Warning, AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
-                        + QLatin1Char('"') + AsTail);
-            SpeedIndex = 3;
+            say(MsgKind::Warning, badSpeedText());
+            m_chosen.speedIndex = chosen.speedIndex;
         } else {
-            SetupSpeedChoice(parts.speed);
+            SetupSpeedChoice(chosen.speedIndex);
         }
     } else if (countChoiceIs(CountChoice::Fixed64)) {
         TakeItemCount(1);
     } else if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64)) {
-        setNbItems2Index(FileItemCount < 64 ? 0 : 1);
+        setNbItems2Index(chosen.countButton);
     } else {
-        setNbItems3Index(FileItemCount < 32 ? 0 : FileItemCount < 64 ? 1 : 2);
+        setNbItems3Index(chosen.countButton);
     }
 
     analysesEnabled = true;
@@ -751,10 +722,11 @@ void MainLogic::GestionClick()
 {
     const auto deleteOne = [this](const QString &entry) -> bool {
         const QString name = FileNameOfPath(entry);
-        if (QFileInfo::exists(name) || QFileInfo(name).isSymLink()) {
+        const QString path = m_session.resultFile(name);
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
             QString error;
             beforeModal();
-            if (DeleteResultFile(name, &error) == DeleteOutcome::Failed) {
+            if (DeleteResultFile(m_session.baseDir(), name, &error) == DeleteOutcome::Failed) {
                 say(MsgKind::Error, error);
                 return false;
             }

@@ -3,6 +3,7 @@
 #include "battery/testtable.h"
 #include "platform/messages.h"
 #include "shell/filelists.h"
+#include "shell/session.h"
 
 #include <QSize>
 #include <QString>
@@ -38,29 +39,16 @@ struct FileListModel {
     QString selectedEntry() const { return selected >= 0 && selected < entries.size() ? entries.at(selected) : QString(); }
 };
 
+// The handlers act on the session (the examiner's choices, the configuration, the
+// results directory) and reach the windows they open through its services.
 class MainLogic {
 public:
-    // What the main window calls outside itself. Empty functions do nothing, except
-    // loadConfiguration and saveConfiguration which default to the configuration file.
-    struct Hooks {
-        std::function<void()> showIntro;
-        std::function<bool()> loadConfiguration;
-        std::function<void()> showOptions;
-        std::function<void()> startAdministration;
-        // Returns the patient name the analysed file's header gave (empty if none).
-        std::function<QString()> showAnalysis;
-        // The follow-up of a patient (the name in the name field, may be empty).
-        std::function<void(const QString &)> showFollowUp;
-        std::function<bool()> saveConfiguration;
-        std::function<bool(int, int)> switchScreenMode;
-        std::function<QSize()> screenSize;
-        std::function<void()> quit;         // ends the program (button "Quitter")
-        std::function<void()> beforeModal;  // brings the window up to date first
-    };
-
-    MainLogic();
-    explicit MainLogic(Hooks hooks);
-    Hooks &hooks() { return m_hooks; }
+    explicit MainLogic(Session &session);
+    Session &session() { return m_session; }
+    // What the logic asks of its own window: `beforeModal` brings the window up to
+    // date before a message box or another window; `quit` ends the program (button
+    // "Quitter"). Empty: nothing.
+    void setWindowCallbacks(std::function<void()> beforeModal, std::function<void()> quit);
 
     // ---- State of the controls --------------------------------------------------
     QString caption;
@@ -83,7 +71,7 @@ public:
     int listPatientsSelected = -1;
     MainFocus focus = MainFocus::None; // focus asked for by the last handler
     bool startupFailed = false;        // start-up stopped: only Options and Quitter work
-    bool configurationLoaded = false;  // Config holds what was read or set up at start
+    bool configurationLoaded = false;  // the configuration holds what was read or set up at start
 
     // ---- Changes made by the program (raise the handlers like the examiner's) ---
     void setNomText(const QString &text);
@@ -125,8 +113,8 @@ public:
     bool CheckBeforeAdministration();
     bool CheckBeforeAnalysis();
     void RefreshPatientList();
-    // Points both file lists at `dir` and makes it the current directory. False (and
-    // both lists emptied) when the directory cannot be entered.
+    // Points both file lists at `dir`. False (and both lists emptied) when the
+    // directory's files cannot be reached.
     bool pointFileLists(const QString &dir);
     void setEpreuvesMask(const QString &mask);  // re-reads the list when it changes
     void rereadFileLists();                     // re-reads both lists
@@ -143,7 +131,13 @@ private:
     void say(MsgKind kind, const QString &text);
     bool ask(MsgKind kind, const QString &text);
 
-    Hooks m_hooks;
+    const Services &services() const { return m_session.services; }
+
+    Session &m_session;
+    ExaminerChoices &m_chosen;
+    std::function<void()> m_beforeModal;
+    std::function<void()> m_quit;
+    bool m_fileClickInProgress = false; // a file chosen in the list sets the controls
 };
 
 } // namespace zoka

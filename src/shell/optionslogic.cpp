@@ -5,7 +5,7 @@
 #include "platform/messages.h"
 #include "shell/configfile.h"
 #include "shell/internalerror.h"
-#include "shell/sharedstate.h"
+#include "shell/filelists.h"
 #include "shell/stopkey.h"
 #include "battery/testtable.h"
 
@@ -56,15 +56,19 @@ QString OptionsLogic::marginText(double cm)
     return t;
 }
 
+OptionsLogic::OptionsLogic(Session &session)
+    : m_session(session)
+{
+}
+
 OptionsLogic::Fields OptionsLogic::formShow()
 {
-    Config.Version = ProgramVersion;
-    m_snapshot = Config;
-    m_savedResultsDirPath = ResultsDirPath;
-    m_savedCurrentDir = QDir::currentPath();
+    m_session.config.Version = ProgramVersion;
+    m_snapshot = m_session.config;
+    m_savedResultsDir = m_session.resultsDir;
     m_created.clear();
     m_error = -1;
-    return {Config.ResultsDir, Config.StopKeyText, marginText(Config.PrintMarginCm)};
+    return {m_session.config.ResultsDir, m_session.config.StopKeyText, marginText(m_session.config.PrintMarginCm)};
 }
 
 // ---- Results directory -------------------------------------------------------
@@ -73,24 +77,24 @@ void OptionsLogic::dirEprChange(const QString &text)
 {
     // Kept whole: a path too long for the record is refused when the field is left
     // or at "Accepter", never cut into another path.
-    Config.ResultsDir = text;
+    m_session.config.ResultsDir = text;
 }
 
 void OptionsLogic::makeResultsDirAbsolute()
 {
-    const QString t = Config.ResultsDir.trimmed();
+    const QString t = m_session.config.ResultsDir.trimmed();
     if (!t.isEmpty() && QDir::isRelativePath(t))
-        Config.ResultsDir = QDir::cleanPath(QDir::current().absoluteFilePath(t));
+        m_session.config.ResultsDir = QDir::cleanPath(QDir(m_session.baseDir()).absoluteFilePath(t));
 }
 
 bool OptionsLogic::checkStorable()
 {
-    if (Config.ResultsDir.trimmed().isEmpty()) {
+    if (m_session.config.ResultsDir.trimmed().isEmpty()) {
         showWarning(QString::fromUtf8("     Indiquez le répertoire des données.     "));
         return false;
     }
-    if (!fitsRecordString(Config.ResultsDir, ConfigRecord::MaxDirLength)) {
-        showWarning(directoryTooLongMessage(QString::fromUtf8("Le répertoire des données"), Config.ResultsDir));
+    if (!fitsRecordString(m_session.config.ResultsDir, ConfigRecord::MaxDirLength)) {
+        showWarning(directoryTooLongMessage(QString::fromUtf8("Le répertoire des données"), m_session.config.ResultsDir));
         return false;
     }
     return true;
@@ -99,7 +103,7 @@ bool OptionsLogic::checkStorable()
 bool OptionsLogic::createDirectory(const QString &dir)
 {
     // Level by level, so that "Annuler" knows exactly what this visit created.
-    const QString clean = QDir::cleanPath(QDir::current().absoluteFilePath(dir));
+    const QString clean = QDir::cleanPath(QDir(m_session.baseDir()).absoluteFilePath(dir));
     QStringList missing;
     QString p = clean;
     while (!p.isEmpty() && !QFileInfo::exists(p)) {
@@ -129,56 +133,58 @@ bool OptionsLogic::createDirectory(const QString &dir)
 
 bool OptionsLogic::enterResultsDirectory()
 {
-    if (!QDir::setCurrent(Config.ResultsDir))
+    const QString dir = QDir::cleanPath(QDir(m_session.baseDir()).absoluteFilePath(m_session.config.ResultsDir));
+    if (!isEnterableDirectory(dir))
         return false;
-    ResultsDirPath = Config.ResultsDir;
-    if (!QFileInfo(QStringLiteral("Export")).isDir())
-        createDirectory(QDir::current().filePath(QStringLiteral("Export")));
+    m_session.resultsDir = dir;
+    const QString exportDir = QDir(dir).filePath(QStringLiteral("Export"));
+    if (!QFileInfo(exportDir).isDir())
+        createDirectory(exportDir);
     return true;
 }
 
 QString OptionsLogic::dirEprExit()
 {
-    if (Config.ResultsDir == m_snapshot.ResultsDir)
-        return Config.ResultsDir;
+    if (m_session.config.ResultsDir == m_snapshot.ResultsDir)
+        return m_session.config.ResultsDir;
     makeResultsDirAbsolute();
     if (!checkStorable())
-        return Config.ResultsDir;
-    if (!isDirectory(Config.ResultsDir)) {
-        if (!askYesNo(MsgKind::Warning, createQuestion(Config.ResultsDir))) {
-            Config.ResultsDir = m_snapshot.ResultsDir;
-            return Config.ResultsDir;
+        return m_session.config.ResultsDir;
+    if (!isDirectory(m_session.config.ResultsDir)) {
+        if (!askYesNo(MsgKind::Warning, createQuestion(m_session.config.ResultsDir))) {
+            m_session.config.ResultsDir = m_snapshot.ResultsDir;
+            return m_session.config.ResultsDir;
         }
-        if (!createDirectory(Config.ResultsDir))
-            return Config.ResultsDir;
+        if (!createDirectory(m_session.config.ResultsDir))
+            return m_session.config.ResultsDir;
     }
     if (!enterResultsDirectory()) {
         showError(QString::fromUtf8("Le répertoire %1 ne peut être ouvert : %2.")
-                      .arg(QDir::toNativeSeparators(Config.ResultsDir), fileErrorText(EACCES)));
+                      .arg(QDir::toNativeSeparators(m_session.config.ResultsDir), fileErrorText(EACCES)));
     }
-    return Config.ResultsDir;
+    return m_session.config.ResultsDir;
 }
 
 QString OptionsLogic::dialogStartDir(const QString &fieldText) const
 {
-    return isDirectory(fieldText) ? fieldText : Config.ProgramDir;
+    return isDirectory(fieldText) ? fieldText : m_session.config.ProgramDir;
 }
 
 QString OptionsLogic::directoryDialogResult(const QString &chosen)
 {
     if (chosen.isEmpty()) {
-        Config.ResultsDir = m_snapshot.ResultsDir;
+        m_session.config.ResultsDir = m_snapshot.ResultsDir;
     } else if (!fitsRecordString(chosen, ConfigRecord::MaxDirLength)) {
         showWarning(directoryTooLongMessage(QString::fromUtf8("Le répertoire des données"), chosen));
-        Config.ResultsDir = m_snapshot.ResultsDir;
+        m_session.config.ResultsDir = m_snapshot.ResultsDir;
     } else {
-        Config.ResultsDir = chosen;
+        m_session.config.ResultsDir = chosen;
     }
     // The snapshot's directory may not exist yet (first start): "Accepter" offers
     // to create it then.
-    if (isDirectory(Config.ResultsDir))
+    if (isDirectory(m_session.config.ResultsDir))
         enterResultsDirectory();
-    return Config.ResultsDir;
+    return m_session.config.ResultsDir;
 }
 
 // ---- Margin, font, stop key --------------------------------------------------
@@ -208,7 +214,7 @@ void OptionsLogic::margeGChange(const QString &text)
         showError(QString::fromUtf8("La marge de gauche doit être comprise entre 0 et 10 cm."));
         return;
     }
-    Config.PrintMarginCm = v;
+    m_session.config.PrintMarginCm = v;
 }
 
 bool OptionsLogic::setPrintFont(const QString &name, int pointSize, quint8 style, qint32 colorBgr)
@@ -220,24 +226,24 @@ bool OptionsLogic::setPrintFont(const QString &name, int pointSize, quint8 style
                         .arg(name, why));
         return false;
     }
-    Config.PrintFontName = name;
-    Config.PrintFontSize = pointSize;
-    Config.PrintFontStyle = style;
-    Config.PrintFontColor = colorBgr;
+    m_session.config.PrintFontName = name;
+    m_session.config.PrintFontSize = pointSize;
+    m_session.config.PrintFontStyle = style;
+    m_session.config.PrintFontColor = colorBgr;
     return true;
 }
 
 void OptionsLogic::keyStopChange(const QString &text)
 {
-    Config.StopKeyText = text.left(10);
+    m_session.config.StopKeyText = text.left(10);
     m_error = -1;
-    if (Config.StopKeyText.isEmpty()) {
+    if (m_session.config.StopKeyText.isEmpty()) {
         m_error = 2;
         return;
     }
-    const StopKeyParse k = parseStopKeyText(Config.StopKeyText);
+    const StopKeyParse k = parseStopKeyText(m_session.config.StopKeyText);
     if (k.ok)
-        Config.StopKeyCode = k.code;
+        m_session.config.StopKeyCode = k.code;
     else
         m_error = 1;
 }
@@ -261,21 +267,18 @@ OptionsLogic::Outcome OptionsLogic::accepterClick(bool saveChecked)
     makeResultsDirAbsolute();
     if (!checkStorable())
         return Outcome::Stay;
-    if (!isDirectory(Config.ResultsDir)) {
-        if (!askYesNo(MsgKind::Warning, createQuestion(Config.ResultsDir)))
+    if (!isDirectory(m_session.config.ResultsDir)) {
+        if (!askYesNo(MsgKind::Warning, createQuestion(m_session.config.ResultsDir)))
             return Outcome::Stay;
-        if (!createDirectory(Config.ResultsDir))
+        if (!createDirectory(m_session.config.ResultsDir))
             return Outcome::Stay;
     }
-    ResultsDirPath = Config.ResultsDir;
-    if (!QDir::setCurrent(Config.ResultsDir)) {
+    if (!enterResultsDirectory()) {
         InternalError(208);
         return Outcome::Stay; // only when a test replaced the program's end
     }
-    if (!QFileInfo(QStringLiteral("Export")).isDir())
-        createDirectory(QDir::current().filePath(QStringLiteral("Export")));
     if (saveChecked)
-        SaveConfiguration();
+        SaveConfiguration(m_session);
     return Outcome::Close;
 }
 
@@ -284,15 +287,13 @@ QString OptionsLogic::annulerClick()
     // Back to the directory in force when the window opened (a directory entered
     // during this visit may be removed below), then remove what this visit created,
     // newest first and only while empty.
-    if (!m_savedCurrentDir.isEmpty())
-        QDir::setCurrent(m_savedCurrentDir);
-    ResultsDirPath = m_savedResultsDirPath;
+    m_session.resultsDir = m_savedResultsDir;
     for (qsizetype i = m_created.size() - 1; i >= 0; --i)
         QDir().rmdir(m_created.at(i));
     m_created.clear();
-    Config = m_snapshot;
+    m_session.config = m_snapshot;
     m_error = -1;
-    return Config.ResultsDir;
+    return m_session.config.ResultsDir;
 }
 
 } // namespace zoka

@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "shell/config.h"
+#include "shell/session.h"
 
 #include <QString>
 #include <QStringList>
 
 namespace zoka {
 
-// What the options window does with Config, apart from drawing: every handler of the
-// window that touches the configuration, the results directory or the current
-// directory. Messages go through messages(). The window keeps one of these and
-// calls formShow() at every opening.
+// What the options window does with the session's configuration, apart from drawing:
+// every handler of the window that touches the configuration or the results
+// directory. Messages go through messages(). The window keeps one of these and calls
+// formShow() at every opening.
 class OptionsLogic {
 public:
+    explicit OptionsLogic(Session &session);
+
     // Texts of the window's error box, index 0-5.
     static const QStringList &errorTexts();
     // 10 blanks + errorTexts()[n] + 8 blanks (n outside 0-5 counts as 0).
@@ -23,8 +26,8 @@ public:
         QString key;    // KeyStop
         QString margin; // MargeG, decimal comma
     };
-    // Opening: Config.Version := ProgramVersion, snapshot taken, error cleared; also
-    // remembers ResultsDirPath and the current directory, which "Annuler" puts back.
+    // Opening: config.Version := ProgramVersion, snapshot taken, error cleared; also
+    // remembers the results directory in force, which "Annuler" puts back.
     Fields formShow();
 
     // The margin as the window shows it: decimal comma ("1,5").
@@ -63,14 +66,16 @@ public:
 
 private:
     bool createDirectory(const QString &dir);
-    bool enterResultsDirectory(); // ResultsDirPath := ResultsDir, cd, Export
+    // The session's results directory := ResultsDir (made absolute), when its files
+    // can be reached; its "Export" folder created when missing.
+    bool enterResultsDirectory();
     bool checkStorable();         // message when ResultsDir cannot be kept
     void makeResultsDirAbsolute();
     void showOptionsError();
 
+    Session &m_session;
     ConfigRecord m_snapshot;
-    QString m_savedResultsDirPath;
-    QString m_savedCurrentDir;
+    QString m_savedResultsDir;
     QStringList m_created;
     int m_error = -1;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/programdir.h"
 
+#include "shell/filelists.h"
+
 #include "platform/fileerrors.h"
 #include "platform/safewrite.h"
 #include "platform/messages.h"
@@ -129,29 +131,29 @@ bool copyMissingDataFiles(const QString &from, const QString &to, QString *error
     return true;
 }
 
-bool enterProgramDirectory(const QString &executableDir)
+QString findProgramDirectory(const QString &executableDir, const QString &launchDir)
 {
     const QString shared = installedDataDir(executableDir);
     if (shared.isEmpty())
-        return true;
+        return launchDir;
     const QString mine = userProgramDir();
     if (mine.isEmpty()) {
         showError(QString::fromUtf8("ZOKA ne trouve pas de répertoire pour vos données : "
                                     "ni XDG_DATA_HOME ni HOME n'indiquent un répertoire.\r"
                                     "ZOKA va s'arrêter."));
-        return false;
+        return QString();
     }
     QString text;
     if (!copyMissingDataFiles(shared, mine, &text)) {
         showError(text + QString::fromUtf8("\rZOKA va s'arrêter."));
-        return false;
+        return QString();
     }
-    if (!QDir::setCurrent(mine)) {
+    if (!isEnterableDirectory(mine)) {
         showError(QString::fromUtf8("Le répertoire des données de ZOKA %1 est inaccessible.\rZOKA va s'arrêter.")
                       .arg(quoted(mine)));
-        return false;
+        return QString();
     }
-    return true;
+    return mine;
 }
 
 } // namespace zoka

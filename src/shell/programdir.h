@@ -29,10 +29,10 @@ QString userProgramDir();
 // before it stay, complete; the one that failed is not left half written).
 bool copyMissingDataFiles(const QString &from, const QString &to, QString *error = nullptr);
 
-// Start-up, before the configuration is read: for an installed program, fills the
-// user's program directory and makes it the current directory; otherwise leaves
-// the current directory as it is. False, after an error message, when the program
-// cannot go on.
-bool enterProgramDirectory(const QString &executableDir);
+// Start-up, before the configuration is read: the directory the program takes its
+// data from. For an installed program, the user's program directory, filled first;
+// otherwise `launchDir`, the directory the program was started in. Empty, after an
+// error message, when the program cannot go on.
+QString findProgramDirectory(const QString &executableDir, const QString &launchDir);
 
 } // namespace zoka

@@ -18,7 +18,7 @@ struct StopKeyParse {
 // upper case.
 StopKeyParse parseStopKeyText(const QString &text);
 
-// Character code of a key press, to compare with Config.StopKeyCode: `qtKey` is the
+// Character code of a key press, to compare with the configuration's StopKeyCode: `qtKey` is the
 // event's key (Qt::Key), `text` its text. Esc 27, Return/Enter 13, Backspace 8,
 // Tab 9, a printable character its Windows-1252 code; -1 for a key that gives no
 // character (arrows, function keys, modifiers alone).

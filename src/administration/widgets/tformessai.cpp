@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "administration/widgets/tformessai.h"
 
-#include "administration/runstate.h"
 #include "administration/widgets/responserule.h"
 #include "platform/messages.h"
 #include "platform/widgets/soundplayer_qt.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 #include "shell/widgets/windows.h"
-#include "protocol/testrunner.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -21,7 +18,7 @@
 
 namespace zoka {
 
-TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
+TFormEssai::TFormEssai(Session &session, QWidget *parent) : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("FormEssai"));
     setWindowTitle(QStringLiteral("FormEssai"));
@@ -95,7 +92,7 @@ TFormEssai::TFormEssai(QWidget *parent) : QDialog(parent)
     Quitter->setGeometry(496, 464, 89, 33);
 
     MediaPlayer2 = new QtSoundPlayer(this);
-    m_logic = new EssaiLogic([](const RunSetup &setup) { return runTestWindow(setup); }, MediaPlayer2);
+    m_logic = new EssaiLogic(session, MediaPlayer2);
     m_logic->setViewChangedCallback([this] { applyView(); });
 
     connect(Continuer, &QPushButton::clicked, this, &TFormEssai::ContinuerClick);
@@ -107,7 +104,7 @@ TFormEssai::~TFormEssai() { delete m_logic; }
 
 void TFormEssai::runAdministration()
 {
-    EssaiLogic::beginAdministration();
+    EssaiLogic::beginAdministration(m_session.run);
     // Maximised; also sized to the screen by hand, for displays without a window
     // manager to honour the maximised state.
     if (QScreen *s = (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()))
@@ -197,21 +194,21 @@ void TFormEssai::reject()
         done(QDialog::Accepted);
 }
 
-TFormEssai *essaiWindow()
+TFormEssai *essaiWindow(Session &session)
 {
     static TFormEssai *w = nullptr;
     if (!w)
-        w = new TFormEssai(mainWindow());
+        w = new TFormEssai(session, mainWindow());
     return w;
 }
 
-void StartAdministration()
+void StartAdministration(Session &session)
 {
-    if (TestIndex < 0 || TestIndex >= TestCount) {
+    if (session.choices.testIndex < 0 || session.choices.testIndex >= TestCount) {
         showError(QStringLiteral("Aucune épreuve n'est choisie : la passation ne peut pas commencer."));
         return;
     }
-    essaiWindow()->runAdministration();
+    essaiWindow(session)->runAdministration();
 }
 
 } // namespace zoka

@@ -19,7 +19,7 @@ class QtSoundPlayer;
 class TFormEssai final : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormEssai(QWidget *parent = nullptr);
+    explicit TFormEssai(Session &session, QWidget *parent = nullptr);
     ~TFormEssai() override;
 
     // Shows the window maximised and modally; returns when it has closed.
@@ -47,12 +47,13 @@ private:
     void QuitterClick();
     void applyView();
 
+    Session &m_session;
     QtSoundPlayer *MediaPlayer2 = nullptr;
     QWidget *m_consCover = nullptr; // shows the "no" pointer over the disabled memo
     EssaiLogic *m_logic = nullptr;
 };
 
-// The one instructions window of the program (created on first use).
-TFormEssai *essaiWindow();
+// The one instructions window of the program (created on first use, with `session`).
+TFormEssai *essaiWindow(Session &session);
 
 } // namespace zoka

@@ -7,7 +7,6 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/printsubmit.h"
-#include "shell/sharedstate.h"
 
 #include <QBuffer>
 #include <QChart>
@@ -183,9 +182,9 @@ ReportDocument TFormAnalyse::reportDocument() const
     if (!doc.report.isEmpty())
         doc.report << QString() << m_timingLines;
     doc.notes = notesBoxLines();
-    doc.font = reportPrintFont(Config);
-    doc.colour = reportPrintColour(Config);
-    doc.marginCm = Config.PrintMarginCm;
+    doc.font = reportPrintFont(m_session.config);
+    doc.colour = reportPrintColour(m_session.config);
+    doc.marginCm = m_session.config.PrintMarginCm;
     doc.title = QStringLiteral("ZOKA - ") + m_logic.state().FileName;
     return doc;
 }

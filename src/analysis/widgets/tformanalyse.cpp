@@ -3,7 +3,6 @@
 
 #include "platform/messages.h"
 #include "platform/timingjournal.h"
-#include "shell/sharedstate.h"
 #include "shell/widgets/windows.h"
 
 #include <QFont>
@@ -37,7 +36,7 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &ge
     return b;
 }
 
-QFont notesFont()
+QFont notesFont(const ConfigRecord &Config)
 {
     QFont f;
     if (!Config.PrintFontName.isEmpty())
@@ -53,8 +52,8 @@ QFont notesFont()
 
 } // namespace
 
-TFormAnalyse::TFormAnalyse(QWidget *parent)
-    : QDialog(parent)
+TFormAnalyse::TFormAnalyse(const Session &session, QWidget *parent)
+    : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("FormAnalyse"));
     setWindowTitle(QStringLiteral("Analyse"));
@@ -155,14 +154,14 @@ TFormAnalyse::TFormAnalyse(QWidget *parent)
 
 void TFormAnalyse::FormShow()
 {
-    m_logic.show();
+    m_logic.show(m_session);
     afterShow();
 }
 
 void TFormAnalyse::FormShow(const QString &filePath, int testIndex, int speedIndex,
                             const QString &patientName, const QString &version)
 {
-    m_logic.show(filePath, testIndex, speedIndex, patientName, version);
+    m_logic.show(filePath, testIndex, speedIndex, patientName, version, m_session.config.ProgramDir);
     afterShow();
 }
 
@@ -171,10 +170,10 @@ void TFormAnalyse::afterShow()
     setWindowTitle(m_logic.caption());
     const AnalysisState &st = m_logic.state();
     m_timingLines = journalEntryLines(
-        findJournalEntry(programFile(TimingJournalName), st.FileName, st.AdministrationDate), 78);
+        findJournalEntry(m_session.programFile(TimingJournalName), st.FileName, st.AdministrationDate), 78);
     Data->setFixedHeight(385);
     Notes->setToolTip(NotesHint);
-    Notes->setFont(notesFont());
+    Notes->setFont(notesFont(m_session.config));
     QPalette p = Notes->palette();
     p.setColor(QPalette::Text, Qt::black);
     Notes->setPalette(p);
@@ -294,7 +293,8 @@ void TFormAnalyse::OptionsClick()
 {
     m_logic.setStatusMessage(QString());
     refreshStatus();
-    ShowOptionsWindow();
+    if (m_session.services.showOptions)
+        m_session.services.showOptions();
 }
 
 void TFormAnalyse::QuitterClick()
@@ -329,17 +329,17 @@ void TFormAnalyse::resizeEvent(QResizeEvent *event)
     StatusBar1->setGeometry(page.x(), qMin(page.bottom() + 1, height() - h), page.width(), h);
 }
 
-TFormAnalyse *analysisWindow()
+TFormAnalyse *analysisWindow(const Session &session)
 {
     static TFormAnalyse *window = nullptr;
     if (!window)
-        window = new TFormAnalyse(mainWindow());
+        window = new TFormAnalyse(session, mainWindow());
     return window;
 }
 
-QString ShowAnalysisWindow()
+QString ShowAnalysisWindow(const Session &session)
 {
-    TFormAnalyse *w = analysisWindow();
+    TFormAnalyse *w = analysisWindow(session);
     w->FormShow();
     // Maximised; without a window manager to do it, the window takes the screen itself.
     if (QScreen *screen = w->screen())

@@ -21,14 +21,15 @@ class AnalysisPlots;
 struct PrintTarget;
 struct ReportDocument;
 
-// The analysis window: the report of SelectedFile, the upper time limit, the notes
+// The analysis window: the report of the chosen file, the upper time limit, the notes
 // kept in the result file. Modal over the main window, created once and reused.
 class TFormAnalyse : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormAnalyse(QWidget *parent = nullptr);
+    // Fonts, margin, program directory and options window from the session.
+    explicit TFormAnalyse(const Session &session, QWidget *parent = nullptr);
 
-    // Opening for the file of the shared state (SelectedFile, TestIndex, ...).
+    // Opening for the file the examiner chose (the session's choices).
     void FormShow();
     // The same for a given file (tests).
     void FormShow(const QString &filePath, int testIndex, int speedIndex,
@@ -116,6 +117,7 @@ private:
     void refreshPlots();
     void layoutPage(); // the page centred, the plots beside the report or in its place
 
+    const Session &m_session;
     AnalysisWindowLogic m_logic;
     QWidget *m_page = nullptr;
     bool m_printing = false; // "Imprimer" waits for the print system
@@ -124,6 +126,6 @@ private:
 };
 
 // The window instance (created at the first call).
-TFormAnalyse *analysisWindow();
+TFormAnalyse *analysisWindow(const Session &session);
 
 } // namespace zoka

@@ -11,7 +11,6 @@
 #include "platform/messages.h"
 #include "platform/printsubmit.h"
 #include "platform/widgets/desktopopen.h"
-#include "shell/sharedstate.h"
 #include "shell/widgets/windows.h"
 
 #include <QBuffer>
@@ -93,8 +92,8 @@ int renderFollowUpPdf(QByteArray *pdf, const ReportDocument &doc, const QPageLay
 
 } // namespace
 
-TFormSuivi::TFormSuivi(QWidget *parent)
-    : QDialog(parent)
+TFormSuivi::TFormSuivi(const Session &session, QWidget *parent)
+    : QDialog(parent), m_session(session)
 {
     setWindowTitle(QStringLiteral("Suivi du patient"));
     setObjectName(QStringLiteral("TFormSuivi"));
@@ -441,10 +440,10 @@ QList<QPair<int, int>> TFormSuivi::printedPairs() const
 ReportDocument TFormSuivi::document() const
 {
     ReportDocument doc;
-    doc.report = followUpReportLines(m_patient, m_all, printedPairs(), Config.Version, QDateTime::currentDateTime());
-    doc.font = reportPrintFont(Config);
-    doc.colour = reportPrintColour(Config);
-    doc.marginCm = Config.PrintMarginCm;
+    doc.report = followUpReportLines(m_patient, m_all, printedPairs(), m_session.config.Version, QDateTime::currentDateTime());
+    doc.font = reportPrintFont(m_session.config);
+    doc.colour = reportPrintColour(m_session.config);
+    doc.marginCm = m_session.config.PrintMarginCm;
     doc.title = QStringLiteral("ZOKA - Suivi de ") + m_patient;
     return doc;
 }
@@ -541,18 +540,18 @@ void TFormSuivi::ExporterItemsClick()
                                 .arg(QDir::toNativeSeparators(tsv), QFileInfo(json).fileName()));
 }
 
-TFormSuivi *followUpWindow()
+TFormSuivi *followUpWindow(const Session &session)
 {
     static TFormSuivi *w = nullptr;
     if (!w)
-        w = new TFormSuivi(mainWindow());
+        w = new TFormSuivi(session, mainWindow());
     return w;
 }
 
-void ShowFollowUpWindow(const QString &patient)
+void ShowFollowUpWindow(const Session &session, const QString &patient)
 {
-    TFormSuivi *w = followUpWindow();
-    w->FormShow(ResultsDirPath.isEmpty() ? QDir::currentPath() : ResultsDirPath, patient);
+    TFormSuivi *w = followUpWindow(session);
+    w->FormShow(session.baseDir(), patient);
     if (QScreen *screen = w->screen())
         w->setGeometry(screen->availableGeometry());
     w->setWindowState(w->windowState() | Qt::WindowMaximized);

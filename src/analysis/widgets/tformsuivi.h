@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "analysis/followup.h"
+#include "shell/session.h"
 
 #include <QDialog>
 #include <functional>
@@ -25,7 +26,8 @@ struct ReportDocument;
 class TFormSuivi : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormSuivi(QWidget *parent = nullptr);
+    // Fonts, margin and version of the printed follow-up from the session.
+    explicit TFormSuivi(const Session &session, QWidget *parent = nullptr);
 
     // Opening on the results directory `dir` for `patient` (empty, or a name without
     // any file: the first patient found is proposed).
@@ -71,6 +73,7 @@ public slots:
     void ExporterItemsClick();
 
 private:
+    const Session &m_session;
     void load(const QString &patient);
     void fillTree();
     void fillTests();
@@ -89,6 +92,6 @@ private:
 };
 
 // The window instance (created at the first call).
-TFormSuivi *followUpWindow();
+TFormSuivi *followUpWindow(const Session &session);
 
 } // namespace zoka

@@ -3,13 +3,14 @@
 
 #include "platform/messages.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 
 namespace zoka {
 
-TFormTrNul::TFormTrNul(QWidget *parent) : QDialog(parent)
+TFormTrNul::TFormTrNul(const QString &resultsDir, QWidget *parent) : QDialog(parent), m_resultsDir(resultsDir)
 {
     setObjectName(QStringLiteral("FormTrNul"));
     setWindowTitle(QStringLiteral("FormTrNul"));
@@ -44,8 +45,7 @@ void TFormTrNul::FormShow()
     Label1->adjustSize();
     Fermer->setFocus();
     m_pointer.take(Qt::BlankCursor);
-    // Relative name: the current directory is the results directory.
-    if (!m_file.create(QLatin1String(FileName)) || !m_file.writeLine(headerDateText(QDate::currentDate()))) {
+    if (!m_file.create(QDir(m_resultsDir).filePath(QLatin1String(FileName))) || !m_file.writeLine(headerDateText(QDate::currentDate()))) {
         const QString error = m_file.errorText();
         m_file.abandon();
         showError(error);

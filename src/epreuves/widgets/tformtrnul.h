@@ -12,12 +12,12 @@ namespace zoka {
 
 // The window of a test this version does not support: no trials, only a line
 // asking the patient to close it. It writes the date into "TRnul.nul" in the
-// current directory while it is up. No test of the battery opens it.
+// results directory while it is up. No test of the battery opens it.
 class TFormTrNul final : public QDialog {
 public:
     static constexpr const char *FileName = "TRnul.nul";
 
-    explicit TFormTrNul(QWidget *parent = nullptr);
+    explicit TFormTrNul(const QString &resultsDir, QWidget *parent = nullptr);
     ~TFormTrNul() override;
 
     QLabel *Label1;
@@ -37,6 +37,8 @@ public:
 private:
     // Pointer back and file closed, whatever way the window is left.
     void leave();
+
+    QString m_resultsDir;
 
     ResultWriter m_file;
     PointerGuard m_pointer;

@@ -6,7 +6,6 @@
 #include "platform/session.h"
 #include "platform/widgets/displayinfo.h"
 #include "platform/widgets/timingcheckrun.h"
-#include "shell/sharedstate.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -36,8 +35,8 @@ QString timingCheckSubtitle()
              compositor ? QStringLiteral("avec compositeur") : QStringLiteral("sans compositeur"));
 }
 
-TFormChrono::TFormChrono(QWidget *parent)
-    : QDialog(parent)
+TFormChrono::TFormChrono(const Session &session, QWidget *parent)
+    : QDialog(parent), m_session(session)
 {
     setObjectName(QStringLiteral("FormChrono"));
     setWindowTitle(QStringLiteral("Contrôle de la chronométrie"));
@@ -87,7 +86,7 @@ void TFormChrono::runCheck()
     EnregistrerPdf->setEnabled(false);
     Fermer->setEnabled(false);
     Resultats->clear();
-    const QString tone = toneFile.isEmpty() ? programFile(QStringLiteral("Songrave.wav")) : toneFile;
+    const QString tone = toneFile.isEmpty() ? m_session.programFile(QStringLiteral("Songrave.wav")) : toneFile;
     const QString when = timingCheckSubtitle();
     const TimingCheckFigures figures = runTimingCheck(this, tone, [this](const QString &what) {
         Etat->setText(QStringLiteral("Mesure en cours (environ 10 s) : ") + what);
@@ -138,7 +137,7 @@ void TFormChrono::EnregistrerPdfClick()
     if (choosePdfPath) {
         path = choosePdfPath();
     } else {
-        const QString dir = Config.ResultsDir.isEmpty() ? QDir::currentPath() : Config.ResultsDir;
+        const QString dir = m_session.config.ResultsDir.isEmpty() ? m_session.baseDir() : m_session.config.ResultsDir;
         path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer le contrôle en PDF"),
                                             QDir(dir).filePath(QStringLiteral("Controle_chronometrie.pdf")),
                                             QStringLiteral("Document PDF (*.pdf)"));
@@ -149,9 +148,9 @@ void TFormChrono::EnregistrerPdfClick()
         Etat->setText(QStringLiteral("Enregistré dans ") + QDir::toNativeSeparators(path));
 }
 
-void ShowTimingCheckWindow(QWidget *parent)
+void ShowTimingCheckWindow(const Session &session, QWidget *parent)
 {
-    TFormChrono window(parent);
+    TFormChrono window(session, parent);
     window.exec();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "platform/timingcheck.h"
+#include "shell/session.h"
 
 #include <QDialog>
 #include <functional>
@@ -17,7 +18,7 @@ namespace zoka {
 class TFormChrono : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormChrono(QWidget *parent = nullptr);
+    explicit TFormChrono(const Session &session, QWidget *parent = nullptr);
 
     // Runs the measurements and shows them.
     void runCheck();
@@ -44,6 +45,7 @@ protected:
 
 private:
     void EnregistrerPdfClick();
+    const Session &m_session;
     bool m_running = false;
     bool m_ranOnce = false;
     QList<CheckLine> m_lines;
@@ -54,6 +56,6 @@ private:
 QString timingCheckSubtitle();
 
 // Opens the window modally and runs the check.
-void ShowTimingCheckWindow(QWidget *parent);
+void ShowTimingCheckWindow(const Session &session, QWidget *parent);
 
 } // namespace zoka

@@ -3,7 +3,6 @@
 
 #include "platform/messages.h"
 #include "platform/widgets/displaymode.h"
-#include "shell/sharedstate.h"
 #include "shell/widgets/windows.h"
 
 #include <QCloseEvent>
@@ -58,8 +57,9 @@ QPushButton *button(const QString &text, QWidget *parent, const QRect &r)
 
 } // namespace
 
-TFormIntro::TFormIntro(QWidget *parent, QSize screen)
-    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint)
+TFormIntro::TFormIntro(const Session &session, QWidget *parent, QSize screen)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMaximizeButtonHint),
+      m_session(session)
 {
     setObjectName(QStringLiteral("FormIntro"));
     m_baseCaption = QStringLiteral("Zoka - Batterie Attention Tessaro");
@@ -110,8 +110,8 @@ TFormIntro::TFormIntro(QWidget *parent, QSize screen)
     connect(Shape2, &TIntroArea::released, this, &TFormIntro::Shape2MouseUp);
     connect(Shape3, &TIntroArea::released, this, &TFormIntro::Shape3MouseUp);
 
-    endProgram = [] {
-        SwitchScreenMode(InitialScreenWidth, InitialScreenHeight);
+    endProgram = [this] {
+        SwitchScreenMode(m_session.screen.width, m_session.screen.height);
         // Nothing is open yet (the configuration is not even read): end at once.
         std::fflush(nullptr);
         std::_Exit(0);
@@ -144,8 +144,8 @@ void TFormIntro::showEvent(QShowEvent *e)
 
 void TFormIntro::FormShow()
 {
-    setWindowTitle(windowTitle() + QStringLiteral("  v") + VersionShort);
-    const QString file = intro::pictureFile(QDir::currentPath());
+    setWindowTitle(windowTitle() + QStringLiteral("  v") + m_session.versionShort);
+    const QString file = intro::pictureFile(m_session.startDir);
     if (file.isEmpty()) {
         Label1->show();
         Continuer->show();
@@ -185,7 +185,7 @@ void TFormIntro::Shape3MouseUp() { endProgram(); }
 
 void TFormIntro::Shape2MouseUp()
 {
-    m_help.helpAreaReleased(QDir::current().filePath(intro::HelpFile));
+    m_help.helpAreaReleased(QDir(m_session.startDir).filePath(intro::HelpFile));
     showHelpState();
 }
 
@@ -221,11 +221,11 @@ void TFormIntro::closeEvent(QCloseEvent *e)
 
 void TFormIntro::reject() {}
 
-void ShowIntroWindow()
+void ShowIntroWindow(const Session &session)
 {
     static TFormIntro *window = nullptr;
     if (!window)
-        window = new TFormIntro(mainWindow());
+        window = new TFormIntro(session, mainWindow());
     // Maximised; the geometry is also set for a display without a window manager.
     if (const QScreen *s = window->screen() ? window->screen() : QGuiApplication::primaryScreen())
         window->setGeometry(s->availableGeometry());

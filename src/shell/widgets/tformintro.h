@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "shell/session.h"
 #include "shell/intrologic.h"
 
 #include <QDialog>
@@ -32,9 +33,10 @@ protected:
 class TFormIntro : public QDialog {
     Q_OBJECT
 public:
-    // `screen`: the screen size the layout is centred on (the primary screen's
-    // when empty).
-    explicit TFormIntro(QWidget *parent = nullptr, QSize screen = QSize());
+    // The title picture and the help file are those of session.startDir, the directory
+    // the program started in. `screen`: the screen size the layout is centred on (the
+    // primary screen's when empty).
+    explicit TFormIntro(const Session &session, QWidget *parent = nullptr, QSize screen = QSize());
 
     TIntroArea *Image1;
     QLabel *Label1;
@@ -68,6 +70,7 @@ protected:
     void reject() override; // Esc does not leave the title screen
 
 private:
+    const Session &m_session;
     void FormCreate(QSize screen);
     void showHelpState();
 

@@ -3,7 +3,6 @@
 
 #include "platform/widgets/displaymode.h"
 #include "shell/configfile.h"
-#include "shell/sharedstate.h"
 #include "battery/testtable.h"
 #include "shell/widgets/tformchrono.h"
 #include "shell/widgets/windows.h"
@@ -142,8 +141,8 @@ QString screenText(int w, int h) { return QStringLiteral("Actuelle: %1 x %2").ar
 
 } // namespace
 
-TFormOptions::TFormOptions(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TFormOptions::TFormOptions(Session &session, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_session(session), m_logic(session)
 {
     setObjectName(QStringLiteral("FormOptions"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -195,7 +194,7 @@ TFormOptions::TFormOptions(QWidget *parent)
 
     Chrono = button(QString::fromUtf8("Contrôle de la chronométrie"), this, {208, 224, 209, 29});
     Chrono->setToolTip(QString::fromUtf8("Mesurer la chronométrie de cette machine (environ 10 s)"));
-    connect(Chrono, &QPushButton::clicked, this, [this] { ShowTimingCheckWindow(this); });
+    connect(Chrono, &QPushButton::clicked, this, [this] { ShowTimingCheckWindow(m_session, this); });
 
     connect(DirEpr, &QLineEdit::textChanged, this, &TFormOptions::DirEprChange);
     connect(MargeG, &QLineEdit::textChanged, this, &TFormOptions::MargeGChange);
@@ -281,7 +280,7 @@ void TFormOptions::FormShow()
     MargeG->setText(f.margin);
     const QSize screen = currentScreenSize();
     Label1->setText(screenText(screen.width(), screen.height()));
-    Button2->setEnabled(screen.width() != InitialScreenWidth);
+    Button2->setEnabled(screen.width() != m_session.screen.width);
 }
 
 void TFormOptions::setDirText(const QString &text)
@@ -312,12 +311,12 @@ void TFormOptions::MargeGChange(const QString &text) { m_logic.margeGChange(text
 
 void TFormOptions::PoliceClick()
 {
-    QFont font = fontOfConfig(Config);
-    QColor color = colorOfBgr(Config.PrintFontColor);
+    QFont font = fontOfConfig(m_session.config);
+    QColor color = colorOfBgr(m_session.config.PrintFontColor);
     if (!fontDialog(this, font, color))
         return;
     const int size = font.pointSize() > 0 ? font.pointSize() : qRound(font.pointSizeF());
-    m_logic.setPrintFont(font.family(), size > 0 ? size : Config.PrintFontSize, styleOfFont(font), bgrOfColor(color));
+    m_logic.setPrintFont(font.family(), size > 0 ? size : m_session.config.PrintFontSize, styleOfFont(font), bgrOfColor(color));
 }
 
 void TFormOptions::KeyStopChange(const QString &text) { m_logic.keyStopChange(text); }
@@ -326,8 +325,8 @@ void TFormOptions::KeyStopExit() { m_logic.keyStopExit(); }
 
 void TFormOptions::Button2Click()
 {
-    SwitchScreenMode(InitialScreenWidth, InitialScreenHeight);
-    Label1->setText(screenText(InitialScreenWidth, InitialScreenHeight));
+    SwitchScreenMode(m_session.screen.width, m_session.screen.height);
+    Label1->setText(screenText(m_session.screen.width, m_session.screen.height));
     Button2->setEnabled(false);
 }
 
@@ -340,7 +339,7 @@ void TFormOptions::AccepterClick()
 void TFormOptions::AnnulerClick()
 {
     const QString dir = m_logic.annulerClick();
-    const QSignalBlocker block(DirEpr); // Config is the snapshot again as a whole
+    const QSignalBlocker block(DirEpr); // the configuration is the snapshot again as a whole
     DirEpr->setText(dir);
     FormClose();
 }
@@ -396,11 +395,11 @@ bool TFormOptions::eventFilter(QObject *watched, QEvent *e)
     return QDialog::eventFilter(watched, e);
 }
 
-void ShowOptionsWindow()
+void ShowOptionsWindow(Session &session)
 {
     static TFormOptions *window = nullptr;
     if (!window)
-        window = new TFormOptions(mainWindow());
+        window = new TFormOptions(session, mainWindow());
     window->exec();
 }
 

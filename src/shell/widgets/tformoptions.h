@@ -43,7 +43,7 @@ private:
 class TFormOptions : public QDialog {
     Q_OBJECT
 public:
-    explicit TFormOptions(QWidget *parent = nullptr);
+    explicit TFormOptions(Session &session, QWidget *parent = nullptr);
 
     QLabel *DirLabel;
     QLineEdit *DirEpr;
@@ -100,6 +100,7 @@ private:
     void setDirText(const QString &text);
     void FormClose();
 
+    Session &m_session;
     OptionsLogic m_logic;
     bool m_closing = false;
     bool m_inExit = false;

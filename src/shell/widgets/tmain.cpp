@@ -4,7 +4,6 @@
 #include "platform/widgets/centredpage.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/maintexts.h"
-#include "shell/sharedstate.h"
 #include "shell/widgets/windows.h"
 
 #include <QApplication>
@@ -117,8 +116,8 @@ QListWidget *makeList(QWidget *parent, const QRect &r)
 }
 } // namespace
 
-TMain::TMain(QWidget *parent)
-    : QWidget(parent)
+TMain::TMain(Session &session, QWidget *parent)
+    : QWidget(parent), m_logic(session)
 {
     resize(760, 580);
     QWidget *page = makeCentredPage(this);
@@ -178,21 +177,14 @@ TMain::TMain(QWidget *parent)
     Label1->installEventFilter(this);
     Nom->installEventFilter(this);
 
-    // The windows and services outside the main window.
-    MainLogic::Hooks &h = m_logic.hooks();
-    h.showIntro = [] { ShowIntroWindow(); };
-    h.showOptions = [] { ShowOptionsWindow(); };
-    h.startAdministration = [] { runAdministrationWindow(); };
-    h.showAnalysis = [] { return runAnalysisWindow(); };
-    h.showFollowUp = [](const QString &patient) { runFollowUpWindow(patient); };
-    h.switchScreenMode = [](int w, int hgt) { return SwitchScreenMode(w, hgt); };
-    h.screenSize = [] { return currentScreenSize(); };
-    h.quit = [this] {
-        m_quitting = true;
-        close();
-        QCoreApplication::exit(0);
-    };
-    h.beforeModal = [this] { syncFromLogic(); };
+    // What the logic asks of this window (the other windows and the display are the
+    // session's services).
+    m_logic.setWindowCallbacks([this] { syncFromLogic(); },
+                               [this] {
+                                   m_quitting = true;
+                                   close();
+                                   QCoreApplication::exit(0);
+                               });
 
     // The examiner's actions.
     connect(Nom, &QLineEdit::textChanged, this, [this](const QString &t) {

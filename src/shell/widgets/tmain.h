@@ -47,7 +47,7 @@ private:
 class TMain : public QWidget {
     Q_OBJECT
 public:
-    explicit TMain(QWidget *parent = nullptr);
+    explicit TMain(Session &session, QWidget *parent = nullptr);
 
     MainLogic &logic() { return m_logic; }
     // Shows the state of MainLogic in the controls (nothing is raised by it).

@@ -3,35 +3,28 @@
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
 namespace zoka {
 
-// Entry points of the modal windows the main window opens. Each is implemented by
-// its own subsystem; all windows are created once and reused.
+struct Session;
+
+// Entry points of the modal windows. Each is implemented by its own subsystem; all
+// windows are created once (with the session of that first call) and reused. The
+// logic reaches them through the session's services, which the program fills with
+// these (src/main.cpp).
 
 // The main window, parent of every modal window (nullptr before it exists).
 QWidget *mainWindow();
 void setMainWindow(QWidget *w);
 
-void ShowIntroWindow();     // shell/widgets: intro and help, modal
-void ShowOptionsWindow();   // shell/widgets: options, modal
-void StartAdministration(); // administration/widgets: instructions, practice, test run
-// analysis/widgets: analysis of SelectedFile, modal; returns the patient name the
-// file's header gave (empty when none was read).
-QString ShowAnalysisWindow();
+void ShowIntroWindow(const Session &session); // shell/widgets: intro and help, modal
+void ShowOptionsWindow(Session &session);     // shell/widgets: options, modal
+void StartAdministration(Session &session);   // administration/widgets: instructions, practice, test run
+// analysis/widgets: analysis of the chosen file (choices.selectedFile), modal; returns
+// the patient name the file's header gave (empty when none was read).
+QString ShowAnalysisWindow(const Session &session);
 // analysis/widgets: the follow-up of `patient` across the results directory, modal.
-void ShowFollowUpWindow(const QString &patient);
-
-// The main window opens the administration and the analysis through these, which
-// the program installs at start-up (the shell's windows sit below both subsystems).
-void setAdministrationWindow(std::function<void()> open);
-void setAnalysisWindow(std::function<QString()> open);
-void runAdministrationWindow();
-QString runAnalysisWindow();
-void setFollowUpWindow(std::function<void(const QString &)> open);
-void runFollowUpWindow(const QString &patient);
+void ShowFollowUpWindow(const Session &session, const QString &patient);
 
 } // namespace zoka
