@@ -106,7 +106,7 @@ private:
     void setLimitEditing(bool editing, const QString &proposed = QString());
     void refreshStatus();
     QStringList notesBoxLines() const;
-    // Export, printing and plots (exporting.cpp, printing.cpp, plots.cpp).
+    // Export and printing (exporting.cpp, printing.cpp); the page and the plots.
     void createExportGroup();
     void applyExportAvailability(bool showing);
     QString exportPath(bool pdf) const;
