@@ -585,7 +585,7 @@ AnalysisPlots::AnalysisPlots(QWidget *parent)
     , m_tabs(new QTabWidget(this))
     , m_message(new QLabel(this))
 {
-    setObjectName(QStringLiteral("Graphiques"));
+    setObjectName(QStringLiteral("plots"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tabs);
