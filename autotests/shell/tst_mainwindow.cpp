@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(TestIndex, 0);
         QCOMPARE(fx.logic.epreuves.index, 0);
         QVERIFY(fx.logic.nbItems3.visible && !fx.logic.nbItems2.visible && !fx.logic.vitesseAS.visible);
-        QCOMPARE(fx.logic.label1Caption, QString("16"));
+        QCOMPARE(fx.logic.countText, QString("16"));
         QCOMPARE(ItemCount, 16);
         QVERIFY(fx.logic.passationEnabled && fx.logic.analysesEnabled && fx.logic.gestionEnabled);
         QCOMPARE(QDir::currentPath(), QDir(fx.results).canonicalPath());
@@ -284,11 +284,11 @@ private slots:
         for (const Case &c : cases) {
             fx.logic.setEpreuvesIndex(c.test);
             QCOMPARE(TestIndex, c.test);
-            QCOMPARE(fx.logic.label1Caption, QString(c.label));
+            QCOMPARE(fx.logic.countText, QString(c.label));
             QCOMPARE(fx.logic.nbItems2.visible, c.g2);
             QCOMPARE(fx.logic.nbItems3.visible, c.g3);
             QCOMPARE(fx.logic.vitesseAS.visible, c.speed);
-            QCOMPARE(fx.logic.groupBox2Caption, QString(c.speed ? "msec:" : "# items"));
+            QCOMPARE(fx.logic.countGroupCaption, QString(c.speed ? "msec:" : "# items"));
             if (c.g2)
                 QCOMPARE(fx.logic.nbItems2.index, 0);
             fx.calls.clear();
@@ -299,17 +299,17 @@ private slots:
 
         fx.logic.setEpreuvesIndex(1);
         fx.logic.setNbItems2Index(1);
-        QCOMPARE(fx.logic.label1Caption, QString("64"));
+        QCOMPARE(fx.logic.countText, QString("64"));
         QCOMPARE(ItemCount, 64);
 
         fx.logic.setEpreuvesIndex(7);
         fx.logic.setVitesseASIndex(2);
-        QCOMPARE(fx.logic.label1Caption, QString("750"));
+        QCOMPARE(fx.logic.countText, QString("750"));
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_228-2.AS"}));
         fx.logic.setVitesseASIndex(0);
-        QCOMPARE(fx.logic.label1Caption, QString("1250"));
+        QCOMPARE(fx.logic.countText, QString("1250"));
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
@@ -323,12 +323,12 @@ private slots:
         // Not offered: only the file selection goes.
         for (int t : {2, 5, 7, 8, 9}) {
             fx.logic.setEpreuvesIndex(t);
-            const QString label = fx.logic.label1Caption;
+            const QString label = fx.logic.countText;
             msgs.service.clear();
             fx.logic.Label1DblClick();
             QVERIFY(msgs.service.shown().isEmpty());
             QVERIFY(!UnlimitedChosen);
-            QCOMPARE(fx.logic.label1Caption, label);
+            QCOMPARE(fx.logic.countText, label);
         }
 
         fx.logic.setEpreuvesIndex(6);
@@ -336,7 +336,7 @@ private slots:
         fx.logic.Label1DblClick();
         QCOMPARE(msgs.service.texts(),
                  QStringList({"     Les séries de stimuli doivent-elles se répéter sans fin?      "}));
-        QCOMPARE(fx.logic.label1Caption, QString("- - -"));
+        QCOMPARE(fx.logic.countText, QString("- - -"));
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_999.MIX"}));
@@ -357,7 +357,7 @@ private slots:
         QVERIFY(!UnlimitedChosen);
         QVERIFY(fx.logic.nbItems3.enabled);
         QCOMPARE(fx.logic.nbItems3.index, 0);
-        QCOMPARE(fx.logic.label1Caption, QString("16"));
+        QCOMPARE(fx.logic.countText, QString("16"));
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_16.VC"}));
@@ -525,7 +525,7 @@ private slots:
         fx.logic.userClickFile(fx.row("Dupont_228-2.AS"));
         QCOMPARE(TestIndex, 7);
         QCOMPARE(fx.logic.vitesseAS.index, 2);
-        QCOMPARE(fx.logic.label1Caption, QString("750"));
+        QCOMPARE(fx.logic.countText, QString("750"));
         QCOMPARE(SelectedFile, QString("Dupont_228-2.AS"));
         QVERIFY(msgs.service.shown().isEmpty());
         fx.logic.userClickFile(fx.row("Dupont_228.AS"));
@@ -535,7 +535,7 @@ private slots:
                               "vitesse est de 1 présentation/sec.)"}));
         QCOMPARE(SpeedIndex, 3);
         QVERIFY(!fx.logic.vitesseAS.enabled);
-        QVERIFY(fx.logic.label1Caption.isEmpty());
+        QVERIFY(fx.logic.countText.isEmpty());
         fx.calls.clear();
         fx.logic.AnalysesClick();
         QCOMPARE(fx.calls, QStringList({"analysis:Dupont_228.AS"}));
@@ -569,7 +569,7 @@ private slots:
         // Fixed-count test: the count of the file is taken.
         fx.logic.userClickFile(fx.row("Dupont_65.MIX"));
         QCOMPARE(TestIndex, 6);
-        QCOMPARE(fx.logic.label1Caption, QString("65"));
+        QCOMPARE(fx.logic.countText, QString("65"));
     }
 
     // The name in the file's header becomes the patient of the next administration
@@ -615,14 +615,14 @@ private slots:
 
         // The count of a fixed-count file is shown for its analysis...
         fx.logic.userClickFile(fx.row("Dupont_65.MIX"));
-        QCOMPARE(fx.logic.label1Caption, QString("65"));
+        QCOMPARE(fx.logic.countText, QString("65"));
         // ... but a new administration runs the 64 items of the test.
         msgs.service.clear();
         msgs.service.queue(MsgAnswer::Yes);  // overwrite Dupont_65.MIX
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"Dupont_65.MIX items 64 speed 1"}));
         QCOMPARE(msgs.service.shown().size(), 1);
-        QCOMPARE(fx.logic.label1Caption, QString("64"));
+        QCOMPARE(fx.logic.countText, QString("64"));
 
         fx.calls.clear();
         fx.logic.userClickFile(fx.row("Dupont_999.PAS"));
@@ -640,7 +640,7 @@ private slots:
         QCOMPARE(fx.calls, QStringList({"Dupont_228-1.AS items 228 speed 1"}));
         QVERIFY(fx.logic.vitesseAS.enabled);
         QCOMPARE(fx.logic.vitesseAS.index, 1);
-        QCOMPARE(fx.logic.label1Caption, QString("1000"));
+        QCOMPARE(fx.logic.countText, QString("1000"));
     }
 
     void patientChoiceAndDeletion()
@@ -791,53 +791,53 @@ private slots:
         w.logic().hooks().beforeModal = [&] { w.syncFromLogic(); };
         w.runFormShow();
 
-        QCOMPARE(w.Passation->geometry(), QRect(104, 128, 89, 33));
-        QCOMPARE(w.Epreuves->geometry(), QRect(520, 32, 177, 385));
-        QCOMPARE(w.FileListEpreuves->geometry(), QRect(184, 21, 145, 201));
-        QCOMPARE(w.Quitter->parentWidget(), w.GroupBox4);
-        QVERIFY(w.Passation->font().underline());
-        QVERIFY(w.FileListPatients->isHidden());
-        QCOMPARE(w.Label1->text(), QString("16"));
-        QCOMPARE(w.Epreuves->itemIndex(), 0);
-        QCOMPARE(w.ListPatients->count(), 1);
+        QCOMPARE(w.administrationButton->geometry(), QRect(104, 128, 89, 33));
+        QCOMPARE(w.testGroup->geometry(), QRect(520, 32, 177, 385));
+        QCOMPARE(w.patientFilesList->geometry(), QRect(184, 21, 145, 201));
+        QCOMPARE(w.quitButton->parentWidget(), w.quitGroup);
+        QVERIFY(w.administrationButton->font().underline());
+        QVERIFY(w.allFilesList->isHidden());
+        QCOMPARE(w.countLabel->text(), QString("16"));
+        QCOMPARE(w.testGroup->itemIndex(), 0);
+        QCOMPARE(w.patientList->count(), 1);
         QCOMPARE(w.windowTitle(), QString("Zoka v4.0"));
 
         // A click on another test raises its handler; the count group follows.
-        w.Epreuves->button(3)->click();
+        w.testGroup->button(3)->click();
         QCOMPARE(TestIndex, 3);
-        QCOMPARE(w.Label1->text(), QString("32"));
-        QVERIFY(!w.NbItems2->isHidden());
-        QVERIFY(w.NbItems3->isHidden());
-        w.NbItems2->button(1)->click();
+        QCOMPARE(w.countLabel->text(), QString("32"));
+        QVERIFY(!w.twoCountsGroup->isHidden());
+        QVERIFY(w.threeCountsGroup->isHidden());
+        w.twoCountsGroup->button(1)->click();
         QCOMPARE(ItemCount, 64);
-        QCOMPARE(w.Label1->text(), QString("64"));
+        QCOMPARE(w.countLabel->text(), QString("64"));
 
         // Typing into the name field cuts it with the message.
-        w.Nom->setText("ab_");
-        QCOMPARE(w.Nom->text(), QString("ab"));
+        w.patientNameEdit->setText("ab_");
+        QCOMPARE(w.patientNameEdit->text(), QString("ab"));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(PatientName, QString("ab"));
 
         // The double-click on the count asks for endless series (test 3 offers them).
-        QTest::mouseDClick(w.Label1, Qt::LeftButton);
-        QCOMPARE(w.Label1->text(), QString("- - -"));
-        QVERIFY(!w.NbItems2->isEnabled());
+        QTest::mouseDClick(w.countLabel, Qt::LeftButton);
+        QCOMPARE(w.countLabel->text(), QString("- - -"));
+        QVERIFY(!w.twoCountsGroup->isEnabled());
 
         // Choosing the patient in the list fills the name field.
-        QTest::mouseClick(w.ListPatients->viewport(), Qt::LeftButton, {},
-                          w.ListPatients->visualItemRect(w.ListPatients->item(0)).center());
-        QCOMPARE(w.Nom->text(), QString("Dupont"));
-        QCOMPARE(w.FileListEpreuves->count(), 1);
-        QTest::mouseClick(w.FileListEpreuves->viewport(), Qt::LeftButton, {},
-                          w.FileListEpreuves->visualItemRect(w.FileListEpreuves->item(0)).center());
+        QTest::mouseClick(w.patientList->viewport(), Qt::LeftButton, {},
+                          w.patientList->visualItemRect(w.patientList->item(0)).center());
+        QCOMPARE(w.patientNameEdit->text(), QString("Dupont"));
+        QCOMPARE(w.patientFilesList->count(), 1);
+        QTest::mouseClick(w.patientFilesList->viewport(), Qt::LeftButton, {},
+                          w.patientFilesList->visualItemRect(w.patientFilesList->item(0)).center());
         QCOMPARE(SelectedFile, QString("Dupont_16.VC"));
-        QCOMPARE(w.Epreuves->itemIndex(), 0);
-        QCOMPARE(w.FileListEpreuves->currentRow(), 0);
+        QCOMPARE(w.testGroup->itemIndex(), 0);
+        QCOMPARE(w.patientFilesList->currentRow(), 0);
 
         // "Suivi" opens the follow-up of the patient in the name field.
         QString followed = QStringLiteral("(none)");
         w.logic().hooks().showFollowUp = [&](const QString &patient) { followed = patient; };
-        w.Suivi->click();
+        w.followUpButton->click();
         QCOMPARE(followed, QString("Dupont"));
     }
 
@@ -854,21 +854,21 @@ private slots:
         msgs.service.clear();
 
         // Entering the list chooses nothing by itself.
-        w.FileListEpreuves->setFocus();
+        w.patientFilesList->setFocus();
         QCoreApplication::processEvents();
         QVERIFY(msgs.service.shown().isEmpty());
         QVERIFY(SelectedFile.isEmpty());
 
         // Moving with the keys chooses each file in turn, messages included.
-        QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
+        QTest::keyClick(w.patientFilesList, Qt::Key_Down);
         QCOMPARE(SelectedFile, QString("Dupont_32.TXT"));
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier ne correspond pas à une épreuve"}));
-        QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
+        QTest::keyClick(w.patientFilesList, Qt::Key_Down);
         QCOMPARE(SelectedFile, QString("Dupont_64.LAT"));
-        QCOMPARE(w.Epreuves->itemIndex(), 1);
-        QCOMPARE(w.NbItems2->itemIndex(), 1);
-        QCOMPARE(w.Label1->text(), QString("64"));
-        QCOMPARE(w.FileListEpreuves->currentRow(), 2);
+        QCOMPARE(w.testGroup->itemIndex(), 1);
+        QCOMPARE(w.twoCountsGroup->itemIndex(), 1);
+        QCOMPARE(w.countLabel->text(), QString("64"));
+        QCOMPARE(w.patientFilesList->currentRow(), 2);
     }
 
     void controlsCentredOnTheScreen_data()
@@ -888,8 +888,8 @@ private slots:
         w.logic().hooks() = fx.logic.hooks();
         w.resize(window);
         w.show();
-        QCOMPARE(w.Passation->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(104, 128));
-        QCOMPARE(w.Epreuves->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(520, 32));
+        QCOMPARE(w.administrationButton->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(104, 128));
+        QCOMPARE(w.testGroup->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(520, 32));
     }
 
     void altLettersPressTheButtons()
@@ -902,13 +902,13 @@ private slots:
         w.logic().hooks() = fx.logic.hooks();
         QVERIFY(showActive(w));
         fx.calls.clear();
-        w.Nom->setFocus();
-        const QString before = w.Nom->text();
-        QTest::keyClick(w.Nom, Qt::Key_O, Qt::AltModifier);
+        w.patientNameEdit->setFocus();
+        const QString before = w.patientNameEdit->text();
+        QTest::keyClick(w.patientNameEdit, Qt::Key_O, Qt::AltModifier);
         QTRY_COMPARE(fx.calls, QStringList({"options"})); // the button's click is animated
-        QTest::keyClick(w.Nom, Qt::Key_Q, Qt::AltModifier);
+        QTest::keyClick(w.patientNameEdit, Qt::Key_Q, Qt::AltModifier);
         QTRY_COMPARE(fx.calls, QStringList({"options", "save", "quit"}));
-        QCOMPARE(w.Nom->text(), before);
+        QCOMPARE(w.patientNameEdit->text(), before);
     }
 
     // Return presses the button that has the focus; Tab goes from "Options" to
@@ -922,15 +922,15 @@ private slots:
         w.logic().hooks() = fx.logic.hooks();
         QVERIFY(showActive(w));
         fx.calls.clear();
-        w.Options->setFocus();
-        QTest::keyClick(w.Options, Qt::Key_Return);
+        w.optionsButton->setFocus();
+        QTest::keyClick(w.optionsButton, Qt::Key_Return);
         QCOMPARE(fx.calls, QStringList({"options"}));
-        QCOMPARE(w.Options->nextInFocusChain(), static_cast<QWidget *>(w.Quitter));
-        const QString before = w.Nom->text();
+        QCOMPARE(w.optionsButton->nextInFocusChain(), static_cast<QWidget *>(w.quitButton));
+        const QString before = w.patientNameEdit->text();
         QKeyEvent alt(QEvent::KeyPress, Qt::Key_O, Qt::AltModifier, QStringLiteral("o"));
-        QCoreApplication::sendEvent(w.Nom, &alt);
+        QCoreApplication::sendEvent(w.patientNameEdit, &alt);
         QTRY_COMPARE(fx.calls, QStringList({"options", "options"}));
-        QCOMPARE(w.Nom->text(), before);
+        QCOMPARE(w.patientNameEdit->text(), before);
     }
 
     void startupFailureDisablesTheWindow()
@@ -941,12 +941,12 @@ private slots:
         TMain w;
         w.logic().hooks() = fx.logic.hooks();
         w.runFormShow();
-        QVERIFY(!w.Passation->isEnabled());
-        QVERIFY(!w.Analyses->isEnabled());
-        QVERIFY(!w.Gestion->isEnabled());
-        QVERIFY(!w.Epreuves->isEnabled());
-        QVERIFY(w.Options->isEnabled());
-        QVERIFY(w.Quitter->isEnabled());
+        QVERIFY(!w.administrationButton->isEnabled());
+        QVERIFY(!w.analysisButton->isEnabled());
+        QVERIFY(!w.deleteButton->isEnabled());
+        QVERIFY(!w.testGroup->isEnabled());
+        QVERIFY(w.optionsButton->isEnabled());
+        QVERIFY(w.quitButton->isEnabled());
     }
 };
 

@@ -63,7 +63,7 @@ MainLogic::MainLogic(Hooks hooks)
     vitesseAS.items = {Lente, Moyenne, Rapide};
     vitesseAS.index = 1;
     vitesseAS.visible = false;
-    groupBox2Caption = GroupBox2Items;
+    countGroupCaption = CountGroupItems;
 }
 
 // ---- Program-side changes ----------------------------------------------------------
@@ -194,7 +194,7 @@ void MainLogic::FormShow()
     TestIndex = 0;
     nbItems2.visible = false;
     nbItems3.visible = false;
-    label1Caption.clear();
+    countText.clear();
 
     // The results directory.
     if (!QFileInfo(Config.ResultsDir).isDir()) {
@@ -309,8 +309,8 @@ void MainLogic::EpreuvesClick()
         clearFileSelection();
         SelectedFile.clear();
     }
-    groupBox2Caption = GroupBox2Items;
-    label1Caption.clear();
+    countGroupCaption = CountGroupItems;
+    countText.clear();
     TestIndex = epreuves.index;
     if (TestIndex == SpeedTestIndex)
         SetupSpeedChoice(1);
@@ -350,7 +350,7 @@ void MainLogic::SetupItemCountChoice()
     case CountChoice::Speed:
         break;
     }
-    label1Caption = QString::number(ItemCount);
+    countText = QString::number(ItemCount);
     if (ItemCount == 0)
         InternalError(201);
 }
@@ -372,7 +372,7 @@ void MainLogic::TakeItemCount(int kind)
     default:
         break;
     }
-    label1Caption = QString::number(ItemCount);
+    countText = QString::number(ItemCount);
 }
 
 void MainLogic::NbItems2Click()
@@ -401,15 +401,15 @@ void MainLogic::SetupSpeedChoice(int s)
     vitesseAS.enabled = true;
     vitesseAS.visible = true;
     setVitesseASIndex(s);
-    groupBox2Caption = GroupBox2Msec;
-    label1Caption = QString::number(SpeedTable[SpeedIndex]);
+    countGroupCaption = CountGroupMsec;
+    countText = QString::number(SpeedTable[SpeedIndex]);
     ItemCount = 228;
 }
 
 void MainLogic::VitesseASClick()
 {
     SpeedIndex = vitesseAS.index;
-    label1Caption = QString::number(SpeedTable[SpeedIndex]);
+    countText = QString::number(SpeedTable[SpeedIndex]);
 }
 
 void MainLogic::rerunTestSetup()
@@ -437,7 +437,7 @@ void MainLogic::Label1DblClick()
         ItemCount = EndlessItemCount;
         nbItems2.enabled = false;
         nbItems3.enabled = false;
-        label1Caption = Endless;
+        countText = Endless;
     } else {
         UnlimitedChosen = false;
         UnlimitedActive = false;
@@ -722,7 +722,7 @@ void MainLogic::FileListEpreuvesClick()
     if (TestIndex == SpeedTestIndex) {
         if (!parts.speedValid) {
             vitesseAS.enabled = false;
-            label1Caption.clear();
+            countText.clear();
             say(MsgKind::Warning, AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
                         + QLatin1Char('"') + AsTail);
             SpeedIndex = 3;

@@ -70,8 +70,8 @@ public:
     RadioGroupModel nbItems2;   // 32/64 or 36/64 items
     RadioGroupModel nbItems3;   // 16/32/64 items
     RadioGroupModel vitesseAS;  // speed of test 7
-    QString groupBox2Caption;
-    QString label1Caption;
+    QString countGroupCaption;
+    QString countText;
     bool passationEnabled = false;
     bool analysesEnabled = false;
     bool gestionEnabled = false;

@@ -45,7 +45,7 @@ inline const QString SelectPatient = QStringLiteral("Sélectionnez un patient po
 inline const QString Caption = QStringLiteral("Zoka v");
 inline const QString NomInit = QStringLiteral("Inconnu");
 inline const QString BoxNom = QStringLiteral("Nom du patient");
-inline const QString GroupBox1 = QStringLiteral("Tâche à réaliser:");
+inline const QString TaskGroup = QStringLiteral("Tâche à réaliser:");
 inline const QString Passation = QStringLiteral("Passation");
 inline const QString Analyses = QStringLiteral("Analyse");
 inline const QString Suivi = QStringLiteral("Suivi");
@@ -63,10 +63,10 @@ inline const QString Vitesse = QStringLiteral("Vitesse présentation");
 inline const QString Lente = QStringLiteral("   ->  lente");
 inline const QString Moyenne = QStringLiteral("   ->  moyenne");
 inline const QString Rapide = QStringLiteral("   ->  rapide");
-inline const QString GroupBox2Items = QStringLiteral("# items");
-inline const QString GroupBox2Msec = QStringLiteral("msec:");
+inline const QString CountGroupItems = QStringLiteral("# items");
+inline const QString CountGroupMsec = QStringLiteral("msec:");
 inline const QString Endless = QStringLiteral("- - -");
-inline const QString Label1Hint = QStringLiteral("DoubleClick pour illimité si permis; Dbl click for unlimited # if enabled");
+inline const QString CountHint = QStringLiteral("DoubleClick pour illimité si permis; Dbl click for unlimited # if enabled");
 
 // Twenty blanks, around the deletion and overwrite questions.
 inline const QString Blanks20 = QString(20, QLatin1Char(' '));
