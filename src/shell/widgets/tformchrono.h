@@ -28,11 +28,11 @@ public:
     // message shown when it cannot be written.
     bool savePdf(const QString &path);
 
-    QLabel *Etat;
-    QTextBrowser *Resultats;
-    QPushButton *Recommencer;
-    QPushButton *EnregistrerPdf;
-    QPushButton *Fermer;
+    QLabel *statusLabel;
+    QTextBrowser *resultsView;
+    QPushButton *restartButton;
+    QPushButton *savePdfButton;
+    QPushButton *closeButton;
 
     // Where "Enregistrer en PDF" writes; empty = a file dialog. Tests put theirs.
     std::function<QString()> choosePdfPath;
