@@ -146,10 +146,10 @@ int main(int argc, char **argv)
         return 1;
     }
     zoka::setInternalErrorCleanup(restoreScreen);
-    zoka::setConfigOptionsWindowHook([] { zoka::ShowOptionsWindow(); });
+    zoka::setConfigOptionsWindowHook([] { zoka::showOptionsWindow(); });
     zoka::setAdministrationWindow([] { zoka::StartAdministration(); });
-    zoka::setAnalysisWindow([] { return zoka::ShowAnalysisWindow(); });
-    zoka::setFollowUpWindow([](const QString &patient) { zoka::ShowFollowUpWindow(patient); });
+    zoka::setAnalysisWindow([] { return zoka::showAnalysisWindow(); });
+    zoka::setFollowUpWindow([](const QString &patient) { zoka::showFollowUpWindow(patient); });
     zoka::setTestWindowRunner([](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); });
     zoka::setSoundPlayerFactory([] { return std::make_unique<zoka::PulseSoundPlayer>(); });
     // Test runs ask for real-time scheduling and locked memory; each administration

@@ -308,7 +308,7 @@ void TFormAnalyse::OptionsClick()
 {
     m_logic.setStatusMessage(QString());
     refreshStatus();
-    ShowOptionsWindow();
+    showOptionsWindow();
 }
 
 void TFormAnalyse::QuitterClick()
@@ -406,7 +406,7 @@ TFormAnalyse *analysisWindow()
     return window;
 }
 
-QString ShowAnalysisWindow()
+QString showAnalysisWindow()
 {
     TFormAnalyse *w = analysisWindow();
     w->FormShow();

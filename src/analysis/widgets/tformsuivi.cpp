@@ -549,7 +549,7 @@ TFormSuivi *followUpWindow()
     return w;
 }
 
-void ShowFollowUpWindow(const QString &patient)
+void showFollowUpWindow(const QString &patient)
 {
     TFormSuivi *w = followUpWindow();
     w->FormShow(ResultsDirPath.isEmpty() ? QDir::currentPath() : ResultsDirPath, patient);

@@ -149,7 +149,7 @@ void TFormChrono::EnregistrerPdfClick()
         statusLabel->setText(QStringLiteral("Enregistré dans ") + QDir::toNativeSeparators(path));
 }
 
-void ShowTimingCheckWindow(QWidget *parent)
+void showTimingCheckWindow(QWidget *parent)
 {
     TFormChrono window(parent);
     window.exec();

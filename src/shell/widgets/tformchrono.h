@@ -54,6 +54,6 @@ private:
 QString timingCheckSubtitle();
 
 // Opens the window modally and runs the check.
-void ShowTimingCheckWindow(QWidget *parent);
+void showTimingCheckWindow(QWidget *parent);
 
 } // namespace zoka

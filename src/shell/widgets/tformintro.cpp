@@ -221,7 +221,7 @@ void TFormIntro::closeEvent(QCloseEvent *e)
 
 void TFormIntro::reject() {}
 
-void ShowIntroWindow()
+void showIntroWindow()
 {
     static TFormIntro *window = nullptr;
     if (!window)

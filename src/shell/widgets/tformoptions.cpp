@@ -195,7 +195,7 @@ TFormOptions::TFormOptions(QWidget *parent)
 
     timingCheckButton = button(QString::fromUtf8("Contrôle de la chronométrie"), this, {208, 224, 209, 29});
     timingCheckButton->setToolTip(QString::fromUtf8("Mesurer la chronométrie de cette machine (environ 10 s)"));
-    connect(timingCheckButton, &QPushButton::clicked, this, [this] { ShowTimingCheckWindow(this); });
+    connect(timingCheckButton, &QPushButton::clicked, this, [this] { showTimingCheckWindow(this); });
 
     connect(resultsDirEdit, &QLineEdit::textChanged, this, &TFormOptions::DirEprChange);
     connect(marginEdit, &QLineEdit::textChanged, this, &TFormOptions::MargeGChange);
@@ -396,7 +396,7 @@ bool TFormOptions::eventFilter(QObject *watched, QEvent *e)
     return QDialog::eventFilter(watched, e);
 }
 
-void ShowOptionsWindow()
+void showOptionsWindow()
 {
     static TFormOptions *window = nullptr;
     if (!window)

@@ -39,7 +39,7 @@ private:
 
 // Configuration window: results directory, left print margin, print font, stop key,
 // start-up screen resolution. Created once, shown modally through
-// ShowOptionsWindow(); it closes only through "Accepter" and "Annuler".
+// showOptionsWindow(); it closes only through "Accepter" and "Annuler".
 class TFormOptions : public QDialog {
     Q_OBJECT
 public:

@@ -180,8 +180,8 @@ TMain::TMain(QWidget *parent)
 
     // The windows and services outside the main window.
     MainLogic::Hooks &h = m_logic.hooks();
-    h.showIntro = [] { ShowIntroWindow(); };
-    h.showOptions = [] { ShowOptionsWindow(); };
+    h.showIntro = [] { showIntroWindow(); };
+    h.showOptions = [] { showOptionsWindow(); };
     h.startAdministration = [] { runAdministrationWindow(); };
     h.showAnalysis = [] { return runAnalysisWindow(); };
     h.showFollowUp = [](const QString &patient) { runFollowUpWindow(patient); };

@@ -16,14 +16,14 @@ namespace zoka {
 QWidget *mainWindow();
 void setMainWindow(QWidget *w);
 
-void ShowIntroWindow();     // shell/widgets: intro and help, modal
-void ShowOptionsWindow();   // shell/widgets: options, modal
+void showIntroWindow();     // shell/widgets: intro and help, modal
+void showOptionsWindow();   // shell/widgets: options, modal
 void StartAdministration(); // administration/widgets: instructions, practice, test run
 // analysis/widgets: analysis of SelectedFile, modal; returns the patient name the
 // file's header gave (empty when none was read).
-QString ShowAnalysisWindow();
+QString showAnalysisWindow();
 // analysis/widgets: the follow-up of `patient` across the results directory, modal.
-void ShowFollowUpWindow(const QString &patient);
+void showFollowUpWindow(const QString &patient);
 
 // The main window opens the administration and the analysis through these, which
 // the program installs at start-up (the shell's windows sit below both subsystems).
