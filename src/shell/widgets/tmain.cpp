@@ -123,7 +123,7 @@ TMain::TMain(QWidget *parent)
     resize(760, 580);
     QWidget *page = makeCentredPage(this);
 
-    patientNameGroup = new QGroupBox(maintext::BoxNom, page);
+    patientNameGroup = new QGroupBox(PatientNameGroup, page);
     patientNameGroup->setGeometry(88, 24, 345, 57);
     patientNameEdit = new QLineEdit(NomInit, patientNameGroup);
     patientNameEdit->setGeometry(16, 24, 313, 21);
@@ -137,7 +137,7 @@ TMain::TMain(QWidget *parent)
     // their group and the list of the tests.
     followUpButton = makeButton(maintext::Suivi, page, QRect(441, 128, 70, 33), true);
 
-    listsGroup = new QGroupBox(maintext::ListPassation, page);
+    listsGroup = new QGroupBox(ListsGroup, page);
     listsGroup->setGeometry(88, 200, 345, 233);
     patientList = makeList(listsGroup, QRect(16, 21, 145, 201));
     allFilesList = makeList(listsGroup, QRect(16, 21, 145, 201));
