@@ -53,73 +53,73 @@ MainLogic::MainLogic()
 MainLogic::MainLogic(Hooks hooks)
     : m_hooks(std::move(hooks))
 {
-    nomText = NomInit;
+    patientNameText = NomInit;
     for (const TestEntry &entry : testTable())
-        epreuves.items << entry.listCaption;
-    epreuves.enabled = false;
-    nbItems3.items = {Items16, Items32, Items64};
-    nbItems2.items = {Items32, Items64};
-    nbItems2.visible = false;  // one count group at a time
-    vitesseAS.items = {Lente, Moyenne, Rapide};
-    vitesseAS.index = 1;
-    vitesseAS.visible = false;
+        testGroup.items << entry.listCaption;
+    testGroup.enabled = false;
+    threeCountsGroup.items = {Items16, Items32, Items64};
+    twoCountsGroup.items = {Items32, Items64};
+    twoCountsGroup.visible = false;  // one count group at a time
+    speedGroup.items = {Lente, Moyenne, Rapide};
+    speedGroup.index = 1;
+    speedGroup.visible = false;
     countGroupCaption = CountGroupItems;
 }
 
 // ---- Program-side changes ----------------------------------------------------------
 
-void MainLogic::setNomText(const QString &text)
+void MainLogic::setPatientNameText(const QString &text)
 {
-    if (text == nomText)
+    if (text == patientNameText)
         return;
-    nomText = text;
+    patientNameText = text;
     NomChange();
 }
 
-void MainLogic::setEpreuvesIndex(int index)
+void MainLogic::setTestGroupIndex(int index)
 {
-    if (index == epreuves.index)
+    if (index == testGroup.index)
         return;
-    epreuves.index = index;
+    testGroup.index = index;
     if (index >= 0)
         EpreuvesClick();
 }
 
-void MainLogic::setNbItems2Index(int index)
+void MainLogic::setTwoCountsIndex(int index)
 {
-    if (index == nbItems2.index)
+    if (index == twoCountsGroup.index)
         return;
-    nbItems2.index = index;
+    twoCountsGroup.index = index;
     if (index >= 0)
         NbItems2Click();
 }
 
-void MainLogic::setNbItems3Index(int index)
+void MainLogic::setThreeCountsIndex(int index)
 {
-    if (index == nbItems3.index)
+    if (index == threeCountsGroup.index)
         return;
-    nbItems3.index = index;
+    threeCountsGroup.index = index;
     if (index >= 0)
         NbItems3Click();
 }
 
-void MainLogic::setVitesseASIndex(int index)
+void MainLogic::setSpeedGroupIndex(int index)
 {
-    if (index == vitesseAS.index)
+    if (index == speedGroup.index)
         return;
-    vitesseAS.index = index;
+    speedGroup.index = index;
     if (index >= 0)
         VitesseASClick();
 }
 
 void MainLogic::selectFile(int row)
 {
-    fileListEpreuves.selected = (row >= 0 && row < fileListEpreuves.entries.size()) ? row : -1;
+    patientFilesList.selected = (row >= 0 && row < patientFilesList.entries.size()) ? row : -1;
 }
 
 void MainLogic::selectPatient(int row)
 {
-    listPatientsSelected = (row >= 0 && row < listPatients.size()) ? row : -1;
+    patientListSelected = (row >= 0 && row < patientList.size()) ? row : -1;
 }
 
 void MainLogic::userClickPatient(int row)
@@ -140,7 +140,7 @@ void MainLogic::userDoubleClickFile(int row)
     FileListEpreuvesDblClick();
 }
 
-void MainLogic::clearFileSelection() { fileListEpreuves.selected = -1; }
+void MainLogic::clearFileSelection() { patientFilesList.selected = -1; }
 
 void MainLogic::say(MsgKind kind, const QString &text)
 {
@@ -192,8 +192,8 @@ void MainLogic::FormShow()
     caption += VersionShort;
 
     TestIndex = 0;
-    nbItems2.visible = false;
-    nbItems3.visible = false;
+    twoCountsGroup.visible = false;
+    threeCountsGroup.visible = false;
     countText.clear();
 
     // The results directory.
@@ -211,13 +211,13 @@ void MainLogic::FormShow()
         return;
     }
 
-    passationEnabled = true;
-    analysesEnabled = true;
-    gestionEnabled = true;
-    epreuves.enabled = true;
-    setEpreuvesIndex(TestIndex);
+    administrationEnabled = true;
+    analysisEnabled = true;
+    deleteEnabled = true;
+    testGroup.enabled = true;
+    setTestGroupIndex(TestIndex);
 
-    focus = MainFocus::Nom;
+    focus = MainFocus::PatientName;
     PatientName.clear();
     SelectedFile.clear();
 
@@ -227,15 +227,15 @@ void MainLogic::FormShow()
 void MainLogic::startupFailure()
 {
     startupFailed = true;
-    passationEnabled = false;
-    analysesEnabled = false;
-    gestionEnabled = false;
-    epreuves.enabled = false;
-    nomEnabled = false;
+    administrationEnabled = false;
+    analysisEnabled = false;
+    deleteEnabled = false;
+    testGroup.enabled = false;
+    patientNameEnabled = false;
     listsEnabled = false;
-    nbItems2.enabled = false;
-    nbItems3.enabled = false;
-    vitesseAS.enabled = false;
+    twoCountsGroup.enabled = false;
+    threeCountsGroup.enabled = false;
+    speedGroup.enabled = false;
     say(MsgKind::Error, StartupFailedText);
 }
 
@@ -279,39 +279,39 @@ void MainLogic::OptionsClick()
 
 void MainLogic::NomChange()
 {
-    PatientName = nomText;
+    PatientName = patientNameText;
 
     const int keep = underscoreDotCut(PatientName);
     const int bad = forbiddenFileNameCharIndex(PatientName);
     if (keep >= 0) {
         say(MsgKind::Error, NameBadChars);
-        setNomText(PatientName.left(keep));
+        setPatientNameText(PatientName.left(keep));
     } else if (bad >= 0) {
         say(MsgKind::Error, NameForbiddenChars);
-        setNomText(PatientName.left(bad));
+        setPatientNameText(PatientName.left(bad));
     }
 
     if (PatientName.size() > MaxPatientNameLength) {
         say(MsgKind::Error, NameTooLong);
-        setNomText(PatientName.left(MaxPatientNameLength));
+        setPatientNameText(PatientName.left(MaxPatientNameLength));
     }
 
-    setEpreuvesMask(PatientName + QStringLiteral("_*"));
+    setPatientFilesMask(PatientName + QStringLiteral("_*"));
 }
 
 void MainLogic::EpreuvesClick()
 {
     UnlimitedActive = false;
     UnlimitedChosen = false;
-    nbItems2.enabled = true;
-    nbItems3.enabled = true;
+    twoCountsGroup.enabled = true;
+    threeCountsGroup.enabled = true;
     if (!FileClickInProgress) {
         clearFileSelection();
         SelectedFile.clear();
     }
     countGroupCaption = CountGroupItems;
     countText.clear();
-    TestIndex = epreuves.index;
+    TestIndex = testGroup.index;
     if (TestIndex == SpeedTestIndex)
         SetupSpeedChoice(1);
     else
@@ -320,28 +320,28 @@ void MainLogic::EpreuvesClick()
 
 void MainLogic::SetupItemCountChoice()
 {
-    vitesseAS.visible = false;
-    nbItems2.visible = false;
-    nbItems3.visible = false;
+    speedGroup.visible = false;
+    twoCountsGroup.visible = false;
+    threeCountsGroup.visible = false;
     ItemCount = 0;
     const TestEntry *entry = testEntryAt(TestIndex);
     switch (entry ? entry->counts : CountChoice::Speed) {
     case CountChoice::Choice16_32_64:
-        nbItems3.items = {Items16, Items32, Items64};
-        nbItems3.visible = true;
-        setNbItems3Index(0);
+        threeCountsGroup.items = {Items16, Items32, Items64};
+        threeCountsGroup.visible = true;
+        setThreeCountsIndex(0);
         TakeItemCount(3);
         break;
     case CountChoice::Choice36_64:
-        nbItems2.items = {Items36, Items64};
-        nbItems2.visible = true;
-        setNbItems2Index(0);
+        twoCountsGroup.items = {Items36, Items64};
+        twoCountsGroup.visible = true;
+        setTwoCountsIndex(0);
         TakeItemCount(2);
         break;
     case CountChoice::Choice32_64:
-        nbItems2.items = {Items32, Items64};
-        nbItems2.visible = true;
-        setNbItems2Index(0);
+        twoCountsGroup.items = {Items32, Items64};
+        twoCountsGroup.visible = true;
+        setTwoCountsIndex(0);
         TakeItemCount(2);
         break;
     case CountChoice::Fixed64:
@@ -362,12 +362,12 @@ void MainLogic::TakeItemCount(int kind)
         ItemCount = FileItemCount;
         break;
     case 2:
-        ItemCount = nbItems2.index == 1 ? 64 : 32;
+        ItemCount = twoCountsGroup.index == 1 ? 64 : 32;
         if (ItemCount == 32 && countChoiceIs(CountChoice::Choice36_64))
             ItemCount = 36;
         break;
     case 3:
-        ItemCount = nbItems3.index == 2 ? 64 : nbItems3.index == 1 ? 32 : 16;
+        ItemCount = threeCountsGroup.index == 2 ? 64 : threeCountsGroup.index == 1 ? 32 : 16;
         break;
     default:
         break;
@@ -396,11 +396,11 @@ void MainLogic::NbItems3Click()
 void MainLogic::SetupSpeedChoice(int s)
 {
     SpeedIndex = s;
-    nbItems2.visible = false;
-    nbItems3.visible = false;
-    vitesseAS.enabled = true;
-    vitesseAS.visible = true;
-    setVitesseASIndex(s);
+    twoCountsGroup.visible = false;
+    threeCountsGroup.visible = false;
+    speedGroup.enabled = true;
+    speedGroup.visible = true;
+    setSpeedGroupIndex(s);
     countGroupCaption = CountGroupMsec;
     countText = QString::number(SpeedTable[SpeedIndex]);
     ItemCount = 228;
@@ -408,7 +408,7 @@ void MainLogic::SetupSpeedChoice(int s)
 
 void MainLogic::VitesseASClick()
 {
-    SpeedIndex = vitesseAS.index;
+    SpeedIndex = speedGroup.index;
     countText = QString::number(SpeedTable[SpeedIndex]);
 }
 
@@ -431,18 +431,18 @@ void MainLogic::Label1DblClick()
     if (ask(MsgKind::Confirmation, AskEndless)) {
         UnlimitedChosen = true;
         if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64))
-            setNbItems2Index(1);
+            setTwoCountsIndex(1);
         else if (countChoiceIs(CountChoice::Choice16_32_64))
-            setNbItems3Index(2);
+            setThreeCountsIndex(2);
         ItemCount = EndlessItemCount;
-        nbItems2.enabled = false;
-        nbItems3.enabled = false;
+        twoCountsGroup.enabled = false;
+        threeCountsGroup.enabled = false;
         countText = Endless;
     } else {
         UnlimitedChosen = false;
         UnlimitedActive = false;
-        nbItems2.enabled = true;
-        nbItems3.enabled = true;
+        twoCountsGroup.enabled = true;
+        threeCountsGroup.enabled = true;
         rerunTestSetup();
     }
 }
@@ -460,16 +460,16 @@ bool MainLogic::repairTestIndex()
     // A file name that matched no test leaves TestIndex at -1 while the list still
     // shows the previous test: that test is the one in force.
     if (TestIndex < 0 || TestIndex >= TestCount)
-        TestIndex = epreuves.index;
+        TestIndex = testGroup.index;
     return TestIndex >= 0 && TestIndex < TestCount;
 }
 
 void MainLogic::focusVisibleCountGroup()
 {
-    if (nbItems2.visible)
-        focus = MainFocus::NbItems2;
-    else if (nbItems3.visible)
-        focus = MainFocus::NbItems3;
+    if (twoCountsGroup.visible)
+        focus = MainFocus::TwoCounts;
+    else if (threeCountsGroup.visible)
+        focus = MainFocus::ThreeCounts;
 }
 
 void MainLogic::PassationClick()
@@ -499,21 +499,21 @@ void MainLogic::PassationClick()
         m_hooks.startAdministration();
 
     UnlimitedActive = false;
-    nbItems2.enabled = true;
-    nbItems3.enabled = true;
+    twoCountsGroup.enabled = true;
+    threeCountsGroup.enabled = true;
     SelectedFile = ResultFileName;
     rereadFileLists();
     RefreshPatientList();
     // The file just recorded stands chosen in the list, ready for its analysis.
-    fileListEpreuves.selected = int(fileListEpreuves.entries.indexOf(ResultFileName));
-    analysesEnabled = true;
+    patientFilesList.selected = int(patientFilesList.entries.indexOf(ResultFileName));
+    analysisEnabled = true;
 }
 
 bool MainLogic::CheckBeforeAdministration()
 {
     if (PatientName.isEmpty()) {
         say(MsgKind::Warning, NotEncoded);
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     if (ItemCount == 0) {
@@ -529,7 +529,7 @@ bool MainLogic::CheckBeforeAdministration()
         refusal = resultFileNameProblem(ResultFileName);
     if (!refusal.isEmpty()) {
         say(MsgKind::Error, refusal);
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     // The result file is created in the current directory, the results directory.
@@ -550,12 +550,12 @@ bool MainLogic::CheckBeforeAdministration()
         say(MsgKind::Error, replaceRefusal);
         [[fallthrough]];
     case ReplaceOutcome::Declined:
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     // The run asks again when another program has put a file of this name there since.
     AgreedResultFile = identityOfPath(ResultFileName);
-    focus = MainFocus::Passation;
+    focus = MainFocus::Administration;
     return true;
 }
 
@@ -565,7 +565,7 @@ void MainLogic::SuiviClick()
         return;
     beforeModal();
     if (m_hooks.showFollowUp)
-        m_hooks.showFollowUp(nomText.trimmed());
+        m_hooks.showFollowUp(patientNameText.trimmed());
 }
 
 void MainLogic::AnalysesClick()
@@ -607,8 +607,8 @@ void MainLogic::AnalysesClick()
     SelectedFile.clear();
     UnlimitedActive = false;
     UnlimitedChosen = false;
-    nbItems2.enabled = true;
-    nbItems3.enabled = true;
+    twoCountsGroup.enabled = true;
+    threeCountsGroup.enabled = true;
     if (TestIndex >= 0 && TestIndex < TestCount)
         rerunTestSetup();
 }
@@ -617,7 +617,7 @@ bool MainLogic::CheckBeforeAnalysis()
 {
     if (PatientName.isEmpty()) {
         say(MsgKind::Warning, NotEncoded);
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     if (FileItemCount == 0) {
@@ -627,7 +627,7 @@ bool MainLogic::CheckBeforeAnalysis()
     }
     if (!QFileInfo(SelectedFile).isFile()) {
         say(MsgKind::Warning, LeFichier + SelectedFile + Introuvable);
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     return true;
@@ -638,54 +638,54 @@ bool MainLogic::CheckBeforeAnalysis()
 bool MainLogic::pointFileLists(const QString &dir)
 {
     if (dir.isEmpty() || !QFileInfo(dir).isDir() || !QDir::setCurrent(dir)) {
-        fileListPatients.directory.clear();
-        fileListEpreuves.directory.clear();
+        allFilesList.directory.clear();
+        patientFilesList.directory.clear();
         rereadFileLists();
         return false;
     }
-    fileListPatients.directory = dir;
-    fileListEpreuves.directory = dir;
+    allFilesList.directory = dir;
+    patientFilesList.directory = dir;
     rereadFileLists();
     return true;
 }
 
-void MainLogic::setEpreuvesMask(const QString &mask)
+void MainLogic::setPatientFilesMask(const QString &mask)
 {
-    if (mask == fileListEpreuves.mask)
+    if (mask == patientFilesList.mask)
         return;
-    fileListEpreuves.mask = mask;
-    fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), mask);
-    fileListEpreuves.selected = -1;
+    patientFilesList.mask = mask;
+    patientFilesList.entries = filterByMask(readFileList(patientFilesList.directory), mask);
+    patientFilesList.selected = -1;
 }
 
 void MainLogic::rereadFileLists()
 {
     int unlistable = 0;
-    const QStringList all = readFileList(fileListPatients.directory, &unlistable);
+    const QStringList all = readFileList(allFilesList.directory, &unlistable);
     listNotice = unlistableFilesText(unlistable);
-    fileListPatients.entries = all;
-    fileListPatients.selected = -1;
-    fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), fileListEpreuves.mask);
-    fileListEpreuves.selected = -1;
+    allFilesList.entries = all;
+    allFilesList.selected = -1;
+    patientFilesList.entries = filterByMask(readFileList(patientFilesList.directory), patientFilesList.mask);
+    patientFilesList.selected = -1;
 }
 
 void MainLogic::RefreshPatientList()
 {
-    listPatients = patientsOfFileList(fileListPatients.entries);
-    listPatientsSelected = -1;
+    patientList = patientsOfFileList(allFilesList.entries);
+    patientListSelected = -1;
 }
 
 void MainLogic::ListPatientsClick()
 {
-    if (listPatientsSelected < 0)
+    if (patientListSelected < 0)
         return;
-    const QString patient = listPatients.at(listPatientsSelected);
+    const QString patient = patientList.at(patientListSelected);
     // The name field may already read the patient's name (it starts with "Inconnu"):
     // the name and the file list must follow the choice all the same.
-    if (nomText == patient)
+    if (patientNameText == patient)
         NomChange();
     else
-        setNomText(patient);
+        setPatientNameText(patient);
     clearFileSelection();
     SelectedFile.clear();
 }
@@ -697,31 +697,31 @@ void MainLogic::FileListEpreuvesClick()
         ~Guard() { FileClickInProgress = false; }
     } guard;
 
-    SelectedFile = FileNameOfPath(fileListEpreuves.selectedEntry());
+    SelectedFile = FileNameOfPath(patientFilesList.selectedEntry());
     if (SelectedFile.isEmpty()) {
-        focus = MainFocus::FileListEpreuves;
+        focus = MainFocus::PatientFiles;
         return;
     }
     const ResultNameParts parts = parseResultFileName(SelectedFile);
     TestIndex = parts.testIndex;
     if (TestIndex < 0) {
         say(MsgKind::Warning, ExtUnknown);
-        focus = MainFocus::FileListEpreuves;
+        focus = MainFocus::PatientFiles;
         return;
     }
-    setEpreuvesIndex(TestIndex);
+    setTestGroupIndex(TestIndex);
 
     if (!parts.countValid) {
         FileItemCount = 0;
         say(MsgKind::Warning, CountBad);
-        focus = MainFocus::FileListEpreuves;
+        focus = MainFocus::PatientFiles;
         return;
     }
     FileItemCount = parts.count;
 
     if (TestIndex == SpeedTestIndex) {
         if (!parts.speedValid) {
-            vitesseAS.enabled = false;
+            speedGroup.enabled = false;
             countText.clear();
             say(MsgKind::Warning, AsHead + QLatin1Char('\r') + AsWhy + QLatin1Char('\r') + AsPress + QLatin1Char('"') + AsWord
                         + QLatin1Char('"') + AsTail);
@@ -732,13 +732,13 @@ void MainLogic::FileListEpreuvesClick()
     } else if (countChoiceIs(CountChoice::Fixed64)) {
         TakeItemCount(1);
     } else if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64)) {
-        setNbItems2Index(FileItemCount < 64 ? 0 : 1);
+        setTwoCountsIndex(FileItemCount < 64 ? 0 : 1);
     } else {
-        setNbItems3Index(FileItemCount < 32 ? 0 : FileItemCount < 64 ? 1 : 2);
+        setThreeCountsIndex(FileItemCount < 32 ? 0 : FileItemCount < 64 ? 1 : 2);
     }
 
-    analysesEnabled = true;
-    focus = MainFocus::FileListEpreuves;
+    analysisEnabled = true;
+    focus = MainFocus::PatientFiles;
 }
 
 void MainLogic::FileListEpreuvesDblClick()
@@ -764,10 +764,10 @@ void MainLogic::GestionClick()
         return true;
     };
 
-    if (fileListEpreuves.selected >= 0) {
-        deleteOne(fileListEpreuves.selectedEntry());
-    } else if (listPatientsSelected >= 0) {
-        const QStringList files = fileListEpreuves.entries;
+    if (patientFilesList.selected >= 0) {
+        deleteOne(patientFilesList.selectedEntry());
+    } else if (patientListSelected >= 0) {
+        const QStringList files = patientFilesList.entries;
         for (const QString &f : files)
             if (!deleteOne(f))
                 break;

@@ -197,16 +197,16 @@ TMain::TMain(QWidget *parent)
     // The examiner's actions.
     connect(patientNameEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
         if (!m_syncing)
-            handle([&] { m_logic.setNomText(t); });
+            handle([&] { m_logic.setPatientNameText(t); });
     });
     connect(testGroup, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setEpreuvesIndex(i); }); });
+            [this](int i) { handle([&] { m_logic.setTestGroupIndex(i); }); });
     connect(twoCountsGroup, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setNbItems2Index(i); }); });
+            [this](int i) { handle([&] { m_logic.setTwoCountsIndex(i); }); });
     connect(threeCountsGroup, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setNbItems3Index(i); }); });
+            [this](int i) { handle([&] { m_logic.setThreeCountsIndex(i); }); });
     connect(speedGroup, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setVitesseASIndex(i); }); });
+            [this](int i) { handle([&] { m_logic.setSpeedGroupIndex(i); }); });
     connect(administrationButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.PassationClick(); }); });
     connect(analysisButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.AnalysesClick(); }); });
     connect(followUpButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.SuiviClick(); }); });
@@ -343,34 +343,34 @@ void TMain::syncFromLogic()
     m_syncing = true;
     const MainLogic &m = m_logic;
     setWindowTitle(m.caption);
-    if (patientNameEdit->text() != m.nomText)
-        patientNameEdit->setText(m.nomText);
-    patientNameEdit->setEnabled(m.nomEnabled);
-    applyGroup(testGroup, m.epreuves);
-    applyGroup(threeCountsGroup, m.nbItems3);
-    applyGroup(twoCountsGroup, m.nbItems2);
-    applyGroup(speedGroup, m.vitesseAS);
+    if (patientNameEdit->text() != m.patientNameText)
+        patientNameEdit->setText(m.patientNameText);
+    patientNameEdit->setEnabled(m.patientNameEnabled);
+    applyGroup(testGroup, m.testGroup);
+    applyGroup(threeCountsGroup, m.threeCountsGroup);
+    applyGroup(twoCountsGroup, m.twoCountsGroup);
+    applyGroup(speedGroup, m.speedGroup);
     countGroup->setTitle(m.countGroupCaption);
     countLabel->setText(m.countText);
     listNotice->setText(m.listNotice);
     listNotice->setVisible(!m.listNotice.isEmpty());
-    administrationButton->setEnabled(m.passationEnabled);
-    analysisButton->setEnabled(m.analysesEnabled);
+    administrationButton->setEnabled(m.administrationEnabled);
+    analysisButton->setEnabled(m.analysisEnabled);
     followUpButton->setEnabled(!m.startupFailed);
-    deleteButton->setEnabled(m.gestionEnabled);
-    fillList(allFilesList, m.fileListPatients.entries, m.fileListPatients.selected);
-    fillList(patientFilesList, m.fileListEpreuves.entries, m.fileListEpreuves.selected);
-    fillList(patientList, m.listPatients, m.listPatientsSelected);
+    deleteButton->setEnabled(m.deleteEnabled);
+    fillList(allFilesList, m.allFilesList.entries, m.allFilesList.selected);
+    fillList(patientFilesList, m.patientFilesList.entries, m.patientFilesList.selected);
+    fillList(patientList, m.patientList, m.patientListSelected);
     patientList->setEnabled(m.listsEnabled);
     patientFilesList->setEnabled(m.listsEnabled);
 
     QWidget *focusTarget = nullptr;
     switch (m.focus) {
-    case MainFocus::Nom: focusTarget = patientNameEdit; break;
-    case MainFocus::NbItems2: focusTarget = twoCountsGroup->button(qMax(0, twoCountsGroup->itemIndex())); break;
-    case MainFocus::NbItems3: focusTarget = threeCountsGroup->button(qMax(0, threeCountsGroup->itemIndex())); break;
-    case MainFocus::Passation: focusTarget = administrationButton; break;
-    case MainFocus::FileListEpreuves: focusTarget = patientFilesList; break;
+    case MainFocus::PatientName: focusTarget = patientNameEdit; break;
+    case MainFocus::TwoCounts: focusTarget = twoCountsGroup->button(qMax(0, twoCountsGroup->itemIndex())); break;
+    case MainFocus::ThreeCounts: focusTarget = threeCountsGroup->button(qMax(0, threeCountsGroup->itemIndex())); break;
+    case MainFocus::Administration: focusTarget = administrationButton; break;
+    case MainFocus::PatientFiles: focusTarget = patientFilesList; break;
     case MainFocus::None: break;
     }
     m_logic.focus = MainFocus::None;
