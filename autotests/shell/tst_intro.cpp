@@ -243,7 +243,7 @@ private slots:
         w.resize(1024, 768);
         w.show();
         QCOMPARE(w.picture->pixmap().size(), QSize(800, 600));
-        // What Image1 shows, in its own coordinates.
+        // What the picture control shows, in its own coordinates.
         const QImage shown = w.picture->grab().toImage();
         const QPoint origin = w.picture->pos();
         const struct {

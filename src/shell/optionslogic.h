@@ -19,9 +19,9 @@ public:
     static QString errorMessage(int n);
 
     struct Fields {
-        QString dir;    // DirEpr
-        QString key;    // KeyStop
-        QString margin; // MargeG, decimal comma
+        QString dir;    // resultsDirEdit
+        QString key;    // stopKeyEdit
+        QString margin; // marginEdit, decimal comma
     };
     // Opening: Config.Version := ProgramVersion, snapshot taken, error cleared; also
     // remembers ResultsDirPath and the current directory, which "Annuler" puts back.
