@@ -115,11 +115,11 @@ void restoreScreen(const zoka::Session &session)
 void fillServices(zoka::Session &session)
 {
     zoka::Services &services = session.services;
-    services.showIntro = [&session] { zoka::ShowIntroWindow(session); };
-    services.showOptions = [&session] { zoka::ShowOptionsWindow(session); };
+    services.showIntro = [&session] { zoka::showIntroWindow(session); };
+    services.showOptions = [&session] { zoka::showOptionsWindow(session); };
     services.startAdministration = [&session] { zoka::StartAdministration(session); };
-    services.showAnalysis = [&session] { return zoka::ShowAnalysisWindow(session); };
-    services.showFollowUp = [&session](const QString &patient) { zoka::ShowFollowUpWindow(session, patient); };
+    services.showAnalysis = [&session] { return zoka::showAnalysisWindow(session); };
+    services.showFollowUp = [&session](const QString &patient) { zoka::showFollowUpWindow(session, patient); };
     services.runTestWindow = [](const zoka::RunSetup &setup) { return zoka::ExecTestWindow(setup); };
     services.switchScreenMode = [](int w, int h) { return zoka::SwitchScreenMode(w, h); };
     services.screenSize = [] { return zoka::currentScreenSize(); };

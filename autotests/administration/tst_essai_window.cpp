@@ -97,47 +97,47 @@ private slots:
         QTimer::singleShot(0, w, [&] {
             QVERIFY(w->isVisible());
             QVERIFY(w->windowState() & Qt::WindowMaximized);
-            QCOMPARE(w->Titre->text(), QStringLiteral("TR Double Binaire"));
-            QCOMPARE(w->Titre->geometry(), QRect(216, 88, 353, 41));
-            QVERIFY(w->Titre->font().bold());
-            QCOMPARE(w->Titre->font().pointSize(), 14);
+            QCOMPARE(w->titleLabel->text(), QStringLiteral("TR Double Binaire"));
+            QCOMPARE(w->titleLabel->geometry(), QRect(216, 88, 353, 41));
+            QVERIFY(w->titleLabel->font().bold());
+            QCOMPARE(w->titleLabel->font().pointSize(), 14);
 
-            QCOMPARE(w->Cons->geometry(), QRect(158, 168, 469, 140));
-            QVERIFY(w->Cons->isReadOnly());
-            QVERIFY(!w->Cons->isEnabled());
-            QCOMPARE(w->Cons->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(w->instructionsText->geometry(), QRect(158, 168, 469, 140));
+            QVERIFY(w->instructionsText->isReadOnly());
+            QVERIFY(!w->instructionsText->isEnabled());
+            QCOMPARE(w->instructionsText->focusPolicy(), Qt::NoFocus);
             // The pointer over the memo is the "no" pointer, although the memo is disabled.
-            QWidget *over = w->childAt(w->Cons->mapTo(w, w->Cons->rect().center()));
+            QWidget *over = w->childAt(w->instructionsText->mapTo(w, w->instructionsText->rect().center()));
             QVERIFY(over && over->isEnabled());
             QCOMPARE(over->cursor().shape(), Qt::ForbiddenCursor);
-            const QPoint image = w->Imagedb->mapTo(w, w->Imagedb->rect().center());
-            QVERIFY(!w->childAt(image) || w->childAt(image) == w->Imagedb);
-            QCOMPARE(w->Cons->font().pointSize(), 12);
-            QVERIFY(w->Cons->font().bold());
-            QCOMPARE(w->Cons->document()->defaultTextOption().alignment(), Qt::AlignHCenter);
-            QVERIFY(w->Cons->toPlainText().contains(QStringLiteral("la couleur")));
+            const QPoint image = w->responseRuleLabel->mapTo(w, w->responseRuleLabel->rect().center());
+            QVERIFY(!w->childAt(image) || w->childAt(image) == w->responseRuleLabel);
+            QCOMPARE(w->instructionsText->font().pointSize(), 12);
+            QVERIFY(w->instructionsText->font().bold());
+            QCOMPARE(w->instructionsText->document()->defaultTextOption().alignment(), Qt::AlignHCenter);
+            QVERIFY(w->instructionsText->toPlainText().contains(QStringLiteral("la couleur")));
 
-            QVERIFY(w->Imagedb->isVisible());
-            QCOMPARE(w->Imagedb->geometry(), QRect(240, 320, 321, 65));
-            QCOMPARE(w->Imagedb->pixmap().size(), QSize(327, 71));
+            QVERIFY(w->responseRuleLabel->isVisible());
+            QCOMPARE(w->responseRuleLabel->geometry(), QRect(240, 320, 321, 65));
+            QCOMPARE(w->responseRuleLabel->pixmap().size(), QSize(327, 71));
 
-            QCOMPARE(w->Continuer->text(), QStringLiteral("&Continuer"));
-            QCOMPARE(w->Continuer->geometry(), QRect(216, 464, 105, 33));
-            QVERIFY(!w->Non->isVisible());
-            QCOMPARE(w->Non->geometry(), QRect(352, 464, 105, 33));
-            QCOMPARE(w->Quitter->text(), QStringLiteral("&Quitter"));
-            QCOMPARE(w->Quitter->geometry(), QRect(496, 464, 89, 33));
+            QCOMPARE(w->continueButton->text(), QStringLiteral("&Continuer"));
+            QCOMPARE(w->continueButton->geometry(), QRect(216, 464, 105, 33));
+            QVERIFY(!w->noButton->isVisible());
+            QCOMPARE(w->noButton->geometry(), QRect(352, 464, 105, 33));
+            QCOMPARE(w->quitButton->text(), QStringLiteral("&Quitter"));
+            QCOMPARE(w->quitButton->geometry(), QRect(496, 464, 89, 33));
 
-            w->Continuer->click();
-            QVERIFY(!w->Imagedb->isVisible());
-            QCOMPARE(w->Cons->toPlainText(), QStringLiteral("\n\nPrêt pour les essais?"));
-            QVERIFY(w->Non->isVisible());
-            QCOMPARE(w->Non->text(), QStringLiteral("Passer"));
+            w->continueButton->click();
+            QVERIFY(!w->responseRuleLabel->isVisible());
+            QCOMPARE(w->instructionsText->toPlainText(), QStringLiteral("\n\nPrêt pour les essais?"));
+            QVERIFY(w->noButton->isVisible());
+            QCOMPARE(w->noButton->text(), QStringLiteral("Passer"));
             // Escape does not end the administration.
             QTest::keyClick(w, Qt::Key_Escape);
             QVERIFY(w->isVisible());
             checked = true;
-            w->Quitter->click();
+            w->quitButton->click();
         });
         StartAdministration(m_session);
         QVERIFY(checked);
@@ -151,10 +151,10 @@ private slots:
         bool second = false;
         QTimer::singleShot(0, w, [&] {
             QCOMPARE(m_session.run.essaiState, 1);
-            QCOMPARE(w->Titre->text(), QStringLiteral("TR Visuel Centré"));
-            QVERIFY(!w->Imagedb->isVisible());
-            QCOMPARE(w->Cons->height(), 265);
-            QVERIFY(!w->Non->isVisible());
+            QCOMPARE(w->titleLabel->text(), QStringLiteral("TR Visuel Centré"));
+            QVERIFY(!w->responseRuleLabel->isVisible());
+            QCOMPARE(w->instructionsText->height(), 265);
+            QVERIFY(!w->noButton->isVisible());
             second = true;
             w->close();
         });

@@ -32,11 +32,11 @@ PrintedReport::PrintedReport(const QString &workDir, int printableHeight)
     window.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
     window.show();
     for (int click = 0; click < 4; ++click)
-        QTest::mouseClick(window.Limite, Qt::LeftButton);
+        QTest::mouseClick(window.limitButton, Qt::LeftButton);
     QStringList notes{QStringLiteral("[Notes]")};
     for (int i = 1; i <= 60; ++i)
         notes << QStringLiteral("Note %1 : patient attentif").arg(i);
-    window.Notes->setPlainText(notes.join(u'\n'));
+    window.notesEdit->setPlainText(notes.join(u'\n'));
 
     // The report, then the file's timing-journal line (the work directory has none).
     const QStringList report = cp1252::splitLines(window.logic().state().Report.text()) << QString()
@@ -93,7 +93,7 @@ void PrintedReport::printTo(const QString &printer, const QString &file, int cop
         target->options = QStringList{QStringLiteral("media=A4")};
         return true;
     };
-    QTest::mouseClick(window.Imprimer, Qt::LeftButton);
+    QTest::mouseClick(window.printButton, Qt::LeftButton);
 }
 
 void PrintedReport::checkPdf(const QString &pdf, int copies) const

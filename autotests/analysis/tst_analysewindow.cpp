@@ -100,12 +100,12 @@ class TestAnalyseWindow : public QObject {
 
     static void typeNote(TFormAnalyse &w, const QString &text)
     {
-        w.Notes->setFocus();
-        w.Notes->moveCursor(QTextCursor::End);
-        QTest::keyClick(w.Notes, Qt::Key_Return);
+        w.notesEdit->setFocus();
+        w.notesEdit->moveCursor(QTextCursor::End);
+        QTest::keyClick(w.notesEdit, Qt::Key_Return);
         // Typed key by key, accented letters included.
         for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, w.Notes, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, w.notesEdit, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 
 private slots:
@@ -123,65 +123,65 @@ private slots:
         TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
         QCOMPARE(w.windowTitle(), QStringLiteral("Analyse de Dupont_16.VC  -  TR Visuel Centré"));
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 3000"));
-        QCOMPARE(w.Limite->text(), QStringLiteral("Limite"));
-        QVERIFY(w.Limite->isVisible() && w.Effacer->isVisible());
-        QVERIFY(!w.LimitVal->isVisible());
-        QCOMPARE(countOf(w.Data->toPlainText(), Stars), 1);
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 3000"));
+        QCOMPARE(w.limitButton->text(), QStringLiteral("Limite"));
+        QVERIFY(w.limitButton->isVisible() && w.resetButton->isVisible());
+        QVERIFY(!w.limitEdit->isVisible());
+        QCOMPARE(countOf(w.reportView->toPlainText(), Stars), 1);
         // The report file holds what Data shows above the file's journal line (none).
         QCOMPARE(cp1252::splitLines(cp1252::decode(readBytes(reportFilePath(m_dir.path())))).join(QLatin1Char('\n'))
                      + QStringLiteral("\n\n") + journalEntryLines(QString(), 78).join(QLatin1Char('\n')),
-                 w.Data->toPlainText());
+                 w.reportView->toPlainText());
 
         // Step 1: the editor opens with the proposed 1 s, the notes box moves aside.
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QCOMPARE(w.Limite->text(), QStringLiteral("Appliquer"));
-        QVERIFY(w.LimitVal->isVisible() && w.NouvLimite->isVisible() && w.Label3->isVisible());
-        QCOMPARE(w.LimitVal->text(), QStringLiteral("1"));
-        QCOMPARE(w.Notes->geometry(), QRect(144, 432, 601, 57));
-        QCOMPARE(countOf(w.Data->toPlainText(), Stars), 1);
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QCOMPARE(w.limitButton->text(), QStringLiteral("Appliquer"));
+        QVERIFY(w.limitEdit->isVisible() && w.newLimitLabel->isVisible() && w.limitUnitLabel->isVisible());
+        QCOMPARE(w.limitEdit->text(), QStringLiteral("1"));
+        QCOMPARE(w.notesEdit->geometry(), QRect(144, 432, 601, 57));
+        QCOMPARE(countOf(w.reportView->toPlainText(), Stars), 1);
 
         // Step 2 without typing: 1 s applied, a block appended, back to idle.
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QCOMPARE(w.Limite->text(), QStringLiteral("Limite"));
-        QVERIFY(!w.LimitVal->isVisible() && !w.NouvLimite->isVisible() && !w.Label3->isVisible());
-        QCOMPARE(w.Notes->geometry(), QRect(40, 432, 705, 57));
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 1000"));
-        QCOMPARE(countOf(w.Data->toPlainText(), Stars), 2);
-        QVERIFY(w.Data->toPlainText().contains(QStringLiteral("Rejet(s) (>1 sec. ou <100 msec.): ")));
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QCOMPARE(w.limitButton->text(), QStringLiteral("Limite"));
+        QVERIFY(!w.limitEdit->isVisible() && !w.newLimitLabel->isVisible() && !w.limitUnitLabel->isVisible());
+        QCOMPARE(w.notesEdit->geometry(), QRect(40, 432, 705, 57));
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 1000"));
+        QCOMPARE(countOf(w.reportView->toPlainText(), Stars), 2);
+        QVERIFY(w.reportView->toPlainText().contains(QStringLiteral("Rejet(s) (>1 sec. ou <100 msec.): ")));
         QVERIFY(msgs.service.texts().isEmpty());
 
         // Typed with a comma and applied with the Enter key.
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        w.LimitVal->selectAll();
-        QTest::keyClicks(w.LimitVal, QStringLiteral("2,5"));
-        QTest::keyClick(w.LimitVal, Qt::Key_Return);
-        QCOMPARE(w.Limite->text(), QStringLiteral("Limite"));
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 2500"));
-        QCOMPARE(countOf(w.Data->toPlainText(), Stars), 3);
-        QVERIFY(w.Data->toPlainText().contains(QStringLiteral("Rejet(s) (>2.5 sec. ou <100 msec.): ")));
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        w.limitEdit->selectAll();
+        QTest::keyClicks(w.limitEdit, QStringLiteral("2,5"));
+        QTest::keyClick(w.limitEdit, Qt::Key_Return);
+        QCOMPARE(w.limitButton->text(), QStringLiteral("Limite"));
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 2500"));
+        QCOMPARE(countOf(w.reportView->toPlainText(), Stars), 3);
+        QVERIFY(w.reportView->toPlainText().contains(QStringLiteral("Rejet(s) (>2.5 sec. ou <100 msec.): ")));
 
         // Refused: the message, the limit unchanged, a block all the same.
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        w.LimitVal->selectAll();
-        QTest::keyClicks(w.LimitVal, QStringLiteral("12"));
-        QTest::keyClick(w.LimitVal, Qt::Key_Enter);
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        w.limitEdit->selectAll();
+        QTest::keyClicks(w.limitEdit, QStringLiteral("12"));
+        QTest::keyClick(w.limitEdit, Qt::Key_Enter);
         QCOMPARE(msgs.service.texts(), QStringList{QStringLiteral("   Mauvais format de limite !    ")});
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 2500"));
-        QCOMPARE(w.Limite->text(), QStringLiteral("Limite"));
-        QCOMPARE(countOf(w.Data->toPlainText(), Stars), 4);
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 2500"));
+        QCOMPARE(w.limitButton->text(), QStringLiteral("Limite"));
+        QCOMPARE(countOf(w.reportView->toPlainText(), Stars), 4);
         QVERIFY(w.isVisible()); // Enter pressed no button of the window
 
         // Effacer: the head only, the limit kept, the notes typed so far kept (and
         // saved at the close).
         typeNote(w, QStringLiteral("à garder"));
-        QTest::mouseClick(w.Effacer, Qt::LeftButton);
-        QCOMPARE(countOf(w.Data->toPlainText(), Stars), 0);
-        QCOMPARE(w.Notes->toPlainText(), QStringLiteral("[Notes]\nà garder"));
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 2500"));
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QVERIFY(!w.Data->toPlainText().contains(QStringLiteral("Scores bruts:")));
+        QTest::mouseClick(w.resetButton, Qt::LeftButton);
+        QCOMPARE(countOf(w.reportView->toPlainText(), Stars), 0);
+        QCOMPARE(w.notesEdit->toPlainText(), QStringLiteral("[Notes]\nà garder"));
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 2500"));
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QVERIFY(!w.reportView->toPlainText().contains(QStringLiteral("Scores bruts:")));
         w.logic().markAnalysed = [](const QString &) { return true; };
         w.QuitterClick();
         QVERIFY(readBytes(m_dir.filePath(QStringLiteral("Dupont_16.VC"))).endsWith("[Notes]\r\n\xE0 garder\r\n"));
@@ -192,11 +192,11 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_64.PAS"), pointingFile()), 8);
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 30000"));
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QCOMPARE(w.LimitVal->text(), QStringLiteral("5"));
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Limite= 5000"));
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 30000"));
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QCOMPARE(w.limitEdit->text(), QStringLiteral("5"));
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QCOMPARE(w.statusPanels[1]->text(), QStringLiteral("Limite= 5000"));
         w.QuitterClick();
     }
 
@@ -213,7 +213,7 @@ private slots:
                                                        QStringLiteral("01/12/2026 à 10:00:00")) + entry), 0);
         TFormAnalyse w(m_session);
         open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
-        QVERIFY(w.Data->toPlainText().endsWith(journalEntryLines(entry, 78).join(QLatin1Char('\n'))));
+        QVERIFY(w.reportView->toPlainText().endsWith(journalEntryLines(entry, 78).join(QLatin1Char('\n'))));
         QCOMPARE(readBytes(reportFilePath(m_dir.path())), w.logic().state().Report.bytes());
         QVERIFY(!w.logic().state().Report.text().contains(QStringLiteral("SCHED_FIFO")));
         w.QuitterClick();
@@ -226,11 +226,11 @@ private slots:
         open(w, put(QStringLiteral("Dupont_228-1.AS"), sustainedFile()), 7);
         QVERIFY(msgs.service.texts().isEmpty());
         QCOMPARE(w.windowTitle(), QStringLiteral("Analyse de Dupont_228-1.AS  -  Attention soutenue"));
-        QVERIFY(!w.Limite->isVisible());
-        QVERIFY(!w.Effacer->isVisible());
-        QVERIFY(w.Imprimer->isVisible() && w.Exporter->isVisible() && w.Options->isVisible()
-                && w.Quitter->isVisible());
-        const QString data = w.Data->toPlainText();
+        QVERIFY(!w.limitButton->isVisible());
+        QVERIFY(!w.resetButton->isVisible());
+        QVERIFY(w.printButton->isVisible() && w.exportButton->isVisible() && w.optionsButton->isVisible()
+                && w.quitButton->isVisible());
+        const QString data = w.reportView->toPlainText();
         QVERIFY(data.startsWith(QStringLiteral("0      BATTERIE ATTENTION TESSARO (ZOKA) v4.0b\n")));
         QVERIFY(data.contains(QStringLiteral("Dupont    Attention soutenue   228 items (durée: 1000 msec)")));
         QCOMPARE(readBytes(reportFilePath(m_dir.path())), w.logic().state().Report.bytes());
@@ -238,7 +238,7 @@ private slots:
 
         // The same window, reused for another test, shows them again.
         open(w, put(QStringLiteral("Dupont_16.VC"), visualFile()), 0);
-        QVERIFY(w.Limite->isVisible() && w.Effacer->isVisible());
+        QVERIFY(w.limitButton->isVisible() && w.resetButton->isVisible());
         w.QuitterClick();
     }
 
@@ -257,10 +257,10 @@ private slots:
         QCOMPARE(internalError, 0);
         QCOMPARE(msgs.service.texts().size(), 3);
         QVERIFY(msgs.service.texts().first().contains(QStringLiteral("Err1")));
-        QVERIFY(!w.Limite->isEnabled());
-        QVERIFY(!w.Effacer->isEnabled());
-        QVERIFY(w.Data->toPlainText().contains(QStringLiteral("Dupont    TR Visuel Centré   1 items")));
-        QVERIFY(!w.Data->toPlainText().contains(QStringLiteral("Scores bruts:")));
+        QVERIFY(!w.limitButton->isEnabled());
+        QVERIFY(!w.resetButton->isEnabled());
+        QVERIFY(w.reportView->toPlainText().contains(QStringLiteral("Dupont    TR Visuel Centré   1 items")));
+        QVERIFY(!w.reportView->toPlainText().contains(QStringLiteral("Scores bruts:")));
         w.QuitterClick();
         QVERIFY(!w.isVisible());
         QCOMPARE(cp1252::decode(readBytes(path)),
@@ -283,7 +283,7 @@ private slots:
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(marks, 1);
-        QVERIFY(w.Notes->toPlainText().isEmpty());
+        QVERIFY(w.notesEdit->toPlainText().isEmpty());
         // Another close request of the same showing does nothing more.
         QFile::remove(path);
         w.close();
@@ -316,10 +316,10 @@ private slots:
             QVERIFY(MarkNotAnalysed(path));
             TFormAnalyse w(m_session);
             open(w, path, test);
-            QCOMPARE(w.Notes->toPlainText(), QStringLiteral("[Notes]"));
-            QCOMPARE(w.Notes->toolTip(), QStringLiteral("Entrez les notes à ajouter au protocole"));
+            QCOMPARE(w.notesEdit->toPlainText(), QStringLiteral("[Notes]"));
+            QCOMPARE(w.notesEdit->toolTip(), QStringLiteral("Entrez les notes à ajouter au protocole"));
             typeNote(w, QStringLiteral("Patient fatigué"));
-            QVERIFY(w.Notes->toolTip().isEmpty());
+            QVERIFY(w.notesEdit->toolTip().isEmpty());
             typeNote(w, QStringLiteral("2e ligne"));
             w.QuitterClick();
 
@@ -330,7 +330,7 @@ private slots:
 
             // Opened again: the notes come back; closed again: one "[Notes]" only.
             open(w, path, test);
-            QCOMPARE(w.Notes->toPlainText(), QStringLiteral("[Notes]\nPatient fatigué\n2e ligne"));
+            QCOMPARE(w.notesEdit->toPlainText(), QStringLiteral("[Notes]\nPatient fatigué\n2e ligne"));
             w.close();
             QCOMPARE(readBytes(path), cp1252::encodeLines(expected));
             open(w, path, test);
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QCOMPARE(msgs.service.shown().first().buttons, MsgButtons::YesNoDefaultNo);
-        QVERIFY(w.Notes->toPlainText().contains(QStringLiteral("perdue?")));
+        QVERIFY(w.notesEdit->toPlainText().contains(QStringLiteral("perdue?")));
 
         msgs.service.queue(MsgAnswer::Yes);
         w.close();
@@ -380,7 +380,7 @@ private slots:
         QVERIFY(run >= 0 && lockForWriting(run));
         const auto release = qScopeGuard([run] { ::close(run); });
         open(w, path, 0);
-        QCOMPARE(w.StatusPanels[2]->text(), RunInProgressText);
+        QCOMPARE(w.statusPanels[2]->text(), RunInProgressText);
         w.QuitterClick(); // nothing typed: closes silently
         QVERIFY(msgs.service.shown().isEmpty());
         open(w, path, 0);
@@ -404,7 +404,7 @@ private slots:
         w.logic().markAnalysed = [&](const QString &) { ++marks; return true; };
         open(w, path, 0);
         QCOMPARE(msgs.service.shown().size(), 1);
-        QVERIFY(w.Data->toPlainText().isEmpty());
+        QVERIFY(w.reportView->toPlainText().isEmpty());
         QVERIFY(readBytes(reportFilePath(m_dir.path())).isEmpty()); // no report of another file left
         w.QuitterClick();
         QCOMPARE(marks, 0);
@@ -444,8 +444,8 @@ private slots:
         w.openDocument = [](const QString &) { return true; };
         w.FormShow(m_dir.filePath(QStringLiteral("suivi")), QStringLiteral("Dupont"));
         QVERIFY(messages.texts().isEmpty());
-        QCOMPARE(w.Patients->count(), 3);
-        QCOMPARE(w.Patients->currentText(), QStringLiteral("Dupont"));
+        QCOMPARE(w.patientChoice->count(), 3);
+        QCOMPARE(w.patientChoice->currentText(), QStringLiteral("Dupont"));
         QCOMPARE(w.administrations().size(), 6);
         QString states;
         for (const Administration &a : w.administrations())
@@ -453,21 +453,21 @@ private slots:
         QCOMPARE(states, QStringLiteral("Dupont_16.VC 09-03 complet;Dupont_16.VC 10-15 complet;Dupont_32.VC 12-01 incomplet;"
                                         "Dupont_16.VC 12-02 complet;Dupont_64.VC 12-03 en cours d'écriture;"
                                         "Dupont_16.AUD 12-02 complet;"));
-        QTreeWidgetItem *vc = w.Passations->topLevelItem(0);
+        QTreeWidgetItem *vc = w.administrationTree->topLevelItem(0);
         QCOMPARE(vc->child(2)->text(9), QStringLiteral("incomplet, non comparé (!)"));
         QVERIFY(vc->child(2)->toolTip(0).contains(QStringLiteral("Le fichier est incomplet")));
         QCOMPARE(vc->child(4)->text(9), QStringLiteral("en cours d'écriture, non comparé (!)"));
-        QVERIFY(w.Passations->topLevelItem(1)->child(0)->toolTip(0).contains(QStringLiteral("« Durand »")));
+        QVERIFY(w.administrationTree->topLevelItem(1)->child(0)->toolTip(0).contains(QStringLiteral("« Durand »")));
         // The last two complete sessions, by default; omissions left out of the times.
         // By hand: medians 480 and 430 of 15 times each; order statistics 4 and 12 span
         // 50 ms, P(Bin(15, 1/2) <= 3) = 576/32768, z = 2.106: SE 16.8, CI 50 -/+ 33.
         QCOMPARE(w.comparedPair(), qMakePair(1, 3));
-        QCOMPARE(w.Changement->text(),
+        QCOMPARE(w.changeLabel->text(),
                  QStringLiteral("Temps de réaction médian : plus rapide de 50 ms (IC 95 % : 17 à 83 ms), différence significative, "
                                 "p < 0,001 (Mann-Whitney, approximation normale).\n"
                                 "Omissions : 1 sur 16, puis 1 sur 16 ; pas de changement, p = 1 (test exact de Fisher)."));
-        w.PassationA->setCurrentIndex(0);
-        QVERIFY(w.Changement->text().startsWith(QStringLiteral("Temps de réaction médian : plus rapide de 126 ms")));
+        w.firstChoice->setCurrentIndex(0);
+        QVERIFY(w.changeLabel->text().startsWith(QStringLiteral("Temps de réaction médian : plus rapide de 126 ms")));
 
         // The printout: the report's layout, the pair on screen, then the plots.
         const QStringList lines = w.document().report;
@@ -506,11 +506,11 @@ private slots:
         QVERIFY(messages.texts().isEmpty());
 
         // Another patient chosen in the list; a directory without any result file.
-        w.Patients->setCurrentIndex(w.Patients->findText(QStringLiteral("Dupönt")));
+        w.patientChoice->setCurrentIndex(w.patientChoice->findText(QStringLiteral("Dupönt")));
         QCOMPARE(w.administrations().size(), 1);
-        QCOMPARE(w.Changement->text(), QStringLiteral("Il faut deux passations complètes de cette épreuve pour une comparaison."));
+        QCOMPARE(w.changeLabel->text(), QStringLiteral("Il faut deux passations complètes de cette épreuve pour une comparaison."));
         w.FormShow(m_dir.filePath(QStringLiteral("vide")), QStringLiteral("Dupont"));
-        QVERIFY(w.administrations().isEmpty() && !w.Imprimer->isEnabled());
+        QVERIFY(w.administrations().isEmpty() && !w.printButton->isEnabled());
         setMessageService(nullptr);
     }
 };

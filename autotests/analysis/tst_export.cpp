@@ -112,11 +112,11 @@ class TstExport : public QObject {
 
     static void exportWith(TFormAnalyse &w, QRadioButton *mode)
     {
-        QTest::mouseClick(w.Exporter, Qt::LeftButton);
-        QVERIFY(w.GroupExport->isVisible());
+        QTest::mouseClick(w.exportButton, Qt::LeftButton);
+        QVERIFY(w.exportGroup->isVisible());
         mode->click();
-        QTest::mouseClick(w.BExportOk, Qt::LeftButton);
-        QVERIFY(!w.GroupExport->isVisible());
+        QTest::mouseClick(w.exportOkButton, Qt::LeftButton);
+        QVERIFY(!w.exportGroup->isVisible());
     }
 
 private slots:
@@ -240,19 +240,19 @@ private slots:
         TFormAnalyse w(m_session);
         const QString path = putResult(QStringLiteral("Dupont_32.VC"));
         open(w, path);
-        QVERIFY(!w.GroupExport->isVisible());
-        QTest::mouseClick(w.Exporter, Qt::LeftButton);
-        QVERIFY(w.GroupExport->isVisible());
-        QVERIFY(w.RBXLsans->isChecked());
+        QVERIFY(!w.exportGroup->isVisible());
+        QTest::mouseClick(w.exportButton, Qt::LeftButton);
+        QVERIFY(w.exportGroup->isVisible());
+        QVERIFY(w.exportDataOnlyChoice->isChecked());
         const QString target = QDir::toNativeSeparators(exportDir() + QStringLiteral("/Dupont_32.VC.csv"));
         QVERIFY(target.size() > 40);
-        QCOMPARE(w.Label1->text(), QStringLiteral("Path= .. ") + target.right(40));
-        w.RBNotePad->click();
-        QVERIFY(w.Label1->text().isEmpty());
-        w.RBPdf->click();
-        QVERIFY(w.Label1->text().endsWith(QStringLiteral("Dupont_32.VC.pdf")));
-        QTest::mouseClick(w.BExportCancel, Qt::LeftButton);
-        QVERIFY(!w.GroupExport->isVisible());
+        QCOMPARE(w.exportFileLabel->text(), QStringLiteral("Path= .. ") + target.right(40));
+        w.exportTextChoice->click();
+        QVERIFY(w.exportFileLabel->text().isEmpty());
+        w.exportPdfChoice->click();
+        QVERIFY(w.exportFileLabel->text().endsWith(QStringLiteral("Dupont_32.VC.pdf")));
+        QTest::mouseClick(w.exportCancelButton, Qt::LeftButton);
+        QVERIFY(!w.exportGroup->isVisible());
         QVERIFY(entries(exportDir()).isEmpty());
         QVERIFY(msgs.service.shown().isEmpty());
         QCOMPARE(exportPathLabel(QStringLiteral("C:/E/Export/a.VC.csv")), QStringLiteral("Path=  C:/E/Export/a.VC.csv"));
@@ -284,7 +284,7 @@ private slots:
         const QString target = exportDir() + QStringLiteral("/Dupont_32.VC.csv");
         const QByteArray expected = readAll(ExpectedDir + (withInfo ? "Dupont_32.VC.info.csv" : "Dupont_32.VC.data.csv"));
         open(w, path);
-        QRadioButton *mode = withInfo ? w.RBXLavec : w.RBXLsans;
+        QRadioButton *mode = withInfo ? w.exportWithInfoChoice : w.exportDataOnlyChoice;
 
         exportWith(w, mode);
         QCOMPARE(readAll(target), expected);
@@ -346,7 +346,7 @@ private slots:
         open(w, path);
         {
             FileSizeLimit limit(fault.startsWith(QStringLiteral("full")) ? 64 : RLIM_INFINITY);
-            exportWith(w, w.RBXLavec);
+            exportWith(w, w.exportWithInfoChoice);
         }
         const QList<ShownMessage> shown = msgs.service.shown();
         QCOMPARE(shown.last().kind, MsgKind::Error);
@@ -374,7 +374,7 @@ private slots:
         const QString path = putResult(QStringLiteral("Dupont_32.VC"));
         open(w, path);
         w.openDocument = [](const QString &) { return false; };
-        exportWith(w, w.RBXLsans);
+        exportWith(w, w.exportDataOnlyChoice);
         const QString target = exportDir() + QStringLiteral("/Dupont_32.VC.csv");
         QVERIFY(QFileInfo::exists(target));
         QCOMPARE(msgs.service.shown().size(), 1);
@@ -388,7 +388,7 @@ private slots:
             m_opened << p;
             return true;
         };
-        exportWith(w, w.RBNotePad);
+        exportWith(w, w.exportTextChoice);
         QCOMPARE(m_opened, QStringList{QFileInfo(path).absoluteFilePath()});
         QCOMPARE(entries(exportDir()), QStringList{QStringLiteral("Dupont_32.VC.csv")});
         w.QuitterClick();
@@ -422,16 +422,16 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormAnalyse w(m_session);
         open(w, putResult(QStringLiteral("Roux_999.VC")));
-        QVERIFY(!w.RBXLsans->isEnabled());
-        QVERIFY(w.RBXLavec->isChecked());
-        exportWith(w, w.RBXLavec);
+        QVERIFY(!w.exportDataOnlyChoice->isEnabled());
+        QVERIFY(w.exportWithInfoChoice->isChecked());
+        exportWith(w, w.exportWithInfoChoice);
         QCOMPARE(readAll(exportDir() + QStringLiteral("/Roux_999.VC.csv")),
                  readAll(ExpectedDir + QStringLiteral("Roux_999.VC.info.csv")));
         w.QuitterClick();
         // The next file enables the mode again; the choice made stays.
         open(w, putResult(QStringLiteral("Dupont_32.VC")));
-        QVERIFY(w.RBXLsans->isEnabled());
-        QVERIFY(w.RBXLavec->isChecked());
+        QVERIFY(w.exportDataOnlyChoice->isEnabled());
+        QVERIFY(w.exportWithInfoChoice->isChecked());
         w.QuitterClick();
     }
 
@@ -442,8 +442,8 @@ private slots:
         const QString path = putResult(QStringLiteral("Martin_64.LAT"));
         open(w, path);
         for (int click = 0; click < 4; ++click) // two more blocks: the report runs over a page
-            QTest::mouseClick(w.Limite, Qt::LeftButton);
-        exportWith(w, w.RBPdf);
+            QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        exportWith(w, w.exportPdfChoice);
         const QString pdf = exportDir() + QStringLiteral("/Martin_64.LAT.pdf");
         QCOMPARE(m_opened, QStringList{pdf});
         QVERIFY(msgs.service.shown().isEmpty());

@@ -111,12 +111,12 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormAnalyse w(m_session);
         w.FormShow(path, test, 1, file.section(u'_', 0, 0), QStringLiteral("4.0b"));
-        const PlotData &d = w.Plots->data();
+        const PlotData &d = w.plots->data();
         QStringList shown;
-        for (int i = 0; i < w.Plots->tabs()->count(); ++i)
-            shown << w.Plots->tabs()->tabText(i);
+        for (int i = 0; i < w.plots->tabs()->count(); ++i)
+            shown << w.plots->tabs()->tabText(i);
         QCOMPARE(shown, tabs);
-        QCOMPARE(w.Plots->message()->isVisibleTo(w.Plots), tabs.isEmpty());
+        QCOMPARE(w.plots->message()->isVisibleTo(w.plots), tabs.isEmpty());
 
         const QString report = w.logic().reportText();
         if (d.kind == PlotData::Kind::Items) {
@@ -178,7 +178,7 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormAnalyse w(m_session);
         w.FormShow(path, 8, 1, QStringLiteral("Durand"), QStringLiteral("4.0b"));
-        const PlotData &d = w.Plots->data();
+        const PlotData &d = w.plots->data();
         const QString report = w.logic().reportText();
         QCOMPARE(d.timeouts.size(), 1);
         QCOMPARE(d.gridCells[7], PlotData::Cell::TimedOut);
@@ -224,13 +224,13 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormAnalyse w(m_session);
         w.FormShow(path, 0, 1, QStringLiteral("Dupont"), QStringLiteral("4.0b"));
-        const int rejects = int(w.Plots->data().rejects.size());
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        w.LimitVal->setText(QStringLiteral("0,5"));
-        QTest::mouseClick(w.Limite, Qt::LeftButton);
-        QCOMPARE(w.Plots->data().limitMs, 500.0);
-        QVERIFY(w.Plots->data().rejects.size() > rejects);
-        for (const QPointF &p : w.Plots->data().kept)
+        const int rejects = int(w.plots->data().rejects.size());
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        w.limitEdit->setText(QStringLiteral("0,5"));
+        QTest::mouseClick(w.limitButton, Qt::LeftButton);
+        QCOMPARE(w.plots->data().limitMs, 500.0);
+        QVERIFY(w.plots->data().rejects.size() > rejects);
+        for (const QPointF &p : w.plots->data().kept)
             QVERIFY(p.y() >= 100 && p.y() <= 500);
         w.logic().markAnalysed = [](const QString &) { return true; };
         w.QuitterClick();
@@ -258,26 +258,26 @@ private slots:
         w.FormShow(path, 1, 1, QStringLiteral("Martin"), QStringLiteral("4.0b"));
         w.resize(window);
         w.show();
-        QCOMPARE(w.Graphiques->isVisible(), !beside);
-        QVERIFY(w.Data->isVisible());
-        QCOMPARE(w.Plots->isVisible(), beside);
+        QCOMPARE(w.plotsButton->isVisible(), !beside);
+        QVERIFY(w.reportView->isVisible());
+        QCOMPARE(w.plots->isVisible(), beside);
         if (beside) {
-            QVERIFY(w.Plots->x() > w.Data->geometry().right());
+            QVERIFY(w.plots->x() > w.reportView->geometry().right());
         } else {
-            w.Graphiques->click();
-            QVERIFY(!w.Data->isVisible() && w.Plots->isVisible());
-            QCOMPARE(w.Plots->geometry(), w.Data->geometry());
+            w.plotsButton->click();
+            QVERIFY(!w.reportView->isVisible() && w.plots->isVisible());
+            QCOMPARE(w.plots->geometry(), w.reportView->geometry());
         }
         const QWidget *page = w.findChild<QWidget *>(QStringLiteral("CentredPage"));
         const QRect p = page->geometry();
-        const int above = w.height() - w.StatusBar1->height();
-        QCOMPARE(w.StatusBar1->geometry(), QRect(p.left(), p.bottom() + 1, p.width(), w.StatusBar1->height()));
+        const int above = w.height() - w.statusBar->height();
+        QCOMPARE(w.statusBar->geometry(), QRect(p.left(), p.bottom() + 1, p.width(), w.statusBar->height()));
         QVERIFY2(qAbs(p.left() - (w.width() - 1 - p.right())) <= 1, qPrintable(QString::number(p.left())));
         QVERIFY2(qAbs(p.top() - (above - 1 - p.bottom())) <= 1, qPrintable(QString::number(p.top())));
-        for (const QWidget *c : {static_cast<QWidget *>(w.Plots), static_cast<QWidget *>(w.Quitter)})
+        for (const QWidget *c : {static_cast<QWidget *>(w.plots), static_cast<QWidget *>(w.quitButton)})
             QVERIFY(page->rect().contains(c->geometry()));
-        w.Plots->tabs()->setCurrentIndex(2); // the field, its last row whole
-        const QChartView *field = w.Plots->views().at(2);
+        w.plots->tabs()->setCurrentIndex(2); // the field, its last row whole
+        const QChartView *field = w.plots->views().at(2);
         QTRY_VERIFY(field->chart()->plotArea().height() > 100);
         QVERIFY(field->chart()->plotArea().bottom() <= field->viewport()->height());
         w.logic().markAnalysed = [](const QString &) { return true; };

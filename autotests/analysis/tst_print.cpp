@@ -143,9 +143,9 @@ private slots:
             return true;
         };
         r.window.printDialog = [](QPrinter &, PrintTarget *) { return false; };
-        QTest::mouseClick(r.window.Imprimer, Qt::LeftButton);
+        QTest::mouseClick(r.window.printButton, Qt::LeftButton);
         QCOMPARE(submitted, 0);
-        QVERIFY(r.window.StatusPanels[2]->text().isEmpty());
+        QVERIFY(r.window.statusPanels[2]->text().isEmpty());
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(msgs.service.shown().isEmpty());
         const int pages = r.expectedPages();
         QVERIFY(pages >= 3);
-        QCOMPARE(r.window.StatusPanels[2]->text(),
+        QCOMPARE(r.window.statusPanels[2]->text(),
                  QStringLiteral("Impression terminée ( 2 copies de %1 pages )").arg(pages));
         r.checkPdf(out, 2);
     }
@@ -187,7 +187,7 @@ private slots:
         r.window.submitJob = [&](const QString &printer, const QString &pdf, const QString &title,
                                  const QStringList &options, QString *jobId, QString *) {
             jobs << QStringList{printer, title, QString::number(pdfPageCount(pdf)), options.join(u','),
-                                r.window.StatusPanels[2]->text()}
+                                r.window.statusPanels[2]->text()}
                         .join(u'|');
             *jobId = QStringLiteral("Bureau-%1").arg(jobs.size());
             return true;
@@ -202,11 +202,11 @@ private slots:
         QCOMPARE(jobs, QStringList(3, job));
         QCOMPARE(asked, QStringList{QStringLiteral("Bureau Bureau-3")});
         QFETCH(QString, status);
-        QCOMPARE(r.window.StatusPanels[2]->text(), status.arg(r.expectedPages()));
+        QCOMPARE(r.window.statusPanels[2]->text(), status.arg(r.expectedPages()));
         const bool waits = progress == int(JobProgress::Held) || progress == int(JobProgress::QueueStopped);
         QCOMPARE(msgs.service.shown().size(), waits ? 1 : 0);
         QVERIFY(!waits || msgs.service.shown().first().kind == MsgKind::Warning);
-        QVERIFY(r.window.Imprimer->isEnabled());
+        QVERIFY(r.window.printButton->isEnabled());
     }
 
     // Where job Bureau-12 stands, from `lpstat -p Bureau` and `lpstat -l -o Bureau`.
@@ -263,7 +263,7 @@ private slots:
             }
         });
         watch.start(20);
-        QTest::mouseClick(r.window.Imprimer, Qt::LeftButton);
+        QTest::mouseClick(r.window.printButton, Qt::LeftButton);
         QCOMPARE(proposed, QDir(m_dir.path()).filePath(QStringLiteral("Export/Dupont_32.VC.pdf")));
         QVERIFY(msgs.service.shown().isEmpty());
     }
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY2(msgs.service.shown().first().text.contains(named), qPrintable(msgs.service.shown().first().text));
-        QVERIFY(r.window.StatusPanels[2]->text().isEmpty());
+        QVERIFY(r.window.statusPanels[2]->text().isEmpty());
         QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("absent"))));
     }
 };

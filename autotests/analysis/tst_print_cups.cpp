@@ -203,7 +203,7 @@ private slots:
         const QString file = m_dir.filePath(QStringLiteral("sortie.pdf"));
         r.printTo(m_started ? Queue : QString(), m_started ? QString() : file, 2, true);
         QCOMPARE(msgs.service.texts(), QStringList());
-        QCOMPARE(r.window.StatusPanels[2]->text(),
+        QCOMPARE(r.window.statusPanels[2]->text(),
                  QStringLiteral("Impression terminée ( 2 copies de %1 pages )").arg(r.expectedPages()));
         if (!m_started) {
             r.checkPdf(file, 2);
@@ -228,7 +228,7 @@ private slots:
         const QString text = msgs.service.shown().first().text;
         QCOMPARE(text, QStringLiteral("L'imprimante ZokaPDF a refusé l'impression du rapport : "
                                       "la file d'impression n'accepte pas de travaux pour le moment"));
-        QVERIFY(r.window.StatusPanels[2]->text().isEmpty());
+        QVERIFY(r.window.statusPanels[2]->text().isEmpty());
     }
 
     // A job the queue takes but does not print: the queue stopped, or every job held.
@@ -258,7 +258,7 @@ private slots:
         r.printTo(Queue, QString(), 1, true);
         QVERIFY(m_cups.run(QStringLiteral("cancel"), {QStringLiteral("-a"), Queue}));
         QVERIFY(waiting(false));
-        QCOMPARE(r.window.StatusPanels[2]->text(), status.arg(r.expectedPages()));
+        QCOMPARE(r.window.statusPanels[2]->text(), status.arg(r.expectedPages()));
         QCOMPARE(msgs.service.shown().size(), 1);
     }
 
@@ -283,11 +283,11 @@ private slots:
         QStringList seen;
         r.window.printDialog = [&](QPrinter &, PrintTarget *) { return ++dialogs, false; };
         QTimer tick;
-        connect(&tick, &QTimer::timeout, [&] { seen << r.window.StatusPanels[2]->text(); });
+        connect(&tick, &QTimer::timeout, [&] { seen << r.window.statusPanels[2]->text(); });
         tick.start(50);
         QElapsedTimer t;
         t.start();
-        QTest::mouseClick(r.window.Imprimer, Qt::LeftButton);
+        QTest::mouseClick(r.window.printButton, Qt::LeftButton);
         QVERIFY2(t.elapsed() >= 1400 && t.elapsed() < 8000, qPrintable(QString::number(t.elapsed())));
         server.isNull() ? qunsetenv("CUPS_SERVER") : qputenv("CUPS_SERVER", server);
         QVERIFY2(seen.count(QStringLiteral("Recherche des imprimantes…")) >= 10, qPrintable(seen.join(u'|')));

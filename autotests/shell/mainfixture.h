@@ -87,7 +87,7 @@ struct Fixture {
         calls.clear();
         modes.clear();
     }
-    int row(const QString &entry) const { return int(logic.fileListEpreuves.entries.indexOf(entry)); }
+    int row(const QString &entry) const { return int(logic.patientFilesList.entries.indexOf(entry)); }
 };
 
 } // namespace zoka::testing

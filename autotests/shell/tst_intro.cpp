@@ -72,15 +72,15 @@ private slots:
         QFETCH(QPoint, offset);
         QCOMPARE(intro::layoutOffset(screen), offset);
         TFormIntro w(m_session, nullptr, screen);
-        QCOMPARE(w.Image1->geometry(), intro::Image1.translated(offset));
-        QCOMPARE(w.Shape1->geometry(), intro::Shape1.translated(offset));
-        QCOMPARE(w.Shape2->geometry(), intro::Shape2.translated(offset));
-        QCOMPARE(w.Shape3->geometry(), intro::Shape3.translated(offset));
-        QCOMPARE(w.Label1->geometry(), intro::Label1.translated(offset));
-        QCOMPARE(w.Continuer->geometry(), intro::Continuer.translated(offset));
-        QCOMPARE(w.Aide->geometry(), intro::Aide.translated(offset));
-        QCOMPARE(w.Quitter->geometry(), intro::Quitter.translated(offset));
-        QCOMPARE(w.AideMemo->geometry(), intro::AideMemo.translated(offset));
+        QCOMPARE(w.picture->geometry(), intro::Picture.translated(offset));
+        QCOMPARE(w.continueArea->geometry(), intro::ContinueArea.translated(offset));
+        QCOMPARE(w.helpArea->geometry(), intro::HelpArea.translated(offset));
+        QCOMPARE(w.quitArea->geometry(), intro::QuitArea.translated(offset));
+        QCOMPARE(w.titleLabel->geometry(), intro::Title.translated(offset));
+        QCOMPARE(w.continueButton->geometry(), intro::ContinueButton.translated(offset));
+        QCOMPARE(w.helpButton->geometry(), intro::HelpButton.translated(offset));
+        QCOMPARE(w.quitButton->geometry(), intro::QuitButton.translated(offset));
+        QCOMPARE(w.helpText->geometry(), intro::HelpText.translated(offset));
     }
 
     void theBitmapWinsOverTheJpegAndNoPictureGivesThePlainTitle()
@@ -94,24 +94,24 @@ private slots:
             TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
             QCOMPARE(w.windowTitle(), QStringLiteral("Zoka - Batterie Attention Tessaro  v4.0"));
-            QCOMPARE(w.Image1->pixmap().toImage().pixelColor(400, 300), QColor(Qt::red));
-            QVERIFY(!w.Continuer->isVisible() && !w.Label1->isVisible());
+            QCOMPARE(w.picture->pixmap().toImage().pixelColor(400, 300), QColor(Qt::red));
+            QVERIFY(!w.continueButton->isVisible() && !w.titleLabel->isVisible());
             QVERIFY(msgs.service.shown().isEmpty());
         }
         QVERIFY(QFile::remove(d.filePath("Intro_Zoka.bmp")));
         {
             TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
-            QVERIFY(near(w.Image1->pixmap().toImage().pixelColor(400, 300), Qt::blue, 8));
+            QVERIFY(near(w.picture->pixmap().toImage().pixelColor(400, 300), Qt::blue, 8));
         }
         QVERIFY(QFile::remove(d.filePath("Intro_Zoka.jpg")));
         {
             ScopedScriptedMessages msgs;
             TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
-            QVERIFY(w.Label1->isVisible());
-            QCOMPARE(w.Label1->text(), QStringLiteral("ZOKA"));
-            QVERIFY(w.Continuer->isVisible() && w.Aide->isVisible() && w.Quitter->isVisible());
+            QVERIFY(w.titleLabel->isVisible());
+            QCOMPARE(w.titleLabel->text(), QStringLiteral("ZOKA"));
+            QVERIFY(w.continueButton->isVisible() && w.helpButton->isVisible() && w.quitButton->isVisible());
             QVERIFY(msgs.service.shown().isEmpty());
         }
     }
@@ -127,9 +127,9 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(msgs.service.shown().first().text.contains(QStringLiteral("Intro_Zoka.bmp")));
-        QVERIFY(!w.Continuer->isVisible() && !w.Label1->isVisible());
+        QVERIFY(!w.continueButton->isVisible() && !w.titleLabel->isVisible());
         // The invisible areas still work.
-        QTest::mouseClick(w.Shape3, Qt::LeftButton);
+        QTest::mouseClick(w.quitArea, Qt::LeftButton);
         QCOMPARE(ended, 1);
     }
 
@@ -140,25 +140,25 @@ private slots:
         QVERIFY(solid(Qt::darkGreen).save(QDir(m_tmp->path()).filePath("Intro_Zoka.bmp"), "BMP"));
         TFormIntro w(m_session, nullptr, QSize(800, 600));
         w.show();
-        QVERIFY(!w.AideMemo->isVisible() && !w.Aide->isVisible());
+        QVERIFY(!w.helpText->isVisible() && !w.helpButton->isVisible());
 
-        QTest::mouseClick(w.Shape2, Qt::LeftButton);
-        QVERIFY(w.AideMemo->isVisible());
-        QCOMPARE(w.AideMemo->toPlainText(), QString::fromUtf8("Première ligne\n\nTroisième ligne"));
-        QCOMPARE(w.Aide->text(), QStringLiteral("Fermer l'aide"));
-        QVERIFY(w.Aide->isVisible());
+        QTest::mouseClick(w.helpArea, Qt::LeftButton);
+        QVERIFY(w.helpText->isVisible());
+        QCOMPARE(w.helpText->toPlainText(), QString::fromUtf8("Première ligne\n\nTroisième ligne"));
+        QCOMPARE(w.helpButton->text(), QStringLiteral("Fermer l'aide"));
+        QVERIFY(w.helpButton->isVisible());
 
-        QTest::mouseClick(w.Shape2, Qt::LeftButton);
-        QVERIFY(!w.AideMemo->isVisible() && !w.Aide->isVisible());
-        QCOMPARE(w.Aide->text(), QStringLiteral("Aide"));
-        QVERIFY(w.AideMemo->toPlainText().isEmpty());
+        QTest::mouseClick(w.helpArea, Qt::LeftButton);
+        QVERIFY(!w.helpText->isVisible() && !w.helpButton->isVisible());
+        QCOMPARE(w.helpButton->text(), QStringLiteral("Aide"));
+        QVERIFY(w.helpText->toPlainText().isEmpty());
 
         // Opened again, the "Fermer l'aide" button closes it too.
-        QTest::mouseClick(w.Shape2, Qt::LeftButton);
-        QVERIFY(w.AideMemo->isVisible());
-        QTest::mouseClick(w.Aide, Qt::LeftButton);
-        QVERIFY(!w.AideMemo->isVisible());
-        QCOMPARE(w.Aide->text(), QStringLiteral("Aide"));
+        QTest::mouseClick(w.helpArea, Qt::LeftButton);
+        QVERIFY(w.helpText->isVisible());
+        QTest::mouseClick(w.helpButton, Qt::LeftButton);
+        QVERIFY(!w.helpText->isVisible());
+        QCOMPARE(w.helpButton->text(), QStringLiteral("Aide"));
     }
 
     void inThePlainTitleTheAideButtonDoesNothingButTheAreaOpensTheHelp()
@@ -166,12 +166,12 @@ private slots:
         writeBytes(QDir(m_tmp->path()).filePath("Aide.txt"), QByteArray("Texte\r\n"));
         TFormIntro w(m_session, nullptr, QSize(800, 600));
         w.show();
-        QTest::mouseClick(w.Aide, Qt::LeftButton);
-        QVERIFY(!w.AideMemo->isVisible());
-        QCOMPARE(w.Aide->text(), QStringLiteral("Aide"));
-        QTest::mouseClick(w.Shape2, Qt::LeftButton);
-        QVERIFY(w.AideMemo->isVisible());
-        QCOMPARE(w.Aide->text(), QStringLiteral("Fermer l'aide"));
+        QTest::mouseClick(w.helpButton, Qt::LeftButton);
+        QVERIFY(!w.helpText->isVisible());
+        QCOMPARE(w.helpButton->text(), QStringLiteral("Aide"));
+        QTest::mouseClick(w.helpArea, Qt::LeftButton);
+        QVERIFY(w.helpText->isVisible());
+        QCOMPARE(w.helpButton->text(), QStringLiteral("Fermer l'aide"));
     }
 
     void aMissingHelpFileIsReportedAndLeavesTheEmptyHelpShown()
@@ -179,17 +179,17 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormIntro w(m_session, nullptr, QSize(800, 600));
         w.show();
-        QTest::mouseClick(w.Shape2, Qt::LeftButton);
+        QTest::mouseClick(w.helpArea, Qt::LeftButton);
         QCOMPARE(msgs.service.shown().size(), 1);
         QVERIFY2(msgs.service.shown().first().text.contains(QStringLiteral("Fichier introuvable")),
                  qPrintable(msgs.service.shown().first().text));
-        QVERIFY(w.AideMemo->isVisible());
-        QVERIFY(w.AideMemo->toPlainText().isEmpty());
-        QCOMPARE(w.Aide->text(), QStringLiteral("Aide"));
+        QVERIFY(w.helpText->isVisible());
+        QVERIFY(w.helpText->toPlainText().isEmpty());
+        QCOMPARE(w.helpButton->text(), QStringLiteral("Aide"));
         // The next release of the area tries again rather than "closing".
-        QTest::mouseClick(w.Shape2, Qt::LeftButton);
+        QTest::mouseClick(w.helpArea, Qt::LeftButton);
         QCOMPARE(msgs.service.shown().size(), 2);
-        QVERIFY(w.AideMemo->isVisible());
+        QVERIFY(w.helpText->isVisible());
     }
 
     void continuingEndsTheWindowWithOkAndQuittingEndsTheProgram()
@@ -198,14 +198,14 @@ private slots:
         {
             TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
-            QTest::mouseClick(w.Shape1, Qt::LeftButton);
+            QTest::mouseClick(w.continueArea, Qt::LeftButton);
             QVERIFY(!w.isVisible());
             QCOMPARE(w.result(), int(QDialog::Accepted));
         }
         {
             TFormIntro w(m_session, nullptr, QSize(800, 600));
             w.show();
-            QTest::mouseDClick(w.Image1, Qt::LeftButton, {}, QPoint(100, 100));
+            QTest::mouseDClick(w.picture, Qt::LeftButton, {}, QPoint(100, 100));
             QVERIFY(!w.isVisible());
             QCOMPARE(w.result(), int(QDialog::Accepted));
         }
@@ -216,13 +216,13 @@ private slots:
             w.show();
             QTest::keyClick(&w, Qt::Key_Escape); // Esc does not leave the title screen
             QVERIFY(w.isVisible());
-            QTest::keyClick(w.Aide, Qt::Key_Return); // Return continues, from any button
+            QTest::keyClick(w.helpButton, Qt::Key_Return); // Return continues, from any button
             QVERIFY(!w.isVisible());
             QCOMPARE(w.result(), int(QDialog::Accepted));
-            QVERIFY(!w.Quitter->isVisible()); // a picture is shown: no real buttons
+            QVERIFY(!w.quitButton->isVisible()); // a picture is shown: no real buttons
             QCOMPARE(ended, 0);
             w.show();
-            QTest::mouseClick(w.Shape3, Qt::LeftButton);
+            QTest::mouseClick(w.quitArea, Qt::LeftButton);
             QCOMPARE(ended, 1);
         }
     }
@@ -235,14 +235,14 @@ private slots:
         TFormIntro w(m_session, nullptr, QSize(1024, 768));
         w.resize(1024, 768);
         w.show();
-        QCOMPARE(w.Image1->pixmap().size(), QSize(800, 600));
-        // What Image1 shows, in its own coordinates.
-        const QImage shown = w.Image1->grab().toImage();
-        const QPoint origin = w.Image1->pos();
+        QCOMPARE(w.picture->pixmap().size(), QSize(800, 600));
+        // What the picture control shows, in its own coordinates.
+        const QImage shown = w.picture->grab().toImage();
+        const QPoint origin = w.picture->pos();
         const struct {
-            TIntroArea *area;
+            IntroArea *area;
             QColor colour;
-        } buttons[] = {{w.Shape1, QColor(28, 140, 70)}, {w.Shape2, QColor(30, 100, 170)}, {w.Shape3, QColor(176, 44, 44)}};
+        } buttons[] = {{w.continueArea, QColor(28, 140, 70)}, {w.helpArea, QColor(30, 100, 170)}, {w.quitArea, QColor(176, 44, 44)}};
         for (const auto &b : buttons) {
             const QRect r = b.area->geometry().translated(-origin);
             // Near each corner, inside the area: the button's colour.

@@ -40,19 +40,19 @@ private slots:
         QCOMPARE(fx.session.versionShort, QString("4.0"));
         QCOMPARE(fx.session.screen.width, 1024);
         QCOMPARE(fx.session.choices.testIndex, 0);
-        QCOMPARE(fx.logic.epreuves.index, 0);
-        QVERIFY(fx.logic.nbItems3.visible && !fx.logic.nbItems2.visible && !fx.logic.vitesseAS.visible);
-        QCOMPARE(fx.logic.label1Caption, QString("16"));
+        QCOMPARE(fx.logic.testGroup.index, 0);
+        QVERIFY(fx.logic.threeCountsGroup.visible && !fx.logic.twoCountsGroup.visible && !fx.logic.speedGroup.visible);
+        QCOMPARE(fx.logic.countText, QString("16"));
         QCOMPARE(fx.session.choices.itemCount, 16);
-        QVERIFY(fx.logic.passationEnabled && fx.logic.analysesEnabled && fx.logic.gestionEnabled);
+        QVERIFY(fx.logic.administrationEnabled && fx.logic.analysisEnabled && fx.logic.deleteEnabled);
         QCOMPARE(fx.session.resultsDir, fx.results);
-        QCOMPARE(fx.logic.listPatients, QStringList({"Dupont", "Martin"}));
+        QCOMPARE(fx.logic.patientList, QStringList({"Dupont", "Martin"}));
         // Until a name is typed every file is listed; the name field still reads
         // "Inconnu" but no patient is taken from it.
-        QCOMPARE(fx.logic.fileListEpreuves.entries.size(), 3);
-        QCOMPARE(fx.logic.nomText, QString("Inconnu"));
+        QCOMPARE(fx.logic.patientFilesList.entries.size(), 3);
+        QCOMPARE(fx.logic.patientNameText, QString("Inconnu"));
         QVERIFY(fx.session.choices.patientName.isEmpty());
-        QCOMPARE(fx.logic.focus, MainFocus::Nom);
+        QCOMPARE(fx.logic.focus, MainFocus::PatientName);
     }
 
     void startupFailuresLeaveOnlyOptionsAndQuit()
@@ -63,8 +63,8 @@ private slots:
             ScopedScriptedMessages msgs;
             fx.logic.FormShow();
             QVERIFY(fx.logic.startupFailed);
-            QVERIFY(!fx.logic.passationEnabled && !fx.logic.analysesEnabled && !fx.logic.gestionEnabled);
-            QVERIFY(!fx.logic.epreuves.enabled);
+            QVERIFY(!fx.logic.administrationEnabled && !fx.logic.analysisEnabled && !fx.logic.deleteEnabled);
+            QVERIFY(!fx.logic.testGroup.enabled);
             QCOMPARE(msgs.service.shown().size(), 1);
             QVERIFY(msgs.service.shown()[0].text.contains("Options"));
             fx.logic.Label1DblClick(); // no test is set up: nothing to ask
@@ -83,7 +83,7 @@ private slots:
             ScopedScriptedMessages msgs;
             fx.logic.FormShow();
             QVERIFY(fx.logic.startupFailed);
-            QVERIFY(!fx.logic.passationEnabled);
+            QVERIFY(!fx.logic.administrationEnabled);
             QVERIFY(msgs.service.shown().size() >= 2);
             QCOMPARE(QFileInfo(fx.dir.filePath("Zoka.ini")).size(), 40); // left as it was
         }
@@ -109,7 +109,7 @@ private slots:
             fx.logic.FormShow();
             QVERIFY(!fx.logic.startupFailed);
             QCOMPARE(fx.session.resultsDir, fx.results);
-            QVERIFY(fx.logic.passationEnabled);
+            QVERIFY(fx.logic.administrationEnabled);
         }
     }
 
@@ -121,32 +121,32 @@ private slots:
         const QString badChars = "     Le nom du patient ne peut contenir les caractères _ ou .      ";
         const QString tooLong = "     Le nom du patient est trop long (20 caractères maximum)      ";
 
-        fx.logic.setNomText("ab_cd");
+        fx.logic.setPatientNameText("ab_cd");
         QCOMPARE(msgs.service.texts(), QStringList({badChars}));
         QCOMPARE(msgs.service.shown()[0].kind, MsgKind::Error);
-        QCOMPARE(fx.logic.nomText, QString("ab"));
+        QCOMPARE(fx.logic.patientNameText, QString("ab"));
         QCOMPARE(fx.session.choices.patientName, QString("ab"));
-        QCOMPARE(fx.logic.fileListEpreuves.mask, QString("ab_*"));
+        QCOMPARE(fx.logic.patientFilesList.mask, QString("ab_*"));
 
         msgs.service.clear();
-        fx.logic.setNomText("a.b_c");
+        fx.logic.setPatientNameText("a.b_c");
         QCOMPARE(msgs.service.texts(), QStringList({badChars}));
-        QCOMPARE(fx.logic.nomText, QString());
-        QCOMPARE(fx.logic.fileListEpreuves.mask, QString("_*"));
+        QCOMPARE(fx.logic.patientNameText, QString());
+        QCOMPARE(fx.logic.patientFilesList.mask, QString("_*"));
 
         msgs.service.clear();
-        fx.logic.setNomText("a_b.cdefgh");
+        fx.logic.setPatientNameText("a_b.cdefgh");
         QCOMPARE(msgs.service.texts(), QStringList({badChars, badChars}));
-        QCOMPARE(fx.logic.nomText, QString());
+        QCOMPARE(fx.logic.patientNameText, QString());
         QVERIFY(fx.session.choices.patientName.isEmpty());
 
         msgs.service.clear();
-        fx.logic.setNomText("abcdefghijklmnopqrstu");
+        fx.logic.setPatientNameText("abcdefghijklmnopqrstu");
         QCOMPARE(msgs.service.texts(), QStringList({tooLong}));
         QCOMPARE(fx.session.choices.patientName, QString("abcdefghijklmnopqrst"));
 
         msgs.service.clear();
-        fx.logic.setNomText("abcdefghijklmnopqrs_uvw");
+        fx.logic.setPatientNameText("abcdefghijklmnopqrs_uvw");
         QCOMPARE(msgs.service.texts(), QStringList({badChars}));
         QCOMPARE(fx.session.choices.patientName, QString("abcdefghijklmnopqrs"));
 
@@ -155,14 +155,14 @@ private slots:
                                    QString("Du?p"), QString("Du\"p"), QString("Du<p"), QString("Du>p"),
                                    QString("Du|p"), QString("Du\tp")}) {
             msgs.service.clear();
-            fx.logic.setNomText(bad);
+            fx.logic.setPatientNameText(bad);
             QCOMPARE(msgs.service.shown().size(), 1);
             QVERIFY(msgs.service.shown()[0].text.contains("ne peut contenir"));
-            QCOMPARE(fx.logic.nomText, QString("Du"));
-            fx.logic.setNomText("x");
+            QCOMPARE(fx.logic.patientNameText, QString("Du"));
+            fx.logic.setPatientNameText("x");
         }
         msgs.service.clear();
-        fx.logic.setNomText(QStringLiteral("Léa d'Aubigné-Dupont"));
+        fx.logic.setPatientNameText(QStringLiteral("Léa d'Aubigné-Dupont"));
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
@@ -171,7 +171,7 @@ private slots:
         Fixture fx;
         ScopedScriptedMessages msgs;
         fx.start(msgs);
-        fx.logic.setNomText("Dupont");
+        fx.logic.setPatientNameText("Dupont");
         struct Case {
             int test;
             const char *label;
@@ -186,34 +186,34 @@ private slots:
             {9, "64", false, false, false, "Dupont_64.PCA"}, {0, "16", false, true, false, "Dupont_16.VC"},
         };
         for (const Case &c : cases) {
-            fx.logic.setEpreuvesIndex(c.test);
+            fx.logic.setTestGroupIndex(c.test);
             QCOMPARE(fx.session.choices.testIndex, c.test);
-            QCOMPARE(fx.logic.label1Caption, QString(c.label));
-            QCOMPARE(fx.logic.nbItems2.visible, c.g2);
-            QCOMPARE(fx.logic.nbItems3.visible, c.g3);
-            QCOMPARE(fx.logic.vitesseAS.visible, c.speed);
-            QCOMPARE(fx.logic.groupBox2Caption, QString(c.speed ? "msec:" : "# items"));
+            QCOMPARE(fx.logic.countText, QString(c.label));
+            QCOMPARE(fx.logic.twoCountsGroup.visible, c.g2);
+            QCOMPARE(fx.logic.threeCountsGroup.visible, c.g3);
+            QCOMPARE(fx.logic.speedGroup.visible, c.speed);
+            QCOMPARE(fx.logic.countGroupCaption, QString(c.speed ? "msec:" : "# items"));
             if (c.g2)
-                QCOMPARE(fx.logic.nbItems2.index, 0);
+                QCOMPARE(fx.logic.twoCountsGroup.index, 0);
             fx.calls.clear();
             fx.logic.PassationClick();
             QCOMPARE(fx.calls, QStringList({QString("administration:") + c.file}));
         }
-        QCOMPARE(fx.logic.nbItems2.items, QStringList({"     ->  32 items", "     ->  64 items"}));
+        QCOMPARE(fx.logic.twoCountsGroup.items, QStringList({"     ->  32 items", "     ->  64 items"}));
 
-        fx.logic.setEpreuvesIndex(1);
-        fx.logic.setNbItems2Index(1);
-        QCOMPARE(fx.logic.label1Caption, QString("64"));
+        fx.logic.setTestGroupIndex(1);
+        fx.logic.setTwoCountsIndex(1);
+        QCOMPARE(fx.logic.countText, QString("64"));
         QCOMPARE(fx.session.choices.itemCount, 64);
 
-        fx.logic.setEpreuvesIndex(7);
-        fx.logic.setVitesseASIndex(2);
-        QCOMPARE(fx.logic.label1Caption, QString("750"));
+        fx.logic.setTestGroupIndex(7);
+        fx.logic.setSpeedGroupIndex(2);
+        QCOMPARE(fx.logic.countText, QString("750"));
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_228-2.AS"}));
-        fx.logic.setVitesseASIndex(0);
-        QCOMPARE(fx.logic.label1Caption, QString("1250"));
+        fx.logic.setSpeedGroupIndex(0);
+        QCOMPARE(fx.logic.countText, QString("1250"));
         QVERIFY(msgs.service.shown().isEmpty());
     }
 
@@ -222,35 +222,35 @@ private slots:
         Fixture fx;
         ScopedScriptedMessages msgs;
         fx.start(msgs);
-        fx.logic.setNomText("Dupont");
+        fx.logic.setPatientNameText("Dupont");
 
         // Not offered: only the file selection goes.
         for (int t : {2, 5, 7, 8, 9}) {
-            fx.logic.setEpreuvesIndex(t);
-            const QString label = fx.logic.label1Caption;
+            fx.logic.setTestGroupIndex(t);
+            const QString label = fx.logic.countText;
             msgs.service.clear();
             fx.logic.Label1DblClick();
             QVERIFY(msgs.service.shown().isEmpty());
             QVERIFY(!fx.session.choices.unlimitedChosen);
-            QCOMPARE(fx.logic.label1Caption, label);
+            QCOMPARE(fx.logic.countText, label);
         }
 
-        fx.logic.setEpreuvesIndex(6);
+        fx.logic.setTestGroupIndex(6);
         msgs.service.clear();
         fx.logic.Label1DblClick();
         QCOMPARE(msgs.service.texts(),
                  QStringList({"     Les séries de stimuli doivent-elles se répéter sans fin?      "}));
-        QCOMPARE(fx.logic.label1Caption, QString("- - -"));
+        QCOMPARE(fx.logic.countText, QString("- - -"));
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_999.MIX"}));
 
-        fx.logic.setEpreuvesIndex(0);
+        fx.logic.setTestGroupIndex(0);
         QVERIFY(!fx.session.choices.unlimitedChosen);
         fx.logic.Label1DblClick();
         QVERIFY(fx.session.choices.unlimitedChosen);
-        QCOMPARE(fx.logic.nbItems3.index, 2);
-        QVERIFY(!fx.logic.nbItems3.enabled);
+        QCOMPARE(fx.logic.threeCountsGroup.index, 2);
+        QVERIFY(!fx.logic.threeCountsGroup.enabled);
         QCOMPARE(fx.session.choices.itemCount, 64);
         fx.calls.clear();
         fx.logic.PassationClick();
@@ -259,9 +259,9 @@ private slots:
         msgs.service.queue(MsgAnswer::No);
         fx.logic.Label1DblClick();
         QVERIFY(!fx.session.choices.unlimitedChosen);
-        QVERIFY(fx.logic.nbItems3.enabled);
-        QCOMPARE(fx.logic.nbItems3.index, 0);
-        QCOMPARE(fx.logic.label1Caption, QString("16"));
+        QVERIFY(fx.logic.threeCountsGroup.enabled);
+        QCOMPARE(fx.logic.threeCountsGroup.index, 0);
+        QCOMPARE(fx.logic.countText, QString("16"));
         fx.calls.clear();
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_16.VC"}));
@@ -279,12 +279,12 @@ private slots:
         fx.logic.PassationClick();
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du patient n'est pas encodé!"}));
         QCOMPARE(fx.modes, QList<QSize>({QSize(800, 600)}));
-        QCOMPARE(fx.logic.focus, MainFocus::Nom);
+        QCOMPARE(fx.logic.focus, MainFocus::PatientName);
         QVERIFY(fx.calls.isEmpty());
 
-        fx.logic.setNomText("Dupont");
+        fx.logic.setPatientNameText("Dupont");
         // An analysed file: one question; No keeps it.
-        fx.logic.setNbItems3Index(1);
+        fx.logic.setThreeCountsIndex(1);
         msgs.service.clear();
         msgs.service.queue(MsgAnswer::No);
         fx.logic.PassationClick();
@@ -310,11 +310,11 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(fx.calls, QStringList({"administration:Dupont_32.VC"}));
         QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_32.VC"));
-        QCOMPARE(fx.logic.fileListEpreuves.selectedEntry(), QString("Dupont_32.VC"));
-        QCOMPARE(fx.logic.focus, MainFocus::Passation);
+        QCOMPARE(fx.logic.patientFilesList.selectedEntry(), QString("Dupont_32.VC"));
+        QCOMPARE(fx.logic.focus, MainFocus::Administration);
 
         // Not analysed yet: two questions; No to the second keeps file and mark.
-        fx.logic.setNbItems3Index(0);
+        fx.logic.setThreeCountsIndex(0);
         msgs.service.clear();
         fx.calls.clear();
         msgs.service.queue(MsgAnswer::Yes);
@@ -358,7 +358,7 @@ private slots:
         QCOMPARE(msgs.service.texts(), QStringList{refusal});
         QCOMPARE(msgs.service.shown().first().kind, MsgKind::Error);
         QVERIFY(fx.calls.isEmpty());
-        QCOMPARE(fx.logic.focus, MainFocus::Nom);
+        QCOMPARE(fx.logic.focus, MainFocus::PatientName);
     }
 
     void resultsDirectoryWhereNoFileCanBeCreatedIsToldAtPassation_data()
@@ -378,7 +378,7 @@ private slots:
             QSKIP("a read-only directory needs a tmpfs of its own, which only the superuser can mount");
         ScopedScriptedMessages msgs;
         fx.start(msgs);
-        fx.logic.setNomText("Dupont");
+        fx.logic.setPatientNameText("Dupont");
         QVERIFY(readOnly ? disk->makeReadOnly() : QDir(fx.results).removeRecursively());
         msgs.service.clear();
         fx.logic.PassationClick();
@@ -400,8 +400,8 @@ private slots:
         fx.file("Dupont_65.MIX");
         ScopedScriptedMessages msgs;
         fx.start(msgs);
-        fx.logic.setNomText("Dupont");
-        QCOMPARE(fx.logic.fileListEpreuves.entries.size(), 7);
+        fx.logic.setPatientNameText("Dupont");
+        QCOMPARE(fx.logic.patientFilesList.entries.size(), 7);
 
         // No file chosen: the name, test and count designate it.
         fx.logic.AnalysesClick();
@@ -412,13 +412,13 @@ private slots:
         msgs.service.clear();
         fx.logic.userClickFile(fx.row("Dupont_64.VC"));
         QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_64.VC"));
-        QCOMPARE(fx.logic.nbItems3.index, 2);
+        QCOMPARE(fx.logic.threeCountsGroup.index, 2);
         QCOMPARE(fx.session.choices.itemCount, 64);
-        QCOMPARE(fx.logic.fileListEpreuves.selectedEntry(), QString("Dupont_64.VC"));
+        QCOMPARE(fx.logic.patientFilesList.selectedEntry(), QString("Dupont_64.VC"));
         fx.logic.AnalysesClick();
         QCOMPARE(fx.calls, QStringList({"analysis:Dupont_64.VC"}));
         QVERIFY(fx.session.choices.selectedFile.isEmpty());
-        QCOMPARE(fx.logic.nbItems3.index, 0);
+        QCOMPARE(fx.logic.threeCountsGroup.index, 0);
 
         fx.calls.clear();
         fx.logic.userDoubleClickFile(fx.row("Dupont_999.VC"));
@@ -427,8 +427,8 @@ private slots:
         // Test 7 with a speed; without one the message and the 1000 ms fallback.
         fx.logic.userClickFile(fx.row("Dupont_228-2.AS"));
         QCOMPARE(fx.session.choices.testIndex, 7);
-        QCOMPARE(fx.logic.vitesseAS.index, 2);
-        QCOMPARE(fx.logic.label1Caption, QString("750"));
+        QCOMPARE(fx.logic.speedGroup.index, 2);
+        QCOMPARE(fx.logic.countText, QString("750"));
         QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_228-2.AS"));
         QVERIFY(msgs.service.shown().isEmpty());
         fx.logic.userClickFile(fx.row("Dupont_228.AS"));
@@ -437,8 +437,8 @@ private slots:
                               "manque ou diffère de 0,1 ou 2)\rPressez le bouton \"Analyse\" pour continuer (la "
                               "vitesse est de 1 présentation/sec.)"}));
         QCOMPARE(fx.session.choices.speedIndex, 3);
-        QVERIFY(!fx.logic.vitesseAS.enabled);
-        QVERIFY(fx.logic.label1Caption.isEmpty());
+        QVERIFY(!fx.logic.speedGroup.enabled);
+        QVERIFY(fx.logic.countText.isEmpty());
         fx.calls.clear();
         fx.logic.AnalysesClick();
         QCOMPARE(fx.calls, QStringList({"analysis:Dupont_228.AS"}));
@@ -456,12 +456,12 @@ private slots:
 
         // A file of no test: nothing is set up, and neither analysis nor
         // administration works on a test that does not exist.
-        fx.logic.setEpreuvesIndex(3);
+        fx.logic.setTestGroupIndex(3);
         msgs.service.clear();
         fx.logic.userClickFile(fx.row("Dupont_32.TXT"));
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier ne correspond pas à une épreuve"}));
         QCOMPARE(fx.session.choices.testIndex, -1);
-        QCOMPARE(fx.logic.epreuves.index, 3);
+        QCOMPARE(fx.logic.testGroup.index, 3);
         fx.logic.AnalysesClick();
         QVERIFY(fx.calls.isEmpty());
         QCOMPARE(fx.session.choices.testIndex, 3);
@@ -472,7 +472,7 @@ private slots:
         // Fixed-count test: the count of the file is taken.
         fx.logic.userClickFile(fx.row("Dupont_65.MIX"));
         QCOMPARE(fx.session.choices.testIndex, 6);
-        QCOMPARE(fx.logic.label1Caption, QString("65"));
+        QCOMPARE(fx.logic.countText, QString("65"));
     }
 
     // The name in the file's header becomes the patient of the next administration
@@ -500,7 +500,7 @@ private slots:
         fx.logic.userDoubleClickFile(fx.row("Martin_36.LAT"));
         QCOMPARE(fx.calls, QStringList({"analysis:Martin_36.LAT"}));
         QCOMPARE(fx.session.choices.patientName, patient);
-        QCOMPARE(fx.logic.nomText, QString("Inconnu"));
+        QCOMPARE(fx.logic.patientNameText, QString("Inconnu"));
     }
 
     void anAdministrationAfterChoosingAFileRunsTheTestsOwnSeries()
@@ -514,18 +514,18 @@ private slots:
         };
         ScopedScriptedMessages msgs;
         fx.start(msgs);
-        fx.logic.setNomText("Dupont");
+        fx.logic.setPatientNameText("Dupont");
 
         // The count of a fixed-count file is shown for its analysis...
         fx.logic.userClickFile(fx.row("Dupont_65.MIX"));
-        QCOMPARE(fx.logic.label1Caption, QString("65"));
+        QCOMPARE(fx.logic.countText, QString("65"));
         // ... but a new administration runs the 64 items of the test.
         msgs.service.clear();
         msgs.service.queue(MsgAnswer::Yes);  // overwrite Dupont_65.MIX
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"Dupont_65.MIX items 64 speed 1"}));
         QCOMPARE(msgs.service.shown().size(), 1);
-        QCOMPARE(fx.logic.label1Caption, QString("64"));
+        QCOMPARE(fx.logic.countText, QString("64"));
 
         fx.calls.clear();
         fx.logic.userClickFile(fx.row("Dupont_999.PAS"));
@@ -541,9 +541,9 @@ private slots:
         QCOMPARE(fx.session.choices.speedIndex, 3);
         fx.logic.PassationClick();
         QCOMPARE(fx.calls, QStringList({"Dupont_228-1.AS items 228 speed 1"}));
-        QVERIFY(fx.logic.vitesseAS.enabled);
-        QCOMPARE(fx.logic.vitesseAS.index, 1);
-        QCOMPARE(fx.logic.label1Caption, QString("1000"));
+        QVERIFY(fx.logic.speedGroup.enabled);
+        QCOMPARE(fx.logic.speedGroup.index, 1);
+        QCOMPARE(fx.logic.countText, QString("1000"));
     }
 
     void patientChoiceAndDeletion()
@@ -560,9 +560,9 @@ private slots:
 
         // Choosing a patient lists that patient's files in every spelling.
         fx.logic.userClickPatient(0);
-        QCOMPARE(fx.logic.nomText, QString("Dupont"));
+        QCOMPARE(fx.logic.patientNameText, QString("Dupont"));
         QCOMPARE(fx.session.choices.patientName, QString("Dupont"));
-        QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC", "dupont_32.VC"}));
+        QCOMPARE(fx.logic.patientFilesList.entries, QStringList({"Dupont_16.VC", "dupont_32.VC"}));
 
         // Patient chosen, no file: one question per file (two for the one not analysed).
         msgs.service.clear();
@@ -576,8 +576,8 @@ private slots:
                               B20 + "Le fichier dupont_32.VC n'a pas été analysé! Continuer?" + B20}));
         QVERIFY(QFile::exists(fx.at("Dupont_16.VC")));
         QVERIFY(!QFile::exists("dupont_32.VC"));
-        QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC"}));
-        QCOMPARE(fx.logic.listPatients, QStringList({"Dupont", "Martin"}));
+        QCOMPARE(fx.logic.patientFilesList.entries, QStringList({"Dupont_16.VC"}));
+        QCOMPARE(fx.logic.patientList, QStringList({"Dupont", "Martin"}));
 
         // A chosen file that has gone meanwhile.
         fx.logic.userClickFile(0);
@@ -585,7 +585,7 @@ private slots:
         msgs.service.clear();
         fx.logic.GestionClick();
         QCOMPARE(msgs.service.texts(), QStringList({B20 + "Le fichier Dupont_16.VC n'est pas trouvé" + B20}));
-        QCOMPARE(fx.logic.listPatients, QStringList({"Martin"}));
+        QCOMPARE(fx.logic.patientList, QStringList({"Martin"}));
     }
 
     // "Suppression" removes the directory entry only: a folder that refuses leaves the
@@ -629,7 +629,7 @@ private slots:
             return;
         }
         QCOMPARE(msgs.service.texts().last(), "Le fichier Dupont_16.VC ne peut être supprimé : " + cause + ". Il est resté tel quel.");
-        QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Dupont_16.VC"}));
+        QCOMPARE(fx.logic.patientFilesList.entries, QStringList({"Dupont_16.VC"}));
     }
 
     void choosingThePatientShownInTheFieldStillTakesIt()
@@ -641,7 +641,7 @@ private slots:
         fx.start(msgs);
         fx.logic.userClickPatient(0);
         QCOMPARE(fx.session.choices.patientName, QString("Inconnu"));
-        QCOMPARE(fx.logic.fileListEpreuves.entries, QStringList({"Inconnu_16.VC"}));
+        QCOMPARE(fx.logic.patientFilesList.entries, QStringList({"Inconnu_16.VC"}));
     }
 
     void endOfTheProgram()

@@ -42,53 +42,53 @@ private slots:
         w.logic().setWindowCallbacks([&] { w.syncFromLogic(); }, [&] { fx.calls << "quit"; });
         w.runFormShow();
 
-        QCOMPARE(w.Passation->geometry(), QRect(104, 128, 89, 33));
-        QCOMPARE(w.Epreuves->geometry(), QRect(520, 32, 177, 385));
-        QCOMPARE(w.FileListEpreuves->geometry(), QRect(184, 21, 145, 201));
-        QCOMPARE(w.Quitter->parentWidget(), w.GroupBox4);
-        QVERIFY(w.Passation->font().underline());
-        QVERIFY(w.FileListPatients->isHidden());
-        QCOMPARE(w.Label1->text(), QString("16"));
-        QCOMPARE(w.Epreuves->itemIndex(), 0);
-        QCOMPARE(w.ListPatients->count(), 1);
+        QCOMPARE(w.administrationButton->geometry(), QRect(104, 128, 89, 33));
+        QCOMPARE(w.testGroup->geometry(), QRect(520, 32, 177, 385));
+        QCOMPARE(w.patientFilesList->geometry(), QRect(184, 21, 145, 201));
+        QCOMPARE(w.quitButton->parentWidget(), w.quitGroup);
+        QVERIFY(w.administrationButton->font().underline());
+        QVERIFY(w.allFilesList->isHidden());
+        QCOMPARE(w.countLabel->text(), QString("16"));
+        QCOMPARE(w.testGroup->itemIndex(), 0);
+        QCOMPARE(w.patientList->count(), 1);
         QCOMPARE(w.windowTitle(), QString("Zoka v4.0"));
 
         // A click on another test raises its handler; the count group follows.
-        w.Epreuves->button(3)->click();
+        w.testGroup->button(3)->click();
         QCOMPARE(fx.session.choices.testIndex, 3);
-        QCOMPARE(w.Label1->text(), QString("32"));
-        QVERIFY(!w.NbItems2->isHidden());
-        QVERIFY(w.NbItems3->isHidden());
-        w.NbItems2->button(1)->click();
+        QCOMPARE(w.countLabel->text(), QString("32"));
+        QVERIFY(!w.twoCountsGroup->isHidden());
+        QVERIFY(w.threeCountsGroup->isHidden());
+        w.twoCountsGroup->button(1)->click();
         QCOMPARE(fx.session.choices.itemCount, 64);
-        QCOMPARE(w.Label1->text(), QString("64"));
+        QCOMPARE(w.countLabel->text(), QString("64"));
 
         // Typing into the name field cuts it with the message.
-        w.Nom->setText("ab_");
-        QCOMPARE(w.Nom->text(), QString("ab"));
+        w.patientNameEdit->setText("ab_");
+        QCOMPARE(w.patientNameEdit->text(), QString("ab"));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(fx.session.choices.patientName, QString("ab"));
 
         // The double-click on the count asks for endless series (test 3 offers them).
-        QTest::mouseDClick(w.Label1, Qt::LeftButton);
-        QCOMPARE(w.Label1->text(), QString("- - -"));
-        QVERIFY(!w.NbItems2->isEnabled());
+        QTest::mouseDClick(w.countLabel, Qt::LeftButton);
+        QCOMPARE(w.countLabel->text(), QString("- - -"));
+        QVERIFY(!w.twoCountsGroup->isEnabled());
 
         // Choosing the patient in the list fills the name field.
-        QTest::mouseClick(w.ListPatients->viewport(), Qt::LeftButton, {},
-                          w.ListPatients->visualItemRect(w.ListPatients->item(0)).center());
-        QCOMPARE(w.Nom->text(), QString("Dupont"));
-        QCOMPARE(w.FileListEpreuves->count(), 1);
-        QTest::mouseClick(w.FileListEpreuves->viewport(), Qt::LeftButton, {},
-                          w.FileListEpreuves->visualItemRect(w.FileListEpreuves->item(0)).center());
+        QTest::mouseClick(w.patientList->viewport(), Qt::LeftButton, {},
+                          w.patientList->visualItemRect(w.patientList->item(0)).center());
+        QCOMPARE(w.patientNameEdit->text(), QString("Dupont"));
+        QCOMPARE(w.patientFilesList->count(), 1);
+        QTest::mouseClick(w.patientFilesList->viewport(), Qt::LeftButton, {},
+                          w.patientFilesList->visualItemRect(w.patientFilesList->item(0)).center());
         QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_16.VC"));
-        QCOMPARE(w.Epreuves->itemIndex(), 0);
-        QCOMPARE(w.FileListEpreuves->currentRow(), 0);
+        QCOMPARE(w.testGroup->itemIndex(), 0);
+        QCOMPARE(w.patientFilesList->currentRow(), 0);
 
         // "Suivi" opens the follow-up of the patient in the name field.
         QString followed = QStringLiteral("(none)");
         fx.session.services.showFollowUp = [&](const QString &patient) { followed = patient; };
-        w.Suivi->click();
+        w.followUpButton->click();
         QCOMPARE(followed, QString("Dupont"));
     }
 
@@ -105,21 +105,21 @@ private slots:
         msgs.service.clear();
 
         // Entering the list chooses nothing by itself.
-        w.FileListEpreuves->setFocus();
+        w.patientFilesList->setFocus();
         QCoreApplication::processEvents();
         QVERIFY(msgs.service.shown().isEmpty());
         QVERIFY(fx.session.choices.selectedFile.isEmpty());
 
         // Moving with the keys chooses each file in turn, messages included.
-        QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
+        QTest::keyClick(w.patientFilesList, Qt::Key_Down);
         QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_32.TXT"));
         QCOMPARE(msgs.service.texts(), QStringList({"Le nom du fichier ne correspond pas à une épreuve"}));
-        QTest::keyClick(w.FileListEpreuves, Qt::Key_Down);
+        QTest::keyClick(w.patientFilesList, Qt::Key_Down);
         QCOMPARE(fx.session.choices.selectedFile, QString("Dupont_64.LAT"));
-        QCOMPARE(w.Epreuves->itemIndex(), 1);
-        QCOMPARE(w.NbItems2->itemIndex(), 1);
-        QCOMPARE(w.Label1->text(), QString("64"));
-        QCOMPARE(w.FileListEpreuves->currentRow(), 2);
+        QCOMPARE(w.testGroup->itemIndex(), 1);
+        QCOMPARE(w.twoCountsGroup->itemIndex(), 1);
+        QCOMPARE(w.countLabel->text(), QString("64"));
+        QCOMPARE(w.patientFilesList->currentRow(), 2);
     }
 
     void controlsCentredOnTheScreen_data()
@@ -139,8 +139,8 @@ private slots:
         w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         w.resize(window);
         w.show();
-        QCOMPARE(w.Passation->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(104, 128));
-        QCOMPARE(w.Epreuves->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(520, 32));
+        QCOMPARE(w.administrationButton->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(104, 128));
+        QCOMPARE(w.testGroup->mapTo(&w, QPoint(0, 0)), pageAt + QPoint(520, 32));
     }
 
     void altLettersPressTheButtons()
@@ -153,13 +153,13 @@ private slots:
         w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         QVERIFY(showActive(w));
         fx.calls.clear();
-        w.Nom->setFocus();
-        const QString before = w.Nom->text();
-        QTest::keyClick(w.Nom, Qt::Key_O, Qt::AltModifier);
+        w.patientNameEdit->setFocus();
+        const QString before = w.patientNameEdit->text();
+        QTest::keyClick(w.patientNameEdit, Qt::Key_O, Qt::AltModifier);
         QTRY_COMPARE(fx.calls, QStringList({"options"})); // the button's click is animated
-        QTest::keyClick(w.Nom, Qt::Key_Q, Qt::AltModifier);
+        QTest::keyClick(w.patientNameEdit, Qt::Key_Q, Qt::AltModifier);
         QTRY_COMPARE(fx.calls, QStringList({"options", "save", "quit"}));
-        QCOMPARE(w.Nom->text(), before);
+        QCOMPARE(w.patientNameEdit->text(), before);
     }
 
     // Return presses the button that has the focus; Tab goes from "Options" to
@@ -173,15 +173,15 @@ private slots:
         w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         QVERIFY(showActive(w));
         fx.calls.clear();
-        w.Options->setFocus();
-        QTest::keyClick(w.Options, Qt::Key_Return);
+        w.optionsButton->setFocus();
+        QTest::keyClick(w.optionsButton, Qt::Key_Return);
         QCOMPARE(fx.calls, QStringList({"options"}));
-        QCOMPARE(w.Options->nextInFocusChain(), static_cast<QWidget *>(w.Quitter));
-        const QString before = w.Nom->text();
+        QCOMPARE(w.optionsButton->nextInFocusChain(), static_cast<QWidget *>(w.quitButton));
+        const QString before = w.patientNameEdit->text();
         QKeyEvent alt(QEvent::KeyPress, Qt::Key_O, Qt::AltModifier, QStringLiteral("o"));
-        QCoreApplication::sendEvent(w.Nom, &alt);
+        QCoreApplication::sendEvent(w.patientNameEdit, &alt);
         QTRY_COMPARE(fx.calls, QStringList({"options", "options"}));
-        QCOMPARE(w.Nom->text(), before);
+        QCOMPARE(w.patientNameEdit->text(), before);
     }
 
     void startupFailureDisablesTheWindow()
@@ -192,12 +192,12 @@ private slots:
         TMain w(fx.session);
         w.logic().setWindowCallbacks({}, [&] { fx.calls << "quit"; });
         w.runFormShow();
-        QVERIFY(!w.Passation->isEnabled());
-        QVERIFY(!w.Analyses->isEnabled());
-        QVERIFY(!w.Gestion->isEnabled());
-        QVERIFY(!w.Epreuves->isEnabled());
-        QVERIFY(w.Options->isEnabled());
-        QVERIFY(w.Quitter->isEnabled());
+        QVERIFY(!w.administrationButton->isEnabled());
+        QVERIFY(!w.analysisButton->isEnabled());
+        QVERIFY(!w.deleteButton->isEnabled());
+        QVERIFY(!w.testGroup->isEnabled());
+        QVERIFY(w.optionsButton->isEnabled());
+        QVERIFY(w.quitButton->isEnabled());
     }
 };
 

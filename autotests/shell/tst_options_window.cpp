@@ -54,23 +54,23 @@ private slots:
         // No main window: its place on an 800 x 600 page centred on the screen.
         const QRect area = w.screen()->geometry();
         QCOMPARE(w.pos(), area.topLeft() + QPoint((area.width() - 800) / 2 + 47, (area.height() - 600) / 2 + 209));
-        QCOMPARE(w.DirEpr->text(), m_prog + "/Epreuves");
-        QCOMPARE(w.MargeG->text(), QStringLiteral("2,5"));
-        QCOMPARE(w.KeyStop->text(), QStringLiteral("q"));
+        QCOMPARE(w.resultsDirEdit->text(), m_prog + "/Epreuves");
+        QCOMPARE(w.marginEdit->text(), QStringLiteral("2,5"));
+        QCOMPARE(w.stopKeyEdit->text(), QStringLiteral("q"));
         QCOMPARE(m_session.config.StopKeyCode, 113); // the text decides the code
-        QVERIFY(w.CheckBoxDft->isChecked());
+        QVERIFY(w.saveSettingsCheck->isChecked());
         const QSize screen = currentScreenSize();
-        QCOMPARE(w.Label1->text(), QStringLiteral("Actuelle: %1 x %2").arg(screen.width()).arg(screen.height()));
-        QVERIFY(!w.Button2->isEnabled()); // still the start-up width
-        QCOMPARE(w.DirEpr->geometry(), QRect(152, 20, 233, 25));
-        QCOMPARE(w.Accepter->geometry(), QRect(208, 176, 97, 33));
-        QCOMPARE(w.Label1->parentWidget(), w.GroupBox1);
+        QCOMPARE(w.screenSizeLabel->text(), QStringLiteral("Actuelle: %1 x %2").arg(screen.width()).arg(screen.height()));
+        QVERIFY(!w.restoreScreenButton->isEnabled()); // still the start-up width
+        QCOMPARE(w.resultsDirEdit->geometry(), QRect(152, 20, 233, 25));
+        QCOMPARE(w.acceptButton->geometry(), QRect(208, 176, 97, 33));
+        QCOMPARE(w.screenSizeLabel->parentWidget(), w.screenGroup);
         QVERIFY(msgs.service.shown().isEmpty());
         w.hide();
 
         m_session.screen.width += 224; // as after an administration switched to 800 x 600
         w.show();
-        QVERIFY(w.Button2->isEnabled());
+        QVERIFY(w.restoreScreenButton->isEnabled());
     }
 
     void typingChangesConfigAtOnce()
@@ -78,23 +78,23 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormOptions w(m_session);
         w.show();
-        w.KeyStop->clear();
-        QTest::keyClicks(w.KeyStop, QStringLiteral("a"));
+        w.stopKeyEdit->clear();
+        QTest::keyClicks(w.stopKeyEdit, QStringLiteral("a"));
         QCOMPARE(m_session.config.StopKeyCode, 97);
-        w.KeyStop->selectAll();
-        QTest::keyClick(w.KeyStop, Qt::Key_Escape); // names the key rather than closing
-        QCOMPARE(w.KeyStop->text(), QStringLiteral("ESC"));
+        w.stopKeyEdit->selectAll();
+        QTest::keyClick(w.stopKeyEdit, Qt::Key_Escape); // names the key rather than closing
+        QCOMPARE(w.stopKeyEdit->text(), QStringLiteral("ESC"));
         QCOMPARE(m_session.config.StopKeyCode, 27);
         QVERIFY(w.isVisible());
-        QTest::keyClick(w.KeyStop, Qt::Key_Return);
+        QTest::keyClick(w.stopKeyEdit, Qt::Key_Return);
         QCOMPARE(m_session.config.StopKeyText, QStringLiteral("RET"));
         QCOMPARE(m_session.config.StopKeyCode, 13);
 
-        w.MargeG->clear();
-        QTest::keyClicks(w.MargeG, QStringLiteral("2.5"));
+        w.marginEdit->clear();
+        QTest::keyClicks(w.marginEdit, QStringLiteral("2.5"));
         QCOMPARE(m_session.config.PrintMarginCm, 2.5);
         QVERIFY(msgs.service.shown().isEmpty());
-        QTest::keyClicks(w.MargeG, QStringLiteral("x"));
+        QTest::keyClicks(w.marginEdit, QStringLiteral("x"));
         QCOMPARE(msgs.service.shown().size(), 1);
         QCOMPARE(m_session.config.PrintMarginCm, 2.5);
     }
@@ -117,7 +117,7 @@ private slots:
         m_session.config.PrintFontStyle = FontItalic;
         m_session.config.PrintFontColor = 0x800000; // navy, as 0x00BBGGRR
         w.show();
-        QTest::mouseClick(w.Police, Qt::LeftButton);
+        QTest::mouseClick(w.fontButton, Qt::LeftButton);
         QCOMPARE(offered.family(), QStringLiteral("Courier New"));
         QCOMPARE(offered.pointSize(), 8);
         QVERIFY(offered.italic() && !offered.bold());
@@ -131,7 +131,7 @@ private slots:
             font = QFont(QStringLiteral("Autre"), 30);
             return false; // cancelled
         };
-        QTest::mouseClick(w.Police, Qt::LeftButton);
+        QTest::mouseClick(w.fontButton, Qt::LeftButton);
         QCOMPARE(m_session.config.PrintFontName, QStringLiteral("Liberation Serif"));
         QCOMPARE(m_session.config.PrintFontSize, 12);
     }
@@ -166,9 +166,9 @@ private slots:
             return chosen;
         };
         w.show();
-        QTest::mouseClick(w.Button1, Qt::LeftButton);
+        QTest::mouseClick(w.browseButton, Qt::LeftButton);
         QCOMPARE(started, m_prog); // the field's directory does not exist yet
-        QCOMPARE(w.DirEpr->text(), chosen);
+        QCOMPARE(w.resultsDirEdit->text(), chosen);
         QCOMPARE(m_session.config.ResultsDir, chosen);
         QCOMPARE(m_session.resultsDir, chosen);
         QVERIFY(QFileInfo(chosen + "/Export").isDir());
@@ -179,25 +179,25 @@ private slots:
     void timingCheckShowsVerdictsAndSavesAPdf()
     {
         TFormOptions options(m_session);
-        QCOMPARE(options.Chrono->text(), QStringLiteral("Contrôle de la chronométrie"));
+        QCOMPARE(options.timingCheckButton->text(), QStringLiteral("Contrôle de la chronométrie"));
         TFormChrono w(m_session);
-        QVERIFY(!w.EnregistrerPdf->isEnabled());
+        QVERIFY(!w.savePdfButton->isEnabled());
         TimingCheckFigures f;
         f.refresh.reason = QStringLiteral("pas d'extension Present");
         f.timerLatenessMs = {0.1, 0.2, 0.3};
         f.eventTimesOnClock = true;
         w.showFigures(f, QStringLiteral("09/12/2026 à 10:00:00"));
-        const QString shown = w.Resultats->toPlainText();
+        const QString shown = w.resultsView->toPlainText();
         QVERIFY2(shown.contains(QStringLiteral("pas d'extension Present")) && shown.contains(QStringLiteral("à vérifier"))
                      && shown.contains(QStringLiteral("bon : gigue ≤ 0,5 ms")),
                  qPrintable(shown));
-        QVERIFY(w.EnregistrerPdf->isEnabled());
+        QVERIFY(w.savePdfButton->isEnabled());
 
         QTemporaryDir tmp;
         const QString pdf = tmp.filePath(QStringLiteral("controle.pdf"));
         w.choosePdfPath = [&] { return pdf; };
         ScopedScriptedMessages msgs;
-        QTest::mouseClick(w.EnregistrerPdf, Qt::LeftButton);
+        QTest::mouseClick(w.savePdfButton, Qt::LeftButton);
         QFile f1(pdf);
         QVERIFY(f1.open(QIODevice::ReadOnly) && f1.readAll().startsWith("%PDF"));
         QVERIFY(!w.savePdf(tmp.filePath(QStringLiteral("absent/controle.pdf"))));
@@ -209,24 +209,24 @@ private slots:
         ScopedScriptedMessages msgs;
         TFormOptions w(m_session);
         w.show();
-        w.CheckBoxDft->setChecked(false);
-        QTest::mouseClick(w.Accepter, Qt::LeftButton);
+        w.saveSettingsCheck->setChecked(false);
+        QTest::mouseClick(w.acceptButton, Qt::LeftButton);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QVERIFY(QFileInfo(m_prog + "/Epreuves/Export").isDir());
         QVERIFY(!QFile::exists(m_prog + "/Zoka.ini"));
 
         w.show();
-        w.KeyStop->setText(QStringLiteral("F1"));
-        w.MargeG->setText(QStringLiteral("3"));
-        QTest::mouseClick(w.Accepter, Qt::LeftButton);
+        w.stopKeyEdit->setText(QStringLiteral("F1"));
+        w.marginEdit->setText(QStringLiteral("3"));
+        QTest::mouseClick(w.acceptButton, Qt::LeftButton);
         QVERIFY(w.isVisible()); // error 1 keeps it open
         QVERIFY(w.isActiveWindow() || QTest::qWaitForWindowActive(&w));
-        w.MargeG->setFocus();
-        QTest::keyClick(w.MargeG, Qt::Key_Return); // Return in a field presses no button
+        w.marginEdit->setFocus();
+        QTest::keyClick(w.marginEdit, Qt::Key_Return); // Return in a field presses no button
         QVERIFY(w.isVisible());
-        w.Annuler->setFocus();
-        QTest::keyClick(w.Annuler, Qt::Key_Return); // Return presses the focused button
+        w.cancelButton->setFocus();
+        QTest::keyClick(w.cancelButton, Qt::Key_Return); // Return presses the focused button
         QVERIFY(!w.isVisible());
         QCOMPARE(m_session.config.StopKeyText, QStringLiteral("ESC"));
         QCOMPARE(m_session.config.PrintMarginCm, 1.5);

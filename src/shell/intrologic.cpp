@@ -62,7 +62,7 @@ void HelpToggle::helpAreaReleased(const QString &path)
     buttonVisible = true;
 }
 
-void HelpToggle::aideClicked()
+void HelpToggle::helpButtonClicked()
 {
     if (caption == openCaption())
         close();

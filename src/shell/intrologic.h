@@ -17,21 +17,22 @@ inline const QString JpegFile = QStringLiteral("Intro_Zoka.jpg");
 inline const QString HelpFile = QStringLiteral("Aide.txt");
 
 // Design geometry (client coordinates of the 798 x 598 design window).
-inline constexpr QRect Image1{0, 0, 800, 580};
-inline constexpr QRect Label1{210, 96, 200, 153};
-inline constexpr QRect Shape1{424, 505, 121, 64}; // continue
-inline constexpr QRect Shape2{568, 505, 73, 64};  // help
-inline constexpr QRect Shape3{664, 505, 89, 64};  // quit
-inline constexpr QRect Continuer{104, 360, 121, 25};
-inline constexpr QRect Aide{248, 360, 121, 25};
-inline constexpr QRect Quitter{392, 360, 121, 25};
-inline constexpr QRect AideMemo{56, 16, 505, 273};
+inline constexpr QRect Picture{0, 0, 800, 580};
+inline constexpr QRect Title{210, 96, 200, 153};
+// The invisible areas over the picture's drawn buttons.
+inline constexpr QRect ContinueArea{424, 505, 121, 64};
+inline constexpr QRect HelpArea{568, 505, 73, 64};
+inline constexpr QRect QuitArea{664, 505, 89, 64};
+inline constexpr QRect ContinueButton{104, 360, 121, 25};
+inline constexpr QRect HelpButton{248, 360, 121, 25};
+inline constexpr QRect QuitButton{392, 360, 121, 25};
+inline constexpr QRect HelpText{56, 16, 505, 273};
 
 // The title picture is drawn for an 800 x 600 area and shown centred, at its
-// natural size, in Image1 (800 x 580): row y of the picture lands on row
-// y - PictureTopCut of Image1.
+// natural size, in the picture control (800 x 580): row y of the picture lands
+// on row y - PictureTopCut of the control.
 inline constexpr QSize PictureSize{800, 600};
-inline constexpr int PictureTopCut = (PictureSize.height() - Image1.height()) / 2;
+inline constexpr int PictureTopCut = (PictureSize.height() - Picture.height()) / 2;
 
 // How far every control moves so that the layout stays centred on a screen of the
 // given size: ((w - 800) div 2, (h - 600) div 2), rounded toward zero (negative on
@@ -58,7 +59,7 @@ public:
     // and leaves the empty help area shown and the caption "Aide".
     void helpAreaReleased(const QString &path);
     // The "Aide" button: closes an open help, does nothing otherwise.
-    void aideClicked();
+    void helpButtonClicked();
 
     QString caption = closedCaption();
     bool memoVisible = false;

@@ -39,73 +39,73 @@ const QString StartupFailedText = QStringLiteral(
 MainLogic::MainLogic(Session &session)
     : m_session(session), m_chosen(session.choices)
 {
-    nomText = NomInit;
+    patientNameText = NomInit;
     for (const TestEntry &entry : testTable())
-        epreuves.items << entry.listCaption;
-    epreuves.enabled = false;
-    nbItems3.items = {Items16, Items32, Items64};
-    nbItems2.items = {Items32, Items64};
-    nbItems2.visible = false;  // one count group at a time
-    vitesseAS.items = {Lente, Moyenne, Rapide};
-    vitesseAS.index = 1;
-    vitesseAS.visible = false;
-    groupBox2Caption = GroupBox2Items;
+        testGroup.items << entry.listCaption;
+    testGroup.enabled = false;
+    threeCountsGroup.items = {Items16, Items32, Items64};
+    twoCountsGroup.items = {Items32, Items64};
+    twoCountsGroup.visible = false;  // one count group at a time
+    speedGroup.items = {Lente, Moyenne, Rapide};
+    speedGroup.index = 1;
+    speedGroup.visible = false;
+    countGroupCaption = CountGroupItems;
 }
 
 // ---- Program-side changes ----------------------------------------------------------
 
-void MainLogic::setNomText(const QString &text)
+void MainLogic::setPatientNameText(const QString &text)
 {
-    if (text == nomText)
+    if (text == patientNameText)
         return;
-    nomText = text;
+    patientNameText = text;
     NomChange();
 }
 
-void MainLogic::setEpreuvesIndex(int index)
+void MainLogic::setTestGroupIndex(int index)
 {
-    if (index == epreuves.index)
+    if (index == testGroup.index)
         return;
-    epreuves.index = index;
+    testGroup.index = index;
     if (index >= 0)
         EpreuvesClick();
 }
 
-void MainLogic::setNbItems2Index(int index)
+void MainLogic::setTwoCountsIndex(int index)
 {
-    if (index == nbItems2.index)
+    if (index == twoCountsGroup.index)
         return;
-    nbItems2.index = index;
+    twoCountsGroup.index = index;
     if (index >= 0)
         NbItems2Click();
 }
 
-void MainLogic::setNbItems3Index(int index)
+void MainLogic::setThreeCountsIndex(int index)
 {
-    if (index == nbItems3.index)
+    if (index == threeCountsGroup.index)
         return;
-    nbItems3.index = index;
+    threeCountsGroup.index = index;
     if (index >= 0)
         NbItems3Click();
 }
 
-void MainLogic::setVitesseASIndex(int index)
+void MainLogic::setSpeedGroupIndex(int index)
 {
-    if (index == vitesseAS.index)
+    if (index == speedGroup.index)
         return;
-    vitesseAS.index = index;
+    speedGroup.index = index;
     if (index >= 0)
         VitesseASClick();
 }
 
 void MainLogic::selectFile(int row)
 {
-    fileListEpreuves.selected = (row >= 0 && row < fileListEpreuves.entries.size()) ? row : -1;
+    patientFilesList.selected = (row >= 0 && row < patientFilesList.entries.size()) ? row : -1;
 }
 
 void MainLogic::selectPatient(int row)
 {
-    listPatientsSelected = (row >= 0 && row < listPatients.size()) ? row : -1;
+    patientListSelected = (row >= 0 && row < patientList.size()) ? row : -1;
 }
 
 void MainLogic::userClickPatient(int row)
@@ -126,7 +126,7 @@ void MainLogic::userDoubleClickFile(int row)
     FileListEpreuvesDblClick();
 }
 
-void MainLogic::clearFileSelection() { fileListEpreuves.selected = -1; }
+void MainLogic::clearFileSelection() { patientFilesList.selected = -1; }
 
 void MainLogic::say(MsgKind kind, const QString &text)
 {
@@ -183,9 +183,9 @@ void MainLogic::FormShow()
     caption += m_session.versionShort;
 
     m_chosen.testIndex = 0;
-    nbItems2.visible = false;
-    nbItems3.visible = false;
-    label1Caption.clear();
+    twoCountsGroup.visible = false;
+    threeCountsGroup.visible = false;
+    countText.clear();
 
     // The results directory.
     const QString &configured = m_session.config.ResultsDir;
@@ -204,13 +204,13 @@ void MainLogic::FormShow()
         return;
     }
 
-    passationEnabled = true;
-    analysesEnabled = true;
-    gestionEnabled = true;
-    epreuves.enabled = true;
-    setEpreuvesIndex(m_chosen.testIndex);
+    administrationEnabled = true;
+    analysisEnabled = true;
+    deleteEnabled = true;
+    testGroup.enabled = true;
+    setTestGroupIndex(m_chosen.testIndex);
 
-    focus = MainFocus::Nom;
+    focus = MainFocus::PatientName;
     m_chosen.patientName.clear();
     m_chosen.selectedFile.clear();
 
@@ -220,15 +220,15 @@ void MainLogic::FormShow()
 void MainLogic::startupFailure()
 {
     startupFailed = true;
-    passationEnabled = false;
-    analysesEnabled = false;
-    gestionEnabled = false;
-    epreuves.enabled = false;
-    nomEnabled = false;
+    administrationEnabled = false;
+    analysisEnabled = false;
+    deleteEnabled = false;
+    testGroup.enabled = false;
+    patientNameEnabled = false;
     listsEnabled = false;
-    nbItems2.enabled = false;
-    nbItems3.enabled = false;
-    vitesseAS.enabled = false;
+    twoCountsGroup.enabled = false;
+    threeCountsGroup.enabled = false;
+    speedGroup.enabled = false;
     say(MsgKind::Error, StartupFailedText);
 }
 
@@ -272,39 +272,39 @@ void MainLogic::OptionsClick()
 
 void MainLogic::NomChange()
 {
-    m_chosen.patientName = nomText;
+    m_chosen.patientName = patientNameText;
 
     const int keep = underscoreDotCut(m_chosen.patientName);
     const int bad = forbiddenFileNameCharIndex(m_chosen.patientName);
     if (keep >= 0) {
         say(MsgKind::Error, NameBadChars);
-        setNomText(m_chosen.patientName.left(keep));
+        setPatientNameText(m_chosen.patientName.left(keep));
     } else if (bad >= 0) {
         say(MsgKind::Error, NameForbiddenChars);
-        setNomText(m_chosen.patientName.left(bad));
+        setPatientNameText(m_chosen.patientName.left(bad));
     }
 
     if (m_chosen.patientName.size() > MaxPatientNameLength) {
         say(MsgKind::Error, NameTooLong);
-        setNomText(m_chosen.patientName.left(MaxPatientNameLength));
+        setPatientNameText(m_chosen.patientName.left(MaxPatientNameLength));
     }
 
-    setEpreuvesMask(m_chosen.patientName + QStringLiteral("_*"));
+    setPatientFilesMask(m_chosen.patientName + QStringLiteral("_*"));
 }
 
 void MainLogic::EpreuvesClick()
 {
     m_session.run.unlimited = false;
     m_chosen.unlimitedChosen = false;
-    nbItems2.enabled = true;
-    nbItems3.enabled = true;
+    twoCountsGroup.enabled = true;
+    threeCountsGroup.enabled = true;
     if (!m_fileClickInProgress) {
         clearFileSelection();
         m_chosen.selectedFile.clear();
     }
-    groupBox2Caption = GroupBox2Items;
-    label1Caption.clear();
-    m_chosen.testIndex = epreuves.index;
+    countGroupCaption = CountGroupItems;
+    countText.clear();
+    m_chosen.testIndex = testGroup.index;
     if (m_chosen.testIndex == SpeedTestIndex)
         SetupSpeedChoice(1);
     else
@@ -313,28 +313,28 @@ void MainLogic::EpreuvesClick()
 
 void MainLogic::SetupItemCountChoice()
 {
-    vitesseAS.visible = false;
-    nbItems2.visible = false;
-    nbItems3.visible = false;
+    speedGroup.visible = false;
+    twoCountsGroup.visible = false;
+    threeCountsGroup.visible = false;
     m_chosen.itemCount = 0;
     const TestEntry *entry = testEntryAt(m_chosen.testIndex);
     switch (entry ? entry->counts : CountChoice::Speed) {
     case CountChoice::Choice16_32_64:
-        nbItems3.items = {Items16, Items32, Items64};
-        nbItems3.visible = true;
-        setNbItems3Index(0);
+        threeCountsGroup.items = {Items16, Items32, Items64};
+        threeCountsGroup.visible = true;
+        setThreeCountsIndex(0);
         TakeItemCount(3);
         break;
     case CountChoice::Choice36_64:
-        nbItems2.items = {Items36, Items64};
-        nbItems2.visible = true;
-        setNbItems2Index(0);
+        twoCountsGroup.items = {Items36, Items64};
+        twoCountsGroup.visible = true;
+        setTwoCountsIndex(0);
         TakeItemCount(2);
         break;
     case CountChoice::Choice32_64:
-        nbItems2.items = {Items32, Items64};
-        nbItems2.visible = true;
-        setNbItems2Index(0);
+        twoCountsGroup.items = {Items32, Items64};
+        twoCountsGroup.visible = true;
+        setTwoCountsIndex(0);
         TakeItemCount(2);
         break;
     case CountChoice::Fixed64:
@@ -343,7 +343,7 @@ void MainLogic::SetupItemCountChoice()
     case CountChoice::Speed:
         break;
     }
-    label1Caption = QString::number(m_chosen.itemCount);
+    countText = QString::number(m_chosen.itemCount);
     if (m_chosen.itemCount == 0)
         InternalError(201);
 }
@@ -355,17 +355,17 @@ void MainLogic::TakeItemCount(int kind)
         m_chosen.itemCount = m_chosen.fileItemCount;
         break;
     case 2:
-        m_chosen.itemCount = nbItems2.index == 1 ? 64 : 32;
+        m_chosen.itemCount = twoCountsGroup.index == 1 ? 64 : 32;
         if (m_chosen.itemCount == 32 && countChoiceIs(CountChoice::Choice36_64))
             m_chosen.itemCount = 36;
         break;
     case 3:
-        m_chosen.itemCount = nbItems3.index == 2 ? 64 : nbItems3.index == 1 ? 32 : 16;
+        m_chosen.itemCount = threeCountsGroup.index == 2 ? 64 : threeCountsGroup.index == 1 ? 32 : 16;
         break;
     default:
         break;
     }
-    label1Caption = QString::number(m_chosen.itemCount);
+    countText = QString::number(m_chosen.itemCount);
 }
 
 void MainLogic::NbItems2Click()
@@ -389,20 +389,20 @@ void MainLogic::NbItems3Click()
 void MainLogic::SetupSpeedChoice(int s)
 {
     m_chosen.speedIndex = s;
-    nbItems2.visible = false;
-    nbItems3.visible = false;
-    vitesseAS.enabled = true;
-    vitesseAS.visible = true;
-    setVitesseASIndex(s);
-    groupBox2Caption = GroupBox2Msec;
-    label1Caption = QString::number(SpeedTable[m_chosen.speedIndex]);
+    twoCountsGroup.visible = false;
+    threeCountsGroup.visible = false;
+    speedGroup.enabled = true;
+    speedGroup.visible = true;
+    setSpeedGroupIndex(s);
+    countGroupCaption = CountGroupMsec;
+    countText = QString::number(SpeedTable[m_chosen.speedIndex]);
     m_chosen.itemCount = 228;
 }
 
 void MainLogic::VitesseASClick()
 {
-    m_chosen.speedIndex = vitesseAS.index;
-    label1Caption = QString::number(SpeedTable[m_chosen.speedIndex]);
+    m_chosen.speedIndex = speedGroup.index;
+    countText = QString::number(SpeedTable[m_chosen.speedIndex]);
 }
 
 void MainLogic::rerunTestSetup()
@@ -424,18 +424,18 @@ void MainLogic::Label1DblClick()
     if (ask(MsgKind::Confirmation, AskEndless)) {
         m_chosen.unlimitedChosen = true;
         if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64))
-            setNbItems2Index(1);
+            setTwoCountsIndex(1);
         else if (countChoiceIs(CountChoice::Choice16_32_64))
-            setNbItems3Index(2);
+            setThreeCountsIndex(2);
         m_chosen.itemCount = EndlessItemCount;
-        nbItems2.enabled = false;
-        nbItems3.enabled = false;
-        label1Caption = Endless;
+        twoCountsGroup.enabled = false;
+        threeCountsGroup.enabled = false;
+        countText = Endless;
     } else {
         m_chosen.unlimitedChosen = false;
         m_session.run.unlimited = false;
-        nbItems2.enabled = true;
-        nbItems3.enabled = true;
+        twoCountsGroup.enabled = true;
+        threeCountsGroup.enabled = true;
         rerunTestSetup();
     }
 }
@@ -453,16 +453,16 @@ bool MainLogic::repairTestIndex()
     // A file name that matched no test leaves m_chosen.testIndex at -1 while the list still
     // shows the previous test: that test is the one in force.
     if (m_chosen.testIndex < 0 || m_chosen.testIndex >= TestCount)
-        m_chosen.testIndex = epreuves.index;
+        m_chosen.testIndex = testGroup.index;
     return m_chosen.testIndex >= 0 && m_chosen.testIndex < TestCount;
 }
 
 void MainLogic::focusVisibleCountGroup()
 {
-    if (nbItems2.visible)
-        focus = MainFocus::NbItems2;
-    else if (nbItems3.visible)
-        focus = MainFocus::NbItems3;
+    if (twoCountsGroup.visible)
+        focus = MainFocus::TwoCounts;
+    else if (threeCountsGroup.visible)
+        focus = MainFocus::ThreeCounts;
 }
 
 void MainLogic::PassationClick()
@@ -492,14 +492,14 @@ void MainLogic::PassationClick()
         services().startAdministration();
 
     m_session.run.unlimited = false;
-    nbItems2.enabled = true;
-    nbItems3.enabled = true;
+    twoCountsGroup.enabled = true;
+    threeCountsGroup.enabled = true;
     m_chosen.selectedFile = m_chosen.resultFileName;
     rereadFileLists();
     RefreshPatientList();
     // The file just recorded stands chosen in the list, ready for its analysis.
-    fileListEpreuves.selected = int(fileListEpreuves.entries.indexOf(m_chosen.resultFileName));
-    analysesEnabled = true;
+    patientFilesList.selected = int(patientFilesList.entries.indexOf(m_chosen.resultFileName));
+    analysisEnabled = true;
 }
 
 bool MainLogic::CheckBeforeAdministration()
@@ -516,13 +516,13 @@ bool MainLogic::CheckBeforeAdministration()
     case CheckFocus::Unchanged:
         break;
     case CheckFocus::Nom:
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         break;
     case CheckFocus::CountGroup:
         focusVisibleCountGroup();
         break;
     case CheckFocus::Passation:
-        focus = MainFocus::Passation;
+        focus = MainFocus::Administration;
         break;
     }
     if (check.ok)
@@ -536,7 +536,7 @@ void MainLogic::SuiviClick()
         return;
     beforeModal();
     if (services().showFollowUp)
-        services().showFollowUp(nomText.trimmed());
+        services().showFollowUp(patientNameText.trimmed());
 }
 
 void MainLogic::AnalysesClick()
@@ -578,8 +578,8 @@ void MainLogic::AnalysesClick()
     m_chosen.selectedFile.clear();
     m_session.run.unlimited = false;
     m_chosen.unlimitedChosen = false;
-    nbItems2.enabled = true;
-    nbItems3.enabled = true;
+    twoCountsGroup.enabled = true;
+    threeCountsGroup.enabled = true;
     if (m_chosen.testIndex >= 0 && m_chosen.testIndex < TestCount)
         rerunTestSetup();
 }
@@ -588,7 +588,7 @@ bool MainLogic::CheckBeforeAnalysis()
 {
     if (m_chosen.patientName.isEmpty()) {
         say(MsgKind::Warning, NotEncoded);
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     if (m_chosen.fileItemCount == 0) {
@@ -598,7 +598,7 @@ bool MainLogic::CheckBeforeAnalysis()
     }
     if (!QFileInfo(m_session.resultFile(m_chosen.selectedFile)).isFile()) {
         say(MsgKind::Warning, LeFichier + m_chosen.selectedFile + Introuvable);
-        focus = MainFocus::Nom;
+        focus = MainFocus::PatientName;
         return false;
     }
     return true;
@@ -609,54 +609,54 @@ bool MainLogic::CheckBeforeAnalysis()
 bool MainLogic::pointFileLists(const QString &dir)
 {
     if (!isEnterableDirectory(dir)) {
-        fileListPatients.directory.clear();
-        fileListEpreuves.directory.clear();
+        allFilesList.directory.clear();
+        patientFilesList.directory.clear();
         rereadFileLists();
         return false;
     }
-    fileListPatients.directory = dir;
-    fileListEpreuves.directory = dir;
+    allFilesList.directory = dir;
+    patientFilesList.directory = dir;
     rereadFileLists();
     return true;
 }
 
-void MainLogic::setEpreuvesMask(const QString &mask)
+void MainLogic::setPatientFilesMask(const QString &mask)
 {
-    if (mask == fileListEpreuves.mask)
+    if (mask == patientFilesList.mask)
         return;
-    fileListEpreuves.mask = mask;
-    fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), mask);
-    fileListEpreuves.selected = -1;
+    patientFilesList.mask = mask;
+    patientFilesList.entries = filterByMask(readFileList(patientFilesList.directory), mask);
+    patientFilesList.selected = -1;
 }
 
 void MainLogic::rereadFileLists()
 {
     int unlistable = 0;
-    const QStringList all = readFileList(fileListPatients.directory, &unlistable);
+    const QStringList all = readFileList(allFilesList.directory, &unlistable);
     listNotice = unlistableFilesText(unlistable);
-    fileListPatients.entries = all;
-    fileListPatients.selected = -1;
-    fileListEpreuves.entries = filterByMask(readFileList(fileListEpreuves.directory), fileListEpreuves.mask);
-    fileListEpreuves.selected = -1;
+    allFilesList.entries = all;
+    allFilesList.selected = -1;
+    patientFilesList.entries = filterByMask(readFileList(patientFilesList.directory), patientFilesList.mask);
+    patientFilesList.selected = -1;
 }
 
 void MainLogic::RefreshPatientList()
 {
-    listPatients = patientsOfFileList(fileListPatients.entries);
-    listPatientsSelected = -1;
+    patientList = patientsOfFileList(allFilesList.entries);
+    patientListSelected = -1;
 }
 
 void MainLogic::ListPatientsClick()
 {
-    if (listPatientsSelected < 0)
+    if (patientListSelected < 0)
         return;
-    const QString patient = listPatients.at(listPatientsSelected);
+    const QString patient = patientList.at(patientListSelected);
     // The name field may already read the patient's name (it starts with "Inconnu"):
     // the name and the file list must follow the choice all the same.
-    if (nomText == patient)
+    if (patientNameText == patient)
         NomChange();
     else
-        setNomText(patient);
+        setPatientNameText(patient);
     clearFileSelection();
     m_chosen.selectedFile.clear();
 }
@@ -669,32 +669,32 @@ void MainLogic::FileListEpreuvesClick()
         ~Guard() { inProgress = false; }
     } guard(m_fileClickInProgress);
 
-    m_chosen.selectedFile = FileNameOfPath(fileListEpreuves.selectedEntry());
+    m_chosen.selectedFile = FileNameOfPath(patientFilesList.selectedEntry());
     if (m_chosen.selectedFile.isEmpty()) {
-        focus = MainFocus::FileListEpreuves;
+        focus = MainFocus::PatientFiles;
         return;
     }
     const FileChoice chosen = fileChoiceOf(m_chosen.selectedFile);
     m_chosen.testIndex = chosen.testIndex;
     if (m_chosen.testIndex < 0) {
         say(MsgKind::Warning, ExtUnknown);
-        focus = MainFocus::FileListEpreuves;
+        focus = MainFocus::PatientFiles;
         return;
     }
-    setEpreuvesIndex(m_chosen.testIndex);
+    setTestGroupIndex(m_chosen.testIndex);
 
     if (!chosen.countValid) {
         m_chosen.fileItemCount = 0;
         say(MsgKind::Warning, CountBad);
-        focus = MainFocus::FileListEpreuves;
+        focus = MainFocus::PatientFiles;
         return;
     }
     m_chosen.fileItemCount = chosen.fileItemCount;
 
     if (m_chosen.testIndex == SpeedTestIndex) {
         if (!chosen.speedValid) {
-            vitesseAS.enabled = false;
-            label1Caption.clear();
+            speedGroup.enabled = false;
+            countText.clear();
             say(MsgKind::Warning, badSpeedText());
             m_chosen.speedIndex = chosen.speedIndex;
         } else {
@@ -703,13 +703,13 @@ void MainLogic::FileListEpreuvesClick()
     } else if (countChoiceIs(CountChoice::Fixed64)) {
         TakeItemCount(1);
     } else if (countChoiceIs(CountChoice::Choice36_64) || countChoiceIs(CountChoice::Choice32_64)) {
-        setNbItems2Index(chosen.countButton);
+        setTwoCountsIndex(chosen.countButton);
     } else {
-        setNbItems3Index(chosen.countButton);
+        setThreeCountsIndex(chosen.countButton);
     }
 
-    analysesEnabled = true;
-    focus = MainFocus::FileListEpreuves;
+    analysisEnabled = true;
+    focus = MainFocus::PatientFiles;
 }
 
 void MainLogic::FileListEpreuvesDblClick()
@@ -736,10 +736,10 @@ void MainLogic::GestionClick()
         return true;
     };
 
-    if (fileListEpreuves.selected >= 0) {
-        deleteOne(fileListEpreuves.selectedEntry());
-    } else if (listPatientsSelected >= 0) {
-        const QStringList files = fileListEpreuves.entries;
+    if (patientFilesList.selected >= 0) {
+        deleteOne(patientFilesList.selectedEntry());
+    } else if (patientListSelected >= 0) {
+        const QStringList files = patientFilesList.entries;
         for (const QString &f : files)
             if (!deleteOne(f))
                 break;

@@ -22,7 +22,7 @@ namespace zoka {
 // the text of the name field raises NomChange when the text changes: the set*()
 // functions below do exactly that.
 
-enum class MainFocus { None, Nom, NbItems2, NbItems3, Passation, FileListEpreuves };
+enum class MainFocus { None, PatientName, TwoCounts, ThreeCounts, Administration, PatientFiles };
 
 struct RadioGroupModel {
     QStringList items;
@@ -52,33 +52,33 @@ public:
 
     // ---- State of the controls --------------------------------------------------
     QString caption;
-    QString nomText;
-    bool nomEnabled = true;
-    RadioGroupModel epreuves;   // "Epreuves": the ten tests
-    RadioGroupModel nbItems2;   // 32/64 or 36/64 items
-    RadioGroupModel nbItems3;   // 16/32/64 items
-    RadioGroupModel vitesseAS;  // speed of test 7
-    QString groupBox2Caption;
-    QString label1Caption;
-    bool passationEnabled = false;
-    bool analysesEnabled = false;
-    bool gestionEnabled = false;
+    QString patientNameText;
+    bool patientNameEnabled = true;
+    RadioGroupModel testGroup;        // "Epreuves": the ten tests
+    RadioGroupModel twoCountsGroup;   // 32/64 or 36/64 items
+    RadioGroupModel threeCountsGroup; // 16/32/64 items
+    RadioGroupModel speedGroup;       // speed of test 7
+    QString countGroupCaption;
+    QString countText;
+    bool administrationEnabled = false;
+    bool analysisEnabled = false;
+    bool deleteEnabled = false;
     bool listsEnabled = true;
     QString listNotice; // under the lists: files that could not be listed
-    FileListModel fileListPatients;   // never shown: every file of the results directory
-    FileListModel fileListEpreuves;   // files of the patient in the name field
-    QStringList listPatients;
-    int listPatientsSelected = -1;
+    FileListModel allFilesList;     // never shown: every file of the results directory
+    FileListModel patientFilesList; // files of the patient in the name field
+    QStringList patientList;
+    int patientListSelected = -1;
     MainFocus focus = MainFocus::None; // focus asked for by the last handler
     bool startupFailed = false;        // start-up stopped: only Options and Quitter work
     bool configurationLoaded = false;  // the configuration holds what was read or set up at start
 
     // ---- Changes made by the program (raise the handlers like the examiner's) ---
-    void setNomText(const QString &text);
-    void setEpreuvesIndex(int index);
-    void setNbItems2Index(int index);
-    void setNbItems3Index(int index);
-    void setVitesseASIndex(int index);
+    void setPatientNameText(const QString &text);
+    void setTestGroupIndex(int index);
+    void setTwoCountsIndex(int index);
+    void setThreeCountsIndex(int index);
+    void setSpeedGroupIndex(int index);
     void selectFile(int row);     // selection only, no handler
     void selectPatient(int row);  // selection only, no handler
 
@@ -116,7 +116,7 @@ public:
     // Points both file lists at `dir`. False (and both lists emptied) when the
     // directory's files cannot be reached.
     bool pointFileLists(const QString &dir);
-    void setEpreuvesMask(const QString &mask);  // re-reads the list when it changes
+    void setPatientFilesMask(const QString &mask); // re-reads the list when it changes
     void rereadFileLists();                     // re-reads both lists
 
 private:

@@ -22,9 +22,9 @@ public:
     static QString errorMessage(int n);
 
     struct Fields {
-        QString dir;    // DirEpr
-        QString key;    // KeyStop
-        QString margin; // MargeG, decimal comma
+        QString dir;    // resultsDirEdit
+        QString key;    // stopKeyEdit
+        QString margin; // marginEdit, decimal comma
     };
     // Opening: config.Version := ProgramVersion, snapshot taken, error cleared; also
     // remembers the results directory in force, which "Annuler" puts back.

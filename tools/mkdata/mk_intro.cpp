@@ -215,9 +215,9 @@ void drawFooter(QPainter &p)
     band.setColorAt(1.0, QColor(0, 0, 0, 110));
     p.fillRect(QRectF(0, 490, 800, 110), band);
 
-    drawButton(p, onPicture(intro::Shape1), QColor(28, 140, 70), QStringLiteral("Continuer"), 0);
-    drawButton(p, onPicture(intro::Shape2), QColor(30, 100, 170), QStringLiteral("Aide"), 1);
-    drawButton(p, onPicture(intro::Shape3), QColor(176, 44, 44), QStringLiteral("Quitter"), 2);
+    drawButton(p, onPicture(intro::ContinueArea), QColor(28, 140, 70), QStringLiteral("Continuer"), 0);
+    drawButton(p, onPicture(intro::HelpArea), QColor(30, 100, 170), QStringLiteral("Aide"), 1);
+    drawButton(p, onPicture(intro::QuitArea), QColor(176, 44, 44), QStringLiteral("Quitter"), 2);
 
     QString version = ProgramVersion;
     version.chop(1);

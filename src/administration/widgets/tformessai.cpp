@@ -29,75 +29,75 @@ TFormEssai::TFormEssai(Session &session, QWidget *parent) : QDialog(parent), m_s
     setFont(base);
     QWidget *page = makeCentredPage(this);
 
-    Titre = new QLabel(page);
-    Titre->setObjectName(QStringLiteral("Titre"));
-    Titre->setGeometry(216, 88, 353, 41);
-    Titre->setAlignment(Qt::AlignCenter);
+    titleLabel = new QLabel(page);
+    titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    titleLabel->setGeometry(216, 88, 353, 41);
+    titleLabel->setAlignment(Qt::AlignCenter);
     QFont titleFont = base;
     titleFont.setPointSize(14);
     titleFont.setBold(true);
-    Titre->setFont(titleFont);
+    titleLabel->setFont(titleFont);
 
-    Cons = new QTextEdit(page);
-    Cons->setObjectName(QStringLiteral("Cons"));
-    Cons->setGeometry(158, 168, 469, 265);
-    Cons->setReadOnly(true);
-    Cons->setEnabled(false);
-    Cons->setFocusPolicy(Qt::NoFocus);
-    Cons->setCursor(Qt::ForbiddenCursor);
-    Cons->viewport()->setCursor(Qt::ForbiddenCursor);
-    Cons->setLineWrapMode(QTextEdit::WidgetWidth);
-    QFont consFont = base;
-    consFont.setPointSize(12);
-    consFont.setBold(true);
-    Cons->setFont(consFont);
-    Cons->document()->setDefaultFont(consFont);
-    QTextOption centred = Cons->document()->defaultTextOption();
+    instructionsText = new QTextEdit(page);
+    instructionsText->setObjectName(QStringLiteral("instructionsText"));
+    instructionsText->setGeometry(158, 168, 469, 265);
+    instructionsText->setReadOnly(true);
+    instructionsText->setEnabled(false);
+    instructionsText->setFocusPolicy(Qt::NoFocus);
+    instructionsText->setCursor(Qt::ForbiddenCursor);
+    instructionsText->viewport()->setCursor(Qt::ForbiddenCursor);
+    instructionsText->setLineWrapMode(QTextEdit::WidgetWidth);
+    QFont instructionsFont = base;
+    instructionsFont.setPointSize(12);
+    instructionsFont.setBold(true);
+    instructionsText->setFont(instructionsFont);
+    instructionsText->document()->setDefaultFont(instructionsFont);
+    QTextOption centred = instructionsText->document()->defaultTextOption();
     centred.setAlignment(Qt::AlignHCenter);
-    Cons->document()->setDefaultTextOption(centred);
+    instructionsText->document()->setDefaultTextOption(centred);
     // The memo is disabled only so that nobody can type in it: keep it as legible
     // as an enabled one.
-    QPalette pal = Cons->palette();
+    QPalette pal = instructionsText->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         pal.setColor(group, QPalette::Text, Qt::black);
         pal.setColor(group, QPalette::Base, Qt::white);
     }
-    Cons->setPalette(pal);
+    instructionsText->setPalette(pal);
     // A disabled widget never shows its own pointer (its parent's is used): an
     // enabled, empty cover over the memo shows the "no" pointer and takes the clicks.
-    m_consCover = new QWidget(page);
-    m_consCover->setObjectName(QStringLiteral("ConsCover"));
-    m_consCover->setGeometry(Cons->geometry());
-    m_consCover->setCursor(Qt::ForbiddenCursor);
-    m_consCover->setFocusPolicy(Qt::NoFocus);
+    m_instructionsCover = new QWidget(page);
+    m_instructionsCover->setObjectName(QStringLiteral("instructionsCover"));
+    m_instructionsCover->setGeometry(instructionsText->geometry());
+    m_instructionsCover->setCursor(Qt::ForbiddenCursor);
+    m_instructionsCover->setFocusPolicy(Qt::NoFocus);
 
-    Imagedb = new QLabel(page);
-    Imagedb->setObjectName(QStringLiteral("Imagedb"));
-    Imagedb->setGeometry(240, 213, 321, 65);
-    Imagedb->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Imagedb->setPixmap(QPixmap::fromImage(responseRulePicture()));
-    Imagedb->hide();
+    responseRuleLabel = new QLabel(page);
+    responseRuleLabel->setObjectName(QStringLiteral("responseRuleLabel"));
+    responseRuleLabel->setGeometry(240, 213, 321, 65);
+    responseRuleLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    responseRuleLabel->setPixmap(QPixmap::fromImage(responseRulePicture()));
+    responseRuleLabel->hide();
 
-    Continuer = new QPushButton(essaitexts::Continuer, page);
-    Continuer->setObjectName(QStringLiteral("Continuer"));
-    Continuer->setGeometry(216, 464, 105, 33);
+    continueButton = new QPushButton(essaitexts::Continuer, page);
+    continueButton->setObjectName(QStringLiteral("continueButton"));
+    continueButton->setGeometry(216, 464, 105, 33);
 
-    Non = new QPushButton(essaitexts::Passer, page);
-    Non->setObjectName(QStringLiteral("Non"));
-    Non->setGeometry(352, 464, 105, 33);
-    Non->hide();
+    noButton = new QPushButton(essaitexts::Passer, page);
+    noButton->setObjectName(QStringLiteral("noButton"));
+    noButton->setGeometry(352, 464, 105, 33);
+    noButton->hide();
 
-    Quitter = new QPushButton(essaitexts::Quitter, page);
-    Quitter->setObjectName(QStringLiteral("Quitter"));
-    Quitter->setGeometry(496, 464, 89, 33);
+    quitButton = new QPushButton(essaitexts::Quitter, page);
+    quitButton->setObjectName(QStringLiteral("quitButton"));
+    quitButton->setGeometry(496, 464, 89, 33);
 
-    MediaPlayer2 = new QtSoundPlayer(this);
-    m_logic = new EssaiLogic(session, MediaPlayer2);
+    m_endSound = new QtSoundPlayer(this);
+    m_logic = new EssaiLogic(session, m_endSound);
     m_logic->setViewChangedCallback([this] { applyView(); });
 
-    connect(Continuer, &QPushButton::clicked, this, &TFormEssai::ContinuerClick);
-    connect(Non, &QPushButton::clicked, this, &TFormEssai::NonClick);
-    connect(Quitter, &QPushButton::clicked, this, &TFormEssai::QuitterClick);
+    connect(continueButton, &QPushButton::clicked, this, &TFormEssai::ContinuerClick);
+    connect(noButton, &QPushButton::clicked, this, &TFormEssai::NonClick);
+    connect(quitButton, &QPushButton::clicked, this, &TFormEssai::QuitterClick);
 }
 
 TFormEssai::~TFormEssai() { delete m_logic; }
@@ -147,26 +147,26 @@ void TFormEssai::QuitterClick()
 void TFormEssai::applyView()
 {
     const EssaiView &v = m_logic->view();
-    Titre->setText(v.title);
-    Cons->setGeometry(158, 168, 469, v.consHeight);
-    m_consCover->setGeometry(Cons->geometry());
-    m_consCover->raise();
-    Cons->setPlainText(v.consLines.join(u'\n'));
-    Imagedb->move(240, v.imageTop);
-    Imagedb->setVisible(v.imageVisible);
-    Continuer->setText(v.continuerCaption);
-    Continuer->setVisible(v.continuerVisible);
-    Non->setText(v.nonCaption);
-    Non->setVisible(v.nonVisible);
+    titleLabel->setText(v.title);
+    instructionsText->setGeometry(158, 168, 469, v.consHeight);
+    m_instructionsCover->setGeometry(instructionsText->geometry());
+    m_instructionsCover->raise();
+    instructionsText->setPlainText(v.consLines.join(u'\n'));
+    responseRuleLabel->move(240, v.imageTop);
+    responseRuleLabel->setVisible(v.imageVisible);
+    continueButton->setText(v.continuerCaption);
+    continueButton->setVisible(v.continuerVisible);
+    noButton->setText(v.nonCaption);
+    noButton->setVisible(v.nonVisible);
     switch (v.focus) {
     case EssaiView::Focus::Continuer:
-        Continuer->setFocus();
+        continueButton->setFocus();
         break;
     case EssaiView::Focus::Non:
-        Non->setFocus();
+        noButton->setFocus();
         break;
     case EssaiView::Focus::Quitter:
-        Quitter->setFocus();
+        quitButton->setFocus();
         break;
     case EssaiView::Focus::None:
         break;

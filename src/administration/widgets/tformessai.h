@@ -27,13 +27,13 @@ public:
 
     EssaiLogic &logic() { return *m_logic; }
 
-    // Controls, named after their role.
-    QLabel *Titre = nullptr;
-    QTextEdit *Cons = nullptr;
-    QLabel *Imagedb = nullptr;
-    QPushButton *Continuer = nullptr;
-    QPushButton *Non = nullptr;
-    QPushButton *Quitter = nullptr;
+    // Controls, named by their role; after each, the handler it raises.
+    QLabel *titleLabel = nullptr;
+    QTextEdit *instructionsText = nullptr;
+    QLabel *responseRuleLabel = nullptr;   // the response rule of "TR double binaire"
+    QPushButton *continueButton = nullptr; // ContinuerClick
+    QPushButton *noButton = nullptr;       // NonClick ("Passer" or "Non")
+    QPushButton *quitButton = nullptr;     // QuitterClick
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -48,8 +48,8 @@ private:
     void applyView();
 
     Session &m_session;
-    QtSoundPlayer *MediaPlayer2 = nullptr;
-    QWidget *m_consCover = nullptr; // shows the "no" pointer over the disabled memo
+    QtSoundPlayer *m_endSound = nullptr;
+    QWidget *m_instructionsCover = nullptr; // shows the "no" pointer over the disabled memo
     EssaiLogic *m_logic = nullptr;
 };
 

@@ -18,56 +18,56 @@ namespace zoka {
 
 void TFormAnalyse::createExportGroup()
 {
-    GroupExport = new QGroupBox(QStringLiteral("Choix du mode d'exportation"), m_page);
-    GroupExport->setObjectName(QStringLiteral("GroupExport"));
+    exportGroup = new QGroupBox(QStringLiteral("Choix du mode d'exportation"), m_page);
+    exportGroup->setObjectName(QStringLiteral("exportGroup"));
     // One line more than the three modes of the data: the report as a PDF.
-    GroupExport->setGeometry(176, 160, 297, 217);
-    GroupExport->setAutoFillBackground(true);
+    exportGroup->setGeometry(176, 160, 297, 217);
+    exportGroup->setAutoFillBackground(true);
 
     auto radio = [this](const char *name, const QString &caption, int top) {
-        auto *b = new QRadioButton(caption, GroupExport);
+        auto *b = new QRadioButton(caption, exportGroup);
         b->setObjectName(QString::fromLatin1(name));
         b->setGeometry(16, top, 270, 17);
         return b;
     };
-    RBNotePad = radio("RBNotePad", QStringLiteral("Exporter vers le BlocNote"), 32);
-    RBXLavec = radio("RBXLavec", QStringLiteral("Exporter vers Excel les données et les info(s)"), 56);
-    RBXLsans = radio("RBXLsans", QStringLiteral("Exporter vers Excel seulement les données"), 80);
-    RBPdf = radio("RBPdf", QStringLiteral("Exporter en PDF le rapport et les notes"), 104);
-    RBXLsans->setChecked(true);
+    exportTextChoice = radio("exportTextChoice", QStringLiteral("Exporter vers le BlocNote"), 32);
+    exportWithInfoChoice = radio("exportWithInfoChoice", QStringLiteral("Exporter vers Excel les données et les info(s)"), 56);
+    exportDataOnlyChoice = radio("exportDataOnlyChoice", QStringLiteral("Exporter vers Excel seulement les données"), 80);
+    exportPdfChoice = radio("exportPdfChoice", QStringLiteral("Exporter en PDF le rapport et les notes"), 104);
+    exportDataOnlyChoice->setChecked(true);
 
-    Label1 = new QLabel(QStringLiteral("Fichier exporté:"), GroupExport);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(16, 136, 275, 17);
+    exportFileLabel = new QLabel(QStringLiteral("Fichier exporté:"), exportGroup);
+    exportFileLabel->setObjectName(QStringLiteral("exportFileLabel"));
+    exportFileLabel->setGeometry(16, 136, 275, 17);
 
-    BExportOk = new QPushButton(QStringLiteral("Ok"), GroupExport);
-    BExportOk->setObjectName(QStringLiteral("BExportOk"));
-    BExportOk->setGeometry(40, 168, 81, 25);
-    BExportCancel = new QPushButton(QStringLiteral("Annuler"), GroupExport);
-    BExportCancel->setObjectName(QStringLiteral("BExportCancel"));
-    BExportCancel->setGeometry(152, 168, 81, 25);
-    for (QPushButton *b : {BExportOk, BExportCancel}) {
+    exportOkButton = new QPushButton(QStringLiteral("Ok"), exportGroup);
+    exportOkButton->setObjectName(QStringLiteral("exportOkButton"));
+    exportOkButton->setGeometry(40, 168, 81, 25);
+    exportCancelButton = new QPushButton(QStringLiteral("Annuler"), exportGroup);
+    exportCancelButton->setObjectName(QStringLiteral("exportCancelButton"));
+    exportCancelButton->setGeometry(152, 168, 81, 25);
+    for (QPushButton *b : {exportOkButton, exportCancelButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    GroupExport->hide();
+    exportGroup->hide();
 
-    connect(RBNotePad, &QRadioButton::clicked, this, &TFormAnalyse::RBNotePadClick);
-    connect(RBXLavec, &QRadioButton::clicked, this, &TFormAnalyse::RBXLavecClick);
-    connect(RBXLsans, &QRadioButton::clicked, this, &TFormAnalyse::RBXLsansClick);
-    connect(RBPdf, &QRadioButton::clicked, this, &TFormAnalyse::RBPdfClick);
-    connect(BExportOk, &QPushButton::clicked, this, &TFormAnalyse::BExportOkClick);
-    connect(BExportCancel, &QPushButton::clicked, this, &TFormAnalyse::BExportCancelClick);
+    connect(exportTextChoice, &QRadioButton::clicked, this, &TFormAnalyse::RBNotePadClick);
+    connect(exportWithInfoChoice, &QRadioButton::clicked, this, &TFormAnalyse::RBXLavecClick);
+    connect(exportDataOnlyChoice, &QRadioButton::clicked, this, &TFormAnalyse::RBXLsansClick);
+    connect(exportPdfChoice, &QRadioButton::clicked, this, &TFormAnalyse::RBPdfClick);
+    connect(exportOkButton, &QPushButton::clicked, this, &TFormAnalyse::BExportOkClick);
+    connect(exportCancelButton, &QPushButton::clicked, this, &TFormAnalyse::BExportCancelClick);
 }
 
 void TFormAnalyse::applyExportAvailability(bool showing)
 {
     if (showing)
-        RBXLsans->setEnabled(true);
+        exportDataOnlyChoice->setEnabled(true);
     // An endless or incomplete file exports with its information lines only.
     if (!m_logic.state().ExportWithoutInfo) {
-        RBXLsans->setEnabled(false);
-        RBXLavec->setChecked(true);
+        exportDataOnlyChoice->setEnabled(false);
+        exportWithInfoChoice->setChecked(true);
     }
 }
 
@@ -82,13 +82,13 @@ void TFormAnalyse::ExporterClick()
 {
     m_logic.setStatusMessage(QString());
     refreshStatus();
-    GroupExport->show();
-    GroupExport->raise();
-    if (RBNotePad->isChecked())
+    exportGroup->show();
+    exportGroup->raise();
+    if (exportTextChoice->isChecked())
         RBNotePadClick();
-    else if (RBXLavec->isChecked())
+    else if (exportWithInfoChoice->isChecked())
         RBXLavecClick();
-    else if (RBPdf->isChecked())
+    else if (exportPdfChoice->isChecked())
         RBPdfClick();
     else
         RBXLsansClick();
@@ -112,7 +112,7 @@ void setPathLabel(QLabel *label, const QString &text)
 
 void TFormAnalyse::RBXLsansClick()
 {
-    setPathLabel(Label1, exportPathLabel(QDir::toNativeSeparators(exportPath(false))));
+    setPathLabel(exportFileLabel, exportPathLabel(QDir::toNativeSeparators(exportPath(false))));
 }
 
 void TFormAnalyse::RBXLavecClick()
@@ -122,26 +122,26 @@ void TFormAnalyse::RBXLavecClick()
 
 void TFormAnalyse::RBPdfClick()
 {
-    setPathLabel(Label1, exportPathLabel(QDir::toNativeSeparators(exportPath(true))));
+    setPathLabel(exportFileLabel, exportPathLabel(QDir::toNativeSeparators(exportPath(true))));
 }
 
 void TFormAnalyse::RBNotePadClick()
 {
-    Label1->clear();
+    exportFileLabel->clear();
 }
 
 void TFormAnalyse::BExportCancelClick()
 {
-    GroupExport->hide();
+    exportGroup->hide();
 }
 
 void TFormAnalyse::BExportOkClick()
 {
-    GroupExport->hide();
+    exportGroup->hide();
     const AnalysisState &st = m_logic.state();
     const auto open = openDocument ? openDocument : openInDesktop;
 
-    if (RBNotePad->isChecked()) {
+    if (exportTextChoice->isChecked()) {
         const QString path = QFileInfo(st.FilePath).absoluteFilePath();
         openInDesktopProgram(path, open,
                              QStringLiteral("Aucun éditeur de texte n'a pu ouvrir le fichier de résultats %1.")
@@ -149,15 +149,15 @@ void TFormAnalyse::BExportOkClick()
         return;
     }
 
-    const bool pdf = RBPdf->isChecked();
-    const bool withInfo = RBXLavec->isChecked();
+    const bool pdf = exportPdfChoice->isChecked();
+    const bool withInfo = exportWithInfoChoice->isChecked();
     const QString target = exportPath(pdf);
     ExportOutcome outcome;
     if (pdf) {
         const ReportDocument doc = reportDocument();
-        const PlotData plots = Plots->data();
+        const PlotData plotData = plots->data();
         outcome = exportToFile(target, MsgKind::Warning, [&](QByteArray *bytes, QString *error) {
-            if (renderReportPdf(bytes, doc, exportPageLayout(), 1, &plots, nullptr) > 0)
+            if (renderReportPdf(bytes, doc, exportPageLayout(), 1, &plotData, nullptr) > 0)
                 return true;
             *error = QStringLiteral("la mise en page du rapport a échoué");
             return false;

@@ -4,7 +4,6 @@
 #include "analysis/followup.h"
 #include "analysis/reportwriter.h"
 
-#include "analysis/widgets/tformanalyse.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
@@ -23,10 +22,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScatterSeries>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QValueAxis>
 #include <QVBoxLayout>
@@ -589,7 +585,7 @@ AnalysisPlots::AnalysisPlots(QWidget *parent)
     , m_tabs(new QTabWidget(this))
     , m_message(new QLabel(this))
 {
-    setObjectName(QStringLiteral("Graphiques"));
+    setObjectName(QStringLiteral("plots"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tabs);
@@ -625,75 +621,6 @@ QList<QChartView *> AnalysisPlots::views() const
         if (auto *v = qobject_cast<QChartView *>(m_tabs->widget(i)))
             out << v;
     return out;
-}
-
-// ---- the plots in the analysis window -----------------------------------------
-
-namespace {
-// The page holds the report (left 40, 705 wide, as on an 800 x 600 screen), the
-// notes and the buttons, down to y 537; the plots go right of the report when the
-// window leaves them room to be read, as tall as the report, notes and buttons.
-constexpr int PageWidth = 785;
-constexpr int PageHeight = 550;
-constexpr int PlotsLeft = 40 + 705 + 16;
-constexpr int PlotsTop = 32;
-constexpr int PlotsHeight = 537 - PlotsTop;
-constexpr int PlotsMinimumWidth = 360;
-constexpr int PlotsMaximumWidth = 705;
-constexpr int RightMargin = 40;
-} // namespace
-
-void TFormAnalyse::createPlots()
-{
-    Plots = new AnalysisPlots(m_page);
-    Graphiques = new QPushButton(QStringLiteral("Graphiques"), m_page);
-    Graphiques->setObjectName(QStringLiteral("Graphiques"));
-    Graphiques->setToolTip(QStringLiteral("Afficher les graphiques à la place du rapport"));
-    Graphiques->setCheckable(true);
-    Graphiques->setAutoDefault(false);
-    Graphiques->setGeometry(40 + 705 - 110, 4, 110, 24);
-    connect(Graphiques, &QPushButton::clicked, this, &TFormAnalyse::GraphiquesClick);
-    layoutPage();
-}
-
-void TFormAnalyse::refreshPlots()
-{
-    Plots->setData(buildPlotData(m_logic.state()));
-}
-
-void TFormAnalyse::GraphiquesClick()
-{
-    layoutPage();
-}
-
-void TFormAnalyse::layoutPage()
-{
-    if (!Plots)
-        return;
-    const int above = height() - StatusBar1->sizeHint().height();
-    const int room = qMin(width() - PlotsLeft - RightMargin, PlotsMaximumWidth);
-    const bool beside = room >= PlotsMinimumWidth;
-    const QSize page(beside ? PlotsLeft + room + RightMargin : PageWidth, PageHeight);
-    m_page->setGeometry(qMax(0, (width() - page.width()) / 2), qMax(0, (above - page.height()) / 2),
-                        page.width(), page.height());
-    if (beside) {
-        Graphiques->hide();
-        Graphiques->setChecked(false);
-        Data->show();
-        Plots->setGeometry(PlotsLeft, PlotsTop, room, PlotsHeight);
-        Plots->show();
-        return;
-    }
-    Graphiques->show();
-    const bool plotsShown = Graphiques->isChecked();
-    Graphiques->setText(plotsShown ? QStringLiteral("Rapport") : QStringLiteral("Graphiques"));
-    Graphiques->setToolTip(plotsShown ? QStringLiteral("Afficher le rapport à la place des graphiques")
-                                      : QStringLiteral("Afficher les graphiques à la place du rapport"));
-    Plots->setGeometry(Data->geometry());
-    Plots->setVisible(plotsShown);
-    Data->setVisible(!plotsShown);
-    if (plotsShown)
-        Plots->raise();
 }
 
 } // namespace zoka

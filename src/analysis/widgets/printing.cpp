@@ -348,7 +348,7 @@ void TFormAnalyse::printReport()
     request.status = [this](const QString &text) {
         m_logic.setStatusMessage(text);
         refreshStatus();
-        StatusPanels[2]->repaint();
+        statusPanels[2]->repaint();
     };
     request.error = [this](const QString &text) { showError(text); };
     request.warning = [this](const QString &text) { showWarning(text); };

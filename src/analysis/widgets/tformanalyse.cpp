@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/widgets/tformanalyse.h"
 
+#include "analysis/widgets/plots.h"
+
 #include "platform/messages.h"
 #include "platform/timingjournal.h"
 #include "shell/widgets/windows.h"
@@ -36,17 +38,29 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &ge
     return b;
 }
 
-QFont notesFont(const ConfigRecord &Config)
+// The page holds the report (left 40, 705 wide, as on an 800 x 600 screen), the
+// notes and the buttons, down to y 537; the plots go right of the report when the
+// window leaves them room to be read, as tall as the report, notes and buttons.
+constexpr int PageWidth = 785;
+constexpr int PageHeight = 550;
+constexpr int PlotsLeft = 40 + 705 + 16;
+constexpr int PlotsTop = 32;
+constexpr int PlotsHeight = 537 - PlotsTop;
+constexpr int PlotsMinimumWidth = 360;
+constexpr int PlotsMaximumWidth = 705;
+constexpr int RightMargin = 40;
+
+QFont notesFont(const ConfigRecord &config)
 {
     QFont f;
-    if (!Config.PrintFontName.isEmpty())
-        f.setFamily(Config.PrintFontName);
-    if (Config.PrintFontSize > 0)
-        f.setPointSize(Config.PrintFontSize);
-    f.setBold(Config.PrintFontStyle & 1);
-    f.setItalic(Config.PrintFontStyle & 2);
-    f.setUnderline(Config.PrintFontStyle & 4);
-    f.setStrikeOut(Config.PrintFontStyle & 8);
+    if (!config.PrintFontName.isEmpty())
+        f.setFamily(config.PrintFontName);
+    if (config.PrintFontSize > 0)
+        f.setPointSize(config.PrintFontSize);
+    f.setBold(config.PrintFontStyle & 1);
+    f.setItalic(config.PrintFontStyle & 2);
+    f.setUnderline(config.PrintFontStyle & 4);
+    f.setStrikeOut(config.PrintFontStyle & 8);
     return f;
 }
 
@@ -66,87 +80,87 @@ TFormAnalyse::TFormAnalyse(const Session &session, QWidget *parent)
     m_page = new QWidget(this);
     m_page->setObjectName(QStringLiteral("CentredPage"));
 
-    Data = new QPlainTextEdit(m_page);
-    Data->setObjectName(QStringLiteral("Data"));
-    Data->setGeometry(40, 32, 705, 385);
-    Data->setReadOnly(true);
-    Data->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Data->setFont(QFont(QStringLiteral("Courier New"), 10));
+    reportView = new QPlainTextEdit(m_page);
+    reportView->setObjectName(QStringLiteral("reportView"));
+    reportView->setGeometry(40, 32, 705, 385);
+    reportView->setReadOnly(true);
+    reportView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reportView->setFont(QFont(QStringLiteral("Courier New"), 10));
 
-    Label2 = new QLabel(QStringLiteral("Notes:"), m_page);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(42, 417);
+    notesLabel = new QLabel(QStringLiteral("Notes:"), m_page);
+    notesLabel->setObjectName(QStringLiteral("notesLabel"));
+    notesLabel->move(42, 417);
 
-    Notes = new QPlainTextEdit(m_page);
-    Notes->setObjectName(QStringLiteral("Notes"));
-    Notes->setGeometry(140, 432, 601, 57);
-    Notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Notes->setToolTip(NotesHint);
+    notesEdit = new QPlainTextEdit(m_page);
+    notesEdit->setObjectName(QStringLiteral("notesEdit"));
+    notesEdit->setGeometry(140, 432, 601, 57);
+    notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    notesEdit->setToolTip(NotesHint);
 
-    Limite = makeButton(m_page, QStringLiteral("Limite"), QRect(80, 504, 89, 33),
+    limitButton = makeButton(m_page, QStringLiteral("Limite"), QRect(80, 504, 89, 33),
                         QStringLiteral("Changer la limite supérieure des temps"));
-    Limite->setObjectName(QStringLiteral("Limite"));
-    Effacer = makeButton(m_page, QStringLiteral("Effacer"), QRect(192, 504, 89, 33),
+    limitButton->setObjectName(QStringLiteral("limitButton"));
+    resetButton = makeButton(m_page, QStringLiteral("Effacer"), QRect(192, 504, 89, 33),
                          QStringLiteral("Reprendre l'analyse initiale des données"));
-    Effacer->setObjectName(QStringLiteral("Effacer"));
-    Imprimer = makeButton(m_page, QStringLiteral("Imprimer"), QRect(304, 504, 81, 33),
+    resetButton->setObjectName(QStringLiteral("resetButton"));
+    printButton = makeButton(m_page, QStringLiteral("Imprimer"), QRect(304, 504, 81, 33),
                           QStringLiteral("Imprime les résultats de l'analyse"));
-    Imprimer->setObjectName(QStringLiteral("Imprimer"));
-    Exporter = makeButton(m_page, QStringLiteral("Exporter"), QRect(408, 504, 89, 33),
+    printButton->setObjectName(QStringLiteral("printButton"));
+    exportButton = makeButton(m_page, QStringLiteral("Exporter"), QRect(408, 504, 89, 33),
                           QStringLiteral("Exporter les données brutes vers Excel ou le bloc notes"));
-    Exporter->setObjectName(QStringLiteral("Exporter"));
-    Options = makeButton(m_page, QStringLiteral("Options"), QRect(520, 504, 89, 33),
+    exportButton->setObjectName(QStringLiteral("exportButton"));
+    optionsButton = makeButton(m_page, QStringLiteral("Options"), QRect(520, 504, 89, 33),
                          QStringLiteral("Ouvrir le fenêtre de configuration"));
-    Options->setObjectName(QStringLiteral("Options"));
-    Quitter = makeButton(m_page, QStringLiteral("Quitter"), QRect(624, 504, 89, 33),
+    optionsButton->setObjectName(QStringLiteral("optionsButton"));
+    quitButton = makeButton(m_page, QStringLiteral("Quitter"), QRect(624, 504, 89, 33),
                          QStringLiteral("Fermer et revenir à la fenêtre principale"));
-    Quitter->setObjectName(QStringLiteral("Quitter"));
+    quitButton->setObjectName(QStringLiteral("quitButton"));
 
-    NouvLimite = new QLabel(QStringLiteral("Nouvelle limite :"), m_page);
-    NouvLimite->setObjectName(QStringLiteral("NouvLimite"));
-    QFont bold = NouvLimite->font();
+    newLimitLabel = new QLabel(QStringLiteral("Nouvelle limite :"), m_page);
+    newLimitLabel->setObjectName(QStringLiteral("newLimitLabel"));
+    QFont bold = newLimitLabel->font();
     bold.setBold(true);
-    NouvLimite->setFont(bold);
-    NouvLimite->move(16, 440);
-    NouvLimite->adjustSize();
-    NouvLimite->hide();
+    newLimitLabel->setFont(bold);
+    newLimitLabel->move(16, 440);
+    newLimitLabel->adjustSize();
+    newLimitLabel->hide();
 
-    LimitVal = new QLineEdit(m_page);
-    LimitVal->setObjectName(QStringLiteral("LimitVal"));
-    LimitVal->setGeometry(56, 468, 57, 21);
-    LimitVal->hide();
+    limitEdit = new QLineEdit(m_page);
+    limitEdit->setObjectName(QStringLiteral("limitEdit"));
+    limitEdit->setGeometry(56, 468, 57, 21);
+    limitEdit->hide();
 
-    Label3 = new QLabel(QStringLiteral("(sec : )"), m_page);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->move(18, 471);
-    Label3->adjustSize();
-    Label3->hide();
+    limitUnitLabel = new QLabel(QStringLiteral("(sec : )"), m_page);
+    limitUnitLabel->setObjectName(QStringLiteral("limitUnitLabel"));
+    limitUnitLabel->move(18, 471);
+    limitUnitLabel->adjustSize();
+    limitUnitLabel->hide();
 
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("statusBar"));
+    statusBar->setSizeGripEnabled(false);
     const int widths[3] = {50, 100, 50};
     for (int i = 0; i < 3; ++i) {
-        StatusPanels[i] = new QLabel(StatusBar1);
-        StatusPanels[i]->setMinimumWidth(widths[i]);
+        statusPanels[i] = new QLabel(statusBar);
+        statusPanels[i]->setMinimumWidth(widths[i]);
         if (i > 0)
-            StatusPanels[i]->setAlignment(Qt::AlignCenter);
+            statusPanels[i]->setAlignment(Qt::AlignCenter);
         // The last panel takes the rest of the bar (printing messages are long).
-        StatusBar1->addWidget(StatusPanels[i], i == 2 ? 1 : 0);
+        statusBar->addWidget(statusPanels[i], i == 2 ? 1 : 0);
     }
-    StatusPanels[0]->setFixedWidth(50);
-    StatusPanels[1]->setFixedWidth(100);
-    StatusPanels[1]->setText(QStringLiteral("Limite="));
+    statusPanels[0]->setFixedWidth(50);
+    statusPanels[1]->setFixedWidth(100);
+    statusPanels[1]->setText(QStringLiteral("Limite="));
 
-    connect(Limite, &QPushButton::clicked, this, &TFormAnalyse::LimiteClick);
-    connect(Effacer, &QPushButton::clicked, this, &TFormAnalyse::EffacerClick);
-    connect(Imprimer, &QPushButton::clicked, this, &TFormAnalyse::ImprimerClick);
-    connect(Exporter, &QPushButton::clicked, this, &TFormAnalyse::ExporterClick);
-    connect(Options, &QPushButton::clicked, this, &TFormAnalyse::OptionsClick);
-    connect(Quitter, &QPushButton::clicked, this, &TFormAnalyse::QuitterClick);
-    connect(LimitVal, &QLineEdit::textChanged, this, &TFormAnalyse::LimitValChange);
-    connect(LimitVal, &QLineEdit::returnPressed, this, &TFormAnalyse::LimitValKeyPress);
-    connect(Notes, &QPlainTextEdit::textChanged, this, &TFormAnalyse::NotesChange);
+    connect(limitButton, &QPushButton::clicked, this, &TFormAnalyse::LimiteClick);
+    connect(resetButton, &QPushButton::clicked, this, &TFormAnalyse::EffacerClick);
+    connect(printButton, &QPushButton::clicked, this, &TFormAnalyse::ImprimerClick);
+    connect(exportButton, &QPushButton::clicked, this, &TFormAnalyse::ExporterClick);
+    connect(optionsButton, &QPushButton::clicked, this, &TFormAnalyse::OptionsClick);
+    connect(quitButton, &QPushButton::clicked, this, &TFormAnalyse::QuitterClick);
+    connect(limitEdit, &QLineEdit::textChanged, this, &TFormAnalyse::LimitValChange);
+    connect(limitEdit, &QLineEdit::returnPressed, this, &TFormAnalyse::LimitValKeyPress);
+    connect(notesEdit, &QPlainTextEdit::textChanged, this, &TFormAnalyse::NotesChange);
 
     createExportGroup();
     createPlots();
@@ -171,27 +185,27 @@ void TFormAnalyse::afterShow()
     const AnalysisState &st = m_logic.state();
     m_timingLines = journalEntryLines(
         findJournalEntry(m_session.programFile(TimingJournalName), st.FileName, st.AdministrationDate), 78);
-    Data->setFixedHeight(385);
-    Notes->setToolTip(NotesHint);
-    Notes->setFont(notesFont(m_session.config));
-    QPalette p = Notes->palette();
+    reportView->setFixedHeight(385);
+    notesEdit->setToolTip(NotesHint);
+    notesEdit->setFont(notesFont(m_session.config));
+    QPalette p = notesEdit->palette();
     p.setColor(QPalette::Text, Qt::black);
-    Notes->setPalette(p);
-    Notes->setReadOnly(false);
+    notesEdit->setPalette(p);
+    notesEdit->setReadOnly(false);
     setLimitEditing(false);
     {
-        const QSignalBlocker block(LimitVal);
-        LimitVal->clear();
+        const QSignalBlocker block(limitEdit);
+        limitEdit->clear();
     }
     const bool visible = m_logic.limitButtonsVisible();
-    Limite->setVisible(visible);
-    Effacer->setVisible(visible);
-    Limite->setEnabled(m_logic.limitButtonsEnabled());
-    Effacer->setEnabled(m_logic.limitButtonsEnabled());
+    limitButton->setVisible(visible);
+    resetButton->setVisible(visible);
+    limitButton->setEnabled(m_logic.limitButtonsEnabled());
+    resetButton->setEnabled(m_logic.limitButtonsEnabled());
     setNotesBox(m_logic.notes());
     showReport(false);
     refreshStatus();
-    GroupExport->hide();
+    exportGroup->hide();
     applyExportAvailability(true);
     refreshPlots();
 }
@@ -200,51 +214,51 @@ void TFormAnalyse::showReport(bool scrollToEnd)
 {
     // The journal line goes under the report in the window, never into the report.
     const QString report = m_logic.reportText();
-    Data->setPlainText(report.isEmpty() ? report
+    reportView->setPlainText(report.isEmpty() ? report
                                         : report + QStringLiteral("\n\n") + m_timingLines.join(QLatin1Char('\n')));
     if (scrollToEnd)
-        Data->verticalScrollBar()->setValue(Data->verticalScrollBar()->maximum());
+        reportView->verticalScrollBar()->setValue(reportView->verticalScrollBar()->maximum());
     else
-        Data->moveCursor(QTextCursor::Start);
+        reportView->moveCursor(QTextCursor::Start);
 }
 
 void TFormAnalyse::setNotesBox(const QStringList &lines)
 {
     // Filling the box is not a change of the examiner's: the hint stays.
-    const QSignalBlocker block(Notes);
-    Notes->setPlainText(lines.join(QLatin1Char('\n')));
+    const QSignalBlocker block(notesEdit);
+    notesEdit->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
 QStringList TFormAnalyse::notesBoxLines() const
 {
-    return Notes->toPlainText().split(QLatin1Char('\n'));
+    return notesEdit->toPlainText().split(QLatin1Char('\n'));
 }
 
 void TFormAnalyse::setLimitEditing(bool editing, const QString &proposed)
 {
     if (editing) {
-        Notes->setGeometry(144, Notes->y(), 601, Notes->height());
-        NouvLimite->show();
-        LimitVal->show();
-        Label3->show();
-        LimitVal->setText(proposed); // raises LimitValChange, as typing does
-        LimitVal->setReadOnly(false);
-        LimitVal->setFocus();
-        LimitVal->selectAll();
+        notesEdit->setGeometry(144, notesEdit->y(), 601, notesEdit->height());
+        newLimitLabel->show();
+        limitEdit->show();
+        limitUnitLabel->show();
+        limitEdit->setText(proposed); // raises LimitValChange, as typing does
+        limitEdit->setReadOnly(false);
+        limitEdit->setFocus();
+        limitEdit->selectAll();
     } else {
-        LimitVal->setReadOnly(true);
-        LimitVal->hide();
-        NouvLimite->hide();
-        Label3->hide();
-        Notes->setGeometry(40, Notes->y(), 705, Notes->height());
+        limitEdit->setReadOnly(true);
+        limitEdit->hide();
+        newLimitLabel->hide();
+        limitUnitLabel->hide();
+        notesEdit->setGeometry(40, notesEdit->y(), 705, notesEdit->height());
     }
-    Limite->setText(m_logic.limitCaption());
+    limitButton->setText(m_logic.limitCaption());
 }
 
 void TFormAnalyse::refreshStatus()
 {
-    StatusPanels[1]->setText(m_logic.limitStatus());
-    StatusPanels[2]->setText(m_logic.statusMessage());
+    statusPanels[1]->setText(m_logic.limitStatus());
+    statusPanels[2]->setText(m_logic.statusMessage());
 }
 
 void TFormAnalyse::LimiteClick()
@@ -274,15 +288,15 @@ void TFormAnalyse::LimitValKeyPress()
 
 void TFormAnalyse::NotesChange()
 {
-    Notes->setToolTip(QString());
+    notesEdit->setToolTip(QString());
 }
 
 void TFormAnalyse::EffacerClick()
 {
     // The notes box keeps what the examiner typed: only the report starts again.
     m_logic.effacer(notesBoxLines());
-    Limite->setEnabled(m_logic.limitButtonsEnabled());
-    Effacer->setEnabled(m_logic.limitButtonsEnabled());
+    limitButton->setEnabled(m_logic.limitButtonsEnabled());
+    resetButton->setEnabled(m_logic.limitButtonsEnabled());
     showReport(false);
     refreshStatus();
     applyExportAvailability(false);
@@ -311,22 +325,77 @@ void TFormAnalyse::reject()
     if (outcome == AnalysisWindowLogic::CloseOutcome::KeptOpen)
         return;
     {
-        const QSignalBlocker block(Notes);
-        Notes->clear();
+        const QSignalBlocker block(notesEdit);
+        notesEdit->clear();
     }
     done(QDialog::Accepted);
+}
+
+// ---- the page and the plots beside the report -------------------------------
+
+void TFormAnalyse::createPlots()
+{
+    plots = new AnalysisPlots(m_page);
+    plotsButton = new QPushButton(QStringLiteral("Graphiques"), m_page);
+    plotsButton->setObjectName(QStringLiteral("plotsButton"));
+    plotsButton->setToolTip(QStringLiteral("Afficher les graphiques à la place du rapport"));
+    plotsButton->setCheckable(true);
+    plotsButton->setAutoDefault(false);
+    plotsButton->setGeometry(40 + 705 - 110, 4, 110, 24);
+    connect(plotsButton, &QPushButton::clicked, this, &TFormAnalyse::GraphiquesClick);
+    layoutPage();
+}
+
+void TFormAnalyse::refreshPlots()
+{
+    plots->setData(buildPlotData(m_logic.state()));
+}
+
+void TFormAnalyse::GraphiquesClick()
+{
+    layoutPage();
+}
+
+void TFormAnalyse::layoutPage()
+{
+    if (!plots)
+        return;
+    const int above = height() - statusBar->sizeHint().height();
+    const int room = qMin(width() - PlotsLeft - RightMargin, PlotsMaximumWidth);
+    const bool beside = room >= PlotsMinimumWidth;
+    const QSize page(beside ? PlotsLeft + room + RightMargin : PageWidth, PageHeight);
+    m_page->setGeometry(qMax(0, (width() - page.width()) / 2), qMax(0, (above - page.height()) / 2),
+                        page.width(), page.height());
+    if (beside) {
+        plotsButton->hide();
+        plotsButton->setChecked(false);
+        reportView->show();
+        plots->setGeometry(PlotsLeft, PlotsTop, room, PlotsHeight);
+        plots->show();
+        return;
+    }
+    plotsButton->show();
+    const bool plotsShown = plotsButton->isChecked();
+    plotsButton->setText(plotsShown ? QStringLiteral("Rapport") : QStringLiteral("Graphiques"));
+    plotsButton->setToolTip(plotsShown ? QStringLiteral("Afficher le rapport à la place des graphiques")
+                                      : QStringLiteral("Afficher les graphiques à la place du rapport"));
+    plots->setGeometry(reportView->geometry());
+    plots->setVisible(plotsShown);
+    reportView->setVisible(!plotsShown);
+    if (plotsShown)
+        plots->raise();
 }
 
 void TFormAnalyse::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    const int h = StatusBar1->sizeHint().height();
-    StatusBar1->setGeometry(0, height() - h, width(), h);
+    const int h = statusBar->sizeHint().height();
+    statusBar->setGeometry(0, height() - h, width(), h);
     layoutPage();
     // The status bar right under the page, as wide as it: its messages stand where the
     // examiner looks, not on the screen's bottom edge.
     const QRect page = m_page->geometry();
-    StatusBar1->setGeometry(page.x(), qMin(page.bottom() + 1, height() - h), page.width(), h);
+    statusBar->setGeometry(page.x(), qMin(page.bottom() + 1, height() - h), page.width(), h);
 }
 
 TFormAnalyse *analysisWindow(const Session &session)
@@ -337,7 +406,7 @@ TFormAnalyse *analysisWindow(const Session &session)
     return window;
 }
 
-QString ShowAnalysisWindow(const Session &session)
+QString showAnalysisWindow(const Session &session)
 {
     TFormAnalyse *w = analysisWindow(session);
     w->FormShow();

@@ -38,31 +38,32 @@ public:
     AnalysisWindowLogic &logic() { return m_logic; }
     QString patientRead() const { return m_logic.patientRead(); }
 
-    // Controls, named as in the window's design.
-    QPlainTextEdit *Data;
-    QPlainTextEdit *Notes;
-    QLabel *Label2;
-    QPushButton *Limite;
-    QPushButton *Effacer;
-    QPushButton *Imprimer;
-    QPushButton *Exporter;
-    QPushButton *Options;
-    QPushButton *Quitter;
-    QLabel *NouvLimite;
-    QLineEdit *LimitVal;
-    QLabel *Label3;
-    QStatusBar *StatusBar1;
-    QLabel *StatusPanels[3];
-    QGroupBox *GroupExport;
-    QRadioButton *RBNotePad;
-    QRadioButton *RBXLavec;
-    QRadioButton *RBXLsans;
-    QRadioButton *RBPdf; // the report, its notes and its plots as a PDF
-    QLabel *Label1;
-    QPushButton *BExportOk;
-    QPushButton *BExportCancel;
-    AnalysisPlots *Plots = nullptr;      // beside the report, or in its place (Graphiques)
-    QPushButton *Graphiques = nullptr;   // the plots instead of the report in a narrow window
+    // Controls, named by their role. Each handler below keeps the name of its
+    // control's caption (LimiteClick: "Limite", RBXLsansClick: the data-only export).
+    QPlainTextEdit *reportView;
+    QPlainTextEdit *notesEdit;
+    QLabel *notesLabel;
+    QPushButton *limitButton;
+    QPushButton *resetButton;
+    QPushButton *printButton;
+    QPushButton *exportButton;
+    QPushButton *optionsButton;
+    QPushButton *quitButton;
+    QLabel *newLimitLabel;
+    QLineEdit *limitEdit;
+    QLabel *limitUnitLabel;
+    QStatusBar *statusBar;
+    QLabel *statusPanels[3];
+    QGroupBox *exportGroup;
+    QRadioButton *exportTextChoice;
+    QRadioButton *exportWithInfoChoice;
+    QRadioButton *exportDataOnlyChoice;
+    QRadioButton *exportPdfChoice; // the report, its notes and its plots as a PDF
+    QLabel *exportFileLabel;
+    QPushButton *exportOkButton;
+    QPushButton *exportCancelButton;
+    AnalysisPlots *plots = nullptr;     // beside the report, or in its place (plotsButton)
+    QPushButton *plotsButton = nullptr; // "Graphiques": the plots instead of the report in a narrow window
 
     // What the window hands to the desktop, the print dialog and the print system;
     // empty = the real ones (openInDesktop, QPrintDialog, submitPrintJob). Tests put
@@ -80,7 +81,7 @@ public:
 public slots:
     void LimiteClick();
     void LimitValChange(const QString &text);
-    void LimitValKeyPress(); // the Enter key in LimitVal
+    void LimitValKeyPress(); // the Enter key in limitEdit
     void NotesChange();
     void EffacerClick();
     void ImprimerClick();
@@ -107,7 +108,7 @@ private:
     void setLimitEditing(bool editing, const QString &proposed = QString());
     void refreshStatus();
     QStringList notesBoxLines() const;
-    // Export, printing and plots (exporting.cpp, printing.cpp, plots.cpp).
+    // Export and printing (exporting.cpp, printing.cpp); the page and the plots.
     void createExportGroup();
     void applyExportAvailability(bool showing);
     QString exportPath(bool pdf) const;

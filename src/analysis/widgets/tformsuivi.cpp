@@ -101,110 +101,110 @@ TFormSuivi::TFormSuivi(const Session &session, QWidget *parent)
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Patient :")));
-    Patients = new QComboBox;
-    Patients->setObjectName(QStringLiteral("Patients"));
-    Patients->setMinimumContentsLength(24);
-    Patients->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    patientChoice = new QComboBox;
+    patientChoice->setObjectName(QStringLiteral("patientChoice"));
+    patientChoice->setMinimumContentsLength(24);
+    patientChoice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_patients = new QStringListModel(this);
-    Patients->setModel(m_patients);
-    top->addWidget(Patients);
-    Resume = new QLabel;
-    top->addWidget(Resume, 1);
+    patientChoice->setModel(m_patients);
+    top->addWidget(patientChoice);
+    summaryLabel = new QLabel;
+    top->addWidget(summaryLabel, 1);
 
-    Passations = new QTreeWidget;
-    Passations->setObjectName(QStringLiteral("Passations"));
-    Passations->setColumnCount(ColumnCount);
-    Passations->setHeaderLabels({QStringLiteral("Épreuve / date"), QStringLiteral("Fichier"), QStringLiteral("Items"),
+    administrationTree = new QTreeWidget;
+    administrationTree->setObjectName(QStringLiteral("administrationTree"));
+    administrationTree->setColumnCount(ColumnCount);
+    administrationTree->setHeaderLabels({QStringLiteral("Épreuve / date"), QStringLiteral("Fichier"), QStringLiteral("Items"),
                                  QStringLiteral("Médiane"), QStringLiteral("Moyenne"), QStringLiteral("Écart-type"),
                                  QStringLiteral("Omissions"), QStringLiteral("Fausses alarmes"),
                                  QStringLiteral("Appuis intempestifs"), QStringLiteral("État")});
-    Passations->setRootIsDecorated(true);
-    Passations->setAlternatingRowColors(true);
-    Passations->header()->setSectionResizeMode(QHeaderView::Interactive);
+    administrationTree->setRootIsDecorated(true);
+    administrationTree->setAlternatingRowColors(true);
+    administrationTree->header()->setSectionResizeMode(QHeaderView::Interactive);
 
     auto *right = new QWidget;
     auto *rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto *testRow = new QHBoxLayout;
     testRow->addWidget(new QLabel(QStringLiteral("Épreuve :")));
-    Epreuve = new QComboBox;
-    Epreuve->setObjectName(QStringLiteral("Epreuve"));
-    testRow->addWidget(Epreuve, 1);
+    testChoice = new QComboBox;
+    testChoice->setObjectName(QStringLiteral("testChoice"));
+    testRow->addWidget(testChoice, 1);
     rightLayout->addLayout(testRow);
-    Graphiques = new QTabWidget;
-    Graphiques->setObjectName(QStringLiteral("Graphiques"));
-    rightLayout->addWidget(Graphiques, 1);
+    chartTabs = new QTabWidget;
+    chartTabs->setObjectName(QStringLiteral("chartTabs"));
+    rightLayout->addWidget(chartTabs, 1);
     auto *pairRow = new QGridLayout;
     pairRow->addWidget(new QLabel(QStringLiteral("Comparer la passation")), 0, 0);
-    PassationA = new QComboBox;
-    PassationA->setObjectName(QStringLiteral("PassationA"));
-    pairRow->addWidget(PassationA, 0, 1);
+    firstChoice = new QComboBox;
+    firstChoice->setObjectName(QStringLiteral("firstChoice"));
+    pairRow->addWidget(firstChoice, 0, 1);
     pairRow->addWidget(new QLabel(QStringLiteral("à la passation")), 1, 0);
-    PassationB = new QComboBox;
-    PassationB->setObjectName(QStringLiteral("PassationB"));
-    pairRow->addWidget(PassationB, 1, 1);
+    secondChoice = new QComboBox;
+    secondChoice->setObjectName(QStringLiteral("secondChoice"));
+    pairRow->addWidget(secondChoice, 1, 1);
     pairRow->setColumnStretch(1, 1);
     rightLayout->addLayout(pairRow);
-    Changement = new QLabel;
-    Changement->setObjectName(QStringLiteral("Changement"));
-    Changement->setWordWrap(true);
-    Changement->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Changement->setFrameShape(QFrame::StyledPanel);
-    Changement->setMinimumHeight(90);
-    Changement->setToolTip(QStringLiteral("Différence des médianes (seconde moins première passation) et son intervalle de "
+    changeLabel = new QLabel;
+    changeLabel->setObjectName(QStringLiteral("changeLabel"));
+    changeLabel->setWordWrap(true);
+    changeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    changeLabel->setFrameShape(QFrame::StyledPanel);
+    changeLabel->setMinimumHeight(90);
+    changeLabel->setToolTip(QStringLiteral("Différence des médianes (seconde moins première passation) et son intervalle de "
                                           "confiance à 95 % selon Bonett et Price (2002) ; test de Mann-Whitney des temps "
                                           "de réaction (loi exacte jusqu'à 49 temps par passation sans ex aequo, sinon "
                                           "approximation normale) ; test exact de Fisher des omissions et fausses alarmes. "
                                           "Les omissions ne comptent pas parmi les temps."));
-    Changement->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    rightLayout->addWidget(Changement);
+    changeLabel->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    rightLayout->addWidget(changeLabel);
 
     auto *split = new QSplitter(Qt::Horizontal);
-    split->addWidget(Passations);
+    split->addWidget(administrationTree);
     split->addWidget(right);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
 
     auto *buttons = new QHBoxLayout;
-    Imprimer = new QPushButton(QStringLiteral("Imprimer"));
-    ExporterPdf = new QPushButton(QStringLiteral("Exporter en PDF"));
-    ExporterItems = new QPushButton(QStringLiteral("Exporter les items"));
-    ExporterItems->setToolTip(QStringLiteral("Tableau d'une ligne par item de chaque passation (TSV) et sa description (JSON), "
+    printButton = new QPushButton(QStringLiteral("Imprimer"));
+    exportPdfButton = new QPushButton(QStringLiteral("Exporter en PDF"));
+    exportItemsButton = new QPushButton(QStringLiteral("Exporter les items"));
+    exportItemsButton->setToolTip(QStringLiteral("Tableau d'une ligne par item de chaque passation (TSV) et sa description (JSON), "
                                              "dans le dossier Export"));
-    Fermer = new QPushButton(QStringLiteral("Fermer"));
-    for (QPushButton *b : {Imprimer, ExporterPdf, ExporterItems}) {
+    closeButton = new QPushButton(QStringLiteral("Fermer"));
+    for (QPushButton *b : {printButton, exportPdfButton, exportItemsButton}) {
         b->setAutoDefault(false); // the Enter key never prints nor exports by mistake
         buttons->addWidget(b);
     }
-    Fermer->setDefault(true);
+    closeButton->setDefault(true);
     buttons->addStretch(1);
-    buttons->addWidget(Fermer);
+    buttons->addWidget(closeButton);
 
-    StatusBar1 = new QStatusBar;
-    StatusBar1->setSizeGripEnabled(false);
+    statusBar = new QStatusBar;
+    statusBar->setSizeGripEnabled(false);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
-    layout->addWidget(StatusBar1);
+    layout->addWidget(statusBar);
 
-    connect(Patients, &QComboBox::currentIndexChanged, this, &TFormSuivi::PatientsChange);
-    connect(Epreuve, &QComboBox::currentIndexChanged, this, &TFormSuivi::EpreuveChange);
-    connect(PassationA, &QComboBox::currentIndexChanged, this, &TFormSuivi::PassationChange);
-    connect(PassationB, &QComboBox::currentIndexChanged, this, &TFormSuivi::PassationChange);
-    connect(Passations, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+    connect(patientChoice, &QComboBox::currentIndexChanged, this, &TFormSuivi::PatientsChange);
+    connect(testChoice, &QComboBox::currentIndexChanged, this, &TFormSuivi::EpreuveChange);
+    connect(firstChoice, &QComboBox::currentIndexChanged, this, &TFormSuivi::PassationChange);
+    connect(secondChoice, &QComboBox::currentIndexChanged, this, &TFormSuivi::PassationChange);
+    connect(administrationTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
         if (m_filling || !item)
             return;
         const int test = item->data(0, Qt::UserRole).toInt();
-        const int at = Epreuve->findData(test);
+        const int at = testChoice->findData(test);
         if (at >= 0)
-            Epreuve->setCurrentIndex(at);
+            testChoice->setCurrentIndex(at);
     });
-    connect(Imprimer, &QPushButton::clicked, this, &TFormSuivi::ImprimerClick);
-    connect(ExporterPdf, &QPushButton::clicked, this, &TFormSuivi::ExporterPdfClick);
-    connect(ExporterItems, &QPushButton::clicked, this, &TFormSuivi::ExporterItemsClick);
-    connect(Fermer, &QPushButton::clicked, this, &QDialog::accept);
+    connect(printButton, &QPushButton::clicked, this, &TFormSuivi::ImprimerClick);
+    connect(exportPdfButton, &QPushButton::clicked, this, &TFormSuivi::ExporterPdfClick);
+    connect(exportItemsButton, &QPushButton::clicked, this, &TFormSuivi::ExporterItemsClick);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TFormSuivi::FormShow(const QString &dir, const QString &patient)
@@ -216,28 +216,28 @@ void TFormSuivi::FormShow(const QString &dir, const QString &patient)
     // A plain list model: a results directory may hold thousands of patients.
     m_patients->setStringList(patients);
     m_filling = false;
-    StatusBar1->clearMessage();
+    statusBar->clearMessage();
     const int at = int(patients.indexOf(patient));
     if (at >= 0 || patients.isEmpty()) {
-        Patients->setCurrentIndex(at);
+        patientChoice->setCurrentIndex(at);
         load(patient);
         if (at < 0 && !patient.isEmpty())
-            Resume->setText(QStringLiteral("Aucun fichier de résultats pour %1 dans %2.")
+            summaryLabel->setText(QStringLiteral("Aucun fichier de résultats pour %1 dans %2.")
                                 .arg(patient, QDir::toNativeSeparators(dir)));
         return;
     }
     // No file for the name typed: the patients found are offered, the first shown.
-    Patients->setCurrentIndex(0);
+    patientChoice->setCurrentIndex(0);
     load(patients.first());
     if (!patient.isEmpty())
-        StatusBar1->showMessage(QStringLiteral("Aucun fichier de résultats pour %1 : choisissez un patient.").arg(patient));
+        statusBar->showMessage(QStringLiteral("Aucun fichier de résultats pour %1 : choisissez un patient.").arg(patient));
 }
 
 void TFormSuivi::PatientsChange(int index)
 {
     if (m_filling || index < 0)
         return;
-    load(Patients->itemText(index));
+    load(patientChoice->itemText(index));
 }
 
 void TFormSuivi::load(const QString &patient)
@@ -249,7 +249,7 @@ void TFormSuivi::load(const QString &patient)
         tests += administrationsOfTest(m_all, t).isEmpty() ? 0 : 1;
     for (const Administration &a : std::as_const(m_all))
         set += a.comparable() ? 0 : 1;
-    Resume->setText(patient.isEmpty()
+    summaryLabel->setText(patient.isEmpty()
                         ? QStringLiteral("Aucun fichier de résultats dans %1.").arg(QDir::toNativeSeparators(m_dir))
                         : QStringLiteral("%1 passation(s) de %2 épreuve(s)%3")
                               .arg(m_all.size())
@@ -258,14 +258,14 @@ void TFormSuivi::load(const QString &patient)
     fillTree();
     fillTests();
     const bool any = !m_all.isEmpty();
-    for (QPushButton *b : {Imprimer, ExporterPdf, ExporterItems})
+    for (QPushButton *b : {printButton, exportPdfButton, exportItemsButton})
         b->setEnabled(any);
 }
 
 void TFormSuivi::fillTree()
 {
     m_filling = true;
-    Passations->clear();
+    administrationTree->clear();
     // Made apart and handed over at once, the columns fitted once: hundreds of rows.
     QList<QTreeWidgetItem *> heads;
     for (int t = 0; t < TestCount; ++t) {
@@ -324,26 +324,26 @@ void TFormSuivi::fillTree()
                 item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
         }
     }
-    Passations->addTopLevelItems(heads);
+    administrationTree->addTopLevelItems(heads);
     for (QTreeWidgetItem *head : std::as_const(heads)) {
         head->setFirstColumnSpanned(true);
         head->setExpanded(true);
     }
-    Passations->header()->resizeSections(QHeaderView::ResizeToContents);
+    administrationTree->header()->resizeSections(QHeaderView::ResizeToContents);
     m_filling = false;
 }
 
 void TFormSuivi::fillTests()
 {
     m_filling = true;
-    Epreuve->clear();
+    testChoice->clear();
     for (int t = 0; t < TestCount; ++t)
         if (!administrationsOfTest(m_all, t).isEmpty())
-            Epreuve->addItem(testTitle(t), t);
+            testChoice->addItem(testTitle(t), t);
     m_filling = false;
-    Epreuve->setCurrentIndex(-1);
-    Epreuve->setCurrentIndex(Epreuve->count() > 0 ? 0 : -1);
-    if (Epreuve->count() == 0)
+    testChoice->setCurrentIndex(-1);
+    testChoice->setCurrentIndex(testChoice->count() > 0 ? 0 : -1);
+    if (testChoice->count() == 0)
         EpreuveChange(-1);
 }
 
@@ -351,16 +351,16 @@ void TFormSuivi::EpreuveChange(int index)
 {
     if (m_filling)
         return;
-    m_test = index >= 0 ? Epreuve->itemData(index).toInt() : -1;
+    m_test = index >= 0 ? testChoice->itemData(index).toInt() : -1;
     showCharts();
     fillComparison();
 }
 
 void TFormSuivi::showCharts()
 {
-    while (Graphiques->count() > 0) {
-        QWidget *w = Graphiques->widget(0);
-        Graphiques->removeTab(0);
+    while (chartTabs->count() > 0) {
+        QWidget *w = chartTabs->widget(0);
+        chartTabs->removeTab(0);
         delete w;
     }
     if (m_test < 0)
@@ -368,31 +368,31 @@ void TFormSuivi::showCharts()
     for (const NamedChart &c : makeFollowUpCharts(followUpSeries(m_all, m_test))) {
         auto *view = new QChartView(c.chart);
         view->setRenderHint(QPainter::Antialiasing);
-        Graphiques->addTab(view, c.name);
+        chartTabs->addTab(view, c.name);
     }
-    if (Graphiques->count() == 0) {
+    if (chartTabs->count() == 0) {
         auto *none = new QLabel(QStringLiteral("Aucune passation complète de cette épreuve à représenter."));
         none->setAlignment(Qt::AlignCenter);
-        Graphiques->addTab(none, QStringLiteral("Graphiques"));
+        chartTabs->addTab(none, QStringLiteral("Graphiques"));
     }
 }
 
 void TFormSuivi::fillComparison()
 {
     m_filling = true;
-    PassationA->clear();
-    PassationB->clear();
+    firstChoice->clear();
+    secondChoice->clear();
     if (m_test >= 0) {
         for (int i : administrationsOfTest(m_all, m_test)) {
             if (!m_all.at(i).comparable())
                 continue;
-            PassationA->addItem(choiceText(m_all.at(i)), i);
-            PassationB->addItem(choiceText(m_all.at(i)), i);
+            firstChoice->addItem(choiceText(m_all.at(i)), i);
+            secondChoice->addItem(choiceText(m_all.at(i)), i);
         }
     }
     const QPair<int, int> pair = m_test >= 0 ? defaultComparison(m_all, m_test) : QPair<int, int>{-1, -1};
-    PassationA->setCurrentIndex(PassationA->findData(pair.first));
-    PassationB->setCurrentIndex(PassationB->findData(pair.second));
+    firstChoice->setCurrentIndex(firstChoice->findData(pair.first));
+    secondChoice->setCurrentIndex(secondChoice->findData(pair.second));
     m_filling = false;
     showChange();
 }
@@ -405,24 +405,24 @@ void TFormSuivi::PassationChange()
 
 QPair<int, int> TFormSuivi::comparedPair() const
 {
-    return {PassationA->currentData().isValid() ? PassationA->currentData().toInt() : -1,
-            PassationB->currentData().isValid() ? PassationB->currentData().toInt() : -1};
+    return {firstChoice->currentData().isValid() ? firstChoice->currentData().toInt() : -1,
+            secondChoice->currentData().isValid() ? secondChoice->currentData().toInt() : -1};
 }
 
 void TFormSuivi::showChange()
 {
     const auto [a, b] = comparedPair();
     if (a < 0 || b < 0) {
-        Changement->setText(m_test < 0 ? QString()
+        changeLabel->setText(m_test < 0 ? QString()
                                        : QStringLiteral("Il faut deux passations complètes de cette épreuve pour une comparaison."));
         return;
     }
     if (a == b) {
-        Changement->setText(QStringLiteral("Choisissez deux passations différentes."));
+        changeLabel->setText(QStringLiteral("Choisissez deux passations différentes."));
         return;
     }
     const Change c = compareAdministrations(m_all.at(a), m_all.at(b));
-    Changement->setText(c.valid ? c.sentences.join(u'\n') : c.refusal);
+    changeLabel->setText(c.valid ? c.sentences.join(u'\n') : c.refusal);
 }
 
 QList<QPair<int, int>> TFormSuivi::printedPairs() const
@@ -466,7 +466,7 @@ QList<FollowUpSeries> allSeries(const QList<Administration> &all)
 
 void TFormSuivi::ImprimerClick()
 {
-    StatusBar1->clearMessage();
+    statusBar->clearMessage();
     const ReportDocument doc = document();
     const QList<FollowUpSeries> series = allSeries(m_all);
     PrintRequest request;
@@ -480,8 +480,8 @@ void TFormSuivi::ImprimerClick()
         return renderFollowUpPdf(pdf, doc, layout, copies, series, onPage);
     };
     request.status = [this](const QString &text) {
-        StatusBar1->showMessage(text);
-        StatusBar1->repaint();
+        statusBar->showMessage(text);
+        statusBar->repaint();
     };
     request.error = [this](const QString &text) { showError(text); };
     request.warning = [this](const QString &text) { showWarning(text); };
@@ -492,7 +492,7 @@ void TFormSuivi::ImprimerClick()
 
 void TFormSuivi::ExporterPdfClick()
 {
-    StatusBar1->clearMessage();
+    statusBar->clearMessage();
     const QString target = exportPdfPath();
     const ReportDocument doc = document();
     const QList<FollowUpSeries> series = allSeries(m_all);
@@ -504,7 +504,7 @@ void TFormSuivi::ExporterPdfClick()
     });
     if (outcome == ExportOutcome::Cancelled || outcome == ExportOutcome::Failed)
         return;
-    StatusBar1->showMessage(QStringLiteral("Suivi exporté dans %1").arg(QDir::toNativeSeparators(target)));
+    statusBar->showMessage(QStringLiteral("Suivi exporté dans %1").arg(QDir::toNativeSeparators(target)));
     openInDesktopProgram(target, openDocument ? openDocument : openInDesktop,
                          QStringLiteral("Aucun programme n'a pu ouvrir le fichier exporté.\nL'exportation se trouve dans %1.")
                              .arg(QDir::toNativeSeparators(target)));
@@ -512,7 +512,7 @@ void TFormSuivi::ExporterPdfClick()
 
 void TFormSuivi::ExporterItemsClick()
 {
-    StatusBar1->clearMessage();
+    statusBar->clearMessage();
     const QString base = QDir(QDir(m_dir).filePath(QStringLiteral("Export"))).filePath(QStringLiteral("Suivi_%1_beh").arg(m_patient));
     QByteArray table = trialsHeader();
     QStringList refused;
@@ -536,7 +536,7 @@ void TFormSuivi::ExporterItemsClick()
     }
     if (!refused.isEmpty())
         showWarning(QStringLiteral("Fichiers laissés hors du tableau :\n") + refused.join(u'\n'));
-    StatusBar1->showMessage(QStringLiteral("Items exportés dans %1 (description : %2)")
+    statusBar->showMessage(QStringLiteral("Items exportés dans %1 (description : %2)")
                                 .arg(QDir::toNativeSeparators(tsv), QFileInfo(json).fileName()));
 }
 
@@ -548,7 +548,7 @@ TFormSuivi *followUpWindow(const Session &session)
     return w;
 }
 
-void ShowFollowUpWindow(const Session &session, const QString &patient)
+void showFollowUpWindow(const Session &session, const QString &patient)
 {
     TFormSuivi *w = followUpWindow(session);
     w->FormShow(session.baseDir(), patient);

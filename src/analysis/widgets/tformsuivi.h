@@ -42,19 +42,19 @@ public:
     ReportDocument document() const;
     QString exportPdfPath() const;
 
-    QComboBox *Patients;
-    QLabel *Resume;
-    QTreeWidget *Passations;
-    QComboBox *Epreuve;     // the test of the plots and of the comparison
-    QTabWidget *Graphiques;
-    QComboBox *PassationA;  // before
-    QComboBox *PassationB;  // after
-    QLabel *Changement;
-    QPushButton *Imprimer;
-    QPushButton *ExporterPdf;
-    QPushButton *ExporterItems;
-    QPushButton *Fermer;
-    QStatusBar *StatusBar1;
+    QComboBox *patientChoice;
+    QLabel *summaryLabel;
+    QTreeWidget *administrationTree;
+    QComboBox *testChoice; // the test of the plots and of the comparison
+    QTabWidget *chartTabs;
+    QComboBox *firstChoice;  // before ("Comparer la passation")
+    QComboBox *secondChoice; // after ("à la passation")
+    QLabel *changeLabel;
+    QPushButton *printButton;
+    QPushButton *exportPdfButton;
+    QPushButton *exportItemsButton;
+    QPushButton *closeButton;
+    QStatusBar *statusBar;
 
     // What the window hands to the print dialog, the print system and the desktop;
     // empty = the real ones. Tests put theirs.

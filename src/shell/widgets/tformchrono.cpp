@@ -43,26 +43,26 @@ TFormChrono::TFormChrono(const Session &session, QWidget *parent)
     setModal(true);
     resize(820, 520);
     auto *layout = new QVBoxLayout(this);
-    Etat = new QLabel(this);
-    Etat->setObjectName(QStringLiteral("Etat"));
-    layout->addWidget(Etat);
-    Resultats = new QTextBrowser(this);
-    Resultats->setObjectName(QStringLiteral("Resultats"));
-    layout->addWidget(Resultats, 1);
+    statusLabel = new QLabel(this);
+    statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    layout->addWidget(statusLabel);
+    resultsView = new QTextBrowser(this);
+    resultsView->setObjectName(QStringLiteral("resultsView"));
+    layout->addWidget(resultsView, 1);
     auto *buttons = new QHBoxLayout;
-    Recommencer = new QPushButton(QStringLiteral("Recommencer"), this);
-    EnregistrerPdf = new QPushButton(QStringLiteral("Enregistrer en PDF"), this);
-    Fermer = new QPushButton(QStringLiteral("Fermer"), this);
-    for (QPushButton *b : {Recommencer, EnregistrerPdf, Fermer}) {
+    restartButton = new QPushButton(QStringLiteral("Recommencer"), this);
+    savePdfButton = new QPushButton(QStringLiteral("Enregistrer en PDF"), this);
+    closeButton = new QPushButton(QStringLiteral("Fermer"), this);
+    for (QPushButton *b : {restartButton, savePdfButton, closeButton}) {
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
     buttons->insertStretch(0, 1);
     layout->addLayout(buttons);
-    EnregistrerPdf->setEnabled(false);
-    connect(Recommencer, &QPushButton::clicked, this, &TFormChrono::runCheck);
-    connect(EnregistrerPdf, &QPushButton::clicked, this, &TFormChrono::EnregistrerPdfClick);
-    connect(Fermer, &QPushButton::clicked, this, &QDialog::accept);
+    savePdfButton->setEnabled(false);
+    connect(restartButton, &QPushButton::clicked, this, &TFormChrono::runCheck);
+    connect(savePdfButton, &QPushButton::clicked, this, &TFormChrono::EnregistrerPdfClick);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void TFormChrono::showEvent(QShowEvent *e)
@@ -82,18 +82,18 @@ void TFormChrono::runCheck()
         return;
     m_running = true;
     m_ranOnce = true;
-    Recommencer->setEnabled(false);
-    EnregistrerPdf->setEnabled(false);
-    Fermer->setEnabled(false);
-    Resultats->clear();
+    restartButton->setEnabled(false);
+    savePdfButton->setEnabled(false);
+    closeButton->setEnabled(false);
+    resultsView->clear();
     const QString tone = toneFile.isEmpty() ? m_session.programFile(QStringLiteral("Songrave.wav")) : toneFile;
     const QString when = timingCheckSubtitle();
     const TimingCheckFigures figures = runTimingCheck(this, tone, [this](const QString &what) {
-        Etat->setText(QStringLiteral("Mesure en cours (environ 10 s) : ") + what);
+        statusLabel->setText(QStringLiteral("Mesure en cours (environ 10 s) : ") + what);
     });
     showFigures(figures, when);
-    Fermer->setEnabled(true);
-    Recommencer->setEnabled(true);
+    closeButton->setEnabled(true);
+    restartButton->setEnabled(true);
     m_running = false;
 }
 
@@ -101,10 +101,10 @@ void TFormChrono::showFigures(const TimingCheckFigures &figures, const QString &
 {
     m_lines = timingCheckLines(figures);
     m_html = timingCheckHtml(m_lines, when);
-    Resultats->setHtml(m_html);
-    Etat->setText(needsCheck(m_lines) ? QStringLiteral("Contrôle terminé : au moins une ligne est à vérifier.")
+    resultsView->setHtml(m_html);
+    statusLabel->setText(needsCheck(m_lines) ? QStringLiteral("Contrôle terminé : au moins une ligne est à vérifier.")
                                       : QStringLiteral("Contrôle terminé."));
-    EnregistrerPdf->setEnabled(true);
+    savePdfButton->setEnabled(true);
 }
 
 bool TFormChrono::savePdf(const QString &path)
@@ -145,10 +145,10 @@ void TFormChrono::EnregistrerPdfClick()
     if (path.isEmpty())
         return;
     if (savePdf(path))
-        Etat->setText(QStringLiteral("Enregistré dans ") + QDir::toNativeSeparators(path));
+        statusLabel->setText(QStringLiteral("Enregistré dans ") + QDir::toNativeSeparators(path));
 }
 
-void ShowTimingCheckWindow(const Session &session, QWidget *parent)
+void showTimingCheckWindow(const Session &session, QWidget *parent)
 {
     TFormChrono window(session, parent);
     window.exec();

@@ -29,11 +29,11 @@ public:
     // message shown when it cannot be written.
     bool savePdf(const QString &path);
 
-    QLabel *Etat;
-    QTextBrowser *Resultats;
-    QPushButton *Recommencer;
-    QPushButton *EnregistrerPdf;
-    QPushButton *Fermer;
+    QLabel *statusLabel;
+    QTextBrowser *resultsView;
+    QPushButton *restartButton;
+    QPushButton *savePdfButton;
+    QPushButton *closeButton;
 
     // Where "Enregistrer en PDF" writes; empty = a file dialog. Tests put theirs.
     std::function<QString()> choosePdfPath;
@@ -56,6 +56,6 @@ private:
 QString timingCheckSubtitle();
 
 // Opens the window modally and runs the check.
-void ShowTimingCheckWindow(const Session &session, QWidget *parent);
+void showTimingCheckWindow(const Session &session, QWidget *parent);
 
 } // namespace zoka

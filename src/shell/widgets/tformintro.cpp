@@ -21,14 +21,14 @@
 
 namespace zoka {
 
-void TIntroArea::mouseReleaseEvent(QMouseEvent *e)
+void IntroArea::mouseReleaseEvent(QMouseEvent *e)
 {
     QLabel::mouseReleaseEvent(e);
     if (e->button() == Qt::LeftButton)
         emit released();
 }
 
-void TIntroArea::mouseDoubleClickEvent(QMouseEvent *e)
+void IntroArea::mouseDoubleClickEvent(QMouseEvent *e)
 {
     QLabel::mouseDoubleClickEvent(e);
     if (e->button() == Qt::LeftButton)
@@ -37,9 +37,9 @@ void TIntroArea::mouseDoubleClickEvent(QMouseEvent *e)
 
 namespace {
 
-TIntroArea *shape(QWidget *parent, const QRect &r)
+IntroArea *invisibleArea(QWidget *parent, const QRect &r)
 {
-    auto *s = new TIntroArea(parent);
+    auto *s = new IntroArea(parent);
     s->setGeometry(r);
     s->setCursor(Qt::PointingHandCursor);
     s->setAttribute(Qt::WA_TranslucentBackground);
@@ -70,45 +70,45 @@ TFormIntro::TFormIntro(const Session &session, QWidget *parent, QSize screen)
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Image1 = new TIntroArea(this);
-    Image1->setGeometry(intro::Image1);
-    Image1->setAlignment(Qt::AlignCenter);
+    picture = new IntroArea(this);
+    picture->setGeometry(intro::Picture);
+    picture->setAlignment(Qt::AlignCenter);
 
-    Label1 = new QLabel(QStringLiteral("ZOKA"), this);
-    Label1->setGeometry(intro::Label1);
-    Label1->setAlignment(Qt::AlignCenter);
+    titleLabel = new QLabel(QStringLiteral("ZOKA"), this);
+    titleLabel->setGeometry(intro::Title);
+    titleLabel->setAlignment(Qt::AlignCenter);
     QFont title(QStringLiteral("Comic Sans MS"), 36);
     title.setBold(true);
-    Label1->setFont(title);
-    Label1->hide();
+    titleLabel->setFont(title);
+    titleLabel->hide();
 
-    Continuer = button(QStringLiteral("Continuer"), this, intro::Continuer);
-    Aide = button(intro::HelpToggle::closedCaption(), this, intro::Aide);
-    Aide->setFont(QFont(QStringLiteral("Comic Sans MS"), 8));
-    Quitter = button(QStringLiteral("Quitter"), this, intro::Quitter);
+    continueButton = button(QStringLiteral("Continuer"), this, intro::ContinueButton);
+    helpButton = button(intro::HelpToggle::closedCaption(), this, intro::HelpButton);
+    helpButton->setFont(QFont(QStringLiteral("Comic Sans MS"), 8));
+    quitButton = button(QStringLiteral("Quitter"), this, intro::QuitButton);
     // Return continues (keyPressEvent), whichever button has the focus.
-    for (QPushButton *b : {Continuer, Aide, Quitter})
+    for (QPushButton *b : {continueButton, helpButton, quitButton})
         b->setAutoDefault(false);
 
-    AideMemo = new QTextEdit(this);
-    AideMemo->setGeometry(intro::AideMemo);
-    AideMemo->setReadOnly(true);
-    AideMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    AideMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    AideMemo->hide();
+    helpText = new QTextEdit(this);
+    helpText->setGeometry(intro::HelpText);
+    helpText->setReadOnly(true);
+    helpText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    helpText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    helpText->hide();
 
     // The invisible areas lie over the picture.
-    Shape1 = shape(this, intro::Shape1);
-    Shape2 = shape(this, intro::Shape2);
-    Shape3 = shape(this, intro::Shape3);
+    continueArea = invisibleArea(this, intro::ContinueArea);
+    helpArea = invisibleArea(this, intro::HelpArea);
+    quitArea = invisibleArea(this, intro::QuitArea);
 
-    connect(Continuer, &QPushButton::clicked, this, &TFormIntro::ContinuerClick);
-    connect(Aide, &QPushButton::clicked, this, &TFormIntro::AideClick);
-    connect(Quitter, &QPushButton::clicked, this, &TFormIntro::QuitterClick);
-    connect(Image1, &TIntroArea::doubleClicked, this, &TFormIntro::Image1DblClick);
-    connect(Shape1, &TIntroArea::released, this, &TFormIntro::Shape1MouseUp);
-    connect(Shape2, &TIntroArea::released, this, &TFormIntro::Shape2MouseUp);
-    connect(Shape3, &TIntroArea::released, this, &TFormIntro::Shape3MouseUp);
+    connect(continueButton, &QPushButton::clicked, this, &TFormIntro::ContinuerClick);
+    connect(helpButton, &QPushButton::clicked, this, &TFormIntro::AideClick);
+    connect(quitButton, &QPushButton::clicked, this, &TFormIntro::QuitterClick);
+    connect(picture, &IntroArea::doubleClicked, this, &TFormIntro::Image1DblClick);
+    connect(continueArea, &IntroArea::released, this, &TFormIntro::Shape1MouseUp);
+    connect(helpArea, &IntroArea::released, this, &TFormIntro::Shape2MouseUp);
+    connect(quitArea, &IntroArea::released, this, &TFormIntro::Shape3MouseUp);
 
     endProgram = [this] {
         SwitchScreenMode(m_session.screen.width, m_session.screen.height);
@@ -127,11 +127,11 @@ TFormIntro::TFormIntro(const Session &session, QWidget *parent, QSize screen)
 void TFormIntro::FormCreate(QSize screen)
 {
     const QPoint d = intro::layoutOffset(screen);
-    Image1->move(intro::Image1.topLeft() + d);
-    for (QWidget *w : {static_cast<QWidget *>(Continuer), static_cast<QWidget *>(Aide),
-                       static_cast<QWidget *>(Quitter), static_cast<QWidget *>(Shape1),
-                       static_cast<QWidget *>(Shape2), static_cast<QWidget *>(Shape3),
-                       static_cast<QWidget *>(Label1), static_cast<QWidget *>(AideMemo)})
+    picture->move(intro::Picture.topLeft() + d);
+    for (QWidget *w : {static_cast<QWidget *>(continueButton), static_cast<QWidget *>(helpButton),
+                       static_cast<QWidget *>(quitButton), static_cast<QWidget *>(continueArea),
+                       static_cast<QWidget *>(helpArea), static_cast<QWidget *>(quitArea),
+                       static_cast<QWidget *>(titleLabel), static_cast<QWidget *>(helpText)})
         w->move(w->pos() + d);
 }
 
@@ -147,10 +147,10 @@ void TFormIntro::FormShow()
     setWindowTitle(windowTitle() + QStringLiteral("  v") + m_session.versionShort);
     const QString file = intro::pictureFile(m_session.startDir);
     if (file.isEmpty()) {
-        Label1->show();
-        Continuer->show();
-        Aide->show();
-        Quitter->show();
+        titleLabel->show();
+        continueButton->show();
+        helpButton->show();
+        quitButton->show();
         m_help.buttonVisible = true;
         return;
     }
@@ -162,7 +162,7 @@ void TFormIntro::FormShow()
                       .arg(QDir::toNativeSeparators(file), reader.errorString()));
         return;
     }
-    Image1->setPixmap(QPixmap::fromImage(image));
+    picture->setPixmap(QPixmap::fromImage(image));
 }
 
 // Continue: the window closes with the result OK and start-up goes on.
@@ -191,25 +191,25 @@ void TFormIntro::Shape2MouseUp()
 
 void TFormIntro::AideClick()
 {
-    m_help.aideClicked();
+    m_help.helpButtonClicked();
     showHelpState();
 }
 
 void TFormIntro::showHelpState()
 {
-    AideMemo->setPlainText(m_help.lines.join(u'\n'));
+    helpText->setPlainText(m_help.lines.join(u'\n'));
     // Centred lines, from the top.
-    QTextCursor c(AideMemo->document());
+    QTextCursor c(helpText->document());
     c.select(QTextCursor::Document);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     c.mergeBlockFormat(centred);
-    AideMemo->moveCursor(QTextCursor::Start);
-    AideMemo->setVisible(m_help.memoVisible);
+    helpText->moveCursor(QTextCursor::Start);
+    helpText->setVisible(m_help.memoVisible);
     if (m_help.memoVisible)
-        AideMemo->raise();
-    Aide->setText(m_help.caption);
-    Aide->setVisible(m_help.buttonVisible);
+        helpText->raise();
+    helpButton->setText(m_help.caption);
+    helpButton->setVisible(m_help.buttonVisible);
 }
 
 void TFormIntro::closeEvent(QCloseEvent *e)
@@ -221,7 +221,7 @@ void TFormIntro::closeEvent(QCloseEvent *e)
 
 void TFormIntro::reject() {}
 
-void ShowIntroWindow(const Session &session)
+void showIntroWindow(const Session &session)
 {
     static TFormIntro *window = nullptr;
     if (!window)

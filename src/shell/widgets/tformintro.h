@@ -14,7 +14,7 @@ namespace zoka {
 
 // A control of the title screen that only reacts to the mouse: the invisible areas
 // over the picture's drawn buttons, and the picture itself.
-class TIntroArea : public QLabel {
+class IntroArea : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
@@ -38,15 +38,16 @@ public:
     // primary screen's when empty).
     explicit TFormIntro(const Session &session, QWidget *parent = nullptr, QSize screen = QSize());
 
-    TIntroArea *Image1;
-    QLabel *Label1;
-    TIntroArea *Shape1;
-    TIntroArea *Shape2;
-    TIntroArea *Shape3;
-    QPushButton *Continuer;
-    QPushButton *Aide;
-    QPushButton *Quitter;
-    QTextEdit *AideMemo;
+    // Controls, named by their role; after each, the handler it raises.
+    IntroArea *picture;          // Image1DblClick
+    QLabel *titleLabel;          // "ZOKA", on the plain title screen
+    IntroArea *continueArea;     // Shape1MouseUp
+    IntroArea *helpArea;         // Shape2MouseUp
+    IntroArea *quitArea;         // Shape3MouseUp
+    QPushButton *continueButton; // ContinuerClick
+    QPushButton *helpButton;     // AideClick
+    QPushButton *quitButton;     // QuitterClick
+    QTextEdit *helpText;
 
     // Ends the program (the display mode put back first); tests replace it.
     std::function<void()> endProgram;

@@ -148,65 +148,65 @@ TFormOptions::TFormOptions(Session &session, QWidget *parent)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(434, 336);
 
-    DirLabel = label(QString::fromUtf8("Répertoire des données"), this, {32, 24});
-    DirEpr = new QLineEdit(this);
-    DirEpr->setGeometry(152, 20, 233, 25);
-    Button1 = button(QStringLiteral("...."), this, {392, 21, 25, 25});
+    resultsDirLabel = label(QString::fromUtf8("Répertoire des données"), this, {32, 24});
+    resultsDirEdit = new QLineEdit(this);
+    resultsDirEdit->setGeometry(152, 20, 233, 25);
+    browseButton = button(QStringLiteral("...."), this, {392, 21, 25, 25});
 
-    GroupBox1 = new QGroupBox(QString::fromUtf8("Résolution d'écran"), this);
-    GroupBox1->setGeometry(32, 56, 153, 73);
-    Label1 = new QLabel(GroupBox1);
-    Label1->setGeometry(24, 23, 105, 18);
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Button2 = button(QStringLiteral("Retour valeur initiale"), GroupBox1, {16, 48, 121, 17});
+    screenGroup = new QGroupBox(QString::fromUtf8("Résolution d'écran"), this);
+    screenGroup->setGeometry(32, 56, 153, 73);
+    screenSizeLabel = new QLabel(screenGroup);
+    screenSizeLabel->setGeometry(24, 23, 105, 18);
+    screenSizeLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    restoreScreenButton = button(QStringLiteral("Retour valeur initiale"), screenGroup, {16, 48, 121, 17});
 
-    Impression = new QGroupBox(QStringLiteral("Impression"), this);
-    Impression->setGeometry(208, 56, 209, 97);
-    LabelMG = label(QStringLiteral("Marge de gauche (cm)"), Impression, {18, 24});
-    MargeG = new QLineEdit(QStringLiteral("1.5"), Impression);
-    MargeG->setGeometry(144, 22, 33, 20);
-    MargeG->setMaxLength(5); // only the first five characters are read
-    LabelTP = label(QStringLiteral("Choix de la police"), Impression, {18, 56});
-    Police = button(QStringLiteral("A"), Impression, {144, 48, 33, 25});
+    printGroup = new QGroupBox(QStringLiteral("Impression"), this);
+    printGroup->setGeometry(208, 56, 209, 97);
+    marginLabel = label(QStringLiteral("Marge de gauche (cm)"), printGroup, {18, 24});
+    marginEdit = new QLineEdit(QStringLiteral("1.5"), printGroup);
+    marginEdit->setGeometry(144, 22, 33, 20);
+    marginEdit->setMaxLength(5); // only the first five characters are read
+    fontLabel = label(QStringLiteral("Choix de la police"), printGroup, {18, 56});
+    fontButton = button(QStringLiteral("A"), printGroup, {144, 48, 33, 25});
     QFont a(QStringLiteral("Times New Roman"), 14);
     a.setBold(true);
     a.setItalic(true);
-    Police->setFont(a);
+    fontButton->setFont(a);
 
-    KeyStopLabel = new QLabel(QString::fromUtf8("Touche d'arrêt :"), this);
-    KeyStopLabel->setGeometry(47, 173, 85, 13);
-    KeyStopLabel->setToolTip(
+    stopKeyLabel = new QLabel(QString::fromUtf8("Touche d'arrêt :"), this);
+    stopKeyLabel->setGeometry(47, 173, 85, 13);
+    stopKeyLabel->setToolTip(
         QString::fromUtf8("Le caractère choisi permet l'arrêt immédiat de certaines épreuves"));
-    KeyStop = new QLineEdit(QStringLiteral("ESC"), this);
-    KeyStop->setGeometry(135, 170, 41, 21);
-    KeyStop->setMaxLength(10);
-    KeyStop->setToolTip(QString::fromUtf8("Entrez 1 caractère ou ESC ou RET"));
+    stopKeyEdit = new QLineEdit(QStringLiteral("ESC"), this);
+    stopKeyEdit->setGeometry(135, 170, 41, 21);
+    stopKeyEdit->setMaxLength(10);
+    stopKeyEdit->setToolTip(QString::fromUtf8("Entrez 1 caractère ou ESC ou RET"));
 
-    CheckBoxDft = new QCheckBox(QStringLiteral("Enregistrer les valeurs"), this);
-    CheckBoxDft->setGeometry(49, 198, 129, 25);
-    CheckBoxDft->setChecked(true);
-    CheckBoxDft->setToolTip(QString::fromUtf8("Cocher pour conserver ces choix lors d'exécutions ultérieures"));
+    saveSettingsCheck = new QCheckBox(QStringLiteral("Enregistrer les valeurs"), this);
+    saveSettingsCheck->setGeometry(49, 198, 129, 25);
+    saveSettingsCheck->setChecked(true);
+    saveSettingsCheck->setToolTip(QString::fromUtf8("Cocher pour conserver ces choix lors d'exécutions ultérieures"));
 
-    Accepter = button(QStringLiteral("Accepter"), this, {208, 176, 97, 33});
-    Accepter->setToolTip(QString::fromUtf8("Quitter avec prise en compte des valeurs"));
-    Annuler = button(QStringLiteral("Annuler"), this, {320, 176, 97, 33});
-    Annuler->setToolTip(QString::fromUtf8("Quitter sans prendre en compte les changements"));
+    acceptButton = button(QStringLiteral("Accepter"), this, {208, 176, 97, 33});
+    acceptButton->setToolTip(QString::fromUtf8("Quitter avec prise en compte des valeurs"));
+    cancelButton = button(QStringLiteral("Annuler"), this, {320, 176, 97, 33});
+    cancelButton->setToolTip(QString::fromUtf8("Quitter sans prendre en compte les changements"));
 
-    Chrono = button(QString::fromUtf8("Contrôle de la chronométrie"), this, {208, 224, 209, 29});
-    Chrono->setToolTip(QString::fromUtf8("Mesurer la chronométrie de cette machine (environ 10 s)"));
-    connect(Chrono, &QPushButton::clicked, this, [this] { ShowTimingCheckWindow(m_session, this); });
+    timingCheckButton = button(QString::fromUtf8("Contrôle de la chronométrie"), this, {208, 224, 209, 29});
+    timingCheckButton->setToolTip(QString::fromUtf8("Mesurer la chronométrie de cette machine (environ 10 s)"));
+    connect(timingCheckButton, &QPushButton::clicked, this, [this] { showTimingCheckWindow(m_session, this); });
 
-    connect(DirEpr, &QLineEdit::textChanged, this, &TFormOptions::DirEprChange);
-    connect(MargeG, &QLineEdit::textChanged, this, &TFormOptions::MargeGChange);
-    connect(KeyStop, &QLineEdit::textChanged, this, &TFormOptions::KeyStopChange);
-    connect(Button1, &QPushButton::clicked, this, &TFormOptions::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TFormOptions::Button2Click);
-    connect(Police, &QPushButton::clicked, this, &TFormOptions::PoliceClick);
-    connect(Accepter, &QPushButton::clicked, this, &TFormOptions::AccepterClick);
-    connect(Annuler, &QPushButton::clicked, this, &TFormOptions::AnnulerClick);
-    DirEpr->installEventFilter(this);
-    KeyStop->installEventFilter(this);
-    for (QPushButton *b : {Button1, Button2, Police, Accepter, Annuler})
+    connect(resultsDirEdit, &QLineEdit::textChanged, this, &TFormOptions::DirEprChange);
+    connect(marginEdit, &QLineEdit::textChanged, this, &TFormOptions::MargeGChange);
+    connect(stopKeyEdit, &QLineEdit::textChanged, this, &TFormOptions::KeyStopChange);
+    connect(browseButton, &QPushButton::clicked, this, &TFormOptions::Button1Click);
+    connect(restoreScreenButton, &QPushButton::clicked, this, &TFormOptions::Button2Click);
+    connect(fontButton, &QPushButton::clicked, this, &TFormOptions::PoliceClick);
+    connect(acceptButton, &QPushButton::clicked, this, &TFormOptions::AccepterClick);
+    connect(cancelButton, &QPushButton::clicked, this, &TFormOptions::AnnulerClick);
+    resultsDirEdit->installEventFilter(this);
+    stopKeyEdit->installEventFilter(this);
+    for (QPushButton *b : {browseButton, restoreScreenButton, fontButton, acceptButton, cancelButton})
         b->installEventFilter(this);
 
     directoryDialog = [](QWidget *parent, const QString &start) {
@@ -276,17 +276,17 @@ void TFormOptions::FormShow()
     const OptionsLogic::Fields f = m_logic.formShow();
     // Setting the texts runs their change handlers, as typing does.
     setDirText(f.dir);
-    KeyStop->setText(f.key);
-    MargeG->setText(f.margin);
+    stopKeyEdit->setText(f.key);
+    marginEdit->setText(f.margin);
     const QSize screen = currentScreenSize();
-    Label1->setText(screenText(screen.width(), screen.height()));
-    Button2->setEnabled(screen.width() != m_session.screen.width);
+    screenSizeLabel->setText(screenText(screen.width(), screen.height()));
+    restoreScreenButton->setEnabled(screen.width() != m_session.screen.width);
 }
 
 void TFormOptions::setDirText(const QString &text)
 {
-    if (DirEpr->text() != text)
-        DirEpr->setText(text);
+    if (resultsDirEdit->text() != text)
+        resultsDirEdit->setText(text);
 }
 
 void TFormOptions::DirEprChange(const QString &text) { m_logic.dirEprChange(text); }
@@ -302,7 +302,7 @@ void TFormOptions::DirEprExit()
 
 void TFormOptions::Button1Click()
 {
-    const QString start = m_logic.dialogStartDir(DirEpr->text());
+    const QString start = m_logic.dialogStartDir(resultsDirEdit->text());
     const QString chosen = directoryDialog(this, start);
     setDirText(m_logic.directoryDialogResult(chosen.isEmpty() ? QString() : QDir::cleanPath(chosen)));
 }
@@ -326,21 +326,21 @@ void TFormOptions::KeyStopExit() { m_logic.keyStopExit(); }
 void TFormOptions::Button2Click()
 {
     SwitchScreenMode(m_session.screen.width, m_session.screen.height);
-    Label1->setText(screenText(m_session.screen.width, m_session.screen.height));
-    Button2->setEnabled(false);
+    screenSizeLabel->setText(screenText(m_session.screen.width, m_session.screen.height));
+    restoreScreenButton->setEnabled(false);
 }
 
 void TFormOptions::AccepterClick()
 {
-    if (m_logic.accepterClick(CheckBoxDft->isChecked()) == OptionsLogic::Outcome::Close)
+    if (m_logic.accepterClick(saveSettingsCheck->isChecked()) == OptionsLogic::Outcome::Close)
         FormClose();
 }
 
 void TFormOptions::AnnulerClick()
 {
     const QString dir = m_logic.annulerClick();
-    const QSignalBlocker block(DirEpr); // the configuration is the snapshot again as a whole
-    DirEpr->setText(dir);
+    const QSignalBlocker block(resultsDirEdit); // the configuration is the snapshot again as a whole
+    resultsDirEdit->setText(dir);
     FormClose();
 }
 
@@ -375,27 +375,27 @@ bool TFormOptions::eventFilter(QObject *watched, QEvent *e)
         // leaving the field.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && isVisible()
             && !m_closing) {
-            if (watched == DirEpr)
+            if (watched == resultsDirEdit)
                 DirEprExit();
-            else if (watched == KeyStop)
+            else if (watched == stopKeyEdit)
                 KeyStopExit();
         }
-    } else if (watched == KeyStop && e->type() == QEvent::KeyPress) {
+    } else if (watched == stopKeyEdit && e->type() == QEvent::KeyPress) {
         // Esc and Enter in the stop-key field name those keys.
         const auto *k = static_cast<QKeyEvent *>(e);
         if (k->key() == Qt::Key_Escape) {
-            KeyStop->setText(QStringLiteral("ESC"));
+            stopKeyEdit->setText(QStringLiteral("ESC"));
             return true;
         }
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-            KeyStop->setText(QStringLiteral("RET"));
+            stopKeyEdit->setText(QStringLiteral("RET"));
             return true;
         }
     }
     return QDialog::eventFilter(watched, e);
 }
 
-void ShowOptionsWindow(Session &session)
+void showOptionsWindow(Session &session)
 {
     static TFormOptions *window = nullptr;
     if (!window)

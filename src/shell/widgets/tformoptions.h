@@ -39,29 +39,30 @@ private:
 
 // Configuration window: results directory, left print margin, print font, stop key,
 // start-up screen resolution. Created once, shown modally through
-// ShowOptionsWindow(); it closes only through "Accepter" and "Annuler".
+// showOptionsWindow(); it closes only through "Accepter" and "Annuler".
 class TFormOptions : public QDialog {
     Q_OBJECT
 public:
     explicit TFormOptions(Session &session, QWidget *parent = nullptr);
 
-    QLabel *DirLabel;
-    QLineEdit *DirEpr;
-    QPushButton *Button1;
-    QGroupBox *GroupBox1;
-    QLabel *Label1;
-    QPushButton *Button2;
-    QGroupBox *Impression;
-    QLabel *LabelMG;
-    QLineEdit *MargeG;
-    QLabel *LabelTP;
-    QPushButton *Police;
-    QLabel *KeyStopLabel;
-    QLineEdit *KeyStop;
-    QCheckBox *CheckBoxDft;
-    QPushButton *Accepter;
-    QPushButton *Annuler;
-    QPushButton *Chrono; // "Contrôle de la chronométrie"
+    // Controls, named by their role; after each, the handler it raises.
+    QLabel *resultsDirLabel;
+    QLineEdit *resultsDirEdit;         // DirEprChange, DirEprExit
+    QPushButton *browseButton;         // Button1Click ("....")
+    QGroupBox *screenGroup;            // "Résolution d'écran"
+    QLabel *screenSizeLabel;           // "Actuelle: " width " x " height
+    QPushButton *restoreScreenButton;  // Button2Click ("Retour valeur initiale")
+    QGroupBox *printGroup;             // "Impression"
+    QLabel *marginLabel;
+    QLineEdit *marginEdit;             // MargeGChange
+    QLabel *fontLabel;
+    QPushButton *fontButton;           // PoliceClick
+    QLabel *stopKeyLabel;
+    QLineEdit *stopKeyEdit;            // KeyStopChange, KeyStopExit
+    QCheckBox *saveSettingsCheck;      // "Enregistrer les valeurs"
+    QPushButton *acceptButton;         // AccepterClick
+    QPushButton *cancelButton;         // AnnulerClick
+    QPushButton *timingCheckButton;    // "Contrôle de la chronométrie"
 
     // The standard dialogs, replaceable for tests. directoryDialog returns the
     // chosen directory ("" = cancelled); fontDialog edits font and colour and

@@ -122,60 +122,60 @@ TMain::TMain(Session &session, QWidget *parent)
     resize(760, 580);
     QWidget *page = makeCentredPage(this);
 
-    BoxNom = new QGroupBox(maintext::BoxNom, page);
-    BoxNom->setGeometry(88, 24, 345, 57);
-    Nom = new QLineEdit(NomInit, BoxNom);
-    Nom->setGeometry(16, 24, 313, 21);
+    patientNameGroup = new QGroupBox(PatientNameGroup, page);
+    patientNameGroup->setGeometry(88, 24, 345, 57);
+    patientNameEdit = new QLineEdit(NomInit, patientNameGroup);
+    patientNameEdit->setGeometry(16, 24, 313, 21);
 
-    GroupBox1 = new QGroupBox(maintext::GroupBox1, page);
-    GroupBox1->setGeometry(88, 104, 345, 73);
-    Passation = makeButton(maintext::Passation, page, QRect(104, 128, 89, 33), true);
-    Analyses = makeButton(maintext::Analyses, page, QRect(216, 128, 89, 33), true);
-    Gestion = makeButton(maintext::Gestion, page, QRect(328, 128, 89, 33), true);
+    taskGroup = new QGroupBox(TaskGroup, page);
+    taskGroup->setGeometry(88, 104, 345, 73);
+    administrationButton = makeButton(maintext::Passation, page, QRect(104, 128, 89, 33), true);
+    analysisButton = makeButton(maintext::Analyses, page, QRect(216, 128, 89, 33), true);
+    deleteButton = makeButton(maintext::Gestion, page, QRect(328, 128, 89, 33), true);
     // The follow-up of the patient: in the row of the tasks, in the free space between
     // their group and the list of the tests.
-    Suivi = makeButton(maintext::Suivi, page, QRect(441, 128, 70, 33), true);
+    followUpButton = makeButton(maintext::Suivi, page, QRect(441, 128, 70, 33), true);
 
-    ListPassation = new QGroupBox(maintext::ListPassation, page);
-    ListPassation->setGeometry(88, 200, 345, 233);
-    ListPatients = makeList(ListPassation, QRect(16, 21, 145, 201));
-    FileListPatients = makeList(ListPassation, QRect(16, 21, 145, 201));
-    FileListPatients->hide();
-    FileListEpreuves = makeList(ListPassation, QRect(184, 21, 145, 201));
+    listsGroup = new QGroupBox(ListsGroup, page);
+    listsGroup->setGeometry(88, 200, 345, 233);
+    patientList = makeList(listsGroup, QRect(16, 21, 145, 201));
+    allFilesList = makeList(listsGroup, QRect(16, 21, 145, 201));
+    allFilesList->hide();
+    patientFilesList = makeList(listsGroup, QRect(184, 21, 145, 201));
 
-    ListNotice = new QLabel(page);
-    ListNotice->setGeometry(88, 536, 620, 48);
-    ListNotice->setWordWrap(true);
-    ListNotice->hide();
+    listNotice = new QLabel(page);
+    listNotice->setGeometry(88, 536, 620, 48);
+    listNotice->setWordWrap(true);
+    listNotice->hide();
 
-    GroupBox4 = new QGroupBox(page);
-    GroupBox4->setGeometry(88, 456, 345, 73);
-    Quitter = makeButton(maintext::Quitter, GroupBox4, QRect(208, 24, 113, 33), false);
-    Options = makeButton(maintext::Options, page, QRect(120, 480, 113, 33), false);
-    QWidget::setTabOrder(Options, Quitter); // left to right, as they stand
+    quitGroup = new QGroupBox(page);
+    quitGroup->setGeometry(88, 456, 345, 73);
+    quitButton = makeButton(maintext::Quitter, quitGroup, QRect(208, 24, 113, 33), false);
+    optionsButton = makeButton(maintext::Options, page, QRect(120, 480, 113, 33), false);
+    QWidget::setTabOrder(optionsButton, quitButton); // left to right, as they stand
 
-    Epreuves = new RadioGroup(maintext::Epreuves, page);
-    Epreuves->setGeometry(520, 32, 177, 385);
-    NbItems3 = new RadioGroup(NbItemsCaption, page);
-    NbItems3->setGeometry(520, 432, 113, 97);
-    NbItems2 = new RadioGroup(NbItemsCaption, page);
-    NbItems2->setGeometry(520, 432, 113, 97);
-    VitesseAS = new RadioGroup(Vitesse, page);
-    VitesseAS->setGeometry(520, 432, 113, 97);
+    testGroup = new RadioGroup(maintext::Epreuves, page);
+    testGroup->setGeometry(520, 32, 177, 385);
+    threeCountsGroup = new RadioGroup(NbItemsCaption, page);
+    threeCountsGroup->setGeometry(520, 432, 113, 97);
+    twoCountsGroup = new RadioGroup(NbItemsCaption, page);
+    twoCountsGroup->setGeometry(520, 432, 113, 97);
+    speedGroup = new RadioGroup(Vitesse, page);
+    speedGroup->setGeometry(520, 432, 113, 97);
 
-    GroupBox2 = new QGroupBox(GroupBox2Items, page);
-    GroupBox2->setGeometry(640, 432, 57, 97);
-    Label1 = new QLabel(GroupBox2);
-    Label1->setGeometry(8, 39, 41, 24);
-    Label1->setAlignment(Qt::AlignCenter);
+    countGroup = new QGroupBox(CountGroupItems, page);
+    countGroup->setGeometry(640, 432, 57, 97);
+    countLabel = new QLabel(countGroup);
+    countLabel->setGeometry(8, 39, 41, 24);
+    countLabel->setAlignment(Qt::AlignCenter);
     {
-        QFont f = Label1->font();
+        QFont f = countLabel->font();
         f.setPointSize(14);
-        Label1->setFont(f);
+        countLabel->setFont(f);
     }
-    Label1->setToolTip(Label1Hint);
-    Label1->installEventFilter(this);
-    Nom->installEventFilter(this);
+    countLabel->setToolTip(CountHint);
+    countLabel->installEventFilter(this);
+    patientNameEdit->installEventFilter(this);
 
     // What the logic asks of this window (the other windows and the display are the
     // session's services).
@@ -187,48 +187,48 @@ TMain::TMain(Session &session, QWidget *parent)
                                });
 
     // The examiner's actions.
-    connect(Nom, &QLineEdit::textChanged, this, [this](const QString &t) {
+    connect(patientNameEdit, &QLineEdit::textChanged, this, [this](const QString &t) {
         if (!m_syncing)
-            handle([&] { m_logic.setNomText(t); });
+            handle([&] { m_logic.setPatientNameText(t); });
     });
-    connect(Epreuves, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setEpreuvesIndex(i); }); });
-    connect(NbItems2, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setNbItems2Index(i); }); });
-    connect(NbItems3, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setNbItems3Index(i); }); });
-    connect(VitesseAS, &RadioGroup::userSelected, this,
-            [this](int i) { handle([&] { m_logic.setVitesseASIndex(i); }); });
-    connect(Passation, &QPushButton::clicked, this, [this] { handle([&] { m_logic.PassationClick(); }); });
-    connect(Analyses, &QPushButton::clicked, this, [this] { handle([&] { m_logic.AnalysesClick(); }); });
-    connect(Suivi, &QPushButton::clicked, this, [this] { handle([&] { m_logic.SuiviClick(); }); });
-    connect(Gestion, &QPushButton::clicked, this, [this] { handle([&] { m_logic.GestionClick(); }); });
-    connect(Options, &QPushButton::clicked, this, [this] { handle([&] { m_logic.OptionsClick(); }); });
-    connect(Quitter, &QPushButton::clicked, this, [this] { handle([&] { m_logic.QuitterClick(); }); });
+    connect(testGroup, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setTestGroupIndex(i); }); });
+    connect(twoCountsGroup, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setTwoCountsIndex(i); }); });
+    connect(threeCountsGroup, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setThreeCountsIndex(i); }); });
+    connect(speedGroup, &RadioGroup::userSelected, this,
+            [this](int i) { handle([&] { m_logic.setSpeedGroupIndex(i); }); });
+    connect(administrationButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.PassationClick(); }); });
+    connect(analysisButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.AnalysesClick(); }); });
+    connect(followUpButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.SuiviClick(); }); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.GestionClick(); }); });
+    connect(optionsButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.OptionsClick(); }); });
+    connect(quitButton, &QPushButton::clicked, this, [this] { handle([&] { m_logic.QuitterClick(); }); });
 
     // Lists: a mouse click acts when the button is released; the keyboard acts on
     // every change of the selection.
-    connect(ListPatients, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
+    connect(patientList, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
         if (!m_syncing)
-            handle([&] { m_logic.userClickPatient(ListPatients->row(it)); });
+            handle([&] { m_logic.userClickPatient(patientList->row(it)); });
     });
-    connect(ListPatients, &QListWidget::itemSelectionChanged, this, [this] {
-        const int row = keyboardSelection(ListPatients);
+    connect(patientList, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = keyboardSelection(patientList);
         if (row >= 0)
             handle([&] { m_logic.userClickPatient(row); });
     });
-    connect(FileListEpreuves, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
+    connect(patientFilesList, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) {
         if (!m_syncing)
-            handle([&] { m_logic.userClickFile(FileListEpreuves->row(it)); });
+            handle([&] { m_logic.userClickFile(patientFilesList->row(it)); });
     });
-    connect(FileListEpreuves, &QListWidget::itemSelectionChanged, this, [this] {
-        const int row = keyboardSelection(FileListEpreuves);
+    connect(patientFilesList, &QListWidget::itemSelectionChanged, this, [this] {
+        const int row = keyboardSelection(patientFilesList);
         if (row >= 0)
             handle([&] { m_logic.userClickFile(row); });
     });
-    connect(FileListEpreuves, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *it) {
+    connect(patientFilesList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *it) {
         if (!m_syncing)
-            handle([&] { m_logic.userDoubleClickFile(FileListEpreuves->row(it)); });
+            handle([&] { m_logic.userDoubleClickFile(patientFilesList->row(it)); });
     });
 
     syncFromLogic();
@@ -282,13 +282,13 @@ void TMain::closeEvent(QCloseEvent *e)
 
 bool TMain::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == Label1 && e->type() == QEvent::MouseButtonDblClick) {
+    if (watched == countLabel && e->type() == QEvent::MouseButtonDblClick) {
         handle([&] { m_logic.Label1DblClick(); });
         return true;
     }
     // Alt+letter is a button's key, never a letter of the name, even before the
     // window has been clicked (when the window's shortcuts do not see it yet).
-    if (watched == Nom && e->type() == QEvent::KeyPress) {
+    if (watched == patientNameEdit && e->type() == QEvent::KeyPress) {
         const auto *k = static_cast<QKeyEvent *>(e);
         if ((k->modifiers() & Qt::AltModifier) && !(k->modifiers() & Qt::ControlModifier)) {
             const QKeySequence pressed(Qt::ALT | Qt::Key(k->key()));
@@ -335,34 +335,34 @@ void TMain::syncFromLogic()
     m_syncing = true;
     const MainLogic &m = m_logic;
     setWindowTitle(m.caption);
-    if (Nom->text() != m.nomText)
-        Nom->setText(m.nomText);
-    Nom->setEnabled(m.nomEnabled);
-    applyGroup(Epreuves, m.epreuves);
-    applyGroup(NbItems3, m.nbItems3);
-    applyGroup(NbItems2, m.nbItems2);
-    applyGroup(VitesseAS, m.vitesseAS);
-    GroupBox2->setTitle(m.groupBox2Caption);
-    Label1->setText(m.label1Caption);
-    ListNotice->setText(m.listNotice);
-    ListNotice->setVisible(!m.listNotice.isEmpty());
-    Passation->setEnabled(m.passationEnabled);
-    Analyses->setEnabled(m.analysesEnabled);
-    Suivi->setEnabled(!m.startupFailed);
-    Gestion->setEnabled(m.gestionEnabled);
-    fillList(FileListPatients, m.fileListPatients.entries, m.fileListPatients.selected);
-    fillList(FileListEpreuves, m.fileListEpreuves.entries, m.fileListEpreuves.selected);
-    fillList(ListPatients, m.listPatients, m.listPatientsSelected);
-    ListPatients->setEnabled(m.listsEnabled);
-    FileListEpreuves->setEnabled(m.listsEnabled);
+    if (patientNameEdit->text() != m.patientNameText)
+        patientNameEdit->setText(m.patientNameText);
+    patientNameEdit->setEnabled(m.patientNameEnabled);
+    applyGroup(testGroup, m.testGroup);
+    applyGroup(threeCountsGroup, m.threeCountsGroup);
+    applyGroup(twoCountsGroup, m.twoCountsGroup);
+    applyGroup(speedGroup, m.speedGroup);
+    countGroup->setTitle(m.countGroupCaption);
+    countLabel->setText(m.countText);
+    listNotice->setText(m.listNotice);
+    listNotice->setVisible(!m.listNotice.isEmpty());
+    administrationButton->setEnabled(m.administrationEnabled);
+    analysisButton->setEnabled(m.analysisEnabled);
+    followUpButton->setEnabled(!m.startupFailed);
+    deleteButton->setEnabled(m.deleteEnabled);
+    fillList(allFilesList, m.allFilesList.entries, m.allFilesList.selected);
+    fillList(patientFilesList, m.patientFilesList.entries, m.patientFilesList.selected);
+    fillList(patientList, m.patientList, m.patientListSelected);
+    patientList->setEnabled(m.listsEnabled);
+    patientFilesList->setEnabled(m.listsEnabled);
 
     QWidget *focusTarget = nullptr;
     switch (m.focus) {
-    case MainFocus::Nom: focusTarget = Nom; break;
-    case MainFocus::NbItems2: focusTarget = NbItems2->button(qMax(0, NbItems2->itemIndex())); break;
-    case MainFocus::NbItems3: focusTarget = NbItems3->button(qMax(0, NbItems3->itemIndex())); break;
-    case MainFocus::Passation: focusTarget = Passation; break;
-    case MainFocus::FileListEpreuves: focusTarget = FileListEpreuves; break;
+    case MainFocus::PatientName: focusTarget = patientNameEdit; break;
+    case MainFocus::TwoCounts: focusTarget = twoCountsGroup->button(qMax(0, twoCountsGroup->itemIndex())); break;
+    case MainFocus::ThreeCounts: focusTarget = threeCountsGroup->button(qMax(0, threeCountsGroup->itemIndex())); break;
+    case MainFocus::Administration: focusTarget = administrationButton; break;
+    case MainFocus::PatientFiles: focusTarget = patientFilesList; break;
     case MainFocus::None: break;
     }
     m_logic.focus = MainFocus::None;

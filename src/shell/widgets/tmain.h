@@ -55,28 +55,28 @@ public:
     // Runs the first-showing handler now (normally queued by the first showing).
     void runFormShow();
 
-    // Controls, named by their role.
-    QGroupBox *BoxNom;
-    QLineEdit *Nom;
-    QGroupBox *GroupBox1;
-    QPushButton *Passation;
-    QPushButton *Analyses;
-    QPushButton *Suivi;
-    QPushButton *Gestion;
-    QGroupBox *ListPassation;
-    QListWidget *ListPatients;
-    QListWidget *FileListPatients;
-    QListWidget *FileListEpreuves;
-    QGroupBox *GroupBox4;
-    QPushButton *Quitter;
-    QPushButton *Options;
-    RadioGroup *Epreuves;
-    RadioGroup *NbItems3;
-    RadioGroup *NbItems2;
-    RadioGroup *VitesseAS;
-    QGroupBox *GroupBox2;
-    QLabel *Label1;
-    QLabel *ListNotice; // files of the results directory that could not be listed
+    // Controls, named by their role; after each, the handler of MainLogic it raises.
+    QGroupBox *patientNameGroup;
+    QLineEdit *patientNameEdit;        // NomChange
+    QGroupBox *taskGroup;              // "Tâche à réaliser:"
+    QPushButton *administrationButton; // PassationClick
+    QPushButton *analysisButton;       // AnalysesClick
+    QPushButton *followUpButton;       // SuiviClick
+    QPushButton *deleteButton;         // GestionClick ("Suppression")
+    QGroupBox *listsGroup;
+    QListWidget *patientList;          // ListPatientsClick
+    QListWidget *allFilesList;         // never shown: every file of the results directory
+    QListWidget *patientFilesList;     // FileListEpreuvesClick, FileListEpreuvesDblClick
+    QGroupBox *quitGroup;
+    QPushButton *quitButton;           // QuitterClick
+    QPushButton *optionsButton;        // OptionsClick
+    RadioGroup *testGroup;             // EpreuvesClick
+    RadioGroup *threeCountsGroup;      // NbItems3Click: 16, 32 or 64 items
+    RadioGroup *twoCountsGroup;        // NbItems2Click: 32/36 or 64 items
+    RadioGroup *speedGroup;            // VitesseASClick
+    QGroupBox *countGroup;             // "# items" or "msec:"
+    QLabel *countLabel;                // the count or the speed; Label1DblClick
+    QLabel *listNotice; // files of the results directory that could not be listed
 
 protected:
     void showEvent(QShowEvent *e) override;

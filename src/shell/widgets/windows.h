@@ -18,13 +18,13 @@ struct Session;
 QWidget *mainWindow();
 void setMainWindow(QWidget *w);
 
-void ShowIntroWindow(const Session &session); // shell/widgets: intro and help, modal
-void ShowOptionsWindow(Session &session);     // shell/widgets: options, modal
+void showIntroWindow(const Session &session); // shell/widgets: intro and help, modal
+void showOptionsWindow(Session &session);     // shell/widgets: options, modal
 void StartAdministration(Session &session);   // administration/widgets: instructions, practice, test run
 // analysis/widgets: analysis of the chosen file (choices.selectedFile), modal; returns
 // the patient name the file's header gave (empty when none was read).
-QString ShowAnalysisWindow(const Session &session);
+QString showAnalysisWindow(const Session &session);
 // analysis/widgets: the follow-up of `patient` across the results directory, modal.
-void ShowFollowUpWindow(const Session &session, const QString &patient);
+void showFollowUpWindow(const Session &session, const QString &patient);
 
 } // namespace zoka
