@@ -22,7 +22,7 @@ TestWindow::TestWindow(TestId test, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       m_testIndex(index(test)),
       m_stage(new StageWidget(this)),
-      m_timer1(makeTrialTimer())
+      m_trialTimer(makeTrialTimer())
 {
     setModal(true);
     auto *layout = new QVBoxLayout(this);
@@ -52,15 +52,15 @@ void TestWindow::setProgramme(StimulusProgramme *programme)
 void TestWindow::setTrialTimer(std::unique_ptr<TrialTimer> timer)
 {
     m_protocol.reset();
-    m_timer1 = std::move(timer);
+    m_trialTimer = std::move(timer);
     makeProtocol();
 }
 
 void TestWindow::makeProtocol()
 {
     m_protocol.reset();
-    if (m_programme && m_timer1)
-        m_protocol = std::make_unique<TestProtocol>(*m_programme, *m_timer1, m_writer, *this);
+    if (m_programme && m_trialTimer)
+        m_protocol = std::make_unique<TestProtocol>(*m_programme, *m_trialTimer, m_writer, *this);
 }
 
 void TestWindow::takePointer()

@@ -15,9 +15,9 @@
 namespace zoka {
 
 // What every test window shares: a borderless full-screen modal window showing the
-// 800 x 600 stage, the trial timer Timer1, the result file and the protocol engine.
+// 800 x 600 stage, the trial timer, the result file and the protocol engine.
 //
-// A test's window (see TForm1) adds, in its constructor:
+// A test's window (see VisuelCentreWindow) adds, in its constructor:
 //  - its stage elements (stage()->addElement: filled squares, outlines, texts,
 //    pictures), whose numbers it hands to its programme;
 //  - its programme, a StimulusProgramme of its own (plain logic in src/epreuves/),
@@ -36,7 +36,7 @@ public:
     int testIndex() const { return m_testIndex; }
     StageWidget *stage() const { return m_stage; }
     TestProtocol *protocol() const { return m_protocol.get(); }
-    TrialTimer &timer1() { return *m_timer1; }
+    TrialTimer &trialTimer() { return *m_trialTimer; }
 
     // Replaces the trial timer (tests drive the window with a fake one). Must be
     // called before the first run.
@@ -90,7 +90,7 @@ private:
     bool m_started = false;
     int m_exposeWaits = 0; // FormShow put off until the window is exposed
     StageWidget *m_stage;
-    std::unique_ptr<TrialTimer> m_timer1;
+    std::unique_ptr<TrialTimer> m_trialTimer;
     ResultWriter m_writer;
     StimulusProgramme *m_programme = nullptr;
     std::unique_ptr<TestProtocol> m_protocol;

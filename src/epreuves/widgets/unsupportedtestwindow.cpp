@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "epreuves/widgets/tformtrnul.h"
+#include "epreuves/widgets/unsupportedtestwindow.h"
 
 #include "platform/messages.h"
 
@@ -9,15 +9,15 @@
 
 namespace zoka {
 
-TFormTrNul::TFormTrNul(QWidget *parent) : QDialog(parent)
+UnsupportedTestWindow::UnsupportedTestWindow(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormTrNul"));
     setWindowTitle(QStringLiteral("FormTrNul"));
     setModal(true);
     resize(800, 360);
-    Label1 = new QLabel(QStringLiteral("Epreuve non supportée actuellement"), this);
-    Label1->move(320, 168);
-    Label1->adjustSize();
+    Message = new QLabel(QStringLiteral("Epreuve non supportée actuellement"), this);
+    Message->move(320, 168);
+    Message->adjustSize();
     Fermer = new QPushButton(QStringLiteral("Fermer"), this);
     Fermer->setGeometry(352, 224, 113, 41);
     Fermer->setDefault(true);
@@ -25,23 +25,23 @@ TFormTrNul::TFormTrNul(QWidget *parent) : QDialog(parent)
     connect(Fermer, &QPushButton::clicked, this, [this] { FermerClick(); });
 }
 
-TFormTrNul::~TFormTrNul()
+UnsupportedTestWindow::~UnsupportedTestWindow()
 {
     m_pointer.restore();
     m_file.abandon();
 }
 
-void TFormTrNul::showEvent(QShowEvent *e)
+void UnsupportedTestWindow::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
     if (!e->spontaneous())
         FormShow();
 }
 
-void TFormTrNul::FormShow()
+void UnsupportedTestWindow::FormShow()
 {
-    Label1->setText(QStringLiteral("Epreuve non supportée actuellement"));
-    Label1->adjustSize();
+    Message->setText(QStringLiteral("Epreuve non supportée actuellement"));
+    Message->adjustSize();
     Fermer->setFocus();
     m_pointer.take(Qt::BlankCursor);
     // Relative name: the current directory is the results directory.
@@ -52,25 +52,25 @@ void TFormTrNul::FormShow()
     }
 }
 
-void TFormTrNul::FormMouseDown()
+void UnsupportedTestWindow::FormMouseDown()
 {
-    Label1->setText(QStringLiteral("Cliquez sur le bouton ou pressez <Return> pour quitter!"));
-    Label1->adjustSize();
+    Message->setText(QStringLiteral("Cliquez sur le bouton ou pressez <Return> pour quitter!"));
+    Message->adjustSize();
 }
 
-void TFormTrNul::mousePressEvent(QMouseEvent *e)
+void UnsupportedTestWindow::mousePressEvent(QMouseEvent *e)
 {
     e->accept();
     FormMouseDown();
 }
 
-void TFormTrNul::FermerClick()
+void UnsupportedTestWindow::FermerClick()
 {
     leave();
     QDialog::accept();
 }
 
-void TFormTrNul::leave()
+void UnsupportedTestWindow::leave()
 {
     m_pointer.restore();
     if (m_file.isOpen() && !m_file.close())
@@ -79,6 +79,6 @@ void TFormTrNul::leave()
 
 // Escape and the close box (through reject()) leave as the button does: the
 // pointer comes back and the file is closed.
-void TFormTrNul::reject() { FermerClick(); }
+void UnsupportedTestWindow::reject() { FermerClick(); }
 
 } // namespace zoka
