@@ -26,7 +26,6 @@ PuceAsterisqueWindow::PuceAsterisqueWindow(QWidget *parent)
       m_programme(*stage(), m_asterisk, PuceProgramme::AsteriskFace, &faceInstalled)
 {
     setObjectName(QStringLiteral("PuceAsterisqueWindow"));
-    runPointer = Qt::PointingHandCursor;
     setProgramme(&m_programme);
 }
 

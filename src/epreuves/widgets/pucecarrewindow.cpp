@@ -20,7 +20,6 @@ PuceCarreWindow::PuceCarreWindow(QWidget *parent)
     : TestWindow(TestId::PuceCarre, parent), m_square(addSquare(stage())), m_programme(*stage(), m_square)
 {
     setObjectName(QStringLiteral("PuceCarreWindow"));
-    runPointer = Qt::PointingHandCursor;
     setProgramme(&m_programme);
 }
 

@@ -24,6 +24,10 @@ TestWindow::TestWindow(TestId test, QWidget *parent)
       m_stage(new StageWidget(this)),
       m_trialTimer(makeTrialTimer())
 {
+    // The pointing tests show the hand (the programme decides in classifyPress()
+    // whether a press is on the target); every other test hides the pointer.
+    if (testEntry(test).scheme == ProtocolScheme::Pointing)
+        runPointer = Qt::PointingHandCursor;
     setModal(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -24,9 +24,7 @@ namespace zoka {
 //    given with setProgramme(); the programme draws through the stage as a
 //    StimulusSurface and keeps its own counters; its extra timers come from
 //    makeTrialTimer() and its players from makeSoundPlayer(), so tests can fake them;
-//  - for the pointing tests: runPointer = Qt::PointingHandCursor (the programme
-//    decides in classifyPress() whether a press is on the target);
-// and its entry in testWindow() (testwindows.cpp). Everything else (file, header,
+// and its entry in the window table (testwindows.cpp). Everything else (file, header,
 // timing, presses, stop key, finishing, file errors, pointer) is done here.
 class TestWindow : public QDialog, public ProtocolHost {
 public:
@@ -47,7 +45,8 @@ public:
     // The setup of the run being shown (or last shown).
     const RunSetup &runSetup() const { return m_setup; }
 
-    // The pointer shape of the run: hidden, or the hand for the pointing tests.
+    // The pointer shape of the run: hidden, or the hand for the pointing tests (the
+    // scheme of the test table).
     Qt::CursorShape runPointer = Qt::BlankCursor;
 
     // ProtocolHost
