@@ -118,8 +118,11 @@ private:
 
 // Everything that defines one test: what the main and instructions windows show,
 // how a run goes (scheme, series, closing line, go rule), and how the analysis
-// groups its items. The programme (src/epreuves) and window (src/epreuves/widgets)
-// of each test sit in tables of their own, indexed by the same TestId.
+// groups its items. The engine writes the closing line in `closing` and the
+// go/no-go programme asks `goRule`; the analysis reads them from here too. The
+// window of each test, which builds the test's programme (src/epreuves), sits in a
+// table of its own indexed by the same TestId (src/epreuves/widgets/testwindows.cpp).
+// Both tables are checked whole at compile time.
 struct TestEntry {
     TestId id;
     TableText listCaption; // caption in the main window's list
