@@ -81,29 +81,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReadResultFile(st);
 
     const int e = st.AnalysisError;
-    fuzz::check(e == AnalysisNoError || (e >= 1 && e <= 5) || e == AnalysisUnlimited
+    fuzz::check(e == AnalysisNoError || (e >= AnalysisBadFileName && e <= AnalysisUntimelyCount) || e == AnalysisUnlimited
                     || e == AnalysisReadFailure,
                 "unknown reading error code", QString::number(e));
-    fuzz::check(st.N >= 0, "negative item count");
+    fuzz::check(st.ItemCount >= 0, "negative item count");
     // A name with a control character is refused before any reading; every other
     // file the target wrote is a regular file within the bounds, and is loaded.
     const bool nameRefused = std::any_of(in.name.cbegin(), in.name.cend(),
                                          [](QChar c) { return c.category() == QChar::Other_Control; });
     fuzz::check(st.LinesLoaded != nameRefused, "a readable file was not loaded, or a refused name was");
 
-    if (e == AnalysisNoError && st.N <= MaxItemValues) {
+    if (e == AnalysisNoError && st.ItemCount <= MaxItemValues) {
         // Line 2 is the practice runs, lines 3 .. N + 2 the items.
         int practice = 0;
         fuzz::check(lines.size() < 2 || lines.at(1) == NotesMarker
                         || (referenceNumber(lines.at(1), &practice) && practice == st.PracticeRuns),
                     "practice runs read wrongly");
-        for (int i = 0; i < st.N; ++i) {
+        for (int i = 0; i < st.ItemCount; ++i) {
             int v = 0;
             fuzz::check(i + 2 < lines.size() && referenceNumber(lines.at(i + 2), &v)
                             && v == st.RawValues[size_t(i)] && v > 0,
                         "an item value read wrongly", QString::number(i + 1));
         }
-        for (int i = st.N; i < MaxItemValues; ++i)
+        for (int i = st.ItemCount; i < MaxItemValues; ++i)
             fuzz::check(st.RawValues[size_t(i)] == 0, "a value beyond the item count");
     }
 

@@ -624,10 +624,7 @@ private slots:
             bool timeoutEndsItem(int position) const override { return position != 1; }
             void responded(int position) override { answered << position; }
             void untimelyPress() override { ++untimely; }
-            std::optional<QString> closingLine(int u) const override
-            {
-                return QString::number(u) + " " + QString::number(answered.size());
-            }
+            int closingSecondCount() const override { return int(answered.size()); }
             int shown = 0, hidden = 0, untimely = 0;
             QList<int> answered;
         } held;
@@ -635,6 +632,7 @@ private slots:
         Rig r;
         TestProtocol protocol(held, r.timer, r.writer, r.host);
         RunSetup s = r.setup(dir.path(), true, 2);
+        s.testIndex = index(TestId::SimpleBinaire); // a closing line of two numbers
         s.responseWindowMs = 2000;
         protocol.start(s);
         r.elapse();          // item 1 up
@@ -659,7 +657,6 @@ private slots:
     void pointingScheme()
     {
         struct Target final : StimulusProgramme {
-            ProtocolScheme scheme() const override { return ProtocolScheme::Pointing; }
             PressKind classifyPress(int, bool showing, QPoint at) const override
             {
                 return showing && at == QPoint(1, 1) ? PressKind::Response : PressKind::Untimely;
@@ -674,6 +671,7 @@ private slots:
         Rig r;
         TestProtocol protocol(target, r.timer, r.writer, r.host);
         RunSetup s = r.setup(dir.path(), false, 3);
+        s.testIndex = index(TestId::PuceAsterisque); // the pointing scheme
         s.responseWindowMs = 30000;
         protocol.start(s);
         QVERIFY(!r.timer.isActive());
@@ -702,7 +700,6 @@ private slots:
     void streamScheme()
     {
         struct Stream final : StimulusProgramme {
-            ProtocolScheme scheme() const override { return ProtocolScheme::Stream; }
             void prepare(int) override { mask = true; }
             void present(int) override { mask = false; }
             void withdraw(int) override {}
@@ -711,7 +708,6 @@ private slots:
             {
                 return QString(QChar(u"kd3e"[position - 1])) + " " + QString::number(value);
             }
-            std::optional<QString> closingLine(int) const override { return std::nullopt; }
             bool mask = false;
             int maskPresses = 0;
         } stream;
@@ -719,6 +715,7 @@ private slots:
         Rig r;
         TestProtocol protocol(stream, r.timer, r.writer, r.host);
         RunSetup s = r.setup(dir.path(), false, 4);
+        s.testIndex = index(TestId::AttentionSoutenue); // the stream scheme
         s.responseWindowMs = 1000;
         protocol.start(s);
         QVERIFY(stream.mask);

@@ -5,7 +5,8 @@
 // activated, the stop key.
 #include "administration/essailogic.h"
 #include "administration/runstate.h"
-#include "epreuves/widgets/tformtpa.h"
+#include "epreuves/widgets/puceasterisquewindow.h"
+#include "epreuves/widgets/pucecarrewindow.h"
 #include "platform/widgets/faces.h"
 #include "platform/clock.h"
 #include "platform/stagegeometry.h"
@@ -30,7 +31,7 @@ struct Window {
         session.choices.fileItemCount = 64;
         FillStimulusGrid(session.run, practice, 64);
         setClock(&clk);
-        w.reset(test == 8 ? static_cast<TestWindow *>(new TFormTpa) : new TFormTpc);
+        w.reset(test == 8 ? static_cast<TestWindow *>(new PuceAsterisqueWindow) : new PuceCarreWindow);
         timer = new FakeTrialTimer;
         w->setTrialTimer(std::unique_ptr<TrialTimer>(timer));
         w->resize(1280, 1024);

@@ -7,8 +7,8 @@
 #include "platform/trialtimer.h"
 #include "shell/session.h"
 #include "epreuves/widgets/testwindows.h"
-#include "epreuves/widgets/tformtra.h"
-#include "epreuves/widgets/tformtrm.h"
+#include "epreuves/widgets/auditifwindow.h"
+#include "epreuves/widgets/mixtewindow.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -65,7 +65,7 @@ private slots:
         FakePlayers players;
         FakeClock clk(5000);
         setClock(&clk);
-        TFormTrm w;
+        MixteWindow w;
         QVERIFY(players.last);
         auto *timer = new FakeTrialTimer;
         w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));

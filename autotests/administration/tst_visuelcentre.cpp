@@ -8,7 +8,7 @@
 #include "platform/trialtimer.h"
 #include "shell/session.h"
 #include "epreuves/widgets/testwindows.h"
-#include "epreuves/widgets/tform1.h"
+#include "epreuves/widgets/visuelcentrewindow.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -93,7 +93,7 @@ private slots:
         Session session = prepareRun(dir.path(), true, 6);
         FakeClock clk(5000);
         setClock(&clk);
-        TForm1 w;
+        VisuelCentreWindow w;
         auto *timer = new FakeTrialTimer;
         w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
         w.resize(size);
@@ -191,7 +191,7 @@ private slots:
         FakeClock clk(5000);
         setClock(&clk);
         {
-            TForm1 w;
+            VisuelCentreWindow w;
             auto *timer = new FakeTrialTimer;
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);
@@ -213,7 +213,7 @@ private slots:
         {
             ScopedScriptedMessages msgs;
             session.run.outputFile = dir.path() + "/absent/Dupont_16.VC";
-            TForm1 w;
+            VisuelCentreWindow w;
             auto *timer = new FakeTrialTimer;
             w.setTrialTimer(std::unique_ptr<TrialTimer>(timer));
             w.resize(800, 600);

@@ -96,7 +96,7 @@ private slots:
         const QStringList report = open(st, path, 0);
         QVERIFY(shown().isEmpty());
         QCOMPARE(st.AnalysisError, AnalysisNoError);
-        QCOMPARE(st.N, 16);
+        QCOMPARE(st.ItemCount, 16);
         QCOMPARE(st.PracticeRuns, 2);
         QCOMPARE(st.UntimelyCount, 4);
         QCOMPARE(st.SecondCount, -1);
@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(st.RawValues[16], 0);
         QCOMPARE(st.PatientName, QStringLiteral("Dupont"));
         QCOMPARE(st.AdministrationDate, Date);
-        QCOMPARE(st.DStr, file);
+        QCOMPARE(st.DataLines, file);
         QCOMPARE(st.Notes, QStringList{QStringLiteral("[Notes]")});
         QCOMPARE(report.at(2), QStringLiteral("Dupont    TR Visuel Centré   16 items"));
         QCOMPARE(report.at(3), QStringLiteral("Passation de l'épreuve le ") + Date);
@@ -144,7 +144,7 @@ private slots:
         open(st, path, 0);
         QCOMPARE(st.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("fatigué"),
                                         QStringLiteral("coopérant")}));
-        QCOMPARE(st.DStr, data);
+        QCOMPARE(st.DataLines, data);
         QVERIFY(shown().isEmpty());
     }
 
@@ -192,7 +192,7 @@ private slots:
         AnalysisState st;
         open(st, path, 0);
         QCOMPARE(st.AnalysisError, AnalysisNoError); // error 4 shown, the analysis runs
-        QCOMPARE(st.DStr, data);
+        QCOMPARE(st.DataLines, data);
         QVERIFY(SaveNotes(st));
         QCOMPARE(bytesOf(path), cp1252::encodeLines(file));
         AnalysisState again;
@@ -262,7 +262,7 @@ private slots:
         const QStringList report = open(st, write(name, file), 0);
         QCOMPARE(shown().first(),
                  QStringLiteral("      Err1: Le nom de fichier a un mauvais format          "));
-        QCOMPARE(st.N, n);
+        QCOMPARE(st.ItemCount, n);
         if (n <= MaxItemValues) {
             // The reading goes on with the leading digits: the "closing line" is then
             // a reaction time (error 5), the lines after it are extra (error 4). The
@@ -275,11 +275,11 @@ private slots:
             QCOMPARE(st.InternalErrorCode, 0);
             QVERIFY(!st.LimiteEnabled);
             QVERIFY(!report.contains(QStringLiteral("Scores bruts:")));
-            QCOMPARE(st.DStr, file); // nothing lost when the window closes
+            QCOMPARE(st.DataLines, file); // nothing lost when the window closes
         } else {
             QCOMPARE(st.AnalysisError, 1);
             QCOMPARE(shown().size(), 1);
-            QCOMPARE(st.DStr, file); // nothing lost when the window closes
+            QCOMPARE(st.DataLines, file); // nothing lost when the window closes
             QVERIFY(!report.contains(QStringLiteral("Scores bruts:")));
             QCOMPARE(report.size(), 7); // the head only
         }
@@ -312,7 +312,7 @@ private slots:
         QCOMPARE(report.at(5), QStringLiteral("Données incomplètes (%1 sur 16)").arg(shownCount));
         QVERIFY(!st.LimiteEnabled);
         QVERIFY(!st.ExportWithoutInfo);
-        QCOMPARE(st.DStr, file);
+        QCOMPARE(st.DataLines, file);
         if (!tail.isEmpty())
             QCOMPARE(report.at(6), QStringLiteral("   1 :  300"));
         if (tail.contains(QStringLiteral("-3")))
@@ -352,7 +352,7 @@ private slots:
         QCOMPARE(again.AnalysisError, 2);
         QCOMPARE(second, first);
         QCOMPARE(again.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("arrêt: fatigue")}));
-        QCOMPARE(again.DStr, data);
+        QCOMPARE(again.DataLines, data);
         QVERIFY(SaveNotes(again));
         QCOMPARE(bytesOf(path), saved);
     }
@@ -434,7 +434,7 @@ private slots:
         QCOMPARE(st.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("vu")}));
         file.removeLast();
         file.removeLast();
-        QCOMPARE(st.DStr, file);
+        QCOMPARE(st.DataLines, file);
         QVERIFY(!st.ExportWithoutInfo);
         QVERIFY(!st.LimiteEnabled);
     }
@@ -534,7 +534,7 @@ private slots:
         st.Notes << QStringLiteral("tapé");
         QVERIFY(rereadAnalysis(st));
         QCOMPARE(st.Notes, (QStringList{QStringLiteral("[Notes]"), QStringLiteral("n")}));
-        QCOMPARE(st.DStr.size(), file.size() - 2); // not doubled
+        QCOMPARE(st.DataLines.size(), file.size() - 2); // not doubled
         QStringList report = cp1252::splitLines(st.Report.text());
         QCOMPARE(report.size(), 7); // head only
         applyLimitAndAnalyse(st, QStringLiteral("1"));

@@ -294,7 +294,7 @@ private slots:
         AnalysisState st;
         st.TestIndex = 0;
         st.resetForShow();
-        st.N = 16;
+        st.ItemCount = 16;
         st.RawValues[0] = 3000; // no answer: kept at the opening limit
         st.RawValues[1] = 99;
         st.RawValues[2] = 100;
@@ -312,7 +312,7 @@ private slots:
         AnalysisState sb;
         sb.TestIndex = 3;
         sb.resetForShow();
-        sb.N = 64;
+        sb.ItemCount = 64;
         sb.RawValues.fill(500);
         sb.RawValues[0] = 2000; // item 1 "+": an omission
         sb.RawValues[2] = 2000; // item 3 "0": a correct non-answer
@@ -324,7 +324,7 @@ private slots:
         AnalysisState db;
         db.TestIndex = 4;
         db.resetForShow();
-        db.N = 32;
+        db.ItemCount = 32;
         db.RawValues.fill(2000); // every item unanswered
         int go = 0;
         for (int i = 0; i < 32; ++i)
@@ -337,7 +337,7 @@ private slots:
         AnalysisState st;
         st.TestIndex = 6;
         st.resetForShow();
-        st.N = 65;
+        st.ItemCount = 65;
         for (int i = 0; i < 65; ++i)
             st.RawValues[i] = 400 + i;
         KeepValues(st);

@@ -100,8 +100,8 @@ private slots:
         QCOMPARE(st.PracticeRuns, 1);
         QCOMPARE(st.Notes, QStringList({QStringLiteral("[Notes]"), QStringLiteral("Première note"),
                                         QStringLiteral("seconde note")}));
-        QCOMPARE(st.DStr.size(), 230);
-        QCOMPARE(st.DStr.last(), QStringLiteral("3 60"));
+        QCOMPARE(st.DataLines.size(), 230);
+        QCOMPARE(st.DataLines.last(), QStringLiteral("3 60"));
         QCOMPARE(st.PatientName, QStringLiteral("Dupré"));
         QVERIFY(st.LimiteEnabled);
         QVERIFY(st.ExportWithoutInfo);
@@ -163,7 +163,7 @@ private slots:
                                               QStringLiteral("Jean-Pierre"))),
                         2, QStringLiteral("Jean-Pierre")));
         QVERIFY(msgs.service.texts().isEmpty());
-        QCOMPARE(st.N, 228);
+        QCOMPARE(st.ItemCount, 228);
         QCOMPARE(reportLines(st).at(2), QStringLiteral("Jean-Pierre    Attention soutenue   228 items (durée: 750 msec)"));
         int n = 0;
         QVERIFY(itemCountOfFileName(QStringLiteral("Jean-Pierre_228.AS"), true, &n));
@@ -185,7 +185,7 @@ private slots:
         QVERIFY(r.contains(QStringLiteral("Données incomplètes (200 sur 228)")));
         QVERIFY(r.contains(QStringLiteral("   3 :  W 512")));
         QVERIFY(!r.join(QLatin1Char('\n')).contains(QStringLiteral("TR TOTAL")));
-        QCOMPARE(st.DStr.size(), 202);
+        QCOMPARE(st.DataLines.size(), 202);
 
         // Once analysed, such a file ends with its notes: it is still incomplete, and
         // its notes come back into the box.
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(msgs.service.texts(), QStringList{IncompleteFileText});
         QVERIFY(reportLines(again).contains(QStringLiteral("Données incomplètes (200 sur 228)")));
         QCOMPARE(again.Notes, QStringList({QStringLiteral("[Notes]"), QStringLiteral("fatigué")}));
-        QCOMPARE(again.DStr.size(), 202);
+        QCOMPARE(again.DataLines.size(), 202);
 
         // Header only.
         msgs.service.clear();
@@ -235,7 +235,7 @@ private slots:
         QVERIFY2(msgs.service.texts().first().contains(QStringLiteral("ligne %1").arg(position + 2)),
                  qPrintable(msgs.service.texts().first()));
         // The whole file is kept, so that closing the window rewrites it unchanged.
-        QCOMPARE(st.DStr, lines.mid(0, 230));
+        QCOMPARE(st.DataLines, lines.mid(0, 230));
         QCOMPARE(st.Notes, QStringList({QStringLiteral("[Notes]"), QStringLiteral("à garder")}));
     }
 
@@ -250,7 +250,7 @@ private slots:
                  QStringList{QStringLiteral("      Err4: Trop de données dans le fichier: il sera tronqué          ")});
         QCOMPARE(st.AnalysisError, AnalysisNoError);
         QVERIFY(reportLines(st).contains(QStringLiteral("Nombre de fausses alarmes au chiffre 3= 0")));
-        QCOMPARE(st.DStr.size(), 231);
+        QCOMPARE(st.DataLines.size(), 231);
         QCOMPARE(st.Notes, QStringList({QStringLiteral("[Notes]"), QStringLiteral("note")}));
     }
 
@@ -265,7 +265,7 @@ private slots:
         QCOMPARE(msgs.service.shown().size(), 1);
         const QStringList r = reportLines(st);
         QVERIFY(r.contains(QStringLiteral("Affichage des 15 premières données:")));
-        QCOMPARE(st.DStr, lines);
+        QCOMPARE(st.DataLines, lines);
     }
 
     void missingFileIsAnErrorWithoutReport()

@@ -2,7 +2,7 @@
 // Whole runs of the reaction-time windows on the fake clock. While a Sim lives it is
 // the clock and every trial timer made is one of its SimTimers; a script plays the
 // patient and the passing time, tokens separated by blanks:
-//   >    time runs to the next event of Timer1 (the first timer made); the other
+//   >    time runs to the next event of the trial timer (the first timer made); the other
 //        timers' events due before it fire on the way
 //   +N   time runs N ms, the timers due in between firing on time
 //   p    a mouse press      k   the stop key      *N(...)  the tokens N times

@@ -5,9 +5,11 @@
 #include "rt_helpers.h"
 
 #include "epreuves/widgets/testwindows.h"
-#include "epreuves/widgets/tformtrl.h"
-#include "epreuves/widgets/tformtrnul.h"
-#include "epreuves/widgets/tformtrs.h"
+#include "epreuves/widgets/lateralisefixationwindow.h"
+#include "epreuves/widgets/lateralisewindow.h"
+#include "epreuves/widgets/unsupportedtestwindow.h"
+#include "epreuves/widgets/doublebinairewindow.h"
+#include "epreuves/widgets/simplebinairewindow.h"
 #include "platform/soundplayer.h"
 #include "platform/stagegeometry.h"
 #include "platform/widgets/faces.h"
@@ -99,7 +101,7 @@ private slots:
         QFETCH(QRect, label);
         QTemporaryDir dir;
         rt::Sim sim;
-        std::unique_ptr<TestWindow> w(test == 3 ? static_cast<TestWindow *>(new TFormTrs) : new TFormTrd);
+        std::unique_ptr<TestWindow> w(test == 3 ? static_cast<TestWindow *>(new SimpleBinaireWindow) : new DoubleBinaireWindow);
         QVERIFY(startWindow(*w, sim, rt::preparedRun(test, 32, false, dir.path())));
         QVERIFY(inkOf(w->stage()->grab().toImage()).box.isEmpty());
         QVERIFY(sim.run(script));
@@ -126,13 +128,13 @@ private slots:
             return img.pixel(int(std::floor(c.x())), int(std::floor(c.y())));
         };
         rt::Sim sim;
-        TFormTrl trl;
+        LateraliseWindow trl;
         QVERIFY(startWindow(trl, sim, rt::preparedRun(1, 36, false, dir.path())));
         QVERIFY(sim.run(">"));
         QVERIFY(near(inkOf(trl.stage()->grab().toImage()).box, QRectF(462, 240, 21, 21)));
         sim.key(27);
 
-        TFormTrfc trfc;
+        LateraliseFixationWindow trfc;
         QVERIFY(startWindow(trfc, sim, rt::preparedRun(2, 0, false, dir.path())));
         QVERIFY(near(inkOf(trfc.stage()->grab().toImage()).box, QRectF(385, 274, 25, 25)));
         QVERIFY(sim.run("+3000"));
@@ -160,12 +162,12 @@ private slots:
     {
         QFETCH(int, key);
         QTemporaryDir dir;
-        TFormTrNul w(dir.path());
+        UnsupportedTestWindow w(dir.path());
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
         QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(50, 50));
-        QCOMPARE(w.Label1->text(), QString("Cliquez sur le bouton ou pressez <Return> pour quitter!"));
+        QCOMPARE(w.Message->text(), QString("Cliquez sur le bouton ou pressez <Return> pour quitter!"));
         QTest::keyClick(&w, Qt::Key(key));
         QVERIFY(!w.isVisible());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);

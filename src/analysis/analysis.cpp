@@ -38,7 +38,7 @@ bool readFile(AnalysisState &st)
 {
     noteIdentityBeforeReading(st);
     const auto after = qScopeGuard([&st] { checkIdentityAfterReading(st); });
-    if (st.TestIndex == 7) {
+    if (readsStream(st.TestIndex)) {
         if (!ReadSustainedAttentionFile(st))
             return refuse(st);
     } else {
@@ -52,7 +52,7 @@ bool openAnalysis(AnalysisState &st)
 {
     if (!readFile(st))
         return false;
-    if (st.TestIndex != 7 && st.AnalysisError == AnalysisNoError)
+    if (!readsStream(st.TestIndex) && st.AnalysisError == AnalysisNoError)
         return AnalyseValues(st);
     return true;
 }
@@ -90,8 +90,10 @@ bool limitTextAccepted(const QString &text)
 bool ApplyLimit(AnalysisState &st, const QString &text)
 {
     QString t = text;
-    if (t.isEmpty())
-        t = (st.TestIndex == 8 || st.TestIndex == 9) ? QStringLiteral("10.0") : QStringLiteral("3.0");
+    if (t.isEmpty()) {
+        const TestEntry *entry = testEntryAt(st.TestIndex);
+        t = entry ? QString(entry->defaultLimit) : QStringLiteral("3.0");
+    }
     t = withDecimalPoint(t);
     st.LimitText = t;
     double seconds = 0;

@@ -26,7 +26,7 @@ void prepareAnalysis(AnalysisState &st, const QString &filePath, int testIndex,
 // true when a report was produced (raw listings included).
 bool openAnalysis(AnalysisState &st);
 
-// Effacer: empties DStr and Notes and reads the file again (report head only).
+// Effacer: empties DataLines and Notes and reads the file again (report head only).
 bool rereadAnalysis(AnalysisState &st);
 
 // ApplyLimit (4.2): validates `text` (empty -> "3.0", "10.0" for tests 8 and 9;

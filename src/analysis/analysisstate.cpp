@@ -29,13 +29,13 @@ const std::array<QString, 6> ErrorTexts = {
 
 void AnalysisState::resetNotes()
 {
-    DStr.clear();
+    DataLines.clear();
     Notes = QStringList{NotesMarker};
 }
 
 void AnalysisState::resetReading()
 {
-    N = 0;
+    ItemCount = 0;
     RawValues.fill(0);
     KeptValues.fill(0);
     GridValues.fill(0);
@@ -79,7 +79,7 @@ void CollectDataLines(AnalysisState &st, const QStringList &lines)
     for (const QString &l : lines) {
         if (l == NotesMarker)
             break;
-        st.DStr << l;
+        st.DataLines << l;
     }
 }
 
@@ -114,7 +114,7 @@ void ReadAfterData(AnalysisState &st, const QStringList &lines, int next)
         ReadNotes(st, lines, next + 1);
         return;
     }
-    ReportError(st, 4);
+    ReportError(st, AnalysisTooManyLines);
     st.AnalysisError = AnalysisNoError;
     const int notesAt = indexOfNotes(lines, next);
     if (notesAt >= 0)
@@ -172,10 +172,10 @@ NotesSave saveNotesChecked(const AnalysisState &st, QString *error, const std::f
         return changed();
     AnalysisState current;
     CollectDataLines(current, lines);
-    if (current.DStr != st.DStr)
+    if (current.DataLines != st.DataLines)
         return changed();
 
-    QStringList out = st.DStr;
+    QStringList out = st.DataLines;
     if (st.Notes.isEmpty() || st.Notes.first() != NotesMarker)
         out << NotesMarker;
     out << st.Notes;

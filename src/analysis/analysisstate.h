@@ -11,17 +11,25 @@
 
 namespace zoka {
 
-// Codes kept in AnalysisState::AnalysisError.
-constexpr int AnalysisNoError = -1;      // reading went through; the analysis may run
-constexpr int AnalysisUnlimited = 999;   // endless-series file: raw listing only
-constexpr int AnalysisReadFailure = 998; // file unreadable or holding a malformed line:
-                                         // message shown, no report at all
+// Codes kept in AnalysisState::AnalysisError; 0 to 5 index ErrorTexts.
+enum AnalysisErrorCode : int {
+    AnalysisNoError = -1,        // reading went through; the analysis may run
+    AnalysisInternalError = 0,
+    AnalysisBadFileName = 1,     // the item count of the file name
+    AnalysisIncomplete = 2,      // fewer items than the name says: raw listing only
+    AnalysisNegativeTime = 3,
+    AnalysisTooManyLines = 4,    // extra lines after the data: the analysis goes on
+    AnalysisUntimelyCount = 5,   // a closing line whose untimely count is positive
+    AnalysisReadFailure = 998,   // file unreadable or holding a malformed line:
+                                 // message shown, no report at all
+    AnalysisUnlimited = 999,     // endless-series file: raw listing only
+};
 
 // Largest item count a result file of tests 0-6, 8, 9 can carry (TR mixte: 65).
 constexpr int MaxItemValues = 65;
 
 // Everything the analysis of one result file knows. Rebuilt by every reading; the
-// analysis window owns one (and copies DStr/Notes/Report to its memos), the
+// analysis window owns one (and copies DataLines/Notes/Report to its memos), the
 // command-line report tool one per file. No widget in here.
 //
 // Item arrays are 0-based: item i (1..65) is at index i - 1.
@@ -35,7 +43,7 @@ struct AnalysisState {
     QDateTime AnalysisTime; // "Analyse du fichier le ..."; invalid = the current time
 
     // ---- read from the file (4.1) ----
-    int N = 0;                                  // item count taken from the file name
+    int ItemCount = 0;                          // item count taken from the file name
     std::array<int, MaxItemValues> RawValues{}; // values as read
     int PracticeRuns = 0;                       // line 2
     int UntimelyCount = 0;                      // closing line, absolute value
@@ -43,8 +51,8 @@ struct AnalysisState {
     QString PatientName;                        // in: the current patient; out: line 1's
     QString AdministrationDate;                 // date-and-time part of line 1
     int AnalysisError = AnalysisNoError;
-    bool LinesLoaded = false; // the file was read: DStr/Notes hold it (SaveNotes may write)
-    QStringList DStr;  // the file's lines before its "[Notes]" line
+    bool LinesLoaded = false; // the file was read: DataLines/Notes hold it (SaveNotes may write)
+    QStringList DataLines;  // the file's lines before its "[Notes]" line
     QStringList Notes; // "[Notes]" then the note lines
     FileIdentity ReadIdentity; // the file as it was read (invalid: it changed meanwhile)
     bool HeldByRun = false;    // a run of another program was writing it when it was read
@@ -69,11 +77,11 @@ struct AnalysisState {
     // ---- the report file's content (AnaTemp.txt) ----
     ReportWriter Report;
 
-    // The window's FormShow steps 2-5 (and the Effacer reset of DStr/Notes):
-    // empty DStr, Notes = {"[Notes]"}, limit from the test's time limit, AnalysisError -1,
+    // The window's FormShow steps 2-5 (and the Effacer reset of DataLines/Notes):
+    // empty DataLines, Notes = {"[Notes]"}, limit from the test's time limit, AnalysisError -1,
     // AnalysisPass 1, buttons and export enabled.
     void resetForShow();
-    // Empties DStr and puts Notes back to its single "[Notes]" line.
+    // Empties DataLines and puts Notes back to its single "[Notes]" line.
     void resetNotes();
     // Read data of a reading (values, counts, error code, internal error).
     void resetReading();
@@ -86,7 +94,7 @@ extern const std::array<QString, 6> ErrorTexts;
 // 10 blanks, through messages(). The code is kept in AnalysisError.
 void ReportError(AnalysisState &st, int code);
 
-// Appends to DStr every line of `lines` from the start up to the first line that is
+// Appends to DataLines every line of `lines` from the start up to the first line that is
 // exactly "[Notes]" (not kept); a line that merely contains "[Notes]" is kept.
 void CollectDataLines(AnalysisState &st, const QStringList &lines);
 
@@ -105,14 +113,14 @@ int indexOfNotes(const QStringList &lines, int from);
 // file whose first line is "[Notes]" keeps no data line: all its lines are notes.
 void ReadAfterData(AnalysisState &st, const QStringList &lines, int next);
 
-// Rewrites the result file (FilePath) as DStr, "[Notes]" (when Notes does not start
+// Rewrites the result file (FilePath) as DataLines, "[Notes]" (when Notes does not start
 // with it) and Notes, replacing it atomically; on failure the old file is left whole
 // and `error` gets a French message. Nothing is written (and Written is returned) when
 // the file could not be read at all (LinesLoaded false): an unread file is never
 // replaced by an empty one.
 //
 // The file must still be the one that was read: the same file (device, inode), size
-// and time (ReadIdentity), the same data lines (DStr), not a symbolic link, not held
+// and time (ReadIdentity), the same data lines (DataLines), not a symbolic link, not held
 // by a run. Otherwise nothing is written and the result says why. `beforeWrite` runs
 // once the file has passed these checks, just before the rewrite (the analysed mark is
 // cleared there, never on a file that is not the one read). The file is held by a read

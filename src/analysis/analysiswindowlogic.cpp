@@ -7,12 +7,12 @@
 #include "platform/messages.h"
 #include "shell/filelists.h"
 #include "shell/internalerror.h"
+#include "analysis/report.h"
 #include "battery/testtable.h"
 
 namespace zoka {
 
 namespace {
-constexpr int SustainedTest = 7;
 }
 
 AnalysisWindowLogic::AnalysisWindowLogic()
@@ -50,7 +50,7 @@ QString AnalysisWindowLogic::caption() const
 
 bool AnalysisWindowLogic::limitButtonsVisible() const
 {
-    return m_state.TestIndex != SustainedTest;
+    return !readsStream(m_state.TestIndex);
 }
 
 bool AnalysisWindowLogic::limitButtonsEnabled() const
@@ -77,8 +77,8 @@ QString AnalysisWindowLogic::limitClick()
 {
     m_statusMessage.clear();
     if (m_limitStep == LimitStep::Idle) {
-        const bool pointing = m_state.TestIndex == 8 || m_state.TestIndex == 9;
-        const QString proposed = pointing ? QStringLiteral("5") : QStringLiteral("1");
+        const TestEntry *entry = testEntryAt(m_state.TestIndex);
+        const QString proposed = entry ? QString(entry->proposedLimit) : QStringLiteral("1");
         m_state.LimitText = proposed;
         m_limitStep = LimitStep::Editing;
         return proposed;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/export.h"
 
+#include "analysis/report.h"
 #include "analysis/resultreader.h"
 #include "platform/cp1252.h"
 #include "platform/fileerrors.h"
@@ -16,7 +17,6 @@ namespace zoka {
 
 namespace {
 
-constexpr int SustainedTest = 7;
 
 // The line with its first blank turned into the field separator.
 QString withFirstSeparator(const QString &line)
@@ -75,7 +75,7 @@ QByteArray BuildExportBytes(const QStringList &lines, int testIndex, const QStri
             if (line == NotesMarker)
                 break;
             const QString t = withFirstSeparator(line);
-            if (testIndex == SustainedTest) {
+            if (readsStream(testIndex)) {
                 out << t;
             } else if (withInfo) {
                 out << (t.startsWith(u'-') ? QStringLiteral("Intempestifs;") + t.mid(1)

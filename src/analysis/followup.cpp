@@ -116,7 +116,7 @@ int countGoItems(int testIndex, int n)
 
 void measureItems(Administration &a, AnalysisState &st)
 {
-    const int n = qMin(st.N, MaxItemValues);
+    const int n = qMin(st.ItemCount, MaxItemValues);
     // The report's first block keeps a time-out (the omission value) among the times;
     // a follow-up counts it as an omission only, so that a change in omissions does
     // not show twice, once as a change in speed.
@@ -136,7 +136,8 @@ void measureItems(Administration &a, AnalysisState &st)
     a.omissions = omissionCount(st);
     a.goItems = countGoItems(st.TestIndex, n);
     a.untimely = st.UntimelyCount;
-    if (st.TestIndex == 3 || st.TestIndex == 4) {
+    const ClosingLayout closing = closingLayoutOf(st.TestIndex);
+    if (closing == ClosingLayout::UntimelyAndFalseAlarms) {
         a.falseAlarms = st.SecondCount;
         a.noGoItems = n - a.goItems;
     }
@@ -150,16 +151,16 @@ void measureItems(Administration &a, AnalysisState &st)
             }
         return std::make_pair(ComputeStats(v, 0, n - 1), count);
     };
-    if (st.TestIndex == 6) {
+    if (modalitySplit(st.TestIndex)) {
         for (const auto &part : {std::pair{u'V', QStringLiteral("Visuel")}, std::pair{u'A', QStringLiteral("Auditif")}}) {
             const char16_t modality = part.first;
             const auto [s, count] = keptOf([modality](int item) { return seriesChar(TrmSeries, item) == modality; });
             a.groups << ItemGroup{part.second, s, count, false};
         }
     }
-    if (st.TestIndex == 2)
+    if (closing == ClosingLayout::UntimelyAndFixation)
         a.groups << ItemGroup{QStringLiteral("Appuis au point de fixation"), Stats{}, st.SecondCount, true};
-    if (entry->grid && (st.N == 64 || st.N == 36)) {
+    if (entry->grid && (st.ItemCount == 64 || st.ItemCount == 36)) {
         const std::array<Stats, 8> regions = regionStatistics(st);
         for (int r = 0; r < 8; ++r)
             a.groups << ItemGroup{RegionNames[std::size_t(r)].trimmed(), regions[std::size_t(r)], 0, false};
@@ -168,9 +169,9 @@ void measureItems(Administration &a, AnalysisState &st)
 
 void measureSustained(Administration &a, const AnalysisState &st)
 {
-    SustainedTally tally(st.N);
-    for (int i = 1; i <= SustainedItemCount && i + 1 < st.DStr.size(); ++i) {
-        const SustainedLine line = parseSustainedLine(st.DStr.at(i + 1));
+    SustainedTally tally(st.ItemCount);
+    for (int i = 1; i <= SustainedItemCount && i + 1 < st.DataLines.size(); ++i) {
+        const SustainedLine line = parseSustainedLine(st.DataLines.at(i + 1));
         if (line.ok)
             tally.addLine(i, line.character, line.value);
     }
@@ -186,7 +187,7 @@ void measureSustained(Administration &a, const AnalysisState &st)
     a.falseAlarms = c.digitPress;
     a.noGoItems = c.digitNoPress + c.digitPress + c.digitMask;
     a.untimely = c.letterMask + c.digitMask;
-    const int n = st.N;
+    const int n = st.ItemCount;
     const int last = int(letters.size());
     a.groups << ItemGroup{QStringLiteral("Partie 1"), ComputeStats(letters.data(), 0, qMin(n / 2, last) - 1), 0, false};
     a.groups << ItemGroup{QStringLiteral("Partie 2"), ComputeStats(letters.data(), n / 2, qMin(n, last) - 1), 0, false};
@@ -238,16 +239,16 @@ Administration readAdministration(const QString &path, const QString &fileName)
         a.state = FileState::Unreadable;
     else if (st.AnalysisError == AnalysisUnlimited)
         a.state = FileState::Endless;
-    else if (st.AnalysisError == 2)
+    else if (st.AnalysisError == AnalysisIncomplete)
         a.state = FileState::Incomplete;
-    else if (a.testIndex != 7 && (!st.LimiteEnabled || st.InternalErrorCode != 0))
+    else if (!readsStream(a.testIndex) && (!st.LimiteEnabled || st.InternalErrorCode != 0))
         a.state = FileState::Unreadable; // a count without statistics (a renamed file)
     else
         a.state = FileState::Complete;
     if (locked && a.state != FileState::Unreadable)
         a.state = FileState::BeingWritten;
     if (a.state == FileState::Complete || a.state == FileState::BeingWritten) {
-        if (a.testIndex == 7)
+        if (readsStream(a.testIndex))
             measureSustained(a, st);
         else
             measureItems(a, st);

@@ -15,10 +15,6 @@ namespace zoka {
 
 namespace {
 
-constexpr int SustainedTest = 7;
-
-bool isGridTest(int t) { return t == 1 || t == 2 || t == 8 || t == 9; }
-
 double medianOf(const std::array<int, MaxItemValues> &values, int count)
 {
     return ComputeStats(values, 0, count - 1).median;
@@ -33,9 +29,10 @@ bool hasForeperiods(int t)
 void buildItems(const AnalysisState &st, PlotData &d)
 {
     const int t = st.TestIndex;
-    const int n = st.N;
+    const int n = st.ItemCount;
     auto kept = [&](int v) { return v >= 100 && double(v) <= st.RejectLimitMs; };
-    auto auditory = [&](int i) { return t == 6 && seriesChar(TrmSeries, i) == u'A'; };
+    const bool split = modalitySplit(t);
+    auto auditory = [&](int i) { return split && seriesChar(TrmSeries, i) == u'A'; };
 
     // The times the report keeps (its figures), by item.
     std::array<int, MaxItemValues> visual{}, heard{};
@@ -71,7 +68,7 @@ void buildItems(const AnalysisState &st, PlotData &d)
         for (int i = 1; i <= n; ++i) {
             int internalError = 0;
             // TR mixte: line i is item i - 1 of the series, which waits MasterSequence[i - 1].
-            foreperiod[i - 1] = t == 6 ? MasterSequence[i - 1] : foreperiodOf(t, n, i, &internalError);
+            foreperiod[i - 1] = split ? MasterSequence[i - 1] : foreperiodOf(t, n, i, &internalError);
             if (internalError)
                 return;
         }
@@ -96,7 +93,7 @@ void buildItems(const AnalysisState &st, PlotData &d)
         }
     }
 
-    if (isGridTest(t) && (n == 36 || n == 64)) {
+    if (regionStatistics(t) && (n == 36 || n == 64)) {
         const int k = n == 36 ? 6 : 8;
         d.gridSide = k;
         std::array<int, MaxItemValues> left{}, right{};
@@ -124,12 +121,12 @@ void buildItems(const AnalysisState &st, PlotData &d)
 
 void buildStream(const AnalysisState &st, PlotData &d)
 {
-    const int n = st.N;
+    const int n = st.ItemCount;
     d.halfAt = n / 2;
     SustainedTally tally(n);
-    // DStr: header, practice line, then one line per character.
-    for (int i = 1; i <= SustainedItemCount && i + 1 < st.DStr.size(); ++i) {
-        const SustainedLine line = parseSustainedLine(st.DStr.at(i + 1));
+    // DataLines: header, practice line, then one line per character.
+    for (int i = 1; i <= SustainedItemCount && i + 1 < st.DataLines.size(); ++i) {
+        const SustainedLine line = parseSustainedLine(st.DataLines.at(i + 1));
         if (!line.ok)
             continue;
         tally.addLine(i, line.character, line.value);
@@ -188,7 +185,7 @@ PlotData buildPlotData(const AnalysisState &st)
     PlotData d;
     const int t = st.TestIndex;
     d.testIndex = t;
-    d.itemCount = st.N;
+    d.itemCount = st.ItemCount;
     d.limitMs = st.RejectLimitMs;
     d.timeoutMs = testEntryAt(t) ? testEntryAt(t)->timeLimitSeconds * 1000 : 0;
 
@@ -200,13 +197,13 @@ PlotData buildPlotData(const AnalysisState &st)
         d.unavailableReason = QStringLiteral("Pas de graphique : le fichier n'a pas pu être analysé.");
         return d;
     }
-    if (t == SustainedTest) {
+    if (readsStream(t)) {
         d.kind = PlotData::Kind::Stream;
         buildStream(st, d);
         return d;
     }
-    if (t < 0 || t >= TestCount || st.N < 1 || st.N > MaxItemValues
-        || !statisticsCoverCount(t, st.N)) {
+    if (t < 0 || t >= TestCount || st.ItemCount < 1 || st.ItemCount > MaxItemValues
+        || !statisticsCoverCount(t, st.ItemCount)) {
         d.unavailableReason = QStringLiteral("Pas de graphique pour ce nombre d'items.");
         return d;
     }

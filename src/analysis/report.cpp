@@ -9,14 +9,59 @@
 
 namespace zoka {
 
-namespace {
-bool isGridTest(int t)
+bool regionStatistics(int testIndex)
 {
-    const TestEntry *entry = testEntryAt(t);
+    const TestEntry *entry = testEntryAt(testIndex);
     return entry && entry->grid;
 }
-bool isPointingTest(int t) { return t == 8 || t == 9; }
-int cellWidth(int t) { return isPointingTest(t) ? 5 : 4; }
+
+bool goNoGoColumns(int testIndex)
+{
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->goNoGo();
+}
+
+bool modalitySplit(int testIndex)
+{
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->modalitySplit();
+}
+
+bool readsStream(int testIndex)
+{
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->readAsStream();
+}
+
+bool pointingTest(int testIndex)
+{
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->scheme == ProtocolScheme::Pointing;
+}
+
+ClosingLayout closingLayoutOf(int testIndex)
+{
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry ? entry->closing : ClosingLayout::Untimely;
+}
+
+QString testSeries(int testIndex)
+{
+    return isTestIndex(testIndex) ? runStimulusSeries(TestId(testIndex), false, EndlessItemCount) : QString();
+}
+
+namespace {
+// Whether the test has a 36-item series (its foreperiods, its 6 x 6 grid).
+bool has36ItemSeries(int t)
+{
+    const TestEntry *entry = testEntryAt(t);
+    return entry && entry->series == ForeperiodSeries::MasterGrid;
+}
+int cellWidth(int t)
+{
+    const TestEntry *entry = testEntryAt(t);
+    return entry ? entry->scoreDigits : 4;
+}
 
 // Whether a cell of the score table is left out of its row (no-go items).
 bool filteredOut(int testIndex, int item) { return !isGoItem(testIndex, item); }
@@ -24,12 +69,13 @@ bool filteredOut(int testIndex, int item) { return !isGoItem(testIndex, item); }
 // Item shown in cell c (1-based) of the score table.
 int itemOfCell(const AnalysisState &st, int c)
 {
-    if (isGridTest(st.TestIndex)) {
-        if (st.N == 36)
+    if (regionStatistics(st.TestIndex)) {
+        if (st.ItemCount == 36)
             return (c >= 1 && c <= int(TestGrid36.size())) ? TestGrid36[c - 1] : 0;
         return (c >= 1 && c <= int(TestGrid64.size())) ? TestGrid64[c - 1] : 0;
     }
-    if (st.TestIndex == 6)
+    // TR mixte: line c + 1 holds item c of the series (its item 0 comes first).
+    if (modalitySplit(st.TestIndex))
         return c + 1;
     return c;
 }
@@ -49,13 +95,10 @@ QChar seriesChar(const QString &series, int item)
 
 bool isGoItem(int testIndex, int item)
 {
-    if (testIndex == 3)
-        return seriesChar(TrsSeries, item) == u'+';
-    if (testIndex == 4) {
-        const QChar c = seriesChar(TrdSeries, item);
-        return c == u'1' || c == u'2';
-    }
-    return true;
+    const TestEntry *entry = testEntryAt(testIndex);
+    if (!entry || !entry->goNoGo())
+        return true;
+    return isGoCode(entry->goRule, seriesChar(testSeries(testIndex), item).unicode());
 }
 
 void KeepValues(AnalysisState &st)
@@ -64,7 +107,7 @@ void KeepValues(AnalysisState &st)
         const int v = st.RawValues[i];
         st.KeptValues[i] = inLimits(st, v) ? v : 0;
     }
-    if (st.TestIndex == 3 || st.TestIndex == 4)
+    if (goNoGoColumns(st.TestIndex))
         for (int item = 1; item <= 64; ++item)
             if (!isGoItem(st.TestIndex, item))
                 st.KeptValues[item - 1] = 0;
@@ -76,7 +119,7 @@ int omissionCount(const AnalysisState &st)
         return 0;
     const int limit = testEntryAt(st.TestIndex)->timeLimitSeconds * 1000;
     int count = 0;
-    for (int item = 1; item <= qMin(st.N, MaxItemValues); ++item)
+    for (int item = 1; item <= qMin(st.ItemCount, MaxItemValues); ++item)
         if (isGoItem(st.TestIndex, item) && st.RawValues[item - 1] >= limit)
             ++count;
     return count;
@@ -87,7 +130,7 @@ int foreperiodOf(int testIndex, int n, int item, int *internalError)
     if (n == 16 || n == 32 || n == 64)
         return (item >= 0 && item < int(MasterSequence.size())) ? MasterSequence[item] : 0;
     if (n == 36) {
-        if (isGridTest(testIndex))
+        if (has36ItemSeries(testIndex))
             return (item >= 1 && item <= int(Sequence36.size())) ? Sequence36[item - 1] : 0;
         *internalError = 202;
         return 0;
@@ -98,9 +141,9 @@ int foreperiodOf(int testIndex, int n, int item, int *internalError)
 
 bool statisticsCoverCount(int testIndex, int n)
 {
-    if (testIndex == 6)
+    if (modalitySplit(testIndex))
         return true;
-    return n == 16 || n == 32 || n == 64 || (n == 36 && isGridTest(testIndex));
+    return n == 16 || n == 32 || n == 64 || (n == 36 && has36ItemSeries(testIndex));
 }
 
 void WriteScoreTable(AnalysisState &st, int cellsPerRow)
@@ -108,11 +151,11 @@ void WriteScoreTable(AnalysisState &st, int cellsPerRow)
     ReportWriter &w = st.Report;
     const int t = st.TestIndex;
     const int width = cellWidth(t);
-    const QString rejected = isPointingTest(t) ? QStringLiteral("=====  ") : QStringLiteral("====  ");
-    const int rows = int(std::lround(double(st.N) / cellsPerRow));
+    const QString rejected = QString(width, u'=') + QStringLiteral("  ");
+    const int rows = int(std::lround(double(st.ItemCount) / cellsPerRow));
     for (int r = 1; r <= rows; ++r) {
         QString prefix;
-        if (t == 6) {
+        if (modalitySplit(t)) {
             QString letters;
             if (r == 1) {
                 for (int item = 1; item <= 9; ++item)
@@ -146,7 +189,7 @@ void WriteScoreTable(AnalysisState &st, int cellsPerRow)
                 if (c <= MaxItemValues)
                     st.GridValues[c - 1] = 0;
                 cell = st.AnalysisPass == 1 ? fmtInt(v, width) + QStringLiteral("  ") : rejected;
-                if (c <= st.N && isGoItem(t, item))
+                if (c <= st.ItemCount && isGoItem(t, item))
                     ++st.RejectCount;
             }
             if (!filteredOut(t, item))
@@ -172,9 +215,9 @@ void WriteRejectLine(AnalysisState &st)
 std::array<Stats, 8> regionStatistics(const AnalysisState &st)
 {
     std::array<Stats, 8> out;
-    const int k = st.N == 36 ? 6 : 8;
+    const int k = st.ItemCount == 36 ? 6 : 8;
     const int half = k / 2;
-    const int cells = qMin(st.N, qMin(k * k, MaxItemValues));
+    const int cells = qMin(st.ItemCount, qMin(k * k, MaxItemValues));
     for (int region = 0; region < 8; ++region) {
         std::array<int, MaxItemValues> values{};
         for (int c = 1; c <= cells; ++c) {
@@ -211,7 +254,7 @@ void WriteRegionStatistics(AnalysisState &st)
 bool WriteStatistics(AnalysisState &st)
 {
     ReportWriter &w = st.Report;
-    const int n = qMin(st.N, MaxItemValues);
+    const int n = qMin(st.ItemCount, MaxItemValues);
     w.line(QStringLiteral("Global: Total   =    ") + figuresText(ComputeStats(st.KeptValues, 0, n - 1)));
     w.line(QStringLiteral("        Partie 1  =  ") + figuresText(ComputeStats(st.KeptValues, 0, n / 2 - 1)));
     w.line(QStringLiteral("        Partie 2  =  ") + figuresText(ComputeStats(st.KeptValues, n / 2, n - 1)));
@@ -219,7 +262,7 @@ bool WriteStatistics(AnalysisState &st)
         std::array<int, MaxItemValues> values{};
         for (int item = 1; item <= n; ++item) {
             int internalError = 0;
-            const int fp = foreperiodOf(st.TestIndex, st.N, item, &internalError);
+            const int fp = foreperiodOf(st.TestIndex, st.ItemCount, item, &internalError);
             if (internalError) {
                 st.InternalErrorCode = internalError;
                 return false;
@@ -230,7 +273,7 @@ bool WriteStatistics(AnalysisState &st)
         w.line(QStringLiteral("        Délai ") + fmtInt(d) + QStringLiteral(" sec= ")
                + figuresText(ComputeStats(values, 0, n - 1)));
     }
-    if (isGridTest(st.TestIndex))
+    if (regionStatistics(st.TestIndex))
         WriteRegionStatistics(st);
     return true;
 }
@@ -256,7 +299,7 @@ CrossModal crossModalDifferences(const AnalysisState &st)
 void WriteMixedStatistics(AnalysisState &st)
 {
     ReportWriter &w = st.Report;
-    const int n = qMin(st.N, MaxItemValues);
+    const int n = qMin(st.ItemCount, MaxItemValues);
     auto figures = [](const Stats &s) {
         return fmtR(s.median, 7, 1) + QStringLiteral("  &  ") + fmtR(s.sd, 7, 2) + QStringLiteral("  [ ")
             + fmtR(s.mean, 7, 2) + QStringLiteral(" ]");
@@ -298,17 +341,17 @@ bool AnalyseValues(AnalysisState &st)
 
     const int t = st.TestIndex;
     int cellsPerRow = 0;
-    if (st.N == 16 || st.N == 32 || st.N == 64 || st.N == 65)
-        cellsPerRow = (t == 3 || t == 4) ? 16 : 8;
-    else if (st.N == 36)
+    if (st.ItemCount == 16 || st.ItemCount == 32 || st.ItemCount == 64 || st.ItemCount == 65)
+        cellsPerRow = testEntryAt(t) ? testEntryAt(t)->scoresPerRow : 8;
+    else if (st.ItemCount == 36)
         cellsPerRow = 6;
     if (cellsPerRow > 0)
         WriteScoreTable(st, cellsPerRow);
 
     WriteRejectLine(st);
-    if (t == 6) {
+    if (modalitySplit(t)) {
         WriteMixedStatistics(st);
-    } else if (t >= 0 && t <= 9 && t != 7) {
+    } else if (isTestIndex(t) && !readsStream(t)) {
         if (!WriteStatistics(st))
             return false;
     } else {

@@ -22,18 +22,30 @@ inline const std::array<QString, 8> RegionNames = {
     QStringLiteral("Quadrant Inf. Droit "),
 };
 
+// What the analysis does differently for a test, as the test table says (false,
+// or the plain layout, for an index that names no test).
+bool regionStatistics(int testIndex); // stimuli on a grid: sides, halves, quarters
+bool goNoGoColumns(int testIndex);    // go items only; false alarms and omissions
+bool modalitySplit(int testIndex);    // visual and auditory items apart (TR mixte)
+bool readsStream(int testIndex);      // a stream of characters: its own reader
+bool pointingTest(int testIndex);     // pointing: long times, its own limits
+ClosingLayout closingLayoutOf(int testIndex);
+
+// The stimulus series of the real runs of a test (empty where items differ only by
+// foreperiod and place).
+QString testSeries(int testIndex);
+
 // Stimulus character of item i (1-based) of a series, or a blank beyond its end.
 QChar seriesChar(const QString &series, int item);
 
-// Whether item i (1-based) is a go item of test 3 or 4 (always true for other tests).
+// Whether item i (1-based) asks for a press under the test's go rule.
 bool isGoItem(int testIndex, int item);
 
-// KeptValues from RawValues and RejectLimitMs (all 65 items), with the no-go items of
-// tests 3 and 4 then set to 0.
+// KeptValues from RawValues and RejectLimitMs (all 65 items), with the no-go items
+// then set to 0.
 void KeepValues(AnalysisState &st);
 
-// Omissions of tests 3 and 4: go items among 1..N whose raw value reaches the
-// opening time limit.
+// Omissions: go items among 1..N whose raw value reaches the opening time limit.
 int omissionCount(const AnalysisState &st);
 
 // Foreperiod (seconds) of item i of an N-item series, or 0 with `internalError` set

@@ -7,6 +7,7 @@
 #include "platform/fileerrors.h"
 #include "platform/messages.h"
 #include "battery/testtable.h"
+#include "shell/naming.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -182,7 +183,7 @@ QString ParseHeaderLine(AnalysisState &st, const QString &line, int nameEnd)
 void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString &date,
                      int shownCount, int expectedCount)
 {
-    const bool unlimited = expectedCount == 999;
+    const bool unlimited = expectedCount == EndlessCountInName;
     st.LimiteEnabled = false;
     ReportWriter &w = st.Report;
     w.clear();
@@ -248,7 +249,7 @@ void reportMalformedLine(AnalysisState &st, int lineNumber, const QString &probl
 
 namespace {
 
-// After a failed reading, DStr and Notes still hold the whole file, so that closing
+// After a failed reading, DataLines and Notes still hold the whole file, so that closing
 // the window rewrites it unchanged.
 void keepWholeFile(AnalysisState &st, const QStringList &lines)
 {
@@ -267,15 +268,16 @@ void WriteReportHead(AnalysisState &st)
     w.line(bannerLine(st.Version));
     w.line();
     w.line(st.PatientName + QStringLiteral("    ") + titleOf(st.TestIndex) + QStringLiteral("   ")
-           + fmtInt(st.N) + QStringLiteral(" items"));
+           + fmtInt(st.ItemCount) + QStringLiteral(" items"));
     w.line(QStringLiteral("Passation de l'épreuve le ") + st.AdministrationDate);
     w.line(QStringLiteral("Analyse du fichier le ") + reportDateText(st.AnalysisTime) + QStringLiteral(" à ")
            + reportTimeText(st.AnalysisTime));
     w.line(QStringLiteral("Nombre d'essais: ") + fmtInt(st.PracticeRuns)
            + QStringLiteral(" ;  Nombre d'appuis intempestifs: ") + fmtInt(st.UntimelyCount));
-    if (st.TestIndex == 2) {
+    const ClosingLayout closing = closingLayoutOf(st.TestIndex);
+    if (closing == ClosingLayout::UntimelyAndFixation) {
         w.line(QStringLiteral("Nombre d'appuis pendant l'affichage du point de fixation: ") + fmtInt(st.SecondCount));
-    } else if (st.TestIndex == 3 || st.TestIndex == 4) {
+    } else if (closing == ClosingLayout::UntimelyAndFalseAlarms) {
         w.line(QStringLiteral("Nombre de fausse(s) alarme(s): ") + fmtInt(st.SecondCount));
         w.line(QStringLiteral("Nombre d'omissions: ") + fmtInt(omissionCount(st)));
     }
@@ -288,9 +290,9 @@ void ReadResultFile(AnalysisState &st)
     st.SecondCount = -1;
     const int underscore = int(st.FileName.indexOf(u'_'));
     const int nameEnd = underscore + 2; // 1-based position of the first "_", plus one
-    const bool nameError = !itemCountOfFileName(st.FileName, false, &st.N);
+    const bool nameError = !itemCountOfFileName(st.FileName, false, &st.ItemCount);
     if (nameError)
-        ReportError(st, 1);
+        ReportError(st, AnalysisBadFileName);
 
     QStringList lines;
     QString ioError;
@@ -304,7 +306,7 @@ void ReadResultFile(AnalysisState &st)
 
     const QString header = lines.isEmpty() ? QString() : lines.first();
     if (ParseHeaderLine(st, header, nameEnd) == QStringLiteral("illimité")) {
-        ShowRawContents(st, lines, st.AdministrationDate, 15, 999);
+        ShowRawContents(st, lines, st.AdministrationDate, 15, EndlessCountInName);
         st.AnalysisError = AnalysisUnlimited;
         return;
     }
@@ -327,17 +329,17 @@ void ReadResultFile(AnalysisState &st)
         st.PracticeRuns = 0;
     }
 
-    if (st.N > MaxItemValues) {
+    if (st.ItemCount > MaxItemValues) {
         // Only a renamed file can carry such a count: the values would not fit.
-        if (st.AnalysisError != 1)
-            ReportError(st, 1);
+        if (st.AnalysisError != AnalysisBadFileName)
+            ReportError(st, AnalysisBadFileName);
         st.LimiteEnabled = false;
         keepWholeFile(st, lines);
         WriteReportHead(st);
         return;
     }
 
-    for (int i = 1; i <= st.N; ++i) {
+    for (int i = 1; i <= st.ItemCount; ++i) {
         int v = 0;
         if (idx < dataEnd) {
             QString problem;
@@ -350,23 +352,24 @@ void ReadResultFile(AnalysisState &st)
         }
         st.RawValues[i - 1] = v;
         if (idx >= dataEnd || v <= 0) {
-            ReportError(st, 2);
-            ShowRawContents(st, lines, st.AdministrationDate, i - 1, st.N);
+            ReportError(st, AnalysisIncomplete);
+            ShowRawContents(st, lines, st.AdministrationDate, i - 1, st.ItemCount);
             showMessage(MsgKind::Warning, IncompleteFileText);
             st.ExportWithoutInfo = false;
             return;
         }
     }
 
-    // Closing line: untimely-press counter, and for tests 2, 3, 4 a second number.
-    // (Only a count of 0 in the file name can leave no line for it.)
+    // Closing line, in the test's layout: the untimely-press counter, and for some
+    // tests a second number. (Only a count of 0 in the file name can leave no line
+    // for it.)
     if (idx < dataEnd) {
         const QString &l = lines.at(idx);
         QString problem;
         int used = 0;
         int first = 0;
         bool ok = parseNumberLine(l, &first, &problem, &used);
-        if (ok && (st.TestIndex == 2 || st.TestIndex == 3 || st.TestIndex == 4)) {
+        if (ok && closingLineNumbers(closingLayoutOf(st.TestIndex)) == 2) {
             int second = 0;
             ok = parseNumberLine(l.mid(used), &second, &problem);
             if (!ok && l.mid(used).trimmed().isEmpty())
@@ -381,7 +384,7 @@ void ReadResultFile(AnalysisState &st)
         ++idx;
         st.UntimelyCount = first;
         if (st.UntimelyCount > 0)
-            ReportError(st, 5);
+            ReportError(st, AnalysisUntimelyCount);
         else
             st.UntimelyCount = -st.UntimelyCount;
     }
@@ -391,11 +394,11 @@ void ReadResultFile(AnalysisState &st)
     // the statistics cannot be made, and the program must not end over it. The file
     // name is at fault (error 1, even when extra lines cleared it), no statistics,
     // and no new limit either.
-    if (!statisticsCoverCount(st.TestIndex, st.N)) {
+    if (!statisticsCoverCount(st.TestIndex, st.ItemCount)) {
         if (nameError)
-            st.AnalysisError = 1;
+            st.AnalysisError = AnalysisBadFileName;
         else
-            ReportError(st, 1);
+            ReportError(st, AnalysisBadFileName);
         st.LimiteEnabled = false;
     }
     CollectDataLines(st, lines);

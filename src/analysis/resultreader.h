@@ -33,8 +33,8 @@ bool itemCountOfFileName(const QString &fileName, bool stopAtDash, int *n);
 // forces the export with information and returns "illimité" (else an empty text).
 QString ParseHeaderLine(AnalysisState &st, const QString &line, int nameEnd);
 
-// Report made of the file's lines only (incomplete or endless file, expectedCount 999
-// for the latter). Also loads the notes and fills DStr. Disables Limite/Effacer.
+// Report made of the file's lines only (incomplete or endless file, expectedCount
+// EndlessCountInName for the latter). Also loads the notes and fills DataLines. Disables Limite/Effacer.
 void ShowRawContents(AnalysisState &st, const QStringList &lines, const QString &date,
                      int shownCount, int expectedCount);
 

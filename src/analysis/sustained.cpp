@@ -7,6 +7,7 @@
 #include "analysis/stats.h"
 #include "platform/messages.h"
 #include "battery/testtable.h"
+#include "shell/naming.h"
 
 #include <algorithm>
 
@@ -51,7 +52,7 @@ void keepWholeFile(AnalysisState &st, const QStringList &lines)
 void WriteSustainedReport(AnalysisState &st, const SustainedTally &tally)
 {
     const SustainedCounters &c = tally.counters();
-    const int n = st.N;
+    const int n = st.ItemCount;
     const int speed = (st.SpeedIndex >= 0 && st.SpeedIndex < int(SpeedTable.size()))
         ? SpeedTable[st.SpeedIndex] : SpeedTable[3];
 
@@ -114,8 +115,8 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
     // Item count: between the first "_" and the "-" of the speed (or the first ".").
     int n = 0;
     if (!itemCountOfFileName(st.FileName, true, &n))
-        ReportError(st, 1);
-    st.N = n;
+        ReportError(st, AnalysisBadFileName);
+    st.ItemCount = n;
 
     QStringList lines;
     QString error;
@@ -132,14 +133,14 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
     if (ParseHeaderLine(st, header, underscore + 2) == QStringLiteral("illimité")) {
         // This test never writes an endless series. Such a file is only listed, so
         // that its lines are kept when the window rewrites it with the notes.
-        ShowRawContents(st, lines, st.AdministrationDate, 15, 999);
+        ShowRawContents(st, lines, st.AdministrationDate, 15, EndlessCountInName);
         st.AnalysisError = AnalysisUnlimited;
         return true;
     }
 
     // Line 2: the practice runs. A file that stops before it is incomplete.
     if (lines.size() < 2 || lines.at(1) == NotesMarker) {
-        ReportError(st, 2);
+        ReportError(st, AnalysisIncomplete);
         ShowRawContents(st, lines, st.AdministrationDate, 0, n);
         showWarning(IncompleteFileText);
         return true;
@@ -157,7 +158,7 @@ bool ReadSustainedAttentionFile(AnalysisState &st)
         // A "[Notes]" line where an item is expected: the file was analysed while it
         // was incomplete, and its notes follow; it is still incomplete.
         if (index >= lines.size() || lines.at(index) == NotesMarker) {
-            ReportError(st, 2);
+            ReportError(st, AnalysisIncomplete);
             ShowRawContents(st, lines, st.AdministrationDate, i - 1, n);
             showWarning(IncompleteFileText);
             return true;

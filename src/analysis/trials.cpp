@@ -45,27 +45,40 @@ void appendRow(QByteArray *out, const FileColumns &f, const ItemRow &r)
     *out += (f.leading + u'\t' + cells.join(u'\t') + u'\n').toUtf8();
 }
 
+// The symbol of a go/no-go item, named after the series code its test's go rule reads.
 QString symbolOf(int testIndex, int position)
 {
-    if (testIndex == 3)
-        return seriesChar(TrsSeries, position) == u'+' ? QStringLiteral("cross") : QStringLiteral("ring");
-    if (testIndex == 4) {
-        switch (seriesChar(TrdSeries, position).unicode()) {
+    const TestEntry *entry = testEntryAt(testIndex);
+    const QChar code = seriesChar(testSeries(testIndex), position);
+    switch (entry ? entry->goRule : GoRule::EveryItem) {
+    case GoRule::EveryItem:
+        break;
+    case GoRule::CrossNotRing:
+        return code == u'+' ? QStringLiteral("cross") : QStringLiteral("ring");
+    case GoRule::RedCrossBlueRing:
+        switch (code.unicode()) {
         case u'1': return QStringLiteral("red_cross");
         case u'2': return QStringLiteral("blue_ring");
         case u'3': return QStringLiteral("red_ring");
         case u'4': return QStringLiteral("blue_cross");
         }
+        break;
     }
     return NA;
 }
 
 QString modalityOf(int testIndex, int position)
 {
-    if (testIndex == 5)
+    const TestEntry *entry = testEntryAt(testIndex);
+    switch (entry ? entry->modality : Modality::Visual) {
+    case Modality::Visual:
+        break;
+    case Modality::Auditory:
         return QStringLiteral("auditory");
-    if (testIndex == 6)
-        return seriesChar(TrmSeries, position) == u'A' ? QStringLiteral("auditory") : QStringLiteral("visual");
+    case Modality::Mixed:
+        return seriesChar(testSeries(testIndex), position) == u'A' ? QStringLiteral("auditory")
+                                                                    : QStringLiteral("visual");
+    }
     return QStringLiteral("visual");
 }
 
@@ -102,7 +115,7 @@ ItemRow itemRow(int testIndex, int n, int item, int position, int value)
     }
     r.symbol = symbolOf(testIndex, position);
     r.modality = modalityOf(testIndex, position);
-    if (testIndex != 6 && statisticsCoverCount(testIndex, n)) {
+    if (!modalitySplit(testIndex) && statisticsCoverCount(testIndex, n)) {
         int internalError = 0;
         const int fp = foreperiodOf(testIndex, n, position, &internalError);
         if (internalError == 0 && fp > 0)
@@ -194,7 +207,7 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
     // The leading columns are known once the state is: rows are gathered first.
     QList<ItemRow> items;
     QList<ItemRow> closing;
-    if (t == SpeedTestIndex) {
+    if (readsStream(t)) {
         int item = 0;
         while (idx < dataEnd && item < SustainedItemCount) {
             const SustainedLine line = parseSustainedLine(lines.at(idx));
@@ -215,13 +228,13 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
             if (!parseNumberLine(lines.at(idx), &value, &problem, &used))
                 return malformed(idx, problem);
             if (value <= 0 || (!endless && item == n)) {
-                // The closing line: the untimely presses, and for test 2 the presses at
-                // the fixation point.
+                // The closing line: the untimely presses, and for the fixation test the
+                // presses at the fixation point.
                 ItemRow r;
                 r.value = QString::number(value < 0 ? -qint64(value) : qint64(value));
                 r.outcome = QStringLiteral("untimely");
                 closing << r;
-                if (t == 2) {
+                if (closingLayoutOf(t) == ClosingLayout::UntimelyAndFixation) {
                     int second = 0;
                     if (!parseNumberLine(lines.at(idx).mid(used), &second, &problem))
                         return malformed(idx, problem);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <QStringView>
 #include <array>
 #include <span>
 
@@ -54,20 +55,106 @@ enum class ForeperiodSeries {
     None,       // no foreperiods (stream)
 };
 
+// The closing line a run writes after its last item, and the analysis reads back.
+enum class ClosingLayout {
+    Untimely,               // "<untimely>": the untimely-press counter (0 or negative)
+    UntimelyAndFixation,    // "<untimely> <presses while the fixation point was up>"
+    UntimelyAndFalseAlarms, // "<untimely> <false alarms>"
+    None,                   // no closing line (the stream)
+};
+
+// How many numbers a closing line of that layout holds.
+constexpr int closingLineNumbers(ClosingLayout layout)
+{
+    switch (layout) {
+    case ClosingLayout::Untimely: return 1;
+    case ClosingLayout::UntimelyAndFixation:
+    case ClosingLayout::UntimelyAndFalseAlarms: return 2;
+    case ClosingLayout::None: return 0;
+    }
+    return 0;
+}
+
+// The closing line of a run in that layout (empty for None); `second` is the
+// layout's second number.
+QString closingLineText(ClosingLayout layout, int untimely, int second);
+
+// Which stimuli ask for a press.
+enum class GoRule {
+    EveryItem,         // every stimulus
+    CrossNotRing,      // the cross "+" goes, the ring "0" does not
+    RedCrossBlueRing,  // "1" red cross and "2" blue ring go; "3" red ring and "4" blue cross do not
+};
+
+// Whether the stimulus of series code `code` asks for a press under `rule`.
+constexpr bool isGoCode(GoRule rule, char16_t code)
+{
+    switch (rule) {
+    case GoRule::EveryItem: return true;
+    case GoRule::CrossNotRing: return code == u'+';
+    case GoRule::RedCrossBlueRing: return code == u'1' || code == u'2';
+    }
+    return true;
+}
+
+// What the stimuli are perceived through.
+enum class Modality {
+    Visual,
+    Auditory,
+    Mixed, // visual or auditory by the series ("V", "A"): the analysis splits the times
+};
+
+// A text of the table: a UTF-16 literal, handed out as a QString.
+class TableText {
+public:
+    template <size_t N> constexpr TableText(const char16_t (&text)[N]) : m_text(text, qsizetype(N - 1)) {}
+    constexpr QStringView view() const { return m_text; }
+    operator QString() const { return m_text.toString(); }
+    friend bool operator==(const TableText &a, const QString &b) { return a.m_text == b; }
+
+private:
+    QStringView m_text;
+};
+
+// Everything that defines one test: what the main and instructions windows show,
+// how a run goes (scheme, series, closing line, go rule), and how the analysis
+// groups its items. The engine writes the closing line in `closing` and the
+// go/no-go programme asks `goRule`; the analysis reads them from here too. The
+// window of each test, which builds the test's programme (src/epreuves), sits in a
+// table of its own indexed by the same TestId (src/epreuves/widgets/testwindows.cpp).
+// Both tables are checked whole at compile time.
 struct TestEntry {
     TestId id;
-    QString listCaption;   // caption in the main window's list
-    QString title;         // instructions window and report title
-    QString extension;     // result-file extension
+    TableText listCaption; // caption in the main window's list
+    TableText title;       // instructions window and report title
+    TableText extension;   // result-file extension
     int timeLimitSeconds;  // response window
     CountChoice counts;
     bool endlessAllowed;
-    bool grid;             // stimulus positions from the 8 x 8 / 6 x 6 grids
+    bool grid;             // stimulus positions from the 8 x 8 / 6 x 6 grids: the
+                           // analysis adds the region statistics (sides, halves, quarters)
     ForeperiodSeries series;
     int practiceItems;     // items of a practice run
     ProtocolScheme scheme;
-    const char *window;    // the test window's class
+    ClosingLayout closing;
+    GoRule goRule;         // the analysis keeps the times of go items only
+    Modality modality;
     bool responseRulePicture; // the instructions show the response rule picture
+    // Analysis: raw scores per row of the score table (16, 32 or 64 items), digits of
+    // a score cell, and the rejection limit in seconds proposed by "Limite" and taken
+    // for an empty limit.
+    int scoresPerRow;
+    int scoreDigits;
+    TableText proposedLimit;
+    TableText defaultLimit;
+
+    // The analysis reads the file as a stream of characters (Attention soutenue).
+    constexpr bool readAsStream() const { return scheme == ProtocolScheme::Stream; }
+    // The report has the go/no-go columns: omissions and kept times of go items only,
+    // false alarms from the closing line.
+    constexpr bool goNoGo() const { return goRule != GoRule::EveryItem; }
+    // The analysis splits the times by modality (TR mixte, 65 items from item 0).
+    constexpr bool modalitySplit() const { return modality == Modality::Mixed; }
 };
 
 // The table of the ten tests, by test index.

@@ -7,10 +7,10 @@
 
 namespace zoka {
 
-AttentionSoutenueProgramme::AttentionSoutenueProgramme(StimulusSurface &surface, int caract,
+AttentionSoutenueProgramme::AttentionSoutenueProgramme(StimulusSurface &surface, int character,
                                                        int mask, SoundPlayer &errorSound,
                                                        FaceCheck faceCheck)
-    : m_surface(surface), m_caract(caract), m_mask(mask), m_errorSound(errorSound),
+    : m_surface(surface), m_character(character), m_mask(mask), m_errorSound(errorSound),
       m_faceCheck(std::move(faceCheck))
 {
 }
@@ -21,10 +21,10 @@ bool AttentionSoutenueProgramme::begin(const RunSetup &setup)
     m_itemCount = setup.itemCount;
     m_practice = setup.practice;
     m_soundUsable = false;
-    m_surface.setShown(m_caract, false);
+    m_surface.setShown(m_character, false);
     m_surface.setShown(m_mask, false);
-    m_surface.moveTo(m_caract, CaractBox.left(), CaractBox.top());
-    m_surface.moveTo(m_mask, CaractBox.left(), CaractBox.top());
+    m_surface.moveTo(m_character, CharacterBox.left(), CharacterBox.top());
+    m_surface.moveTo(m_mask, CharacterBox.left(), CharacterBox.top());
     m_surface.drawNow();
 
     // Every item needs its character: a run never goes past its stream.
@@ -55,9 +55,9 @@ QChar AttentionSoutenueProgramme::character(int position) const
 // The mask goes up over the box and the character waits under it.
 void AttentionSoutenueProgramme::prepare(int position)
 {
-    m_surface.setShown(m_caract, false);
-    m_surface.setText(m_caract, QString(character(position)));
-    m_surface.setFont(m_caract, Face, pixelsOfPoints(sustainedCharacterPoints(position)), false);
+    m_surface.setShown(m_character, false);
+    m_surface.setText(m_character, QString(character(position)));
+    m_surface.setFont(m_character, Face, pixelsOfPoints(sustainedCharacterPoints(position)), false);
     m_surface.setShown(m_mask, true);
     m_surface.drawNow();
 }
@@ -65,7 +65,7 @@ void AttentionSoutenueProgramme::prepare(int position)
 void AttentionSoutenueProgramme::present(int)
 {
     m_surface.setShown(m_mask, false);
-    m_surface.setShown(m_caract, true);
+    m_surface.setShown(m_character, true);
     m_surface.drawNow();
 }
 
@@ -73,7 +73,7 @@ void AttentionSoutenueProgramme::present(int)
 // same drawing (prepare), so that the box never shows white between the two.
 void AttentionSoutenueProgramme::withdraw(int position)
 {
-    m_surface.setShown(m_caract, false);
+    m_surface.setShown(m_character, false);
     if (position >= m_itemCount)
         m_surface.drawNow();
 }
@@ -99,7 +99,7 @@ QString AttentionSoutenueProgramme::itemLine(int position, qint64 value) const
 // character left up by the stop key) may show when it comes up.
 void AttentionSoutenueProgramme::end()
 {
-    m_surface.setShown(m_caract, false);
+    m_surface.setShown(m_character, false);
     m_surface.setShown(m_mask, false);
     m_soundUsable = false;
     m_errorSound.close();

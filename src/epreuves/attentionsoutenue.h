@@ -15,8 +15,8 @@ class SoundPlayer;
 // writes each item as its character and its code.
 class AttentionSoutenueProgramme final : public StimulusProgramme {
 public:
-    // Caract and Mask: the same box of the stage.
-    static constexpr QRect CaractBox{325, 217, 150, 176};
+    // The character and the mask: the same box of the stage.
+    static constexpr QRect CharacterBox{325, 217, 150, 176};
     static constexpr quint32 MaskColour = 0xFFFFFF00; // pure yellow
     static constexpr quint32 TextColour = 0xFF000000;
     static inline const QString Face = QStringLiteral("Times New Roman");
@@ -28,10 +28,9 @@ public:
     // `caract` (a text element) and `mask` (a filled element) are elements of
     // `surface`; `errorSound` plays SonErr.wav; `faceCheck` (may be empty) says
     // whether the face can be drawn.
-    AttentionSoutenueProgramme(StimulusSurface &surface, int caract, int mask,
+    AttentionSoutenueProgramme(StimulusSurface &surface, int character, int mask,
                                SoundPlayer &errorSound, FaceCheck faceCheck = {});
 
-    ProtocolScheme scheme() const override { return ProtocolScheme::Stream; }
     bool begin(const RunSetup &setup) override;
     void prepare(int position) override;
     void present(int position) override;
@@ -39,7 +38,6 @@ public:
     void responded(int position) override;
     void maskPress(int position) override;
     QString itemLine(int position, qint64 value) const override;
-    std::optional<QString> closingLine(int) const override { return std::nullopt; }
     void end() override;
 
     // The character at a position of the run's stream (1-based); a null char outside.
@@ -49,7 +47,7 @@ private:
     void playError();
 
     StimulusSurface &m_surface;
-    int m_caract;
+    int m_character;
     int m_mask;
     SoundPlayer &m_errorSound;
     FaceCheck m_faceCheck;

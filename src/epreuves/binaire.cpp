@@ -34,6 +34,8 @@ bool GoNoGoProgramme::begin(const RunSetup &setup)
 {
     m_practice = setup.practice;
     m_series = setup.stimulusSeries;
+    const TestEntry *entry = testEntryAt(setup.testIndex);
+    m_goRule = entry ? entry->goRule : GoRule::EveryItem;
     m_falseAlarms = 0;
     m_shown = -1;
     for (const Symbol &s : m_symbols)
@@ -80,24 +82,19 @@ bool GoNoGoProgramme::timeoutEndsItem(int position) const
 {
     // A practice go symbol stays up until the patient presses.
     const Symbol *s = symbolAt(position);
-    return !(m_practice && s && s->go);
+    return !(m_practice && s && isGo(*s));
 }
 
 void GoNoGoProgramme::responded(int position)
 {
     const Symbol *s = symbolAt(position);
-    if (!s || s->go)
+    if (!s || isGo(*s))
         return;
     ++m_falseAlarms;
     if (m_practice) {
         m_player->rewind();
         m_player->play();
     }
-}
-
-std::optional<QString> GoNoGoProgramme::closingLine(int untimely) const
-{
-    return QString::number(untimely) + QLatin1Char(' ') + QString::number(m_falseAlarms);
 }
 
 void GoNoGoProgramme::end()
@@ -110,23 +107,23 @@ void GoNoGoProgramme::end()
     m_shown = -1;
 }
 
-QList<GoNoGoProgramme::Symbol> SimpleBinaire::symbols(int label1, int label2)
+QList<GoNoGoProgramme::Symbol> SimpleBinaire::symbols(int cross, int ring)
 {
-    return {{QLatin1Char('+'), label1, true}, {QLatin1Char('0'), label2, false}};
+    return {{QLatin1Char('+'), cross}, {QLatin1Char('0'), ring}};
 }
 
-const std::array<DoubleBinaire::Label, 4> DoubleBinaire::Labels = {{
-    {QLatin1Char('1'), "+", Red, SimpleBinaire::Label1Box, SimpleBinaire::Label1Cell, true},
-    {QLatin1Char('2'), "O", Blue, SimpleBinaire::Label2Box, SimpleBinaire::Label2Cell, true},
-    {QLatin1Char('3'), "O", Red, SimpleBinaire::Label2Box, SimpleBinaire::Label2Cell, false},
-    {QLatin1Char('4'), "+", Blue, SimpleBinaire::Label1Box, SimpleBinaire::Label1Cell, false},
+const std::array<DoubleBinaire::Symbol, 4> DoubleBinaire::Symbols = {{
+    {QLatin1Char('1'), "+", Red, SimpleBinaire::CrossBox, SimpleBinaire::CrossCell},
+    {QLatin1Char('2'), "O", Blue, SimpleBinaire::RingBox, SimpleBinaire::RingCell},
+    {QLatin1Char('3'), "O", Red, SimpleBinaire::RingBox, SimpleBinaire::RingCell},
+    {QLatin1Char('4'), "+", Blue, SimpleBinaire::CrossBox, SimpleBinaire::CrossCell},
 }};
 
 QList<GoNoGoProgramme::Symbol> DoubleBinaire::symbols(const std::array<int, 4> &elements)
 {
     QList<GoNoGoProgramme::Symbol> out;
-    for (size_t i = 0; i < Labels.size(); ++i)
-        out.append({Labels[i].code, elements[i], Labels[i].go});
+    for (size_t i = 0; i < Symbols.size(); ++i)
+        out.append({Symbols[i].code, elements[i]});
     return out;
 }
 

@@ -20,12 +20,12 @@ class SoundPlayer;
 // counter and the false alarms.
 class GoNoGoProgramme : public StimulusProgramme {
 public:
-    // One symbol of the series: its code, the stage element showing it, whether it
-    // asks for a press.
+    // One symbol of the series: its code and the stage element showing it. Whether
+    // it asks for a press is the test's go rule (the test table), which the analysis
+    // reads too.
     struct Symbol {
         QChar code;
         int element;
-        bool go;
     };
 
     static constexpr const char *SonErrFile = "SonErr.wav";
@@ -41,7 +41,7 @@ public:
     void withdraw(int position) override;
     bool timeoutEndsItem(int position) const override;
     void responded(int position) override;
-    std::optional<QString> closingLine(int untimely) const override;
+    int closingSecondCount() const override { return m_falseAlarms; }
     void end() override;
 
     int falseAlarms() const { return m_falseAlarms; }
@@ -49,11 +49,13 @@ public:
 
 private:
     const Symbol *symbolAt(int position) const;
+    bool isGo(const Symbol &s) const { return isGoCode(m_goRule, s.code.unicode()); }
 
     StimulusSurface &m_surface;
     QList<Symbol> m_symbols;
     std::unique_ptr<SoundPlayer> m_player;
     QString m_series;
+    GoRule m_goRule = GoRule::EveryItem;
     bool m_practice = false;
     int m_falseAlarms = 0;
     int m_shown = -1; // element up, -1 for none
@@ -62,12 +64,12 @@ private:
 // "TR simple binaire": the cross "+" (go) and the ring, held as "0" in the series
 // (no-go), black on white.
 struct SimpleBinaire {
-    // Label1, the cross: Tahoma bold, 68-pixel cell; Label2, the ring: 60-pixel cell.
-    static constexpr QRect Label1Box{378, 263, 46, 68};
-    static constexpr QRect Label2Box{382, 269, 39, 60};
-    static constexpr int Label1Cell = 68;
-    static constexpr int Label2Cell = 60;
-    static QList<GoNoGoProgramme::Symbol> symbols(int label1, int label2);
+    // The cross: Tahoma bold, 68-pixel cell; the ring: 60-pixel cell.
+    static constexpr QRect CrossBox{378, 263, 46, 68};
+    static constexpr QRect RingBox{382, 269, 39, 60};
+    static constexpr int CrossCell = 68;
+    static constexpr int RingCell = 60;
+    static QList<GoNoGoProgramme::Symbol> symbols(int cross, int ring);
 };
 
 // "TR double binaire": codes "1" red cross and "2" blue ring (go), "3" red ring and
@@ -75,16 +77,15 @@ struct SimpleBinaire {
 struct DoubleBinaire {
     static constexpr quint32 Red = 0xFFFF0000;
     static constexpr quint32 Blue = 0xFF0000FF;
-    // Labels 1-4 in order: code, text, colour, box, cell height.
-    struct Label {
+    // Symbols of codes "1" to "4" in order: code, text, colour, box, cell height.
+    struct Symbol {
         QChar code;
         const char *text;
         quint32 colour;
         QRect box;
         int cell;
-        bool go;
     };
-    static const std::array<Label, 4> Labels;
+    static const std::array<Symbol, 4> Symbols;
     static QList<GoNoGoProgramme::Symbol> symbols(const std::array<int, 4> &elements);
 };
 

@@ -14,7 +14,7 @@ bool LateraliseProgramme::begin(const RunSetup &setup)
 {
     m_top = setup.stimulusTop;
     m_left = setup.stimulusLeft;
-    m_surface.setShown(m_shape1, false);
+    m_surface.setShown(m_square, false);
     prepare(1);
     m_surface.drawNow();
     return true;
@@ -24,24 +24,24 @@ void LateraliseProgramme::prepare(int position)
 {
     if (position < 1 || position >= int(m_top.size()))
         return;
-    m_surface.moveTo(m_shape1, m_left[size_t(position)], m_top[size_t(position)]);
+    m_surface.moveTo(m_square, m_left[size_t(position)], m_top[size_t(position)]);
 }
 
 void LateraliseProgramme::present(int)
 {
-    m_surface.setShown(m_shape1, true);
+    m_surface.setShown(m_square, true);
     m_surface.drawNow();
 }
 
 void LateraliseProgramme::withdraw(int)
 {
-    m_surface.setShown(m_shape1, false);
+    m_surface.setShown(m_square, false);
     m_surface.drawNow();
 }
 
 // The run is over: what is up stays on the screen until the window closes, but the
 // window opens on a blank stage for the next run.
-void LateraliseProgramme::end() { m_surface.setShown(m_shape1, false); }
+void LateraliseProgramme::end() { m_surface.setShown(m_square, false); }
 
 QString pictureErrorText(const QString &path, const QString &reason)
 {
@@ -49,27 +49,27 @@ QString pictureErrorText(const QString &path, const QString &reason)
         .arg(QFileInfo(path).fileName(), reason, QDir::toNativeSeparators(path));
 }
 
-LateraliseFixationProgramme::LateraliseFixationProgramme(StimulusSurface &surface, int shape1,
-                                                         int shape2, int ptFix, TrialTimer &timer2)
-    : LateraliseProgramme(surface, shape1), m_shape2(shape2), m_ptFix(ptFix), m_timer2(timer2)
+LateraliseFixationProgramme::LateraliseFixationProgramme(StimulusSurface &surface, int square,
+                                                         int frame, int point, TrialTimer &fixationTimer)
+    : LateraliseProgramme(surface, square), m_frame(frame), m_point(point), m_fixationTimer(fixationTimer)
 {
-    m_timer2.setCallback([this] { timer2Fired(); });
+    m_fixationTimer.setCallback([this] { fixationTimerFired(); });
 }
 
 LateraliseFixationProgramme::~LateraliseFixationProgramme()
 {
-    m_timer2.stop();
-    m_timer2.setCallback({});
+    m_fixationTimer.stop();
+    m_fixationTimer.setCallback({});
 }
 
 bool LateraliseFixationProgramme::begin(const RunSetup &setup)
 {
     m_running = false;
-    m_timer2.stop();
-    m_surface.setShown(m_ptFix, false);
+    m_fixationTimer.stop();
+    m_surface.setShown(m_point, false);
     // The point is read again at every start, so that the file in the program
     // directory is what the patient sees.
-    const QString path = setup.dataFile(QLatin1String(PtFixFile));
+    const QString path = setup.dataFile(QLatin1String(PointFile));
     QFile file(path);
     if (!file.exists()) {
         showError(pictureErrorText(path, QStringLiteral("fichier introuvable")));
@@ -79,13 +79,13 @@ bool LateraliseFixationProgramme::begin(const RunSetup &setup)
         showError(pictureErrorText(path, QStringLiteral("le fichier ne peut pas être lu")));
         return false;
     }
-    if (!m_surface.setPicture(m_ptFix, file.readAll())) {
+    if (!m_surface.setPicture(m_point, file.readAll())) {
         showError(pictureErrorText(path, QStringLiteral("le fichier n'est pas une image lisible")));
         return false;
     }
-    m_surface.moveTo(m_ptFix, PtFixBox.left(), PtFixBox.top());
-    m_surface.moveTo(m_shape2, Shape2Box.left(), Shape2Box.top());
-    m_surface.setShown(m_shape2, true);
+    m_surface.moveTo(m_point, PointBox.left(), PointBox.top());
+    m_surface.moveTo(m_frame, FrameBox.left(), FrameBox.top());
+    m_surface.setShown(m_frame, true);
     m_schedule = setup.fixationSeconds;
     m_fixationPresses = 0;
     m_running = true;
@@ -96,42 +96,37 @@ void LateraliseFixationProgramme::foreperiodStarted(int position)
 {
     const int f = position >= 1 && position <= m_schedule.size() ? m_schedule[position - 1] : 0;
     if (f > 0)
-        m_timer2.start(f * 1000);
+        m_fixationTimer.start(f * 1000);
     else
-        m_timer2.stop();
+        m_fixationTimer.stop();
 }
 
 // Fixation timer: the point comes up for 500 ms, then goes.
-void LateraliseFixationProgramme::timer2Fired()
+void LateraliseFixationProgramme::fixationTimerFired()
 {
     if (!m_running)
         return;
-    if (!m_surface.isShown(m_ptFix)) {
-        m_surface.setShown(m_ptFix, true);
-        m_timer2.start(FixationShownMs);
+    if (!m_surface.isShown(m_point)) {
+        m_surface.setShown(m_point, true);
+        m_fixationTimer.start(FixationShownMs);
     } else {
-        m_surface.setShown(m_ptFix, false);
+        m_surface.setShown(m_point, false);
     }
     m_surface.drawNow();
 }
 
 void LateraliseFixationProgramme::untimelyPress()
 {
-    if (m_surface.isShown(m_ptFix))
+    if (m_surface.isShown(m_point))
         ++m_fixationPresses;
-}
-
-std::optional<QString> LateraliseFixationProgramme::closingLine(int untimely) const
-{
-    return QString::number(untimely) + QLatin1Char(' ') + QString::number(m_fixationPresses);
 }
 
 void LateraliseFixationProgramme::end()
 {
     // A point that is up at the stop key stays until the window closes.
     m_running = false;
-    m_timer2.stop();
-    m_surface.setShown(m_ptFix, false);
+    m_fixationTimer.stop();
+    m_surface.setShown(m_point, false);
     LateraliseProgramme::end();
 }
 

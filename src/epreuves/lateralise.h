@@ -15,11 +15,11 @@ class TrialTimer;
 // cell of item k given by the run's positions (stimulusLeft/stimulusTop).
 class LateraliseProgramme : public StimulusProgramme {
 public:
-    // Shape1: filled black square with a black outline, 21 x 21.
-    static constexpr QSize Shape1Size{21, 21};
+    // The square: filled black square with a black outline, 21 x 21.
+    static constexpr QSize SquareSize{21, 21};
 
-    LateraliseProgramme(StimulusSurface &surface, int shape1)
-        : m_surface(surface), m_shape1(shape1)
+    LateraliseProgramme(StimulusSurface &surface, int square)
+        : m_surface(surface), m_square(square)
     {
     }
 
@@ -31,7 +31,7 @@ public:
 
 protected:
     StimulusSurface &m_surface;
-    int m_shape1;
+    int m_square;
     std::array<int, 65> m_top{};
     std::array<int, 65> m_left{};
 };
@@ -42,33 +42,33 @@ protected:
 // point is up are counted apart (and as untimely presses too).
 class LateraliseFixationProgramme final : public LateraliseProgramme {
 public:
-    // Shape2, the frame: a 1-pixel black outline. PtFix, the point: the picture of
-    // PtFixFile at its natural size from the box's top-left corner.
-    static constexpr QRect Shape2Box{385, 274, 25, 25};
-    static constexpr QRect PtFixBox{386, 275, 25, 25};
+    // The frame: a 1-pixel black outline. The point: the picture of
+    // PointFile at its natural size from the box's top-left corner.
+    static constexpr QRect FrameBox{385, 274, 25, 25};
+    static constexpr QRect PointBox{386, 275, 25, 25};
     static constexpr int FixationShownMs = 500;
-    static constexpr const char *PtFixFile = "PtFix.bmp";
+    static constexpr const char *PointFile = "PtFix.bmp";
 
-    // `timer2` is the fixation timer (not owned).
-    LateraliseFixationProgramme(StimulusSurface &surface, int shape1, int shape2, int ptFix,
-                                TrialTimer &timer2);
+    // `fixationTimer` is the fixation timer (not owned).
+    LateraliseFixationProgramme(StimulusSurface &surface, int square, int frame, int point,
+                                TrialTimer &fixationTimer);
     ~LateraliseFixationProgramme() override;
 
     bool begin(const RunSetup &setup) override;
     void foreperiodStarted(int position) override;
     void untimelyPress() override;
-    std::optional<QString> closingLine(int untimely) const override;
+    int closingSecondCount() const override { return m_fixationPresses; }
     void end() override;
 
     int fixationPresses() const { return m_fixationPresses; }
-    bool pointShown() const { return m_surface.isShown(m_ptFix); }
+    bool pointShown() const { return m_surface.isShown(m_point); }
 
 private:
-    void timer2Fired();
+    void fixationTimerFired();
 
-    int m_shape2;
-    int m_ptFix;
-    TrialTimer &m_timer2;
+    int m_frame;
+    int m_point;
+    TrialTimer &m_fixationTimer;
     QList<int> m_schedule;
     int m_fixationPresses = 0;
     bool m_running = false;

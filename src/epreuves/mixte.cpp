@@ -7,8 +7,8 @@ namespace zoka {
 
 bool MixteProgramme::begin(const RunSetup &setup)
 {
-    m_surface.moveTo(m_shape1, Shape1Box.left(), Shape1Box.top());
-    m_surface.setShown(m_shape1, false);
+    m_surface.moveTo(m_square, SquareBox.left(), SquareBox.top());
+    m_surface.setShown(m_square, false);
     m_surface.drawNow();
     m_series = setup.stimulusSeries;
     m_first = setup.practice ? 1 : 0;
@@ -38,7 +38,7 @@ void MixteProgramme::present(int position)
         m_tone.start();
         return;
     }
-    m_surface.setShown(m_shape1, true);
+    m_surface.setShown(m_square, true);
     m_surface.drawNow();
 }
 
@@ -48,7 +48,7 @@ void MixteProgramme::withdraw(int position)
         m_tone.stop();
         return;
     }
-    m_surface.setShown(m_shape1, false);
+    m_surface.setShown(m_square, false);
     m_surface.drawNow();
 }
 
@@ -62,7 +62,7 @@ PressKind MixteProgramme::classifyPress(int, bool showing, QPoint) const
 void MixteProgramme::end()
 {
     m_tone.close();
-    m_surface.setShown(m_shape1, false);
+    m_surface.setShown(m_square, false);
 }
 
 } // namespace zoka

@@ -12,10 +12,10 @@ namespace zoka {
 // has ended still answers it.
 class MixteProgramme final : public StimulusProgramme {
 public:
-    static constexpr QRect Shape1Box = VisuelCentreProgramme::Shape1Box;
+    static constexpr QRect SquareBox = VisuelCentreProgramme::SquareBox;
 
-    MixteProgramme(StimulusSurface &surface, int shape1, SoundPlayer &player)
-        : m_surface(surface), m_shape1(shape1), m_tone(player)
+    MixteProgramme(StimulusSurface &surface, int square, SoundPlayer &player)
+        : m_surface(surface), m_square(square), m_tone(player)
     {
     }
 
@@ -36,7 +36,7 @@ public:
 
 private:
     StimulusSurface &m_surface;
-    int m_shape1;
+    int m_square;
     ToneStimulus m_tone;
     QString m_series;
     int m_first = 1;

@@ -23,7 +23,6 @@ public:
     // name the face the target is drawn in and how to check it.
     PuceProgramme(StimulusSurface &surface, int target, QString face = {}, FaceCheck faceCheck = {});
 
-    ProtocolScheme scheme() const override { return ProtocolScheme::Pointing; }
     bool begin(const RunSetup &setup) override;
     void prepare(int position) override;
     void present(int position) override;

@@ -5,21 +5,21 @@ namespace zoka {
 
 bool VisuelCentreProgramme::begin(const RunSetup &)
 {
-    m_surface.moveTo(m_shape1, Shape1Box.left(), Shape1Box.top());
-    m_surface.setShown(m_shape1, false);
+    m_surface.moveTo(m_square, SquareBox.left(), SquareBox.top());
+    m_surface.setShown(m_square, false);
     m_surface.drawNow();
     return true;
 }
 
 void VisuelCentreProgramme::present(int)
 {
-    m_surface.setShown(m_shape1, true);
+    m_surface.setShown(m_square, true);
     m_surface.drawNow();
 }
 
 void VisuelCentreProgramme::withdraw(int)
 {
-    m_surface.setShown(m_shape1, false);
+    m_surface.setShown(m_square, false);
     m_surface.drawNow();
 }
 

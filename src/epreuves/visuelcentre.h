@@ -10,11 +10,11 @@ namespace zoka {
 // foreperiod of 1 to 7 s. The items differ only by their foreperiod.
 class VisuelCentreProgramme final : public StimulusProgramme {
 public:
-    // Shape1: filled black square with a black outline, x 390-410, y 290-310.
-    static constexpr QRect Shape1Box{390, 290, 21, 21};
+    // The square: filled black square with a black outline, x 390-410, y 290-310.
+    static constexpr QRect SquareBox{390, 290, 21, 21};
 
-    VisuelCentreProgramme(StimulusSurface &surface, int shape1)
-        : m_surface(surface), m_shape1(shape1)
+    VisuelCentreProgramme(StimulusSurface &surface, int square)
+        : m_surface(surface), m_square(square)
     {
     }
 
@@ -24,7 +24,7 @@ public:
 
 private:
     StimulusSurface &m_surface;
-    int m_shape1;
+    int m_square;
 };
 
 } // namespace zoka

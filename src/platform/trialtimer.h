@@ -44,7 +44,7 @@ private:
     QTimer m_timer;
 };
 
-// The trial timers of the windows (Timer1, a fixation timer, a phase timer) all come
+// The trial timers of the windows (the trial timer, a fixation timer, a phase timer) all come
 // from here: the precise timer unless a factory was installed (tests install one that
 // makes fake timers, so that whole runs of every window run on the fake clock).
 using TrialTimerFactory = std::function<std::unique_ptr<TrialTimer>()>;

@@ -29,6 +29,12 @@ int TestProtocol::foreperiodMs(int position) const
     return m_setup.foreperiods[position] * 1000;
 }
 
+ProtocolScheme TestProtocol::scheme() const
+{
+    const TestEntry *entry = testEntryAt(m_setup.testIndex);
+    return entry ? entry->scheme : ProtocolScheme::ReactionTime;
+}
+
 void TestProtocol::start(const RunSetup &setup)
 {
     m_timer.stop();
@@ -60,7 +66,7 @@ void TestProtocol::start(const RunSetup &setup)
     }
 
     m_position = m_programme.firstPosition();
-    switch (m_programme.scheme()) {
+    switch (scheme()) {
     case ProtocolScheme::ReactionTime:
         m_programme.prepare(m_position);
         startForeperiod(clock().tick());
@@ -127,7 +133,7 @@ void TestProtocol::startForeperiod(quint32 from)
 
 void TestProtocol::activate()
 {
-    if (m_state != State::Prepared || m_programme.scheme() != ProtocolScheme::Pointing)
+    if (m_state != State::Prepared || scheme() != ProtocolScheme::Pointing)
         return;
     m_position = m_programme.firstPosition();
     m_untimely = 0;
@@ -140,7 +146,7 @@ void TestProtocol::timerFired()
 {
     if (!running())
         return;
-    switch (m_programme.scheme()) {
+    switch (scheme()) {
     case ProtocolScheme::ReactionTime:
         if (m_state == State::Foreperiod)
             onset();
@@ -192,7 +198,7 @@ void TestProtocol::press(quint32 pressTick, QPoint stagePos)
     // A press timed before the onset (an input event handled after a drawing that
     // waited for its refresh) came while nothing was up yet.
     const bool showing = m_state == State::Showing && qint32(pressTick - m_onset) >= 0;
-    switch (m_programme.scheme()) {
+    switch (scheme()) {
     case ProtocolScheme::ReactionTime:
     case ProtocolScheme::Pointing:
         switch (m_programme.classifyPress(m_position, showing, stagePos)) {
@@ -200,7 +206,7 @@ void TestProtocol::press(quint32 pressTick, QPoint stagePos)
             quint32 elapsed = ticksBetween(m_onset, pressTick);
             if (elapsed == 0)
                 elapsed = 1;
-            if (m_programme.scheme() == ProtocolScheme::Pointing) {
+            if (scheme() == ProtocolScheme::Pointing) {
                 m_timer.stop();
                 pointingNext(elapsed);
             } else {
@@ -364,8 +370,10 @@ void TestProtocol::finish()
     m_programme.end();
     bool ok = true;
     if (m_writer.isOpen()) {
-        if (const auto closing = m_programme.closingLine(m_untimely))
-            ok = m_writer.writeLine(*closing);
+        const ClosingLayout closing = testEntryAt(m_setup.testIndex) ? testEntryAt(m_setup.testIndex)->closing
+                                                                     : ClosingLayout::Untimely;
+        if (closing != ClosingLayout::None)
+            ok = m_writer.writeLine(closingLineText(closing, m_untimely, m_programme.closingSecondCount()));
         ok = m_writer.close() && ok;
     }
     if (!ok)

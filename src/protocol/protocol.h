@@ -110,7 +110,6 @@ class StimulusProgramme {
 public:
     virtual ~StimulusProgramme() = default;
 
-    virtual ProtocolScheme scheme() const { return ProtocolScheme::ReactionTime; }
     // A new run: copy the series, reset the programme's counters, hide everything,
     // open the programme's resources. Return false to refuse the run after having
     // reported why (a sound or picture that cannot be loaded).
@@ -153,8 +152,9 @@ public:
     virtual void maskPress(int) {}
     // The item line for `value` (a time in ms, the omission value, or the stream code).
     virtual QString itemLine(int, qint64 value) const { return QString::number(value); }
-    // The closing line; none in the stream scheme.
-    virtual std::optional<QString> closingLine(int untimely) const { return QString::number(untimely); }
+    // The second number of the closing line, in the test's layout (fixation presses,
+    // false alarms); the engine writes the line, with the untimely-press counter.
+    virtual int closingSecondCount() const { return 0; }
     // The run is over: stop the programme's own timers, close its player.
     virtual void end() {}
     // What the programme knows of how its run was timed (a tone test: its sound
@@ -191,7 +191,7 @@ constexpr int StreamMaskMs = 250;
 // The protocol every test window follows: start, timer events (onset, time-out,
 // mask/character), the response routine, untimely presses, advancing, endless
 // series, the stop key, the finishing routine and file errors. Times come from
-// zoka::clock(); the trial timer is the window's Timer1. Onset and time-out are
+// zoka::clock(); the trial timer is the window's. Onset and time-out are
 // decided by the engine's own state, never by what a programme shows or plays.
 class TestProtocol {
 public:
@@ -239,6 +239,8 @@ private:
     void fail();
     bool writeItemLine(int position, qint64 value);
     int foreperiodMs(int position) const;
+    // The run's scheme, from the test table.
+    ProtocolScheme scheme() const;
     int leadMs(bool visual) const;
     void armUntil(quint32 due, bool visual);
     void presentVisual(int position, std::optional<quint32> due);

@@ -28,6 +28,7 @@
 #include "analysis/analysis.h"
 #include "analysis/export.h"
 #include "analysis/followup.h"
+#include "analysis/report.h"
 #include "analysis/trials.h"
 #include "platform/cp1252.h"
 #include "platform/fileerrors.h"
@@ -495,7 +496,7 @@ int main(int argc, char **argv)
             flushWhenLarge(output, writeError);
             continue;
         }
-        if (ok && st.LimiteEnabled && parts.testIndex != SpeedTestIndex) {
+        if (ok && st.LimiteEnabled && !readsStream(parts.testIndex)) {
             for (const QString &limit : limits) {
                 applyLimitAndAnalyse(st, limit);
                 if (st.InternalErrorCode != 0)

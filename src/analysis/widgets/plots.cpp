@@ -2,6 +2,7 @@
 #include "analysis/widgets/plots.h"
 
 #include "analysis/followup.h"
+#include "analysis/report.h"
 #include "analysis/reportwriter.h"
 
 
@@ -175,7 +176,7 @@ QChart *itemsChart(const PlotData &d)
     chart->addAxis(y, Qt::AlignLeft);
 
     const QColor medianColour = KeptColour.darker(140);
-    if (d.testIndex == 6) {
+    if (modalitySplit(d.testIndex)) {
         attach(chart, markers(counted(QStringLiteral("Visuel"), d.kept.size()), d.kept, KeptColour,
                               QScatterSeries::MarkerShapeCircle, 7), x, y);
         attach(chart, markers(counted(QStringLiteral("Auditif"), d.keptAuditory.size()), d.keptAuditory,
@@ -221,10 +222,10 @@ QChart *foreperiodChart(const PlotData &d)
 {
     QChart *chart = newChart(QStringLiteral("Temps médian par délai (temps retenus)"));
     auto *series = new QBarSeries;
-    auto *visual = new QBarSet(d.testIndex == 6 ? QStringLiteral("Visuel") : QStringLiteral("Médiane"));
+    auto *visual = new QBarSet(modalitySplit(d.testIndex) ? QStringLiteral("Visuel") : QStringLiteral("Médiane"));
     visual->setColor(KeptColour);
     QBarSet *auditory = nullptr;
-    if (d.testIndex == 6) {
+    if (modalitySplit(d.testIndex)) {
         auditory = new QBarSet(QStringLiteral("Auditif"));
         auditory->setColor(AuditoryColour);
     }
@@ -265,7 +266,7 @@ QChart *foreperiodChart(const PlotData &d)
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(x);
     series->attachAxis(y);
-    if (d.testIndex != 6)
+    if (!modalitySplit(d.testIndex))
         chart->legend()->hide();
     return chart;
 }

@@ -22,8 +22,12 @@ TestWindow::TestWindow(TestId test, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       m_testIndex(index(test)),
       m_stage(new StageWidget(this)),
-      m_timer1(makeTrialTimer())
+      m_trialTimer(makeTrialTimer())
 {
+    // The pointing tests show the hand (the programme decides in classifyPress()
+    // whether a press is on the target); every other test hides the pointer.
+    if (testEntry(test).scheme == ProtocolScheme::Pointing)
+        runPointer = Qt::PointingHandCursor;
     setModal(true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -52,15 +56,15 @@ void TestWindow::setProgramme(StimulusProgramme *programme)
 void TestWindow::setTrialTimer(std::unique_ptr<TrialTimer> timer)
 {
     m_protocol.reset();
-    m_timer1 = std::move(timer);
+    m_trialTimer = std::move(timer);
     makeProtocol();
 }
 
 void TestWindow::makeProtocol()
 {
     m_protocol.reset();
-    if (m_programme && m_timer1)
-        m_protocol = std::make_unique<TestProtocol>(*m_programme, *m_timer1, m_writer, *this);
+    if (m_programme && m_trialTimer)
+        m_protocol = std::make_unique<TestProtocol>(*m_programme, *m_trialTimer, m_writer, *this);
 }
 
 void TestWindow::takePointer()

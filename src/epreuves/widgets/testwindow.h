@@ -15,18 +15,16 @@
 namespace zoka {
 
 // What every test window shares: a borderless full-screen modal window showing the
-// 800 x 600 stage, the trial timer Timer1, the result file and the protocol engine.
+// 800 x 600 stage, the trial timer, the result file and the protocol engine.
 //
-// A test's window (see TForm1) adds, in its constructor:
+// A test's window (see VisuelCentreWindow) adds, in its constructor:
 //  - its stage elements (stage()->addElement: filled squares, outlines, texts,
 //    pictures), whose numbers it hands to its programme;
 //  - its programme, a StimulusProgramme of its own (plain logic in src/epreuves/),
 //    given with setProgramme(); the programme draws through the stage as a
 //    StimulusSurface and keeps its own counters; its extra timers come from
 //    makeTrialTimer() and its players from makeSoundPlayer(), so tests can fake them;
-//  - for the pointing tests: runPointer = Qt::PointingHandCursor (the programme
-//    decides in classifyPress() whether a press is on the target);
-// and its entry in testWindow() (testwindows.cpp). Everything else (file, header,
+// and its entry in the window table (testwindows.cpp). Everything else (file, header,
 // timing, presses, stop key, finishing, file errors, pointer) is done here.
 class TestWindow : public QDialog, public ProtocolHost {
 public:
@@ -36,7 +34,7 @@ public:
     int testIndex() const { return m_testIndex; }
     StageWidget *stage() const { return m_stage; }
     TestProtocol *protocol() const { return m_protocol.get(); }
-    TrialTimer &timer1() { return *m_timer1; }
+    TrialTimer &trialTimer() { return *m_trialTimer; }
 
     // Replaces the trial timer (tests drive the window with a fake one). Must be
     // called before the first run.
@@ -47,7 +45,8 @@ public:
     // The setup of the run being shown (or last shown).
     const RunSetup &runSetup() const { return m_setup; }
 
-    // The pointer shape of the run: hidden, or the hand for the pointing tests.
+    // The pointer shape of the run: hidden, or the hand for the pointing tests (the
+    // scheme of the test table).
     Qt::CursorShape runPointer = Qt::BlankCursor;
 
     // ProtocolHost
@@ -90,7 +89,7 @@ private:
     bool m_started = false;
     int m_exposeWaits = 0; // FormShow put off until the window is exposed
     StageWidget *m_stage;
-    std::unique_ptr<TrialTimer> m_timer1;
+    std::unique_ptr<TrialTimer> m_trialTimer;
     ResultWriter m_writer;
     StimulusProgramme *m_programme = nullptr;
     std::unique_ptr<TestProtocol> m_protocol;

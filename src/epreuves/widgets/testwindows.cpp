@@ -3,16 +3,18 @@
 
 #include "platform/messages.h"
 #include "shell/widgets/windows.h"
-#include "epreuves/widgets/tform1.h"
-#include "epreuves/widgets/tformtra.h"
-#include "epreuves/widgets/tformtrm.h"
-#include "epreuves/widgets/tformtas.h"
-#include "epreuves/widgets/tformtpa.h"
-#include "epreuves/widgets/tformtrl.h"
-#include "epreuves/widgets/tformtrs.h"
+#include "epreuves/widgets/attentionsoutenuewindow.h"
+#include "epreuves/widgets/auditifwindow.h"
+#include "epreuves/widgets/doublebinairewindow.h"
+#include "epreuves/widgets/lateralisefixationwindow.h"
+#include "epreuves/widgets/lateralisewindow.h"
+#include "epreuves/widgets/mixtewindow.h"
+#include "epreuves/widgets/puceasterisquewindow.h"
+#include "epreuves/widgets/pucecarrewindow.h"
+#include "epreuves/widgets/simplebinairewindow.h"
+#include "epreuves/widgets/visuelcentrewindow.h"
 
 #include <array>
-#include <functional>
 
 namespace zoka {
 
@@ -22,19 +24,33 @@ using WindowFactory = TestWindow *(*)(QWidget *parent);
 
 template <typename W> TestWindow *make(QWidget *parent) { return new W(parent); }
 
-// The window class of each test; nullptr where this version has none.
-const std::array<WindowFactory, TestCount> Factories = {
-    &make<TForm1>, // TR visuel centré
-    &make<TFormTrl>,  // TR latéralisé
-    &make<TFormTrfc>, // TR latéralisé + Fixation
-    &make<TFormTrs>,  // TR simple binaire
-    &make<TFormTrd>,  // TR double binaire
-    &make<TFormTra>,  // TR auditif
-    &make<TFormTrm>,  // TR mixte
-    &make<TFormTas>,  // Attention soutenue
-    &make<TFormTpa>,  // Puce astérisque
-    &make<TFormTpc>,  // Puce carré
+struct WindowEntry {
+    TestId id;
+    WindowFactory make;
 };
+
+// The window of each test, in the order of the test table.
+constexpr std::array<WindowEntry, TestCount> Windows = {{
+    {TestId::VisuelCentre, &make<VisuelCentreWindow>},
+    {TestId::Lateralise, &make<LateraliseWindow>},
+    {TestId::LateraliseFixation, &make<LateraliseFixationWindow>},
+    {TestId::SimpleBinaire, &make<SimpleBinaireWindow>},
+    {TestId::DoubleBinaire, &make<DoubleBinaireWindow>},
+    {TestId::Auditif, &make<AuditifWindow>},
+    {TestId::Mixte, &make<MixteWindow>},
+    {TestId::AttentionSoutenue, &make<AttentionSoutenueWindow>},
+    {TestId::PuceAsterisque, &make<PuceAsterisqueWindow>},
+    {TestId::PuceCarre, &make<PuceCarreWindow>},
+}};
+
+constexpr bool windowsComplete()
+{
+    for (int i = 0; i < TestCount; ++i)
+        if (index(Windows[size_t(i)].id) != i || !Windows[size_t(i)].make)
+            return false;
+    return true;
+}
+static_assert(windowsComplete(), "every test must have its window, in TestId order");
 
 // The test windows are made once and reused for every run.
 std::array<TestWindow *, TestCount> windows{};
@@ -43,11 +59,11 @@ std::array<TestWindow *, TestCount> windows{};
 
 TestWindow *testWindow(int testIndex)
 {
-    if (!isTestIndex(testIndex) || !Factories[size_t(testIndex)])
+    if (!isTestIndex(testIndex))
         return nullptr;
     TestWindow *&w = windows[size_t(testIndex)];
     if (!w)
-        w = Factories[size_t(testIndex)](mainWindow());
+        w = Windows[size_t(testIndex)].make(mainWindow());
     return w;
 }
 

@@ -13,14 +13,14 @@ namespace zoka {
 // The window of a test this version does not support: no trials, only a line
 // asking the patient to close it. It writes the date into "TRnul.nul" in the
 // results directory while it is up. No test of the battery opens it.
-class TFormTrNul final : public QDialog {
+class UnsupportedTestWindow final : public QDialog {
 public:
     static constexpr const char *FileName = "TRnul.nul";
 
-    explicit TFormTrNul(const QString &resultsDir, QWidget *parent = nullptr);
-    ~TFormTrNul() override;
+    explicit UnsupportedTestWindow(const QString &resultsDir, QWidget *parent = nullptr);
+    ~UnsupportedTestWindow() override;
 
-    QLabel *Label1;
+    QLabel *Message;
     QPushButton *Fermer;
 
     void FormShow();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "epreuves/widgets/tformtrnul.h"
+#include "epreuves/widgets/unsupportedtestwindow.h"
 
 #include "platform/messages.h"
 
@@ -10,15 +10,16 @@
 
 namespace zoka {
 
-TFormTrNul::TFormTrNul(const QString &resultsDir, QWidget *parent) : QDialog(parent), m_resultsDir(resultsDir)
+UnsupportedTestWindow::UnsupportedTestWindow(const QString &resultsDir, QWidget *parent)
+    : QDialog(parent), m_resultsDir(resultsDir)
 {
     setObjectName(QStringLiteral("FormTrNul"));
     setWindowTitle(QStringLiteral("FormTrNul"));
     setModal(true);
     resize(800, 360);
-    Label1 = new QLabel(QStringLiteral("Epreuve non supportée actuellement"), this);
-    Label1->move(320, 168);
-    Label1->adjustSize();
+    Message = new QLabel(QStringLiteral("Epreuve non supportée actuellement"), this);
+    Message->move(320, 168);
+    Message->adjustSize();
     Fermer = new QPushButton(QStringLiteral("Fermer"), this);
     Fermer->setGeometry(352, 224, 113, 41);
     Fermer->setDefault(true);
@@ -26,23 +27,23 @@ TFormTrNul::TFormTrNul(const QString &resultsDir, QWidget *parent) : QDialog(par
     connect(Fermer, &QPushButton::clicked, this, [this] { FermerClick(); });
 }
 
-TFormTrNul::~TFormTrNul()
+UnsupportedTestWindow::~UnsupportedTestWindow()
 {
     m_pointer.restore();
     m_file.abandon();
 }
 
-void TFormTrNul::showEvent(QShowEvent *e)
+void UnsupportedTestWindow::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
     if (!e->spontaneous())
         FormShow();
 }
 
-void TFormTrNul::FormShow()
+void UnsupportedTestWindow::FormShow()
 {
-    Label1->setText(QStringLiteral("Epreuve non supportée actuellement"));
-    Label1->adjustSize();
+    Message->setText(QStringLiteral("Epreuve non supportée actuellement"));
+    Message->adjustSize();
     Fermer->setFocus();
     m_pointer.take(Qt::BlankCursor);
     if (!m_file.create(QDir(m_resultsDir).filePath(QLatin1String(FileName))) || !m_file.writeLine(headerDateText(QDate::currentDate()))) {
@@ -52,25 +53,25 @@ void TFormTrNul::FormShow()
     }
 }
 
-void TFormTrNul::FormMouseDown()
+void UnsupportedTestWindow::FormMouseDown()
 {
-    Label1->setText(QStringLiteral("Cliquez sur le bouton ou pressez <Return> pour quitter!"));
-    Label1->adjustSize();
+    Message->setText(QStringLiteral("Cliquez sur le bouton ou pressez <Return> pour quitter!"));
+    Message->adjustSize();
 }
 
-void TFormTrNul::mousePressEvent(QMouseEvent *e)
+void UnsupportedTestWindow::mousePressEvent(QMouseEvent *e)
 {
     e->accept();
     FormMouseDown();
 }
 
-void TFormTrNul::FermerClick()
+void UnsupportedTestWindow::FermerClick()
 {
     leave();
     QDialog::accept();
 }
 
-void TFormTrNul::leave()
+void UnsupportedTestWindow::leave()
 {
     m_pointer.restore();
     if (m_file.isOpen() && !m_file.close())
@@ -79,6 +80,6 @@ void TFormTrNul::leave()
 
 // Escape and the close box (through reject()) leave as the button does: the
 // pointer comes back and the file is closed.
-void TFormTrNul::reject() { FermerClick(); }
+void UnsupportedTestWindow::reject() { FermerClick(); }
 
 } // namespace zoka
