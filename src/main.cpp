@@ -3,7 +3,7 @@
 #include "platform/realtime.h"
 #include "battery/testtable.h"
 #include "platform/regional.h"
-#include "platform/session.h"
+#include "platform/desktopsession.h"
 #include "platform/widgets/realtimekit.h"
 #include "platform/widgets/timingcheckrun.h"
 #include "platform/widgets/displaymode.h"

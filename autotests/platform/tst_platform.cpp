@@ -6,7 +6,7 @@
 #include "platform/messages.h"
 #include "platform/realtime.h"
 #include "platform/refreshschedule.h"
-#include "platform/session.h"
+#include "platform/desktopsession.h"
 #include "platform/timingcheck.h"
 #include "platform/timingjournal.h"
 #include "platform/trialtimer.h"

@@ -3,7 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/eventtime.h"
-#include "platform/session.h"
+#include "platform/desktopsession.h"
 #include "platform/widgets/displayinfo.h"
 #include "platform/widgets/displaymode.h"
 #include "shell/stopkey.h"

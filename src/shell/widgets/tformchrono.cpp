@@ -3,7 +3,7 @@
 
 #include "platform/messages.h"
 #include "platform/safewrite.h"
-#include "platform/session.h"
+#include "platform/desktopsession.h"
 #include "platform/widgets/displayinfo.h"
 #include "platform/widgets/timingcheckrun.h"
 

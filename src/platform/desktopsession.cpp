@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/session.h"
+#include "platform/desktopsession.h"
 
 #include <QtGlobal>
 
