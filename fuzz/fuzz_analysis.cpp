@@ -99,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const int test = parts.testIndex;
-    const int speed = test == SpeedTestIndex ? (parts.speedValid ? parts.speed : 3) : 1;
+    const int speed = speedInName(test) ? (parts.speedValid ? parts.speed : 3) : 1;
 
     AnalysisState st;
     prepareAnalysis(st, path, test, speed, PatientOfFileName(name), QStringLiteral("4.0b"));
@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool refused = st.AnalysisError == AnalysisReadFailure;
 
     // "Limite" / "Appliquer", as long as the window leaves the button enabled.
-    if (st.LimiteEnabled && test != SpeedTestIndex) {
+    if (st.LimiteEnabled && !speedInName(test)) {
         for (const QString &limit : in.limits) {
             applyLimitAndAnalyse(st, limit);
             if (st.InternalErrorCode != 0)

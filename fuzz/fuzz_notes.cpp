@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (path.isEmpty())
         return 0;
     const int test = parts.testIndex;
-    const int speed = test == SpeedTestIndex ? (parts.speedValid ? parts.speed : 3) : 1;
+    const int speed = speedInName(test) ? (parts.speedValid ? parts.speed : 3) : 1;
     const QString patient = PatientOfFileName(in.name);
 
     bool loaded = false;

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (path.isEmpty())
         return 0;
     const ResultNameParts parts = parseResultFileName(in.name);
-    if (parts.testIndex < 0 || parts.testIndex == SpeedTestIndex) {
+    if (parts.testIndex < 0 || speedInName(parts.testIndex)) {
         fuzz::removeScratch(path);
         return 0;
     }

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const ResultNameParts parts = parseResultFileName(in.name);
     AnalysisState st;
-    prepareAnalysis(st, path, SpeedTestIndex, parts.speedValid ? parts.speed : 3,
+    prepareAnalysis(st, path, index(TestId::AttentionSoutenue), parts.speedValid ? parts.speed : 3,
                     PatientOfFileName(in.name), QStringLiteral("4.0b"));
     fuzz::fixTime(st);
     const bool read = ReadSustainedAttentionFile(st);

@@ -205,7 +205,7 @@ Administration readAdministration(const QString &path, const QString &fileName)
     const ResultNameParts parts = parseResultFileName(a.fileName);
     a.testIndex = parts.testIndex;
     a.itemCount = parts.count;
-    a.speedIndex = parts.testIndex == SpeedTestIndex && parts.speedValid ? parts.speed : -1;
+    a.speedIndex = speedInName(parts.testIndex) && parts.speedValid ? parts.speed : -1;
     if (a.testIndex < 0) {
         a.problem = QStringLiteral("Le nom du fichier ne correspond pas à une épreuve");
         return a;

@@ -169,7 +169,7 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
     }
     const int t = parts.testIndex;
     int n = 0;
-    if (!itemCountOfFileName(fileName, t == SpeedTestIndex, &n) || n <= 0) {
+    if (!itemCountOfFileName(fileName, speedInName(t), &n) || n <= 0) {
         *error = QStringLiteral("Le nom du fichier est incorrect (nbre d'items) : ") + path;
         return false;
     }
@@ -261,7 +261,7 @@ bool appendTrials(const QString &path, const QString &fileName, QByteArray *rows
     FileColumns f;
     f.leading = QStringList{tsv(patient), entry->extension, entry->title, tsv(fileName),
                             when.isValid() ? when.toString(Qt::ISODate) : NA, QString::number(n),
-                            t == SpeedTestIndex && parts.speedValid ? QString::number(parts.speed) : NA, fileStateCode(state)}
+                            speedInName(t) && parts.speedValid ? QString::number(parts.speed) : NA, fileStateCode(state)}
                     .join(u'\t');
     for (const ItemRow &r : std::as_const(items))
         appendRow(&out, f, r);

@@ -147,6 +147,12 @@ struct TestEntry {
     int scoreDigits;
     TableText proposedLimit;
     TableText defaultLimit;
+    // The count a result-file name carries whatever count was chosen (TR mixte: 65, its
+    // item 0 included); 0: the count chosen.
+    int countInName;
+
+    // The result-file name carries the speed chosen ("Dupont_228-0.AS").
+    constexpr bool speedInName() const { return counts == CountChoice::Speed; }
 
     // The analysis reads the file as a stream of characters (Attention soutenue).
     constexpr bool readAsStream() const { return scheme == ProtocolScheme::Stream; }

@@ -19,7 +19,7 @@ FileChoice fileChoiceOf(const QString &fileName)
     if (!c.countValid)
         return c;
     c.fileItemCount = parts.count;
-    if (c.testIndex == SpeedTestIndex) {
+    if (speedInName(c.testIndex)) {
         c.speedValid = parts.speedValid;
         c.speedIndex = parts.speedValid ? parts.speed : 3;
         return c;

@@ -305,7 +305,7 @@ void MainLogic::EpreuvesClick()
     countGroupCaption = CountGroupItems;
     countText.clear();
     m_chosen.testIndex = testGroup.index;
-    if (m_chosen.testIndex == SpeedTestIndex)
+    if (speedInName(m_chosen.testIndex))
         SetupSpeedChoice(1);
     else
         SetupItemCountChoice();
@@ -407,7 +407,7 @@ void MainLogic::VitesseASClick()
 
 void MainLogic::rerunTestSetup()
 {
-    if (m_chosen.testIndex == SpeedTestIndex)
+    if (speedInName(m_chosen.testIndex))
         SetupSpeedChoice(1);
     else
         SetupItemCountChoice();
@@ -479,7 +479,7 @@ void MainLogic::PassationClick()
     if (countChoiceIs(CountChoice::Fixed64)) {
         if (m_chosen.itemCount != EndlessItemCount)
             SetupItemCountChoice();
-    } else if (m_chosen.testIndex == SpeedTestIndex && (m_chosen.speedIndex < 0 || m_chosen.speedIndex > 2)) {
+    } else if (speedInName(m_chosen.testIndex) && (m_chosen.speedIndex < 0 || m_chosen.speedIndex > 2)) {
         SetupSpeedChoice(1);
     }
     m_chosen.fileItemCount = fileItemCountFor(m_chosen.testIndex, m_chosen.itemCount);
@@ -691,7 +691,7 @@ void MainLogic::FileListEpreuvesClick()
     }
     m_chosen.fileItemCount = chosen.fileItemCount;
 
-    if (m_chosen.testIndex == SpeedTestIndex) {
+    if (speedInName(m_chosen.testIndex)) {
         if (!chosen.speedValid) {
             speedGroup.enabled = false;
             countText.clear();

@@ -14,16 +14,23 @@ QString buildResultFileName(const QString &patient, int testIndex, int fileItemC
 {
     const QString count = unlimited ? QString::number(EndlessCountInName) : QString::number(fileItemCount);
     QString name = patient + QLatin1Char('_') + count;
-    if (testIndex == SpeedTestIndex)
+    if (speedInName(testIndex))
         name += QLatin1Char('-') + QString::number(speedIndex);
     if (testIndex >= 0 && testIndex < TestCount)
         name += QLatin1Char('.') + testEntryAt(testIndex)->extension;
     return name;
 }
 
+bool speedInName(int testIndex)
+{
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->speedInName();
+}
+
 int fileItemCountFor(int testIndex, int itemCount)
 {
-    return testIndex == MixedTestIndex ? 65 : itemCount;
+    const TestEntry *entry = testEntryAt(testIndex);
+    return entry && entry->countInName > 0 ? entry->countInName : itemCount;
 }
 
 QString FileNameOfPath(const QString &path)

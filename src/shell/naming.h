@@ -13,8 +13,9 @@ namespace zoka {
 
 constexpr int MaxPatientNameLength = 20;
 constexpr int EndlessCountInName = 999;
-constexpr int SpeedTestIndex = index(TestId::AttentionSoutenue);   // "Attention soutenue": speed in the name
-constexpr int MixedTestIndex = index(TestId::Mixte);   // "TR mixte": 64 items shown, 65 in the name
+
+// Whether the result-file name of the test carries the speed chosen (the table says).
+bool speedInName(int testIndex);
 
 // Builds the name of a result file. `fileItemCount` is the count as it goes into
 // the name (65 for test 6); `unlimited` writes "999" instead; the speed digit is
@@ -22,7 +23,8 @@ constexpr int MixedTestIndex = index(TestId::Mixte);   // "TR mixte": 64 items s
 QString buildResultFileName(const QString &patient, int testIndex, int fileItemCount, bool unlimited,
                             int speedIndex);
 
-// The count a name carries for the test: 65 for test 6, the chosen count otherwise.
+// The count a name carries for the test: the table's count in the name (65 for TR
+// mixte), else the chosen count.
 int fileItemCountFor(int testIndex, int itemCount);
 
 // The part of `path` after its last directory separator ("/" or "\"), all of it

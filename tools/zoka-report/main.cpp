@@ -477,7 +477,7 @@ int main(int argc, char **argv)
             status = 1;
             continue;
         }
-        const int speed = parts.testIndex == SpeedTestIndex ? (parts.speedValid ? parts.speed : 3) : 1;
+        const int speed = speedInName(parts.testIndex) ? (parts.speedValid ? parts.speed : 3) : 1;
         prepareAnalysis(st, file.path, parts.testIndex, speed, PatientOfFileName(name), ProgramVersion);
         st.FileName = name;
         bool ok = openAnalysis(st);
