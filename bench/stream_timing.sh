@@ -19,7 +19,7 @@ e2e_setup bench-as "${1:-$here/build}" "$here"
 [ -x "$BUILD/e2e/e2e_stream_driver" ] || { echo "build first: $BUILD" >&2; exit 1; }
 start_xvfb 261 300 1280x1024x24 "$WORK/xvfb.log"
 start_pulse                        # the error sound needs a sound output
-source "$here/autotests/administration/ui_session.sh"
+source "$here/autotests/epreuves/ui_session.sh"
 
 # Presses on most letters at various times, some in the masks, the 3s mostly left.
 SCRIPT="c310,c280,c420,m90,c350,m120c300,-,c260,c390,c330,-,c300,c450"
@@ -44,7 +44,7 @@ for speed in $SPEEDS; do
     file=$PROG/Epreuves/Dupont_228-$idx.AS
     LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" --raw "$file" >"$WORK/$speed-report.txt" 2>/dev/null || true
     echo "== $speed ($ms ms a character, $((ms + 250)) ms onset to onset)"
-    python3 "$here/autotests/administration/stream_check.py" --speed-ms "$ms" \
+    python3 "$here/autotests/epreuves/stream_check.py" --speed-ms "$ms" \
         ${refresh:+--bounds --refresh-ms "$refresh"} \
         --file "$file" --practice 0 --rows "$WORK/$speed.txt" --script "$SCRIPT" --items 228 --runs-before 0 \
         --report "$WORK/$speed-report.txt" --expect-report "228 items (durée: $ms msec)" || status=1
