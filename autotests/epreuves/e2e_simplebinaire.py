@@ -1,10 +1,10 @@
-#!/usr/bin/env bash
+#!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "TR simple binaire", 32 items, in the real program on
 # a 1280 x 1024 screen: a watcher on the symbols' boxes tells a cross from a ring
 # and presses at the crosses only, at known delays; the file, the times and the
 # report are checked.
-#   bash e2e_simplebinaire.sh <builddir> <sourcedir>
-set -euo pipefail
-source "$(dirname "$0")/rt_session.sh"
-rt_session "$1" "$2" SB 32
+#   python3 e2e_simplebinaire.py <builddir> <sourcedir>
+import rt_session
+
+rt_session.run("SB", 32)

@@ -1,11 +1,11 @@
-#!/usr/bin/env bash
+#!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end administration of "TR latéralisé", 36 items, in the real program on a
 # 1280 x 1024 screen: a watcher at each item's cell presses at known delays (two
 # items left to time out); the file, the times and the report are checked. The
 # program is asked to draw at once (as on a display without Present); the other
 # reaction-time run (e2e_simplebinaire) presents on the refresh.
-#   bash e2e_lateralise.sh <builddir> <sourcedir>
-set -euo pipefail
-source "$(dirname "$0")/rt_session.sh"
-rt_session "$1" "$2" LAT 36 --presentation repaint
+#   python3 e2e_lateralise.py <builddir> <sourcedir>
+import rt_session
+
+rt_session.run("LAT", 36, "--presentation", "repaint")
