@@ -69,54 +69,33 @@ def write_config(prog):
 # ---- The screen's pixels ------------------------------------------------------------
 class _XImage(ctypes.Structure):
     _fields_ = [(n, ctypes.c_int) for n in ("width", "height", "xoffset", "format")] + [("data", ctypes.c_void_p)] + \
-               [(n, ctypes.c_int) for n in ("byte_order", "bitmap_unit", "bitmap_bit_order", "bitmap_pad", "depth",
-                                            "bytes_per_line", "bits_per_pixel")]
+               [(n, ctypes.c_int) for n in ("order", "unit", "bit_order", "pad", "depth", "bytes_per_line", "bpp")]
 
 
 class Screen:
-    """The root window's pixels through Xlib: grab(x, y, w, h) -> Image."""
-    def __init__(self):
-        self.x = ctypes.cdll.LoadLibrary("libX11.so.6")
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    """The whole screen as bytes (BGRX rows) through Xlib: grab(), pixel(image, x, y)."""
+    def __init__(self, width, height):
+        self.x, self.w, self.h = ctypes.cdll.LoadLibrary("libX11.so.6"), width, height
+        self.x.XOpenDisplay.restype = self.x.XDefaultRootWindow.restype = ctypes.c_void_p
+        self.x.XDefaultRootWindow.argtypes = self.x.XFree.argtypes = [ctypes.c_void_p]
         self.x.XGetImage.restype = ctypes.POINTER(_XImage)
-        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                     ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.x.XFree.argtypes = [ctypes.c_void_p]
         self.d = self.x.XOpenDisplay(None)
-        if not self.d:
-            raise Failure("no X display")
         self.root = self.x.XDefaultRootWindow(self.d)
 
-    def grab(self, x, y, w, h):
-        img = self.x.XGetImage(self.d, self.root, x, y, w, h, ctypes.c_ulong(-1).value, 2)  # ZPixmap
-        if not img:
-            raise Failure("cannot read the screen at %d,%d %dx%d" % (x, y, w, h))
-        i = img.contents
-        assert i.bits_per_pixel == 32, "a 24-bit screen is expected"
-        data = ctypes.string_at(i.data, i.bytes_per_line * h)
-        bpl = i.bytes_per_line
-        self.x.XFree(ctypes.c_void_p(i.data))
+    def grab(self):
+        img = self.x.XGetImage(ctypes.c_void_p(self.d), ctypes.c_ulong(self.root), 0, 0, self.w, self.h,
+                               ctypes.c_ulong(-1 & 0xFFFFFFFFFFFFFFFF), 2)  # every plane, ZPixmap
+        if not img or img.contents.bpp != 32:
+            raise Failure("cannot read the screen (a 24-bit screen is needed)")
+        data = ctypes.string_at(img.contents.data, img.contents.bytes_per_line * self.h)
+        self.x.XFree(img.contents.data)
         self.x.XFree(ctypes.cast(img, ctypes.c_void_p))
-        return Image(data, w, h, bpl)
+        return data
 
-
-class Image:
-    def __init__(self, data, w, h, bpl):
-        self.data, self.w, self.h, self.bpl = data, w, h, bpl
-
-    def pixel(self, x, y):
-        """(r, g, b) at (x, y) of the grabbed area."""
-        o = y * self.bpl + 4 * x
-        return self.data[o + 2], self.data[o + 1], self.data[o]
-
-    def colours(self):
-        return {self.data[o:o + 3] for y in range(self.h) for o in range(y * self.bpl, y * self.bpl + 4 * self.w, 4)}
-
-    def __eq__(self, other):
-        return isinstance(other, Image) and self.data == other.data
+    def pixel(self, image, x, y):
+        """(r, g, b) of the screen point (x, y) in a grabbed image."""
+        o = 4 * (y * self.w + x)
+        return image[o + 2], image[o + 1], image[o]
 
 
 # ---- The session: display, sound, program directories -----------------------------
@@ -140,7 +119,7 @@ class Session:
             self._start_xvfb(screen)
             self.sound = sound and self._start_pulse(sound == "required")
             self.prog = self.prog_dir(prog) if prog else None
-            self.screen = Screen()
+            self.screen = Screen(self.width, self.height)
         except BaseException:
             self.close()
             raise
@@ -228,6 +207,24 @@ class Session:
         """A helper program of the end-to-end runs (<build>/e2e/name)."""
         return os.path.join(self.build, "e2e", name)
 
+    def watcher(self, name, *args):
+        """A driver that watches the screen from before the run starts: started, and
+        returned once it says "watching"; finish(w) waits for its rows."""
+        w = self.spawn([self.tool(name), *map(str, args)], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        if w.stderr.readline() != "watching\n":
+            raise Failure("%s did not start: %s" % (name, w.stderr.read()))
+        return w
+
+    def finish(self, w, limit=600):
+        """The rows of a watcher (lists of words), once it has ended without fault."""
+        try:
+            out, err = w.communicate(timeout=limit)
+        except subprocess.TimeoutExpired:
+            raise Failure("the watcher did not end")
+        if w.returncode != 0:
+            raise Failure("the watcher stopped (%d): %s%s" % (w.returncode, out, err))
+        return [l.split() for l in out.splitlines()]
+
     def start(self, prog=None, env=None, name="zoka"):
         """The program in its program directory (the session's by default)."""
         p = Program(self, prog or self.prog, env, name)
@@ -249,36 +246,28 @@ class Session:
                        check=False).split()
 
     def geometry(self, wid):
-        g = dict(l.split("=", 1) for l in xdotool("getwindowgeometry", "--shell", wid).split())
-        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+        """x, y, width, height of a window (zeros for a window gone meanwhile)."""
+        g = dict(l.split("=", 1) for l in xdotool("getwindowgeometry", "--shell", wid, check=False).split())
+        return tuple(int(g.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
 
-    def grab(self, x=0, y=0, w=None, h=None):
-        return self.screen.grab(x, y, w or self.width - x, h or self.height - y)
-
-    def wait_settled(self, area=None, quiet=0.25, limit=10):
-        """Until the screen (or area x, y, w, h) stays the same for `quiet` seconds:
-        a window that came up has painted, a click has been answered."""
-        area = area or (0, 0, self.width, self.height)
-        last, since = self.grab(*area), time.monotonic()
-        end = since + limit
+    def wait_settled(self, quiet=0.25, limit=10):
+        """Until the screen stays the same for `quiet` seconds (a window that came up
+        has painted, a click has been answered); the screen's image."""
+        last, since = self.screen.grab(), time.monotonic()
+        start = since
         while time.monotonic() - since < quiet:
-            if time.monotonic() > end:
+            if time.monotonic() - start > limit:
                 raise Failure("the screen kept changing for %d s" % limit)
             time.sleep(0.05)
-            now = self.grab(*area)
+            now = self.screen.grab()
             if now != last:
                 last, since = now, time.monotonic()
         return last
 
-    def wait_change(self, before, area=None, limit=10, what="the screen to change"):
-        """Until the screen (or area) differs from the image `before`, then settled."""
-        area = area or (0, 0, self.width, self.height)
-        wait_until(what, lambda: self.grab(*area) != before, limit)
-        return self.wait_settled(area)
-
-    def wait_pixel(self, x, y, cond, limit=10, what=None):
-        """Until cond((r, g, b)) holds for the screen pixel (x, y)."""
-        return wait_until(what or "pixel %d,%d" % (x, y), lambda: cond(self.grab(x, y, 1, 1).pixel(0, 0)), limit)
+    def wait_change(self, before, what, limit=10):
+        """Until the screen differs from the image `before`, then settled."""
+        wait_until(what, lambda: self.screen.grab() != before, limit)
+        return self.wait_settled()
 
 
 class Program:
@@ -333,10 +322,10 @@ class Program:
         self.click(sx, sy, double, settle, change)
 
     def click(self, x, y, double=False, settle=True, change=False):
-        before = self.s.grab() if change else None
+        before = self.s.screen.grab() if change else None
         xdotool("mousemove", x, y, "click", *(("--repeat", 2, "--delay", 80) if double else ()), 1)
         if change:
-            self.s.wait_change(before, what="the screen to change after a click at %d,%d" % (x, y))
+            self.s.wait_change(before, "the screen to change after a click at %d,%d" % (x, y))
         elif settle:
             self.s.wait_settled()
 
@@ -377,6 +366,13 @@ class Program:
                     raise
         return self.wait_window(MAIN)
 
+    def choose_test(self, index, speed=None):
+        """The test at index in the main window's list, and its speed."""
+        self.main_click(535, 67 + 36 * index, change=True)
+        if speed:
+            self.main_click(535, {"lente": 459, "moyenne": 485, "rapide": 511}[speed])
+        self.s.shot("02-main-test%d" % index)
+
     def open_instructions(self, practice=True):
         """"Passation", then "Continuer" on the instructions ("Prêt pour les
         essais?"); without practice "Passer" too ("Prêt pour l'épreuve?")."""
@@ -387,10 +383,15 @@ class Program:
             self.essai_click(404, 480)
 
     def test_windows(self):
-        """Its visible windows other than the main, instructions and message windows."""
-        found = xdotool("search", "--onlyvisible", "--all", "--pid", self.pid, "--name", "", check=False).split()
-        return [w for w in found if not re.match("%s|%s|%s" % (MAIN, ESSAI, BOX), xdotool("getwindowname", w,
-                                                                                      check=False).rstrip("\n"))]
+        """Its visible windows that cover the screen's width other than the main and
+        instructions windows: a test window (titled "ZOKA", as message boxes are)."""
+        found = xdotool("search", "--onlyvisible", "--pid", self.pid, check=False).split()
+        return [w for w in found if self.s.geometry(w)[2] >= self.s.width
+                and not re.match("%s|%s" % (MAIN, ESSAI), xdotool("getwindowname", w, check=False).rstrip("\n"))]
+
+    def boxes(self):
+        """Its message boxes: windows titled "ZOKA" narrower than the screen."""
+        return [w for w in self.windows(BOX) if self.s.geometry(w)[2] < self.s.width]
 
     def wait_run_end(self, limit=30):
         """Until the test window has gone (the run ended), and the screen settled."""
@@ -400,10 +401,20 @@ class Program:
     def answer_box(self, *keys):
         """The program's message box ("ZOKA"), answered with keys ("Return": its
         default button; "shift+Tab", "space": the other one)."""
-        box = self.wait_window(BOX)
+        box = wait_until("a message box", self.boxes, 20, 0.1)[0]
         self.raise_window(box)
         self.s.shot("box-%d" % time.monotonic_ns())
         self.key(*keys)
+
+    def wait_window_answering(self, title, *keys, limit=20):
+        """The window title, answering with keys every message box that comes before it."""
+        def found():
+            if self.windows(title):
+                return True
+            if self.boxes():
+                self.answer_box(*keys)
+        wait_until("window %r" % title, found, limit, 0.2)
+        return self.wait_window(title)
 
     def close_box(self, title):
         """The close box of a window manager: WM_DELETE_WINDOW to the window."""
