@@ -17,7 +17,7 @@ screenshot; nothing sleeps a fixed time to let the program catch up.
 
 ZOKA_E2E_SHOTS=dir keeps the screenshots, ZOKA_E2E_KEEP=1 the work directory.
 """
-import ctypes, os, re, shutil, signal, stat, statistics, struct, subprocess, sys, tempfile, time
+import ctypes, os, re, shutil, stat, statistics, struct, subprocess, sys, tempfile, time
 
 INTRO, MAIN, ESSAI, BOX = "Batterie Attention Tessaro", r"^Zoka v", "^FormEssai$", "^ZOKA$"
 
@@ -428,7 +428,7 @@ class Program:
             raise Failure("the program did not end")
 
     def kill(self):
-        self.proc.send_signal(signal.SIGKILL)
+        self.proc.kill()
         self.proc.wait()
 
 
