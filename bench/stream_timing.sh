@@ -15,5 +15,44 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build}" && pwd)
 [ -x "$build/e2e/e2e_stream_driver" ] || { echo "build first: $build" >&2; exit 1; }
-# shellcheck disable=SC2086
-exec python3 "$here/autotests/epreuves/e2e_attentionsoutenue.py" "$build" "$here" --bench ${2:-lente moyenne rapide}
+PYTHONPATH=$here/autotests:$here/autotests/epreuves python3 - "$build" "$here" ${2:-lente moyenne rapide} <<'PY'
+import os, sys
+import e2e
+from e2e_attentionsoutenue import MASK, REFRESH, check_run, watch
+
+SPEEDS = {"lente": (0, 1250), "moyenne": (1, 1000), "rapide": (2, 750)}
+
+
+def bench(s, speeds):
+    """Full-length test runs, with presses on most letters at various times, some in
+    the masks, the 3s mostly left; ZOKA_PRESENTATION=repaint draws at once."""
+    script = "c310,c280,c420,m90,c350,m120c300,-,c260,c390,c330,-,c300,c450"
+    repaint = os.environ.get("ZOKA_PRESENTATION") == "repaint"
+    zoka = s.start(env={"ZOKA_PRESENTATION": "repaint"} if repaint else None)
+    zoka.pass_intro()
+    zoka.type_name("Dupont")
+    check = e2e.Checks()
+    for speed in speeds:
+        index, ms = SPEEDS[speed]
+        zoka.choose_test(7, speed)
+        zoka.open_instructions(practice=False)
+        rows = watch(s, zoka, 228, script, 0)
+        zoka.essai_click(540, 480, settle=False)  # Quitter
+        zoka.wait_gone(e2e.ESSAI)
+        path = os.path.join(s.prog, "Epreuves", "Dupont_228-%d.AS" % index)
+        print("== %s (%d ms a character, %d ms onset to onset)" % (speed, ms, ms + MASK))
+        check_run(check, path, rows, script, 228, 0, ms, refresh=0 if repaint else REFRESH)
+        first, last = float(rows[0][1]), float(rows[-1][3])
+        print("  run: %.2f ms from the first mask to the end of character 228, %.2f ms expected (%+.2f ms)"
+              % (last - first, 228 * (ms + MASK), last - first - 228 * (ms + MASK)))
+        report = s.report(path)
+        check("228 items (durée: %d msec)" % ms in report, "report of %s" % path)
+        for l in report.splitlines():
+            if "TR TOTAL Lettres" in l or "fausses alarmes" in l:
+                print("  report:", l)
+    check.done("stream timing")
+
+
+with e2e.Session("bench-as", sys.argv[1], sys.argv[2], "1280x1024x24", sound=True) as s:
+    bench(s, sys.argv[3:])
+PY

@@ -10,9 +10,7 @@ hold the right characters and codes, times that match the presses, phases of 250
 750 ms, and the analysis must read the stopped file as incomplete. The phases come on
 the X server's refresh (Xvfb's, 60 Hz): each within half a refresh of its due time.
   python3 e2e_attentionsoutenue.py <builddir> <sourcedir>
-  python3 e2e_attentionsoutenue.py <builddir> <sourcedir> --bench [SPEED...]
-With --bench (bench/stream_timing.sh): full-length test runs at the speeds given
-(lente, moyenne, rapide) with their timing figures."""
+Full-length runs with their timing figures: bench/stream_timing.sh."""
 import os, re, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
@@ -22,7 +20,6 @@ PRACTICE = "SwkUAYmRA3Um3pmRUY33ALch3"
 TEST = ("kdWesmkGVe3mEXwR3bpeRAmRcUeTwkcm33Yek3MURAeFdgbRkqRnm3UmA33fRkYf3ADbgmHAewS33Rwtke3AfVkRcUAmekVUYC3"
         "UewURkyYpQ3Aae3KDwESMKgvE3MexWr3BPEraMrCuEtWKCM33yEK3muraEfDGBrKQrNM3uMa33FrKyF3adBGMhaEWs33rWTKE3aFvKrCuaMEKvuyc3uEWurKYyPq3aAE3")
 MASK = 250
-SPEEDS = {"lente": (0, 1250), "moyenne": (1, 1000), "rapide": (2, 750)}
 REFRESH = 16.666  # Xvfb's simulated refresh
 # The mask probe, near the top-left corner of the character box, where no character
 # reaches (stage point 335, 225 on the screen); the box itself as x,y,w,h.
@@ -133,43 +130,11 @@ def test(s):
     check.done("e2e_attentionsoutenue")
 
 
-def bench(s, speeds):
-    """Full-length test runs, with presses on most letters at various times, some in
-    the masks, the 3s mostly left; ZOKA_PRESENTATION=repaint draws at once."""
-    script = "c310,c280,c420,m90,c350,m120c300,-,c260,c390,c330,-,c300,c450"
-    repaint = os.environ.get("ZOKA_PRESENTATION") == "repaint"
-    zoka = s.start(env={"ZOKA_PRESENTATION": "repaint"} if repaint else None)
-    zoka.pass_intro()
-    zoka.type_name("Dupont")
-    check = e2e.Checks()
-    for speed in speeds:
-        index, ms = SPEEDS[speed]
-        zoka.choose_test(7, speed)
-        zoka.open_instructions(practice=False)
-        rows = watch(s, zoka, 228, script, 0)
-        zoka.essai_click(540, 480, settle=False)  # Quitter
-        zoka.wait_gone(e2e.ESSAI)
-        path = os.path.join(s.prog, "Epreuves", "Dupont_228-%d.AS" % index)
-        print("== %s (%d ms a character, %d ms onset to onset)" % (speed, ms, ms + MASK))
-        check_run(check, path, rows, script, 228, 0, ms, refresh=0 if repaint else REFRESH)
-        first, last = float(rows[0][1]), float(rows[-1][3])
-        print("  run: %.2f ms from the first mask to the end of character 228, %.2f ms expected (%+.2f ms)"
-              % (last - first, 228 * (ms + MASK), last - first - 228 * (ms + MASK)))
-        report = s.report(path)
-        check("228 items (durée: %d msec)" % ms in report, "report of %s" % path)
-        for l in report.splitlines():
-            if "TR TOTAL Lettres" in l or "fausses alarmes" in l:
-                print("  report:", l)
-    check.done("stream timing")
-
-
 def main():
     build, src = e2e.args()
     with e2e.Session("as", build, src, "1280x1024x24", sound=True) as s:
-        if "--bench" in sys.argv:
-            bench(s, sys.argv[sys.argv.index("--bench") + 1:] or ["lente", "moyenne", "rapide"])
-        else:
-            test(s)
+        test(s)
 
 
-main()
+if __name__ == "__main__":
+    main()
