@@ -398,6 +398,14 @@ class Program:
         wait_until("the end of the test run", lambda: not self.test_windows(), limit, 0.1)
         self.s.wait_settled()
 
+    def stop_run(self):
+        """The stop key (the configured one: ESC) in the test window; until the run has
+        ended."""
+        w = wait_until("a test window", self.test_windows)[0]
+        self.raise_window(w)
+        self.key("Escape")
+        self.wait_run_end()
+
     def answer_box(self, *keys):
         """The program's message box ("ZOKA"), answered with keys ("Return": its
         default button; "shift+Tab", "space": the other one)."""

@@ -43,14 +43,6 @@ def analysis_note(p, text):
     p.s.wait_settled()
 
 
-def stop_run(p):
-    """The stop key in the program's test window; until the run has ended."""
-    w = e2e.wait_until("a test window", p.test_windows)[0]
-    p.raise_window(w)
-    p.key("Escape")
-    p.wait_run_end()
-
-
 def main():
     build, src = e2e.args()
     with e2e.Session("two", build, src, "800x600x24", sound=True) as s:
@@ -87,7 +79,7 @@ def main():
         check(b"[Notes]" not in content(), "B wrote into the file A writes")
 
         s.shot("02-a-before-stop")
-        stop_run(a)
+        a.stop_run()
         s.shot("03-a-stopped")
         a.essai_click(540, 480, settle=False)       # Quitter
         a.wait_gone(e2e.ESSAI)
@@ -123,7 +115,7 @@ def main():
         a.essai_click(404, 480)                     # Passer
         a.essai_click(268, 480, settle=False)       # the run
         e2e.wait_until("the new run's file", lambda: b"note de A" not in content(), 10)
-        stop_run(a)
+        a.stop_run()
         a.essai_click(540, 480, settle=False)
         a.wait_gone(e2e.ESSAI)
         new = digest()

@@ -10,9 +10,14 @@ apart from the measured times, the times against the presses, the report of
 zoka-report against the delays, and the timing figures are printed (and written as
 JSON with --figures).
 
-  rt_session.py --build B --src S --test LAT|LFC|SB|DB --count N [--shots]
-                [--figures FILE] [--bounds ci|strict] [--presentation present|repaint]
-                [--practice]
+  rt_session.py --build B --src S --test LAT|LFC|SB|DB --count N [--stop-after K]
+                [--shots] [--figures FILE] [--bounds ci|strict]
+                [--presentation present|repaint] [--practice]
+
+--stop-after K ends the test run with the stop key in the foreperiod after item K:
+the file then holds K item lines and its closing line, keeps the not-analysed mark,
+and zoka-report shows it as incomplete with the K values; the report's statistics
+(raw scores by cell or go item, median, omissions) need the whole run (bench/).
 
 The end-to-end tests call run(test, count, options...); the bench calls the script.
 ZOKA_E2E_SHOTS=dir keeps the screenshots, ZOKA_E2E_KEEP=1 the work directory,
@@ -143,6 +148,8 @@ def administer(s, args, items):
     out = subprocess.run([s.tool("e2e_rt_driver"), planfile, prefix], stdout=subprocess.PIPE, text=True)
     if out.returncode != 0:
         raise e2e.Failure("driver failed:\n" + out.stdout)
+    if len(items) < args.count and not args.practice:
+        zoka.stop_run()                                       # in the next item's foreperiod
     zoka.wait_run_end()
     s.shot("%s-03-thanks" % args.test)
     open(os.path.join(s.work, "driver.txt"), "w").write(out.stdout)
@@ -161,6 +168,7 @@ def main(argv=None):
     ap.add_argument("--src", required=True)
     ap.add_argument("--test", choices=TESTS, required=True)
     ap.add_argument("--count", type=int, required=True)
+    ap.add_argument("--stop-after", type=int, default=0, help="the stop key after that many items (0: none)")
     ap.add_argument("--shots", action="store_true", help="keep the screenshots (ZOKA_E2E_SHOTS)")
     ap.add_argument("--figures", default="")
     ap.add_argument("--bounds", choices=("ci", "strict"), default="ci")
@@ -179,6 +187,8 @@ def main(argv=None):
 def verify(args, s):
     _, _, omission = TESTS[args.test]
     items = plan(args.test, args.count, args.practice)
+    if args.stop_after and not args.practice:
+        items = items[:args.stop_after]
     rows, path = administer(s, args, items)
     check = e2e.Checks()
     # The file, line by line.
@@ -227,7 +237,11 @@ def verify(args, s):
     check(closing_line == closing, "closing line %r instead of %r" % (closing_line, closing))
 
     # The report of zoka-report agrees with the presses.
-    if not args.practice:
+    if args.practice:
+        pass
+    elif len(items) < args.count:
+        stopped_report(args, s, path, values, closing, check)
+    else:
         report(args, s, path, items, omission, fix_presses, false_alarms, check)
     # The refresh: where each onset was seen in the refresh period, against the run's
     # median phase; a foreperiod that ends more than half a period (and the watcher's
@@ -284,6 +298,19 @@ def report(args, s, path, items, omission, fix_presses, false_alarms, check):
     m = re.search(r"Global: Total\s+=\s+([\d.,]+)", text)
     check(m and abs(float(m.group(1).replace(",", ".")) - statistics.median(shown)) <= 10,
           "report: median %s, presses %s" % (m and m.group(1), statistics.median(shown)))
+
+
+def stopped_report(args, s, path, values, closing, check):
+    """A stopped file: shown as incomplete, its values as written, not analysed."""
+    text = s.report(path).replace("\r\n", "\n")
+    check("Donn\u00e9es incompl\u00e8tes (%d sur %d)" % (len(values), args.count) in text,
+          "report: not shown as incomplete:\n" + text)
+    listed = [int(v) for v in re.findall(r"^ *\d+ :  (-?\d+)$", text, re.M)]
+    check(listed == values, "report: values %r, file %r" % (listed, values))
+    untimely = -int(closing.split()[0])
+    check(("Nbre d'appuis intempestifs: %d" % untimely if untimely else "Pas d'appui intempestif") in text,
+          "report: untimely presses of %r" % closing)
+    check("Scores bruts" not in text, "report: a stopped file analysed")
 
 
 def run(test, count, *options):
