@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end administration of "TR visuel centré" in the real program, under a
 virtual X server with a private null sound sink: intro window, patient name,
-"Passation", instructions, one practice run, then a 16-item test run. A small
-driver watches the screen for the square and presses the mouse button at known
-delays after it appears. The result files must be byte-correct apart from the
-measured times, which must match the injected delays within a few milliseconds.
-Then the timing check from the command line.
+"Passation", instructions, one practice run, then a 16-item test run stopped with
+the stop key after item 10. A small driver watches the screen for the square and
+presses the mouse button at known delays after it appears (an item left to time out
+in each run). The result files must be byte-correct apart from the measured times,
+which must match the injected delays within a few milliseconds; the stopped file is
+shown as incomplete. Then the timing check from the command line.
   python3 e2e_visuelcentre.py <builddir> <sourcedir>"""
 import os, re, subprocess, sys
 
@@ -16,6 +17,7 @@ import e2e  # noqa: E402
 PRACTICE_FP, PRACTICE_DELAYS = [5, 3, 1, 7, 1, 5], [-1, 300, 280, 260, 240, 220]
 TEST_FP = [3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5]
 DELAYS = [250, 180, 320, 400, 210, 600, 150, -1, 275, 230, 500, 190, 350, 260, -1, 220]
+STOP_AFTER = 10
 
 
 def play(s, delays, *shot):
@@ -65,8 +67,8 @@ def main():
         s.shot("05-redo")
         zoka.essai_click(404, 480)                      # Non: "Prêt pour l'épreuve?"
         zoka.essai_click(268, 480, settle=False)        # Continuer: test run
-        t_rows = play(s, DELAYS)
-        zoka.wait_run_end()
+        t_rows = play(s, DELAYS[:STOP_AFTER])
+        zoka.stop_run()
         s.shot("06-thanks")
         s.ppm_to_png(os.path.join(s.work, "square.ppm"), "07-square")
 
@@ -87,7 +89,8 @@ def main():
 
         result = os.path.join(s.prog, "Epreuves", "Dupont_16.VC")
         p = check_file(check, os.path.join(s.prog, "Essais"), p_rows, PRACTICE_FP, 0, PRACTICE_DELAYS)
-        t = check_file(check, result, t_rows, TEST_FP, 1, DELAYS)
+        t = check_file(check, result, t_rows, TEST_FP[:STOP_AFTER], 1, DELAYS)
+        check("Données incomplètes (%d sur 16)" % STOP_AFTER in s.report(result), "the stopped file not incomplete")
         # One journal line for the administration (none for the practice run).
         check.journal(s.prog, result, (b"affichage : Xvfb ", b"session ", b"appuis : heure de l'\xe9v\xe9nement",
                                        b"son : sans objet", b"temps r\xe9el : "))
