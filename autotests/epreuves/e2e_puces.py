@@ -4,10 +4,11 @@
 1280 x 1024 virtual screen (the 800 x 600 stage scaled by 1.6). "Puce Astérisque":
 the practice run of 10 items (one left to its 30 s limit, one with a click 2 pixels
 beside the box first), then the 64-item test; "Puce Carré": the 64-item test
-without practice. A driver finds the target on the screen, moves the pointer onto
-it and clicks after known delays. The files are checked line by line: the cells in
-the grid order, the times against the clicks, 30000 for the item left alone, the
-closing line counting the clicks beside the target, the not-analysed mark.
+without practice. Both tests are stopped with the stop key after item 16. A driver
+finds the target on the screen, moves the pointer onto it and clicks after known
+delays. The files are checked line by line: the cells in the grid order, the times
+against the clicks, 30000 for the item left alone, the closing line counting the
+clicks beside the target (written after the stop too), the not-analysed mark.
   python3 e2e_puces.py <builddir> <sourcedir>"""
 import os, sys
 
@@ -22,13 +23,17 @@ TEST = [2, 63, 57, 8, 49, 16, 23, 42, 31, 34, 40, 25, 48, 17, 10, 55, 61, 4, 13,
         62, 3, 14, 51, 11, 54, 60, 5, 35, 30, 19, 46, 22, 43, 37, 28]
 P_DELAYS = [400, 350, -1, 300, 450, 280, 320, 260, 380, 300]
 T_DELAYS = [200 + (k * 37) % 260 for k in range(64)]
+STOP_AFTER = 16
 
 
-def point(s, zoka, items, box, delays, outside, *shot):
-    """The driver up, "Continuer" starts the run, the driver plays it: its rows."""
+def point(s, zoka, items, box, delays, outside, *shot, stop=False):
+    """The driver up, "Continuer" starts the run, the driver plays it (then, with
+    stop, the stop key on the next target): its rows."""
     w = s.watcher("e2e_pointer_driver", items, box, ",".join(map(str, delays)), outside, *shot)
     zoka.essai_click(268, 480, settle=False)
     rows = s.finish(w)
+    if stop:
+        zoka.stop_run()
     zoka.wait_run_end(40)
     return rows
 
@@ -81,13 +86,13 @@ def main():
         zoka.open_instructions()
         pas_practice = point(s, zoka, 10, "27,61", P_DELAYS, 5, os.path.join(s.work, "asterisk.ppm"), 2)
         zoka.essai_click(404, 480)                  # Non: "Prêt pour l'épreuve?"
-        pas_test = point(s, zoka, 64, "27,61", T_DELAYS, "7,40")
+        pas_test = point(s, zoka, STOP_AFTER, "27,61", T_DELAYS, "7,12", stop=True)
         s.shot("05-thanks")
         zoka.essai_click(540, 480, settle=False)    # Quitter
         zoka.wait_gone(e2e.ESSAI)
         zoka.choose_test(9)                         # Puce Carré
         zoka.open_instructions(practice=False)
-        pca_test = point(s, zoka, 64, "21,21", T_DELAYS, 12, os.path.join(s.work, "square.ppm"), 3)
+        pca_test = point(s, zoka, STOP_AFTER, "21,21", T_DELAYS, 12, os.path.join(s.work, "square.ppm"), 3, stop=True)
         s.ppm_to_png(os.path.join(s.work, "asterisk.ppm"), "06-asterisk")
         s.ppm_to_png(os.path.join(s.work, "square.ppm"), "07-square")
 
