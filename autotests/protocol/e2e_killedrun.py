@@ -43,7 +43,9 @@ def main():
         print(repr(open(path, "rb").read()))
         values = [int(l) for l in items]
         check(len(values) == 3, "%d item lines" % len(values))
-        check(all(abs(v - d) <= 25 for v, d in zip(values, DELAYS)), "values %r for presses at %r" % (values, DELAYS))
+        # The presses' times (their accuracy is e2e_visuelcentre's, under the timing
+        # lock; this run may share the machine with it).
+        check(all(abs(v - d) <= 100 for v, d in zip(values, DELAYS)), "values %r for presses at %r" % (values, DELAYS))
         report = s.report(path).encode("cp1252")
         for i, v in enumerate(values, 1):
             check(b"%4d :  %d\r\n" % (i, v) in report, "zoka-report does not list item %d" % i)
