@@ -13,44 +13,46 @@
 #   bash bench/stream_timing.sh [BUILD_DIR] [SPEEDS]   (default: build, "lente moyenne rapide")
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-SPEEDS=${2:-lente moyenne rapide}
-source "$here/autotests/xsession.sh"
-e2e_setup bench-as "${1:-$here/build}" "$here"
-[ -x "$BUILD/e2e/e2e_stream_driver" ] || { echo "build first: $BUILD" >&2; exit 1; }
-start_xvfb 261 300 1280x1024x24 "$WORK/xvfb.log"
-start_pulse                        # the error sound needs a sound output
-source "$here/autotests/administration/ui_session.sh"
+build=$(cd "${1:-$here/build}" && pwd)
+[ -x "$build/e2e/e2e_stream_driver" ] || { echo "build first: $build" >&2; exit 1; }
+PYTHONPATH=$here/autotests:$here/autotests/epreuves python3 - "$build" "$here" ${2:-lente moyenne rapide} <<'PY'
+import os, sys
+import e2e
+from e2e_attentionsoutenue import MASK, REFRESH, check_run, watch
 
-# Presses on most letters at various times, some in the masks, the 3s mostly left.
-SCRIPT="c310,c280,c420,m90,c350,m120c300,-,c260,c390,c330,-,c300,c450"
-refresh=16.666
-[ "${ZOKA_PRESENTATION:-}" != repaint ] || refresh=""
-start_program
-status=0
-for speed in $SPEEDS; do
-    case $speed in lente) idx=0 ms=1250 ;; moyenne) idx=1 ms=1000 ;; rapide) idx=2 ms=750 ;;
-        *) echo "unknown speed $speed" >&2; exit 2 ;; esac
-    choose_test 7 "$speed"
-    open_instructions
-    skip_practice
-    watch_stream 228 "$SCRIPT" 0 "$WORK/$speed.txt"
-    essai_click 268 480            # Continuer: the test run
-    xdotool mousemove 640 1000
-    wait_stream
-    sleep 2
-    essai_click 540 480            # Quitter
-    gone "FormEssai"
-    sleep 1
-    file=$PROG/Epreuves/Dupont_228-$idx.AS
-    LC_ALL=C.UTF-8 "$BUILD/bin/zoka-report" --raw "$file" >"$WORK/$speed-report.txt" 2>/dev/null || true
-    echo "== $speed ($ms ms a character, $((ms + 250)) ms onset to onset)"
-    python3 "$here/autotests/administration/stream_check.py" --speed-ms "$ms" \
-        ${refresh:+--bounds --refresh-ms "$refresh"} \
-        --file "$file" --practice 0 --rows "$WORK/$speed.txt" --script "$SCRIPT" --items 228 --runs-before 0 \
-        --report "$WORK/$speed-report.txt" --expect-report "228 items (durée: $ms msec)" || status=1
-    first=$(head -1 "$WORK/$speed.txt" | cut -d' ' -f2)
-    last=$(tail -1 "$WORK/$speed.txt" | cut -d' ' -f4)
-    python3 -c "import sys; f, l, p = map(float, sys.argv[1:]); print('  run: %.2f ms from the first mask to the end of character 228, %.2f ms expected (%+.2f ms)' % (l - f, 228 * p, l - f - 228 * p))" "$first" "$last" "$((ms + 250))"
-    grep -a "TR TOTAL Lettres\|fausses alarmes" "$WORK/$speed-report.txt" | iconv -f cp1252 -t utf-8 | sed 's/^/  report: /'
-done
-exit $status
+SPEEDS = {"lente": (0, 1250), "moyenne": (1, 1000), "rapide": (2, 750)}
+
+
+def bench(s, speeds):
+    """Full-length test runs, with presses on most letters at various times, some in
+    the masks, the 3s mostly left; ZOKA_PRESENTATION=repaint draws at once."""
+    script = "c310,c280,c420,m90,c350,m120c300,-,c260,c390,c330,-,c300,c450"
+    repaint = os.environ.get("ZOKA_PRESENTATION") == "repaint"
+    zoka = s.start(env={"ZOKA_PRESENTATION": "repaint"} if repaint else None)
+    zoka.pass_intro()
+    zoka.type_name("Dupont")
+    check = e2e.Checks()
+    for speed in speeds:
+        index, ms = SPEEDS[speed]
+        zoka.choose_test(7, speed)
+        zoka.open_instructions(practice=False)
+        rows = watch(s, zoka, 228, script, 0)
+        zoka.essai_click(540, 480, settle=False)  # Quitter
+        zoka.wait_gone(e2e.ESSAI)
+        path = os.path.join(s.prog, "Epreuves", "Dupont_228-%d.AS" % index)
+        print("== %s (%d ms a character, %d ms onset to onset)" % (speed, ms, ms + MASK))
+        check_run(check, path, rows, script, 228, 0, ms, refresh=0 if repaint else REFRESH)
+        first, last = float(rows[0][1]), float(rows[-1][3])
+        print("  run: %.2f ms from the first mask to the end of character 228, %.2f ms expected (%+.2f ms)"
+              % (last - first, 228 * (ms + MASK), last - first - 228 * (ms + MASK)))
+        report = s.report(path)
+        check("228 items (durée: %d msec)" % ms in report, "report of %s" % path)
+        for l in report.splitlines():
+            if "TR TOTAL Lettres" in l or "fausses alarmes" in l:
+                print("  report:", l)
+    check.done("stream timing")
+
+
+with e2e.Session("bench-as", sys.argv[1], sys.argv[2], "1280x1024x24", sound=True) as s:
+    bench(s, sys.argv[3:])
+PY

@@ -33,9 +33,8 @@ status=0
 for run in "${runs[@]}"; do
     test=${run%%:*}; count=${run##*:}
     echo "== $test $count items"
-    ( source "$here/autotests/epreuves/rt_session.sh"
-      rt_session "$build" "$here" "$test" "$count" --figures "$out/$test-$count.json" \
-          --presentation "${ZOKA_PRESENTATION:-present}" ) \
+    python3 "$here/autotests/epreuves/rt_session.py" --build "$build" --src "$here" --test "$test" \
+        --count "$count" --figures "$out/$test-$count.json" --presentation "${ZOKA_PRESENTATION:-present}" \
         | tee "$out/$test-$count.log" || status=1
 done
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""One administration of a visual reaction-time test in the real program, under the
-X server of the calling script (DISPLAY set, program directory ready): title screen,
+"""One administration of a visual reaction-time test in the real program on a 1280 x
+1024 virtual screen (the 800 x 600 stage scaled by 1.6, 32 pixels down), with a
+private sound server and a fresh program directory (e2e.Session): title screen,
 patient name, test and count, "Passation", instructions, practice skipped, the test
 run played by e2e_rt_driver, which watches the screen where each stimulus must
 appear and presses at known delays. Then the result file is checked byte for byte
@@ -9,8 +10,18 @@ apart from the measured times, the times against the presses, the report of
 zoka-report against the delays, and the timing figures are printed (and written as
 JSON with --figures).
 
-  rt_session.py --build B --prog P --test LAT|LFC|SB|DB --count N [--shots DIR]
-                [--figures FILE] [--bounds ci|strict] [--presentation present|repaint]
+  rt_session.py --build B --src S --test LAT|LFC|SB|DB --count N [--stop-after K]
+                [--shots] [--figures FILE] [--bounds ci|strict]
+                [--presentation present|repaint] [--practice]
+
+--stop-after K ends the test run with the stop key in the foreperiod after item K:
+the file then holds K item lines and its closing line, keeps the not-analysed mark,
+and zoka-report shows it as incomplete with the K values; the report's statistics
+(raw scores by cell or go item, median, omissions) need the whole run (bench/).
+
+The end-to-end tests call run(test, count, options...); the bench calls the script.
+ZOKA_E2E_SHOTS=dir keeps the screenshots, ZOKA_E2E_KEEP=1 the work directory,
+ZOKA_E2E_NICE=n runs everything at that scheduling priority.
 
 With --presentation present (the default) the stimuli must come on the X server's
 refresh (Xvfb's is 60 Hz): every onset seen on the refresh grid, every foreperiod
@@ -20,7 +31,11 @@ draw at once (ZOKA_PRESENTATION=repaint), as where the display has no Present.
 The tables below are the battery's fixed series, written out here independently of
 the program's code.
 """
-import argparse, json, os, re, stat, statistics, subprocess, sys, time
+import argparse, json, os, re, statistics, subprocess, sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import e2e  # noqa: E402
+from e2e import summary  # noqa: E402
 
 MASTER = [3, 3, 5, 1, 7, 1, 3, 7, 5, 5, 1, 7, 3, 3, 7, 1, 5, 7, 3, 5, 1, 1, 5, 3, 7, 7, 5, 1, 3, 3, 5, 1,
           7, 1, 7, 3, 5, 5, 7, 3, 1, 1, 5, 3, 7, 7, 3, 5, 1, 3, 7, 1, 5, 5, 1, 7, 3, 3, 1, 5, 7, 1, 7, 3, 5]
@@ -112,161 +127,74 @@ def plan(test, count, practice=False):
     return items
 
 
-MAIN, ESSAI = "^Zoka v", "^FormEssai$"
-
-
-def click(x, y):
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
-
-
-def page_click(title, x, y):
-    """A click at (x, y) of the 800 x 600 page centred in the window titled title."""
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                         stdout=subprocess.PIPE, text=True).stdout.split()
-    if not out:
-        raise SystemExit("no window %r to click in" % title)
-    geo = dict(l.split("=", 1) for l in subprocess.run(
-        ["xdotool", "getwindowgeometry", "--shell", out[0]],
-        stdout=subprocess.PIPE, text=True, check=True).stdout.split())
-    dx = max(0, (int(geo["WIDTH"]) - 800) // 2)
-    dy = max(0, (int(geo["HEIGHT"]) - 600) // 2)
-    click(int(geo["X"]) + dx + x, int(geo["Y"]) + dy + y)
-
-
-def visible(title):
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
-
-
-def wait(title, present=True, limit=20):
-    end = time.time() + limit
-    while time.time() < end:
-        if visible(title) == present:
-            return
-        time.sleep(0.2)
-    raise SystemExit("window %r %s" % (title, "missing" if present else "still there"))
-
-
-def shot(shots, name):
-    if shots:
-        subprocess.run(["import", "-window", "root", os.path.join(shots, name + ".png")])
-
-
-def administer(args, items, work):
+def administer(s, args, items):
+    """The administration, played by e2e_rt_driver: the rows it saw and the file."""
     test_index, ext, _ = TESTS[args.test]
-    env = dict(os.environ)
-    if args.presentation == "repaint":
-        env["ZOKA_PRESENTATION"] = "repaint"
-    zoka = subprocess.Popen([os.path.join(args.build, "bin", "zoka")], cwd=args.prog, env=env,
-                            stdout=open(os.path.join(work, "zoka.log"), "w"), stderr=subprocess.STDOUT)
-    try:
-        wait("Batterie Attention Tessaro")
-        for _ in range(5):  # a loaded machine may take a while to show the title screen
-            time.sleep(1)
-            if any(n.startswith("Intro_Zoka.") for n in os.listdir(args.prog)):
-                subprocess.run(["xdotool", "mousemove", "640", "400", "click", "--repeat", "2", "--delay", "80", "1"])
-            else:
-                click(164, 372)
-            try:
-                wait("Batterie Attention Tessaro", present=False, limit=4)
-                break
-            except SystemExit:
-                pass
-        wait("Batterie Attention Tessaro", present=False, limit=1)
-        time.sleep(1)
-        page_click(MAIN, 260, 58)             # patient name
-        subprocess.run(["xdotool", "key", "ctrl+a"])
-        subprocess.run(["xdotool", "type", "--delay", "20", "Dupont"])
-        page_click(MAIN, 534, 66 + 36 * test_index)  # the test in the list
-        time.sleep(0.3)
-        if args.count == 64:
-            page_click(MAIN, 534, 505)        # the second count
-        time.sleep(0.3)
-        shot(args.shots, "%s-01-main" % args.test)
-        page_click(MAIN, 148, 144)            # Passation
-        wait("FormEssai")
-        time.sleep(1)
-        shot(args.shots, "%s-02-instructions" % args.test)
-        page_click(ESSAI, 268, 480)           # Continuer: "Prêt pour les essais?"
-        time.sleep(0.8)
-        if not args.practice:
-            page_click(ESSAI, 404, 480)       # Passer: "Prêt pour l'épreuve?"
-            time.sleep(0.8)
-        subprocess.run(["xdotool", "mousemove", "1275", "1019"])
-        planfile = os.path.join(work, "plan.txt")
-        with open(planfile, "w") as f:
-            f.write("\n".join(it["line"] for it in items) + "\n")
-        page_click(ESSAI, 268, 480)           # Continuer: the test (or practice) run
-        prefix = os.path.join(args.shots, "%s-item" % args.test) if args.shots else ""
-        out = subprocess.run([os.path.join(args.build, "e2e", "e2e_rt_driver"), planfile, prefix],
-                             stdout=subprocess.PIPE, text=True)
-        if out.returncode != 0:
-            shot(args.shots, "%s-failed" % args.test)
-            raise SystemExit("driver failed:\n" + out.stdout)
-        time.sleep(2)
-        shot(args.shots, "%s-03-thanks" % args.test)
-        open(os.path.join(work, "driver.txt"), "w").write(out.stdout)
-        rows = [list(map(float, l.split())) for l in out.stdout.splitlines()]
-        if args.shots:
-            for n in os.listdir(args.shots):
-                if n.endswith(".ppm"):
-                    p = os.path.join(args.shots, n)
-                    subprocess.run(["convert", p, p[:-4] + ".png"])
-                    os.remove(p)
-        if args.practice:
-            return rows, os.path.join(args.prog, "Essais")
-        return rows, os.path.join(args.prog, "Epreuves", "Dupont_%d.%s" % (args.count, ext))
-    finally:
-        zoka.terminate()
-        try:
-            zoka.wait(5)
-        except subprocess.TimeoutExpired:
-            zoka.kill()
+    zoka = s.start(env={"ZOKA_PRESENTATION": "repaint"} if args.presentation == "repaint" else None)
+    zoka.pass_intro()
+    zoka.type_name("Dupont")
+    zoka.main_click(534, 66 + 36 * test_index, change=True)  # the test in the list
+    if args.count == 64:
+        zoka.main_click(534, 505)                             # the second count
+    s.shot("%s-01-main" % args.test)
+    zoka.open_instructions(practice=args.practice)
+    s.shot("%s-02-instructions" % args.test)
+    e2e.xdotool("mousemove", s.width - 5, s.height - 5)
+    planfile = os.path.join(s.work, "plan.txt")
+    with open(planfile, "w") as f:
+        f.write("\n".join(it["line"] for it in items) + "\n")
+    zoka.essai_click(268, 480, settle=False)                  # Continuer: the test (or practice) run
+    prefix = os.path.join(s.work, "%s-item" % args.test) if args.shots else ""
+    out = subprocess.run([s.tool("e2e_rt_driver"), planfile, prefix], stdout=subprocess.PIPE, text=True)
+    if out.returncode != 0:
+        raise e2e.Failure("driver failed:\n" + out.stdout)
+    if len(items) < args.count and not args.practice:
+        zoka.stop_run()                                       # in the next item's foreperiod
+    zoka.wait_run_end()
+    s.shot("%s-03-thanks" % args.test)
+    open(os.path.join(s.work, "driver.txt"), "w").write(out.stdout)
+    rows = [list(map(float, l.split())) for l in out.stdout.splitlines()]
+    for n in sorted(os.listdir(s.work)) if args.shots else []:
+        if n.endswith(".ppm"):
+            s.ppm_to_png(os.path.join(s.work, n), n[:-4])
+    if args.practice:
+        return rows, os.path.join(s.prog, "Essais")
+    return rows, os.path.join(s.prog, "Epreuves", "Dupont_%d.%s" % (args.count, ext))
 
 
-def summary(errs):
-    if not errs:
-        return dict(n=0)
-    return dict(n=len(errs), median=round(statistics.median(errs), 3), mean=round(statistics.mean(errs), 3),
-                min=round(min(errs), 3), max=round(max(errs), 3))
-
-
-def main():
+def main(argv=None):
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", required=True)
-    ap.add_argument("--prog", required=True)
+    ap.add_argument("--src", required=True)
     ap.add_argument("--test", choices=TESTS, required=True)
     ap.add_argument("--count", type=int, required=True)
-    ap.add_argument("--shots", default="")
+    ap.add_argument("--stop-after", type=int, default=0, help="the stop key after that many items (0: none)")
+    ap.add_argument("--shots", action="store_true", help="keep the screenshots (ZOKA_E2E_SHOTS)")
     ap.add_argument("--figures", default="")
     ap.add_argument("--bounds", choices=("ci", "strict"), default="ci")
     ap.add_argument("--practice", action="store_true", help="run the practice instead of the test")
     ap.add_argument("--presentation", choices=("present", "repaint"), default="present")
-    args = ap.parse_args()
-    work = os.path.dirname(os.path.abspath(args.prog))
-    if args.shots:
-        os.makedirs(args.shots, exist_ok=True)
+    args = ap.parse_args(argv)
+    args.shots = args.shots or bool(os.environ.get("ZOKA_E2E_SHOTS"))
+    # ZOKA_E2E_NICE=n: the X server, the program and the watcher at that priority (a
+    # negative one, as root, shields the measurement from other work on the machine).
+    os.nice(int(os.environ.get("ZOKA_E2E_NICE", "0")))
+    with e2e.Session(args.test, os.path.abspath(args.build), os.path.abspath(args.src), "1280x1024x24",
+                     sound=True) as s:
+        verify(args, s)
+
+
+def verify(args, s):
     _, _, omission = TESTS[args.test]
     items = plan(args.test, args.count, args.practice)
-    rows, path = administer(args, items, work)
-    fails = []
-
-    def check(cond, what):
-        if not cond:
-            fails.append(what)
-
+    if args.stop_after and not args.practice:
+        items = items[:args.stop_after]
+    rows, path = administer(s, args, items)
+    check = e2e.Checks()
     # The file, line by line.
-    data = open(path, "rb").read()
-    check(data.endswith(b"\r\n"), "last line without CR LF")
-    lines = data.split(b"\r\n")[:-1]
-    check(all(b"\n" not in l and b"\r" not in l for l in lines), "stray line ends")
-    check(re.fullmatch(rb"Dupont: \S+ \xe0 \d\d?:\d\d:\d\d", lines[0]) is not None, "header %r" % lines[0])
-    check(lines[1] == b"0", "practice-runs line %r" % lines[1])
-    values = [int(x) for x in lines[2:-1]]
+    body, closing_line = check.result_file(path, 0, practice=args.practice)
+    values = [int(x) for x in body]
     check(len(values) == len(items) == len(rows), "%d item lines, %d items seen" % (len(values), len(rows)))
-    writable = os.stat(path).st_mode & (stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH)
-    check(bool(writable) == args.practice, "practice file marked, or result file not marked read-only")
-
     rec, fpe, toe, fixe, fixd = [], [], [], [], []
     prev_end = None
     fix_presses = 0
@@ -306,11 +234,15 @@ def main():
         closing = b"0 %d" % false_alarms
     else:
         closing = b"0"
-    check(lines[-1] == closing, "closing line %r instead of %r" % (lines[-1], closing))
+    check(closing_line == closing, "closing line %r instead of %r" % (closing_line, closing))
 
     # The report of zoka-report agrees with the presses.
-    if not args.practice:
-        report(args, path, items, omission, fix_presses, false_alarms, work, check)
+    if args.practice:
+        pass
+    elif len(items) < args.count:
+        stopped_report(args, s, path, values, closing, check)
+    else:
+        report(args, s, path, items, omission, fix_presses, false_alarms, check)
     # The refresh: where each onset was seen in the refresh period, against the run's
     # median phase; a foreperiod that ends more than half a period (and the watcher's
     # own millisecond) from its due time did not come on the refresh nearest to it.
@@ -340,18 +272,11 @@ def main():
     check(all(abs(e) <= lim["rec"] for e in rec), "recorded - press beyond %s ms" % lim["rec"])
     check(all(abs(e) <= lim["fp"] for e in fpe + fixe), "foreperiod or fixation onset beyond %s ms" % lim["fp"])
     check(all(abs(e) <= lim["to"] for e in toe + fixd), "time-out or fixation length beyond %s ms" % lim["to"])
-    for f in fails:
-        print("FAIL:", f)
-    print("%s %d items: %s" % (args.test, len(items), "passed" if not fails else "%d failures" % len(fails)))
-    sys.exit(1 if fails else 0)
+    check.done("%s %d items" % (args.test, len(items)))
 
 
-def report(args, path, items, omission, fix_presses, false_alarms, work, check):
-    rep = subprocess.run([os.path.join(args.build, "bin", "zoka-report"), "--raw", path], stdout=subprocess.PIPE,
-                         stderr=subprocess.PIPE)
-    check(rep.returncode == 0, "zoka-report failed: %r" % rep.stderr)
-    text = rep.stdout.decode("cp1252").replace("\r\n", "\n")
-    open(os.path.join(work, "report.txt"), "w").write(text)
+def report(args, s, path, items, omission, fix_presses, false_alarms, check):
+    text = s.report(path).replace("\r\n", "\n")
     expected = [it["delay"] if it["delay"] >= 0 else omission for it in items]
     m = re.search(r"Nombre d'appuis intempestifs: (\d+)", text)
     check(m and int(m.group(1)) == fix_presses, "report: untimely presses %s" % (m and m.group(1)))
@@ -373,6 +298,25 @@ def report(args, path, items, omission, fix_presses, false_alarms, work, check):
     m = re.search(r"Global: Total\s+=\s+([\d.,]+)", text)
     check(m and abs(float(m.group(1).replace(",", ".")) - statistics.median(shown)) <= 10,
           "report: median %s, presses %s" % (m and m.group(1), statistics.median(shown)))
+
+
+def stopped_report(args, s, path, values, closing, check):
+    """A stopped file: shown as incomplete, its values as written, not analysed."""
+    text = s.report(path).replace("\r\n", "\n")
+    check("Donn\u00e9es incompl\u00e8tes (%d sur %d)" % (len(values), args.count) in text,
+          "report: not shown as incomplete:\n" + text)
+    listed = [int(v) for v in re.findall(r"^ *\d+ :  (-?\d+)$", text, re.M)]
+    check(listed == values, "report: values %r, file %r" % (listed, values))
+    untimely = -int(closing.split()[0])
+    check(("Nbre d'appuis intempestifs: %d" % untimely if untimely else "Pas d'appui intempestif") in text,
+          "report: untimely presses of %r" % closing)
+    check("Scores bruts" not in text, "report: a stopped file analysed")
+
+
+def run(test, count, *options):
+    """The end-to-end test of one visual reaction-time test (argv: build, source)."""
+    build, src = e2e.args()
+    main(["--build", build, "--src", src, "--test", test, "--count", str(count), *options])
 
 
 if __name__ == "__main__":

@@ -197,6 +197,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const Window root = DefaultRootWindow(d);
+    std::fputs("watching\n", stderr); // the run may start
+    std::fflush(stderr);
     // The test window: white down to the screen's bottom corner (the windows behind
     // it are grey there).
     for (const double until = nowMs() + 20000;;) {

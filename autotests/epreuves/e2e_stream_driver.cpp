@@ -131,6 +131,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const Window root = DefaultRootWindow(d);
+    std::fputs("watching\n", stderr); // the run may start
+    std::fflush(stderr);
     double maskSeen = waitColour(d, root, x, y, Yellow, true, 20000);
     if (maskSeen < 0) {
         std::fprintf(stderr, "no mask within 20 s\n");
