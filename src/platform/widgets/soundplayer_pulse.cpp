@@ -42,6 +42,20 @@ pa_sample_format_t sampleFormat(int bits)
 
 } // namespace
 
+bool waitWithPulseLock(pa_threaded_mainloop *loop, const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() >= ms)
+            return false;
+        pa_threaded_mainloop_unlock(loop);
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        pa_threaded_mainloop_lock(loop);
+    }
+    return true;
+}
+
 // Everything of the client library: its thread (a threaded main loop), the context
 // and the one stream. Callbacks run on the library's thread.
 struct PulseSoundPlayer::Connection {
@@ -81,19 +95,7 @@ struct PulseSoundPlayer::Connection {
     void unlock() { pa_threaded_mainloop_unlock(loop); }
 
     // With the lock held: waits until `done` holds, at most `ms`.
-    bool waitFor(const std::function<bool()> &done, int ms)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() >= ms)
-                return false;
-            unlock();
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
-            lock();
-        }
-        return true;
-    }
+    bool waitFor(const std::function<bool()> &done, int ms) { return waitWithPulseLock(loop, done, ms); }
 
     // With the lock held: the stream's latency as the server reports it now, device
     // included (-1 when the server does not answer). A stream that has run empty

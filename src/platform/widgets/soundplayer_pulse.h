@@ -4,9 +4,17 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <memory>
 
+struct pa_threaded_mainloop;
+
 namespace zoka {
+
+// With the client library's lock held on `loop`: waits until `done` holds, at most
+// `ms`, letting the library's thread run between two looks (the lock is given up
+// for half a millisecond each time). False when `ms` ran out first.
+bool waitWithPulseLock(pa_threaded_mainloop *loop, const std::function<bool()> &done, int ms);
 
 // The wave player of the test windows, on the PulseAudio client API (PipeWire's
 // pulse server included). Built for a short, steady delay between play() and the

@@ -7,6 +7,7 @@
 #include "platform/trialtimer.h"
 #include "platform/widgets/eventclock.h"
 #include "platform/widgets/presenter.h"
+#include "platform/widgets/soundplayer_pulse.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -99,19 +100,7 @@ struct Monitor {
             pa_threaded_mainloop_free(loop);
     }
 
-    bool waitFor(const std::function<bool()> &done, int ms)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() >= ms)
-                return false;
-            pa_threaded_mainloop_unlock(loop);
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
-            pa_threaded_mainloop_lock(loop);
-        }
-        return true;
-    }
+    bool waitFor(const std::function<bool()> &done, int ms) { return waitWithPulseLock(loop, done, ms); }
 
     // Library thread: a fragment of the monitor. The time of its first loud sample is
     // the fragment's arrival less the samples after it.
