@@ -4,7 +4,7 @@
 1024 virtual screen (the 800 x 600 stage scaled by 1.6): patient name, the test and
 the fast speed in the main window, the practice run of 25 characters with presses in
 masks and on characters, then the test run, stopped with the stop key during
-character 50. A watcher (e2e_stream_driver) follows one pixel of the mask (yellow,
+character 30. A watcher (e2e_stream_driver) follows one pixel of the mask (yellow,
 white with the character, yellow again) and presses at known times. The files must
 hold the right characters and codes, times that match the presses, phases of 250 /
 750 ms, and the analysis must read the stopped file as incomplete. The phases come on
@@ -111,7 +111,7 @@ def test(s):
     s.shot("05-redo")
     zoka.essai_click(404, 480)                  # Non: "Prêt pour l'épreuve?"
     script = "c300,c350,c400,m100,m100c320,c280,-,c450,c310,c330,-"
-    t_rows = watch(s, zoka, 228, script, 50)
+    t_rows = watch(s, zoka, 228, script, 30)
     s.shot("06-thanks")
     s.ppm_to_png(os.path.join(s.work, "practice-mask.ppm"), "07-mask")
     s.ppm_to_png(os.path.join(s.work, "practice-char.ppm"), "08-character")
@@ -125,8 +125,8 @@ def test(s):
     check.journal(s.prog, result, (b" | affichage : ", b"pr\xe9sentation : ", b"images manqu\xe9es : ", b"appuis : ",
                                    b"son : sans objet", b"temps r\xe9el : "))
     check_run(check, os.path.join(s.prog, "Essais"), p_rows, practice, 25, 0, 750, practice=True)
-    check_run(check, result, t_rows, script, 49, 1, 750)
-    check("Données incomplètes (49 sur 228)" in s.report(result), "the report does not say the file is incomplete")
+    check_run(check, result, t_rows, script, 29, 1, 750)
+    check("Données incomplètes (29 sur 228)" in s.report(result), "the report does not say the file is incomplete")
     check.done("e2e_attentionsoutenue")
 
 
