@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the end-to-end drivers share: the monotonic clock the program also reads,
-// waiting for a moment on it, and a screenshot of the root window.
+// waiting for a moment on it, their display and arguments, and a screenshot of the
+// root window.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace e2e {
 
@@ -30,6 +34,31 @@ inline void sleepUntil(double t)
         if (left > 2)
             usleep(useconds_t((left - 1.5) * 1000));
     }
+}
+
+// The integers of a comma-separated argument ("400,900,-1").
+inline std::vector<int> intList(char *text)
+{
+    std::vector<int> values;
+    for (char *tok = std::strtok(text, ","); tok; tok = std::strtok(nullptr, ","))
+        values.push_back(std::atoi(tok));
+    return values;
+}
+
+// The display, or nullptr once "no display" is said. A watcher started before the run
+// says "watching" on stderr when it is ready: the run may start.
+inline Display *openDisplay(bool watcher = false)
+{
+    Display *d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::fprintf(stderr, "no display\n");
+        return nullptr;
+    }
+    if (watcher) {
+        std::fputs("watching\n", stderr);
+        std::fflush(stderr);
+    }
+    return d;
 }
 
 // Writes the whole root window as a binary PPM file.

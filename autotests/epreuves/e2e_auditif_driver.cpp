@@ -176,20 +176,16 @@ int main(int argc, char **argv)
         return 2;
     }
     const int items = std::atoi(argv[arg]);
-    std::vector<int> delays;
-    for (char *tok = std::strtok(argv[arg + 1], ","); tok; tok = std::strtok(nullptr, ","))
-        delays.push_back(std::atoi(tok));
+    const std::vector<int> delays = e2e::intList(argv[arg + 1]);
     std::map<int, int> untimely;
     for (int i = arg + 2; i < argc; ++i) {
         int item = 0, ms = 0;
         if (std::sscanf(argv[i], "%d:%d", &item, &ms) == 2)
             untimely[item] = ms;
     }
-    Display *d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "no display\n");
+    Display *d = e2e::openDisplay();
+    if (!d)
         return 2;
-    }
     senses.display = d;
     for (int i = 1; i <= items; ++i) {
         const int delay = i - 1 < int(delays.size()) ? delays[size_t(i - 1)] : -1;

@@ -180,9 +180,7 @@ int main(int argc, char **argv)
     const int items = std::atoi(argv[1]);
     int bw = 0, bh = 0;
     std::sscanf(argv[2], "%d,%d", &bw, &bh);
-    std::vector<int> delays;
-    for (char *tok = std::strtok(argv[3], ","); tok; tok = std::strtok(nullptr, ","))
-        delays.push_back(std::atoi(tok));
+    const std::vector<int> delays = e2e::intList(argv[3]);
     std::set<int> outside;
     if (argc > 4)
         for (char *tok = std::strtok(argv[4], ","); tok; tok = std::strtok(nullptr, ","))
@@ -191,14 +189,10 @@ int main(int argc, char **argv)
     const char *shot = argc > 6 ? argv[5] : nullptr;
     const int shotItem = argc > 6 ? std::atoi(argv[6]) : -1;
 
-    Display *d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "no display\n");
+    Display *d = e2e::openDisplay(true);
+    if (!d)
         return 2;
-    }
     const Window root = DefaultRootWindow(d);
-    std::fputs("watching\n", stderr); // the run may start
-    std::fflush(stderr);
     // The test window: white down to the screen's bottom corner (the windows behind
     // it are grey there).
     for (const double until = nowMs() + 20000;;) {

@@ -125,14 +125,10 @@ int main(int argc, char **argv)
     const std::string shot = argc > 8 ? argv[7] : "";
     const int shotItem = argc > 8 ? std::atoi(argv[8]) : -1;
 
-    Display *d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "no display\n");
+    Display *d = e2e::openDisplay(true);
+    if (!d)
         return 2;
-    }
     const Window root = DefaultRootWindow(d);
-    std::fputs("watching\n", stderr); // the run may start
-    std::fflush(stderr);
     double maskSeen = waitColour(d, root, x, y, Yellow, true, 20000);
     if (maskSeen < 0) {
         std::fprintf(stderr, "no mask within 20 s\n");

@@ -62,18 +62,14 @@ int main(int argc, char **argv)
         return 2;
     }
     const int items = std::atoi(argv[1]);
-    std::vector<int> delays;
-    for (char *tok = std::strtok(argv[2], ","); tok; tok = std::strtok(nullptr, ","))
-        delays.push_back(std::atoi(tok));
+    const std::vector<int> delays = e2e::intList(argv[2]);
     const int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
     const char *shot = argc > 6 ? argv[5] : nullptr;
     const int shotItem = argc > 6 ? std::atoi(argv[6]) : -1;
 
-    Display *d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "no display\n");
+    Display *d = e2e::openDisplay();
+    if (!d)
         return 2;
-    }
     const Window root = DefaultRootWindow(d);
     for (int i = 1; i <= items; ++i) {
         const int delay = i - 1 < int(delays.size()) ? delays[size_t(i - 1)] : -1;
