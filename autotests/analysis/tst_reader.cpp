@@ -600,8 +600,9 @@ private slots:
         // that differ by case or accents are different patients.
         QTemporaryDir dir;
         QDir d(dir.path());
-        for (const QString &p : {"Dupont_16.VC", "2026-10/Dupont_32.VC", "2026-10/dupont_16.VC", "2026-10/Dupönt_16.VC",
+        for (const char *name : {"Dupont_16.VC", "2026-10/Dupont_32.VC", "2026-10/dupont_16.VC", "2026-10/Dupönt_16.VC",
                                  "Export/Dupont_16.VC", "Dupont_16.TXT", "Martin_36.LAT"}) {
+            const QString p = QString::fromUtf8(name);
             d.mkpath(QFileInfo(d.filePath(p)).path());
             QFile f(d.filePath(p));
             QVERIFY(f.open(QIODevice::WriteOnly));
